@@ -1,0 +1,71 @@
+// Throughput of the latch path: assembly plus the 76 port calls of one latch write.
+// On real hardware one word costs about 76 data-register writes of about a microsecond each;
+// the processor's share of a latch write must stay below 1% of that (0.75 microseconds).
+#include <benchmark/benchmark.h>
+
+#include "link/sim_board.h"
+#include "model/latch.h"
+#include "model/variants.h"
+
+namespace {
+
+// A port that takes the bytes and does nothing with them, so the figure is the program's own.
+class DiscardingPort : public boardlink::Port {
+public:
+    void out(uint16_t, uint8_t value) override { benchmark::DoNotOptimize(value); ++writes; }
+    uint8_t in(uint16_t) override { return 0xFF; }
+    std::string name() const override { return "discarding port"; }
+    uint64_t writes = 0;
+};
+
+EvalState bench_state() {
+    EvalState s;
+    variants::apply_port_defaults(s);
+    variants::apply_variant_choice(s, "ksy7100-1");
+    return s;
+}
+
+template <class P>
+void run(benchmark::State& bs, P& port, uint64_t& writes) {
+    EvalState s = bench_state();
+    uint8_t latch = 0;
+    for (auto _ : bs) {
+        s.latch_select = latch;
+        write_latch(s, port);
+        latch = (latch + 1) & 3;
+    }
+    bs.counters["latch_writes_per_s"] = benchmark::Counter(double(bs.iterations()), benchmark::Counter::kIsRate);
+    bs.counters["port_writes_per_s"] = benchmark::Counter(double(writes), benchmark::Counter::kIsRate);
+}
+
+void BM_WriteLatchDiscardingPort(benchmark::State& bs) {
+    DiscardingPort port;
+    run(bs, port, port.writes);
+}
+
+class CountingSim : public boardlink::SimBoard {
+public:
+    void out(uint16_t address, uint8_t value) override { SimBoard::out(address, value); ++writes; }
+    uint64_t writes = 0;
+};
+
+void BM_WriteLatchSimulatedBoard(benchmark::State& bs) {
+    CountingSim board;
+    run(bs, board, board.writes);
+}
+
+void BM_AssembleLatch(benchmark::State& bs) {
+    EvalState s = bench_state();
+    uint8_t latch = 0;
+    for (auto _ : bs) {
+        benchmark::DoNotOptimize(assemble_latch(s, latch));
+        latch = (latch + 1) & 3;
+    }
+}
+
+}  // namespace
+
+BENCHMARK(BM_WriteLatchDiscardingPort);
+BENCHMARK(BM_WriteLatchSimulatedBoard);
+BENCHMARK(BM_AssembleLatch);
+BENCHMARK_MAIN();

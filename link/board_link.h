@@ -1,0 +1,54 @@
+#pragma once
+// The one board link of a run: it holds whichever backend was opened (the parallel port or
+// the simulated board), optionally wrapped in a trace, and forwards every access to it.
+#include <memory>
+#include <string>
+
+#include "link/port.h"
+#include "link/sim_board.h"
+
+namespace boardlink {
+
+struct LinkRequest {
+    enum class Kind {
+        Auto,     // /dev/parport0 when it exists, else the simulated board
+        Sim,      // the simulated board
+        Parport,  // the given device (default /dev/parport0)
+    };
+    Kind kind = Kind::Auto;
+    std::string device = "/dev/parport0";
+    std::string trace_path;  // empty: no trace
+};
+
+class BoardLink : public Port {
+public:
+    struct Opened {
+        bool ok = true;           // false: the trace could not be created; nothing was opened
+        std::string claim_error;  // the parallel port could not be claimed; the simulated board took its place
+        std::string error;        // why nothing was opened (with ok false)
+    };
+
+    // Opens the requested backend. A parallel port that cannot be opened or claimed is replaced
+    // by the simulated board, and the cause is returned for the user.
+    Opened open(const LinkRequest& request);
+    // Puts a given backend in place (tests, and the simulated fallback).
+    void attach(std::unique_ptr<Port> backend);
+    // Releases the backend (the parallel port is released and closed; the trace is completed).
+    void close();
+
+    bool is_open() const { return backend_ != nullptr; }
+    // The simulated board when that is the backend, else nullptr.
+    SimBoard* simulated_board() const { return sim_; }
+
+    void out(uint16_t address, uint8_t value) override;
+    uint8_t in(uint16_t address) override;
+    void flush() override;
+    std::string name() const override;
+    std::string failure() const override;
+
+private:
+    std::unique_ptr<Port> backend_;
+    SimBoard* sim_ = nullptr;
+};
+
+}  // namespace boardlink

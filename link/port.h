@@ -1,0 +1,26 @@
+#pragma once
+// The one interface every board link implements: byte writes to the parallel port's data
+// register and byte reads of its status register, addressed as on the PC's I/O bus.
+#include <cstdint>
+#include <string>
+
+namespace boardlink {
+
+// I/O addresses of the first parallel port.
+inline constexpr uint16_t kDataRegister = 888;    // 0x378
+inline constexpr uint16_t kStatusRegister = 889;  // data register + 1
+
+class Port {
+public:
+    virtual ~Port() = default;
+    virtual void out(uint16_t address, uint8_t value) = 0;  // data register at data_port
+    virtual uint8_t in(uint16_t address) = 0;                // status register at data_port + 1
+    virtual void flush() {}  // end of a latch write or readback transfer: send batched writes
+    virtual std::string name() const = 0;  // shown to the user
+
+    // A link that broke (an adapter unplugged) stays broken: it drops further writes, reads
+    // give 0xFF, and failure() tells why. Empty while the link works.
+    virtual std::string failure() const { return {}; }
+};
+
+}  // namespace boardlink

@@ -1,0 +1,86 @@
+#pragma once
+// A simulated evaluation board behind the port interface. It decodes the wire exactly as the
+// board does and knows nothing of how the words were built:
+//  - the synthesizer's 24-bit shift register takes DATA (bit 1) on each rising edge of CLK
+//    (bit 0), most significant bit first; a rising edge of LE (bit 2) loads the register into
+//    the latch named by its two lowest bits;
+//  - the supply converter is clocked by data bit 3 (idle high), reads data bit 1 on the rising
+//    edge and presents its answer on status bit 4 on the falling edge.
+#include <array>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <optional>
+
+#include "link/port.h"
+
+namespace boardlink {
+
+class SimBoard : public Port {
+public:
+    static constexpr double kRefInHz = 10'000'000;  // the simulated board's reference oscillator
+
+    struct Converter {
+        bool present = true;
+        int busy_polls = 2;      // status reads that report busy after each set-up operation; -1: forever
+        double vp_volts = 4.5;   // charge-pump supply
+        double vdd_volts = 3.3;  // digital and analog supply
+    };
+
+    SimBoard();
+    explicit SimBoard(Converter converter);
+
+    void out(uint16_t address, uint8_t value) override;
+    uint8_t in(uint16_t address) override;
+    std::string name() const override { return "simulated board"; }
+
+    // The word each latch holds (index = control bits: 0 control, 1 R, 2 N, 3 test), if any.
+    const std::array<std::optional<uint32_t>, 4>& latches() const { return latches_; }
+    // Every word loaded, oldest first; the history keeps the last kHistory words.
+    static constexpr size_t kHistory = 4096;
+    const std::deque<uint32_t>& history() const { return history_; }
+    uint64_t words_loaded() const { return words_loaded_; }
+
+    // The output frequency the held latches program: (P x B + A) x REF IN / R, with P from the
+    // control latch's prescaler bits (1 for a chip without dual-modulus prescaler), halved when
+    // the N latch's output divide-by-2 bit is set. Empty until R, N and control are held, or R is 0.
+    std::optional<double> output_frequency_hz() const;
+    // The prescaler modulus the control latch selects.
+    std::optional<int> prescaler_modulus() const;
+
+    // The synthesizer on the board: the variant without dual-modulus prescaler divides by B alone.
+    void set_single_modulus(bool single) { single_modulus_ = single; }
+    bool single_modulus() const { return single_modulus_; }
+
+    // The supply current the simulated chip draws, from its power settings.
+    double idd_milliamps() const;
+
+    // Called after every word loaded into a latch (the window that shows the board uses it).
+    void set_listener(std::function<void()> listener) { listener_ = std::move(listener); }
+
+    Converter& converter() { return converter_; }
+
+private:
+    void on_converter_byte(uint8_t byte);
+    uint16_t code_for(double volts) const;
+
+    Converter converter_;
+    bool single_modulus_ = false;
+    uint8_t data_ = 24;  // last value of the data register (the port idles at 24)
+    uint32_t shift_ = 0;
+    std::array<std::optional<uint32_t>, 4> latches_{};
+    std::deque<uint32_t> history_;
+    uint64_t words_loaded_ = 0;
+    std::function<void()> listener_;
+
+    // Converter serial state
+    uint8_t in_byte_ = 0;
+    int in_bits_ = 0;
+    uint32_t out_value_ = 0;
+    int out_bits_ = 0;       // answer bits still to present
+    bool output_cycle_ = false;  // the present clock cycle shifts an answer bit out
+    bool out_line_ = false;  // level of status bit 4
+    int busy_left_ = 0;
+};
+
+}  // namespace boardlink

@@ -1,0 +1,19 @@
+#!/bin/sh
+# Installs the Debian packages the build, the tests and the tool need, when they are missing.
+# Usage: scripts/setup.sh [extra packages...]
+set -eu
+
+packages="cmake ninja-build g++ ccache qt6-base-dev libgl-dev libgtest-dev libbenchmark-dev fonts-dejavu-core $*"
+
+missing=""
+for p in $packages; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing="$missing $p"
+    fi
+done
+[ -z "$missing" ] && exit 0
+
+if [ "$(id -u)" -eq 0 ]; then sudo=""; else sudo="sudo"; fi
+echo "Installing:$missing"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq $missing >/dev/null

@@ -1,0 +1,76 @@
+#pragma once
+// Test ports: one that records every access and answers status reads from a script, and one
+// that makes the port it wraps fail after a chosen number of accesses.
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "link/port.h"
+
+namespace testing_support {
+
+class RecordingPort : public boardlink::Port {
+public:
+    struct Access {
+        bool write;
+        uint16_t address;
+        uint8_t value;
+        bool operator==(const Access&) const = default;
+    };
+
+    void out(uint16_t address, uint8_t value) override { accesses.push_back({true, address, value}); }
+    uint8_t in(uint16_t address) override {
+        uint8_t value = status ? status(reads) : 0xFF;
+        ++reads;
+        accesses.push_back({false, address, value});
+        return value;
+    }
+    void flush() override { ++flushes; }
+    std::string name() const override { return "recording port"; }
+
+    // The values written, in order (every address).
+    std::vector<uint8_t> writes() const;
+    size_t read_count() const { return reads; }
+    void clear() { accesses.clear(); reads = 0; flushes = 0; }
+
+    std::vector<Access> accesses;
+    // Answers the n-th status read (n from 0); unset: the line floats high (0xFF).
+    std::function<uint8_t(size_t n)> status;
+    size_t reads = 0;
+    int flushes = 0;
+};
+
+// A status script that serves the given bits, most significant first, on status bit 4 and then
+// keeps answering with `then`.
+std::function<uint8_t(size_t)> serve_bits(std::vector<int> bits, int then);
+// The bits of `value`, `count` of them, most significant first.
+std::vector<int> bits_of(uint32_t value, int count);
+
+class FaultInjectingPort : public boardlink::Port {
+public:
+    FaultInjectingPort(boardlink::Port& inner, size_t good_accesses, std::string reason = "adapter unplugged")
+        : inner_(inner), left_(good_accesses), reason_(std::move(reason)) {}
+
+    void out(uint16_t address, uint8_t value) override {
+        if (pass()) inner_.out(address, value);
+    }
+    uint8_t in(uint16_t address) override { return pass() ? inner_.in(address) : 0xFF; }
+    void flush() override { inner_.flush(); }
+    std::string name() const override { return inner_.name(); }
+    std::string failure() const override { return failed_ ? reason_ : std::string{}; }
+
+private:
+    bool pass() {
+        if (left_ == 0) failed_ = true;
+        if (failed_) return false;
+        --left_;
+        return true;
+    }
+    boardlink::Port& inner_;
+    size_t left_;
+    std::string reason_;
+    bool failed_ = false;
+};
+
+}  // namespace testing_support
