@@ -19,6 +19,30 @@ bool parse_link(const std::string& value, boardlink::LinkRequest& request) {
 
 }  // namespace
 
+namespace {
+
+// Options of the window system that Qt itself takes from the command line.
+bool is_qt_option(const std::string& arg, bool& takes_value) {
+    static const char* const kWithValue[] = {"-platform", "-platformpluginpath", "-platformtheme", "-plugin",
+                                             "-qwindowgeometry", "-qwindowicon", "-qwindowtitle", "-style",
+                                             "-stylesheet", "-session", "-display", "-geometry", "-qmljsdebugger"};
+    static const char* const kFlags[] = {"-reverse", "-widgetcount", "-nograb", "-dograb", "-sync"};
+    std::string name = arg.substr(0, arg.find('='));
+    for (const char* o : kWithValue)
+        if (name == o) {
+            takes_value = name == arg;
+            return true;
+        }
+    for (const char* o : kFlags)
+        if (arg == o) {
+            takes_value = false;
+            return true;
+        }
+    return false;
+}
+
+}  // namespace
+
 ParsedOptions parse_options(const std::vector<std::string>& args) {
     Options options;
     bool link_given = false, trace_given = false;
@@ -53,6 +77,8 @@ ParsedOptions parse_options(const std::vector<std::string>& args) {
             if (!take_value() || value.empty()) return {std::nullopt, "--trace needs a file name"};
             options.link.trace_path = value;
             trace_given = true;
+        } else if (bool qt_value = false; is_qt_option(arg, qt_value)) {
+            if (qt_value) ++i;  // left to Qt, with its value
         } else {
             return {std::nullopt, "unknown option '" + args[i] + "'"};
         }

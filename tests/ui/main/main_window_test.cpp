@@ -1,0 +1,146 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QDialog>
+#include <QLabel>
+#include <QTest>
+
+#include "tests/support/gui_harness.h"
+#include "tests/support/recording_port.h"
+#include "ui/main/supply_measurement.h"
+#include "ui/widgets/click_label.h"
+#include "ui/widgets/numeric_led.h"
+#include "ui/widgets/toggle_switch.h"
+
+using testing_support::FaultInjectingPort;
+using testing_support::Harness;
+
+namespace {
+
+// Registers a stand-in window so that the entry table can be observed.
+void stand_in(Main& main, Window window, const char* name) {
+    main.register_window(window, [name](Main&) {
+        auto d = std::make_unique<QDialog>();
+        d->setObjectName(name);
+        return d;
+    });
+}
+
+}  // namespace
+
+TEST(MainEntries, OpenTheirWindowOnlyForTheirVariantGroup) {
+    struct Case { const char* device; Window window; std::function<void(Main&)> act; bool opens; };
+    auto click = [](ClickLabel* Main::Controls::*label) {
+        return [label](Main& m) { QTest::mouseClick(m.ui.*label, Qt::LeftButton); };
+    };
+    auto menu = [](QAction* Main::Controls::*action) { return [action](Main& m) { (m.ui.*action)->trigger(); }; };
+    const Case cases[] = {
+        {"ksy7100-1", Window::Prescaler, click(&Main::Controls::pres), true},
+        {"ksy7100-8", Window::Prescaler, click(&Main::Controls::pres), false},
+        {"ksy7100-8", Window::Prescaler, menu(&Main::Controls::prescalermenu), false},
+        {"ksy7102", Window::Current1, click(&Main::Controls::currentsetting1), false},
+        {"ksy7102", Window::Current1, menu(&Main::Controls::current1menu), true},
+        {"ksy7102", Window::Mux, menu(&Main::Controls::muxmenu), true},
+        {"ksy7102", Window::Fastlock, menu(&Main::Controls::backmenu), false},
+        {"ksy7102", Window::Fastlock, click(&Main::Controls::abpw2), true},
+        {"ksy7102", Window::Synth, click(&Main::Controls::vcofreq), true},
+        {"ksy7102", Window::Registers, menu(&Main::Controls::registermenu), false},
+        {"ksy7100-5", Window::Registers, menu(&Main::Controls::registermenu), true},
+        {"ksy7100-5", Window::VcoTest, [](Main& m) { QTest::mouseDClick(m.ui.Picture1, Qt::LeftButton); }, true},
+        {"ksy7102", Window::VcoTest, [](Main& m) { QTest::mouseDClick(m.ui.Picture1, Qt::LeftButton); }, false},
+    };
+    for (const auto& c : cases) {
+        Harness h("ksy7100-1");
+        h.state.device = c.device;
+        stand_in(*h.main, c.window, "stand-in");
+        c.act(*h.main);
+        EXPECT_EQ(h.prompts.opened.size(), c.opens ? 1u : 0u) << c.device;
+    }
+}
+
+TEST(MainEntries, AnEntryWhoseWindowIsMissingDoesNothing) {
+    Harness h;
+    h.main->register_window(Window::Synth, nullptr);
+    h.main->open_window(Window::Sweep);  // never registered
+    EXPECT_TRUE(h.prompts.opened.empty());
+}
+
+TEST(SupplyMeasurement, ShowsTheSimulatedSuppliesAfterTheVariantIsChosen) {
+    Harness h("ksy7100-1");
+    EXPECT_EQ(h.main->ui.NumLED1->text(), "3.3");
+    EXPECT_EQ(h.main->ui.NumLED2->text(), "4.5");
+    EXPECT_EQ(h.main->ui.NumLED3->text(), "22.00");
+    // After a power-down the board draws almost nothing: the menu entry measures again.
+    h.state.powerdown_bits = 3145728;
+    h.main->send(0);
+    h.main->ui.mnuMeasure->trigger();
+    EXPECT_TRUE(h.main->supply_measurement().running());
+    h.finish_measurement();
+    EXPECT_EQ(h.main->ui.NumLED3->text(), "0");  // 0.8 mA: below the display threshold
+    EXPECT_TRUE(h.prompts.messages.empty());
+}
+
+TEST(SupplyMeasurement, ScriptedConverters) {
+    struct Case { boardlink::SimBoard::Converter converter; bool measured; std::vector<QString> messages; };
+    const Case cases[] = {
+        {{false}, false, {"No supply monitor answers on the board."}},
+        {{true, -1}, false, {"No supply monitor answers on the board."}},  // stuck busy
+        {{true, 2, 2.0, 3.3}, true, {"Warning. Vp must be greater than or equal to Vdd"}},
+    };
+    for (const auto& c : cases) {
+        Harness h("ksy7100-1", c.converter);
+        EXPECT_EQ(h.main->ui.NumLED1->text().isEmpty(), !c.measured);
+        if (!c.measured) {
+            EXPECT_TRUE(h.prompts.messages.empty()) << "a missing converter is silent at start-up";
+            h.main->ui.mnuMeasure->trigger();
+            h.finish_measurement();
+        }
+        EXPECT_EQ(h.prompts.texts(), c.messages);
+    }
+}
+
+TEST(SupplyMeasurement, ALatchWriteBetweenStepsNeitherDisturbsTheMeasurementNorTheWord) {
+    Harness h("ksy7100-1");
+    h.main->supply_measurement().set_settle_ms(20);
+    h.main->ui.NumLED1->setText("");
+    h.main->ui.mnuMeasure->trigger();
+    QTest::mouseClick(h.main->ui.Toggle5, Qt::LeftButton);  // while the converter settles
+    h.finish_measurement();
+    EXPECT_EQ(h.main->ui.NumLED1->text(), "3.3");
+    EXPECT_EQ(h.words(), std::vector<uint32_t>{0x8FF308});
+}
+
+TEST(BoardLinkStatus, AFailedLinkIsShownOnceAndWritesAreDropped) {
+    Harness h("ksy7100-1");
+    EXPECT_EQ(h.main->ui.link_status->text(), "Board link: simulated board");
+    EXPECT_TRUE(h.main->ui.mnuSimBoard->isEnabled());
+    auto sim = std::make_unique<boardlink::SimBoard>();
+    h.link.attach(std::make_unique<FaultInjectingPort>(*sim, 100, "/dev/parport0: writing the data register failed: No such device"));
+    QTest::mouseClick(h.main->ui.Toggle1, Qt::LeftButton);  // three latches: fails in the second
+    QTest::mouseClick(h.main->ui.Toggle5, Qt::LeftButton);
+    ASSERT_EQ(h.prompts.messages.size(), 1u);
+    EXPECT_TRUE(h.prompts.messages[0].text.contains("No such device"));
+    EXPECT_TRUE(h.main->ui.link_status->text().startsWith("Board link FAILED"));
+    EXPECT_EQ(sim->words_loaded(), 1u);
+    h.link.close();
+}
+
+TEST(SimulatedBoardWindow, ShowsTheWordsTheBoardHolds) {
+    Harness h("ksy7100-1");
+    h.main->ui.mnuSimBoard->trigger();
+    auto* window = h.main->findChild<QDialog*>("SimBoardWindow");
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(h.prompts.opened.empty()) << "a companion window, not a modal one";
+    for (int latch : {1, 0, 2}) h.main->send(latch);
+    QTest::qWait(120);  // its redraw is throttled
+    EXPECT_EQ(window->findChild<QLabel*>("word2")->text(), "0x017702");
+    EXPECT_TRUE(window->findChild<QLabel*>("frequency")->text().contains("2400.000000 MHz"));
+    EXPECT_TRUE(window->findChild<QLabel*>("fields2")->text().contains("B"));
+}
+
+TEST(MainWindow, ClosingReleasesTheLink) {
+    Harness h("ksy7100-1");
+    h.main->close();
+    EXPECT_FALSE(h.link.is_open());
+}

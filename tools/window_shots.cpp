@@ -1,0 +1,80 @@
+// Renders every window of the tool to PNG files, for looking at them without a display:
+//   window_shots OUTDIR [variant]
+// Run it with QT_QPA_PLATFORM=offscreen, and QT_SCALE_FACTOR=2 to see the windows at 200%.
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QRadioButton>
+
+#include "link/board_link.h"
+#include "model/variants.h"
+#include "ui/main/deviceform.h"
+#include "ui/main/main_window.h"
+#include "ui/main/supply_measurement.h"
+#include "ui/main/window_registry.h"
+
+namespace {
+
+class SilentPrompts : public Prompts {
+public:
+    void message(MessageIcon, const QString&, const QString&, const QString&, bool) override {}
+    bool ask(const QString&, const QString&) override { return false; }
+    QString open_file_name(QWidget*, const QString&, const QString&) override { return {}; }
+    QString save_file_name(QWidget*, const QString&, const QString&) override { return {}; }
+    int run_modal(QDialog&) override { return 0; }
+};
+
+void save(QWidget& w, const QString& dir, const QString& name) {
+    w.adjustSize();
+    w.show();
+    QApplication::processEvents();
+    w.grab().save(dir + "/" + name + ".png");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: window_shots OUTDIR [variant]\n");
+        return 2;
+    }
+    QString dir = argv[1];
+    QDir().mkpath(dir);
+    std::string variant = argc > 2 ? argv[2] : "ksy7100-1";
+
+    boardlink::BoardLink link;
+    link.attach(std::make_unique<boardlink::SimBoard>());
+    EvalState state;
+    SilentPrompts prompts;
+    Main main(state, link, prompts);
+    install_windows(main);
+    main.supply_measurement().set_settle_ms(0);
+    deviceform dialog(main, {});
+    dialog.Form_Load();
+    save(dialog, dir, "deviceform");
+    for (int i = 1; i <= 9; ++i)
+        if (variants::kNames[i - 1] == variant) dialog.Option[i]->setChecked(true);
+    dialog.Command1_Click();
+    for (int i = 0; i < 50 && main.supply_measurement().running(); ++i) QApplication::processEvents();
+    while (main.supply_measurement().running()) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    save(main, dir, "Main");
+
+    const std::pair<Window, const char*> windows[] = {
+        {Window::Synth, "synthform"}, {Window::Crystal, "crystalform"}, {Window::Current1, "current1form"},
+        {Window::Current2, "current2form"}, {Window::Powerdown, "powerform"}, {Window::Mux, "muxform"},
+        {Window::Prescaler, "prescaleform"}, {Window::Preset, "presetform"}, {Window::Fastlock, "fastlockform"},
+        {Window::Bandselect, "Bandselectform"}, {Window::Rev, "revform"}, {Window::Resend, "Form1"},
+        {Window::Conversion, "conversionform"}, {Window::Registers, "registers"}, {Window::VcoTest, "vcotest"},
+        {Window::Locktime, "locktime"}, {Window::Sweep, "sweepform"}, {Window::SimulatedBoard, "simulated_board"},
+    };
+    main.send(1);
+    main.send(0);
+    main.send(2);
+    for (auto [window, name] : windows) {
+        if (!main.has_window(window)) continue;
+        std::unique_ptr<QDialog> w = main.window_factory(window)(main);
+        if (w) save(*w, dir, name);
+    }
+    return 0;
+}

@@ -1,0 +1,162 @@
+// What the main window does when the user acts on it: the eight switches and four power
+// buttons change their fields and send at once; every other entry opens a window.
+#include <QAction>
+#include <QPushButton>
+#include <QToolButton>
+
+#include "model/latch.h"
+#include "model/main_display.h"
+#include "model/variants.h"
+#include "ui/main/main_window.h"
+#include "ui/main/supply_measurement.h"
+#include "ui/widgets/click_label.h"
+#include "ui/widgets/drop_frame.h"
+#include "ui/widgets/toggle_switch.h"
+
+namespace {
+
+template <class T>
+T on_value(const ToggleSwitch* toggle, T value) {
+    return toggle->isChecked() ? value : T{0};
+}
+
+}  // namespace
+
+void Main::Toggle1_Click() {
+    state_.pd_polarity_bits = on_value<int16_t>(ui.Toggle1, 256);
+    refresh_main();
+    for (uint8_t latch : {kRLatch, kControlLatch, kNLatch}) send(latch);
+}
+
+void Main::Toggle2_Click() {
+    state_.counter_reset_bits = on_value<int16_t>(ui.Toggle2, 16);
+    if (variants::is_family_variant(state_.device)) send(kControlLatch);
+}
+
+void Main::Toggle3_Click() {
+    if (variants::is_family_variant(state_.device)) state_.cp_gain_bits = on_value<int32_t>(ui.Toggle3, 2097152);
+    refresh_main();
+    for (uint8_t latch : {kRLatch, kControlLatch, kNLatch}) send(latch);
+}
+
+void Main::Toggle4_Click() {
+    state_.div_sel_bits = on_value<double>(ui.Toggle4, 8388608);
+    refresh_main();
+    send(kNLatch);
+}
+
+void Main::Toggle5_Click() {
+    state_.cp_threestate_bits = on_value<int16_t>(ui.Toggle5, 512);
+    refresh_main();
+    send(kControlLatch);
+}
+
+void Main::Toggle6_Click() {
+    state_.out_div2_bits = on_value<double>(ui.Toggle6, 4194304);
+    refresh_main();
+    send(kNLatch);
+}
+
+void Main::Toggle7_Click() {
+    state_.mute_till_ld_bits = on_value<int32_t>(ui.Toggle7, 2048);
+    send(kControlLatch);
+}
+
+void Main::Toggle10_Click() {
+    state_.ldp_bits = on_value<int32_t>(ui.Toggle10, 262144);
+    send(kRLatch);
+}
+
+// Power levels run 0..3; a press at either end keeps the level and still sends.
+void Main::Command13_Click() {
+    if (state_.output_power < 3) ++state_.output_power;
+    set_level_label(ui.Label7, *output_power_text(state_.output_power), state_.output_power);
+    send(kControlLatch);
+}
+
+void Main::Command11_Click() {
+    if (state_.output_power > 0) --state_.output_power;
+    set_level_label(ui.Label7, *output_power_text(state_.output_power), state_.output_power);
+    send(kControlLatch);
+}
+
+void Main::Command12_Click() {
+    if (state_.core_power < 3) ++state_.core_power;
+    if (auto text = core_power_text(state_.device, state_.core_power))
+        set_level_label(ui.Label9, *text, state_.core_power);
+    send(kControlLatch);
+    send(kTestLatch);
+}
+
+void Main::Command14_Click() {
+    if (state_.core_power > 0) --state_.core_power;
+    if (auto text = core_power_text(state_.device, state_.core_power))
+        set_level_label(ui.Label9, *text, state_.core_power);
+    send(kControlLatch);
+    send(kTestLatch);
+}
+
+void Main::connect_entries() {
+    auto& c = ui;
+    connect(c.Toggle1, &ToggleSwitch::clicked, this, &Main::Toggle1_Click);
+    connect(c.Toggle2, &ToggleSwitch::clicked, this, &Main::Toggle2_Click);
+    connect(c.Toggle3, &ToggleSwitch::clicked, this, &Main::Toggle3_Click);
+    connect(c.Toggle4, &ToggleSwitch::clicked, this, &Main::Toggle4_Click);
+    connect(c.Toggle5, &ToggleSwitch::clicked, this, &Main::Toggle5_Click);
+    connect(c.Toggle6, &ToggleSwitch::clicked, this, &Main::Toggle6_Click);
+    connect(c.Toggle7, &ToggleSwitch::clicked, this, &Main::Toggle7_Click);
+    connect(c.Toggle10, &ToggleSwitch::clicked, this, &Main::Toggle10_Click);
+    connect(c.Command11, &QToolButton::clicked, this, &Main::Command11_Click);
+    connect(c.Command12, &QToolButton::clicked, this, &Main::Command12_Click);
+    connect(c.Command13, &QToolButton::clicked, this, &Main::Command13_Click);
+    connect(c.Command14, &QToolButton::clicked, this, &Main::Command14_Click);
+
+    // The entries that open windows, with their variant conditions.
+    auto all = [] { return true; };
+    auto nine = [this] { return variants::is_family_variant(state_.device); };
+    auto eight = [this] { return variants::has_dual_modulus(state_.device); };
+    auto entry = [this](auto* sender, auto signal, Window window, auto condition) {
+        connect(sender, signal, this, [this, window, condition] { open_if(window, condition()); });
+    };
+    for (ClickLabel* l : {c.Label1, c.Label2, c.ref_freq, c.vcofreq}) entry(l, &ClickLabel::clicked, Window::Synth, all);
+    entry(c.synthmenu, &QAction::triggered, Window::Synth, all);
+    for (ClickLabel* l : {c.crystal, c.Label29}) entry(l, &ClickLabel::clicked, Window::Crystal, all);
+    entry(c.crystalmenu, &QAction::triggered, Window::Crystal, all);
+    for (ClickLabel* l : {c.currentsetting1, c.Label14, c.Label15})
+        entry(l, &ClickLabel::clicked, Window::Current1, nine);
+    entry(c.current1menu, &QAction::triggered, Window::Current1, all);
+    for (ClickLabel* l : {c.currentsetting2, c.Label6, c.Label4})
+        entry(l, &ClickLabel::clicked, Window::Current2, nine);
+    entry(c.current2menu, &QAction::triggered, Window::Current2, all);
+    entry(c.Command2, &QPushButton::clicked, Window::Powerdown, nine);
+    entry(c.Label10, &ClickLabel::clicked, Window::Powerdown, nine);
+    entry(c.powerdownmenu, &QAction::triggered, Window::Powerdown, nine);
+    entry(c.Command10, &QPushButton::clicked, Window::Mux, nine);
+    entry(c.Frame12, &DropFrame::dropped, Window::Mux, nine);
+    entry(c.muxmenu, &QAction::triggered, Window::Mux, all);
+    for (ClickLabel* l : {c.Label3, c.pres}) entry(l, &ClickLabel::clicked, Window::Prescaler, eight);
+    entry(c.prescalermenu, &QAction::triggered, Window::Prescaler, eight);
+    entry(c.eval, &ClickLabel::clicked, Window::Preset, all);
+    entry(c.mnuEval, &QAction::triggered, Window::Preset, all);
+    entry(c.abpw2, &ClickLabel::clicked, Window::Fastlock, all);
+    entry(c.Frame16, &DropFrame::dropped, Window::Fastlock, all);
+    entry(c.backmenu, &QAction::triggered, Window::Fastlock, nine);
+    for (ClickLabel* l : {c.Label8, c.Label12}) entry(l, &ClickLabel::clicked, Window::Bandselect, all);
+    entry(c.bandselect, &QAction::triggered, Window::Bandselect, all);
+    entry(c.Frame13, &DropFrame::dropped, Window::Bandselect, all);
+    entry(c.mnuRev, &QAction::triggered, Window::Rev, all);
+    entry(c.Command7, &QPushButton::clicked, Window::Resend, all);
+    entry(c.mnu_conversion, &QAction::triggered, Window::Conversion, all);
+    entry(c.Command1, &QPushButton::clicked, Window::Registers, nine);
+    entry(c.registermenu, &QAction::triggered, Window::Registers, nine);
+    entry(c.Picture1, &ClickLabel::doubleClicked, Window::VcoTest, nine);
+    entry(c.Command5, &QPushButton::clicked, Window::Locktime, all);
+    entry(c.Command8, &QPushButton::clicked, Window::Sweep, all);
+    entry(c.mnuSimBoard, &QAction::triggered, Window::SimulatedBoard, all);
+
+    connect(c.mnuMeasure, &QAction::triggered, this, [this] { measurement_->start(); });
+    connect(c.mnuOpen, &QAction::triggered, this, [this] { if (on_get_settings) on_get_settings(); });
+    connect(c.mnuSave, &QAction::triggered, this, [this] { if (on_save_settings) on_save_settings(); });
+    connect(c.mnuPrint, &QAction::triggered, this, [this] { if (on_print) on_print(); });
+    connect(c.Exitmenu, &QAction::triggered, this, &Main::Exitmenu_Click);
+}

@@ -1,0 +1,169 @@
+#include "ui/main/main_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+
+#include "model/latch.h"
+#include "model/main_display.h"
+#include "ui/main/supply_measurement.h"
+#include "ui/widgets/click_label.h"
+#include "ui/widgets/drop_frame.h"
+#include "ui/widgets/system_timer.h"
+#include "ui/widgets/toggle_switch.h"
+
+Main::Main(EvalState& state, boardlink::BoardLink& link, Prompts& prompts, QWidget* parent)
+    : QMainWindow(parent), state_(state), link_(link), prompts_(prompts) {
+    setObjectName("Main");
+    setWindowTitle("Main Interface Page");
+    QPalette grey = palette();
+    grey.setColor(QPalette::Window, QColor(192, 192, 192));
+    grey.setColor(QPalette::Button, QColor(212, 208, 200));
+    setPalette(grey);
+    setAutoFillBackground(true);
+
+    build_controls();
+    build_layout();
+    build_menus();
+    measurement_ = std::make_unique<SupplyMeasurement>(*this);
+    connect_entries();
+    show_link_status();
+    setFixedSize(sizeHint());
+}
+
+Main::~Main() = default;
+
+void Main::send(uint8_t latch) {
+    state_.latch_select = latch;
+    write_latch(state_, link_);
+    check_link();
+}
+
+bool Main::check_link() {
+    if (!link_failed()) return false;
+    if (!failure_reported_) {
+        failure_reported_ = true;
+        show_link_status();
+        prompts_.message(MessageIcon::Critical, kAppTitle,
+                         "The board link failed: " + QString::fromStdString(link_.failure()),
+                         "Nothing more reaches the board; further writes are dropped. Check the cable and "
+                         "the adapter, then start the tool again.");
+    }
+    return true;
+}
+
+void Main::show_link_status() {
+    QLabel* status = ui.link_status;
+    if (link_failed()) {
+        status->setText("Board link FAILED: " + QString::fromStdString(link_.failure()));
+        status->setStyleSheet("color: rgb(170, 0, 0); font-weight: bold;");
+    } else {
+        status->setText("Board link: " + QString::fromStdString(link_.name()));
+        status->setStyleSheet({});
+    }
+    ui.mnuSimBoard->setEnabled(link_.simulated_board() != nullptr);
+}
+
+void Main::set_level_label(QLabel* label, const std::string& text, int level) {
+    label->setText(QString::fromStdString(text));
+    label->setAutoFillBackground(true);
+    QPalette pal = label->palette();
+    pal.setColor(QPalette::Window, QColor::fromRgb(power_level_colour(level)));
+    pal.setColor(QPalette::WindowText, Qt::black);
+    label->setPalette(pal);
+}
+
+void Main::configure_main() {
+    MainConfiguration config = main_configuration(state_.device);
+    auto& c = ui;
+    if (config.show_variant_controls) {
+        for (QWidget* w : std::initializer_list<QWidget*>{c.Frame9, c.Frame10, c.Frame11, c.Label14, c.Label15,
+                                                          c.Command1, c.Frame16})
+            w->setVisible(true);
+        c.Timer1->setEnabled(false);
+    }
+    if (config.pres_caption) c.pres->setText(QString::fromStdString(*config.pres_caption));
+    if (config.hide_divide_toggles) {
+        c.Toggle4->setVisible(false);
+        c.Toggle6->setVisible(false);
+    }
+    if (config.current2_tip) c.Label6->setToolTip(QString::fromStdString(*config.current2_tip));
+    if (config.current1_tip) c.Label14->setToolTip(QString::fromStdString(*config.current1_tip));
+    if (config.prescaler_tip) {
+        c.Label3->setToolTip(QString::fromStdString(*config.prescaler_tip));
+        c.pres->setToolTip(QString::fromStdString(*config.prescaler_tip));
+    }
+}
+
+void Main::refresh_main() {
+    const MainDisplay d = main_display(state_);
+    auto& c = ui;
+    auto text = [](QLabel* label, const std::optional<std::string>& value) {
+        if (value) label->setText(QString::fromStdString(*value));
+    };
+    auto position = [](ToggleSwitch* toggle, const std::optional<bool>& on) {
+        if (on) toggle->setChecked(*on);
+    };
+    c.vcofreq->setText(QString::fromStdString(d.vcofreq));
+    c.ref_freq->setText(QString::fromStdString(d.ref_freq));
+    c.crystal->setText(QString::fromStdString(d.crystal));
+    text(c.Label12, d.band_select_ratio);
+    c.Toggle10->setChecked(d.lock_detect_precision_5);
+    text(c.abpw2, d.abpw2);
+    position(c.Toggle4, d.internal_divide);
+    position(c.Toggle6, d.output_divide);
+    text(c.pres, d.pres);
+    text(c.Label10, d.powerdown);
+    text(c.currentsetting1, d.currentsetting1);
+    text(c.currentsetting2, d.currentsetting2);
+    if (d.output_power) set_level_label(c.Label7, d.output_power->text, d.output_power->level);
+    position(c.Toggle7, d.mute_till_ld);
+    position(c.Toggle5, d.cp_three_state);
+    position(c.Toggle1, d.pd_polarity_positive);
+    text(c.Label5, d.muxout);
+    position(c.Toggle2, d.counter_reset);
+    if (d.core_power) set_level_label(c.Label9, d.core_power->text, d.core_power->level);
+}
+
+void Main::register_window(Window window, WindowFactory factory) { factories_[window] = std::move(factory); }
+
+void Main::open_window(Window window) {
+    auto found = factories_.find(window);
+    if (found == factories_.end()) return;  // not built yet
+    if (window == Window::SimulatedBoard) {
+        // A companion view, not a setting dialog: modeless, so it shows words as they arrive.
+        if (!sim_window_) {
+            sim_window_ = found->second(*this).release();
+            if (!sim_window_) return;  // the link is not the simulated board
+            sim_window_->setParent(this, Qt::Window);
+        }
+        sim_window_->show();
+        sim_window_->raise();
+        return;
+    }
+    std::unique_ptr<QDialog> dialog = found->second(*this);
+    dialog->setParent(this, dialog->windowFlags() | Qt::Dialog);
+    dialog->setWindowModality(Qt::ApplicationModal);
+    prompts_.run_modal(*dialog);
+}
+
+void Main::open_if(Window window, bool allowed) {
+    if (allowed) open_window(window);
+}
+
+void Main::closeEvent(QCloseEvent* event) {
+    // Closing the main window releases the port and ends the program with every other window.
+    measurement_->cancel();
+    link_.close();
+    event->accept();
+    QApplication::closeAllWindows();
+    QCoreApplication::quit();
+}
+
+void Main::Exitmenu_Click() {
+    // Ends at once; main() then completes the trace and the kernel releases the port.
+    QCoreApplication::exit(0);
+}

@@ -1,0 +1,88 @@
+#include "ui/main/sim_board_window.h"
+
+#include <QFontDatabase>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QVBoxLayout>
+
+#include "link/latch_fields.h"
+#include "link/sim_board.h"
+#include "model/number_format.h"
+
+namespace {
+
+QString bits_text(const boardlink::LatchField& f) {
+    QString bits;
+    for (int b = f.high; b >= f.low; --b) bits += (f.value >> (b - f.low)) & 1 ? '1' : '0';
+    return bits;
+}
+
+}  // namespace
+
+SimBoardWindow::SimBoardWindow(boardlink::SimBoard& board, QWidget* parent) : QDialog(parent), board_(board) {
+    setObjectName("SimBoardWindow");
+    setWindowTitle("Simulated Board");
+    const QFont mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    auto* layout = new QVBoxLayout(this);
+    auto* latches = new QGridLayout;
+    for (int i = 0; i < 4; ++i) {
+        auto* box = new QGroupBox(QString(boardlink::latch_name(i)) + " (DB23 .. DB0)");
+        auto* inner = new QVBoxLayout(box);
+        words_[i] = new QLabel;
+        words_[i]->setObjectName(QString("word%1").arg(i));
+        QFont word_font = mono;
+        word_font.setBold(true);
+        word_font.setPointSizeF(word_font.pointSizeF() * 1.3);
+        words_[i]->setFont(word_font);
+        inner->addWidget(words_[i]);
+        fields_[i] = new QLabel;
+        fields_[i]->setObjectName(QString("fields%1").arg(i));
+        fields_[i]->setFont(mono);
+        fields_[i]->setTextFormat(Qt::PlainText);
+        fields_[i]->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+        inner->addWidget(fields_[i], 1);
+        latches->addWidget(box, i / 2, i % 2);
+    }
+    layout->addLayout(latches);
+    frequency_ = new QLabel;
+    frequency_->setObjectName("frequency");
+    QFont big = font();
+    big.setBold(true);
+    big.setPointSizeF(big.pointSizeF() * 1.3);
+    frequency_->setFont(big);
+    layout->addWidget(frequency_);
+    count_ = new QLabel;
+    layout->addWidget(count_);
+
+    throttle_.setSingleShot(true);
+    throttle_.setInterval(50);  // at most 20 redraws a second, however fast words arrive
+    connect(&throttle_, &QTimer::timeout, this, &SimBoardWindow::refresh);
+    board_.set_listener([this] {
+        if (!throttle_.isActive()) throttle_.start();
+    });
+    refresh();
+}
+
+SimBoardWindow::~SimBoardWindow() { board_.set_listener({}); }
+
+void SimBoardWindow::refresh() {
+    for (int i = 0; i < 4; ++i) {
+        const auto& word = board_.latches()[i];
+        if (!word) {
+            words_[i]->setText("(none)");
+            fields_[i]->setText({});
+            continue;
+        }
+        words_[i]->setText(QString("0x%1").arg(*word, 6, 16, QChar('0')).toUpper().replace("0X", "0x"));
+        QStringList lines;
+        for (const auto& f : boardlink::latch_fields(i, *word))
+            lines << QString("%1 %2 %3").arg(QString(f.name), -20).arg(bits_text(f), 14).arg(f.value, 6);
+        fields_[i]->setText(lines.join('\n'));
+    }
+    auto hz = board_.output_frequency_hz();
+    frequency_->setText(hz ? QString("Output frequency: %1 MHz (REF IN 10 MHz)")
+                                 .arg(QString::fromStdString(numfmt::pattern(*hz / 1e6, "#0.000000")))
+                           : QString("Output frequency: not yet programmed"));
+    count_->setText(QString("Words loaded: %1").arg(board_.words_loaded()));
+}

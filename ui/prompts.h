@@ -1,0 +1,40 @@
+#pragma once
+// Everything that asks the user or waits for the user goes through one object: message boxes,
+// questions, file dialogs and modal windows. The desktop implementation shows real dialogs;
+// tests put a recorder in its place, so they assert exact texts and never block.
+#include <QString>
+
+class QDialog;
+class QWidget;
+
+enum class MessageIcon { None, Information, Exclamation, Critical };
+
+// The title of message boxes that have none of their own.
+inline const QString kAppTitle = QStringLiteral("KSY7100 Evaluation Software");
+
+class Prompts {
+public:
+    virtual ~Prompts() = default;
+
+    // A message box with an OK button. `beep` sounds the bell first; `detail` is extra text
+    // (the cause of a failure) shown below the message.
+    virtual void message(MessageIcon icon, const QString& title, const QString& text,
+                         const QString& detail = {}, bool beep = false) = 0;
+    // A question with Yes and No; true for Yes.
+    virtual bool ask(const QString& title, const QString& text) = 0;
+    // File dialogs; an empty result means the user cancelled.
+    virtual QString open_file_name(QWidget* parent, const QString& caption, const QString& filter) = 0;
+    virtual QString save_file_name(QWidget* parent, const QString& caption, const QString& filter) = 0;
+    // Shows `dialog` modally and returns when it is closed.
+    virtual int run_modal(QDialog& dialog) = 0;
+};
+
+class DesktopPrompts : public Prompts {
+public:
+    void message(MessageIcon icon, const QString& title, const QString& text, const QString& detail,
+                 bool beep) override;
+    bool ask(const QString& title, const QString& text) override;
+    QString open_file_name(QWidget* parent, const QString& caption, const QString& filter) override;
+    QString save_file_name(QWidget* parent, const QString& caption, const QString& filter) override;
+    int run_modal(QDialog& dialog) override;
+};
