@@ -1,0 +1,29 @@
+#include "model/counters.h"
+
+namespace {
+
+std::string outside(const char* counter, int64_t value, int64_t low, int64_t high) {
+    return std::string("The ") + counter + " would be " + std::to_string(value) + "; it must be " +
+           std::to_string(low) + " to " + std::to_string(high) + ".";
+}
+
+}  // namespace
+
+std::optional<CounterSplit> split_counters(int32_t n, int32_t prescaler) {
+    if (prescaler <= 0) return std::nullopt;
+    int32_t b = n / prescaler;
+    if (n % prescaler != 0 && n < 0) --b;  // floor, also below zero
+    return CounterSplit{b, n - b * prescaler};
+}
+
+std::optional<std::string> r_counter_problem(int64_t r) {
+    if (r < 1 || r > kMaxRCounter) return outside("R counter", r, 1, kMaxRCounter);
+    return std::nullopt;
+}
+
+std::optional<std::string> n_counters_problem(int64_t n, int64_t b, int64_t a) {
+    if (n < 1) return "The total divide ratio N would be " + std::to_string(n) + "; it must be at least 1.";
+    if (b < 0 || b > kMaxBCounter) return outside("B counter", b, 0, kMaxBCounter);
+    if (a < 0 || a > kMaxACounter) return outside("A counter", a, 0, kMaxACounter);
+    return std::nullopt;
+}

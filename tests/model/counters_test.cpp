@@ -1,0 +1,42 @@
+#include <gtest/gtest.h>
+
+#include "model/board_presets.h"
+#include "model/counters.h"
+
+TEST(Counters, SplitFloorsAndKeepsATheRemainder) {
+    struct Case { int32_t n, p; std::optional<CounterSplit> split; };
+    const Case cases[] = {
+        {12000, 32, CounterSplit{375, 0}}, {12001, 32, CounterSplit{375, 1}}, {12005, 16, CounterSplit{750, 5}},
+        {12000, 8, CounterSplit{1500, 0}}, {4500, 8, CounterSplit{562, 4}}, {120, 1, CounterSplit{120, 0}},
+        {-1, 32, CounterSplit{-1, 31}}, {5, 0, std::nullopt}, {5, -8, std::nullopt},
+    };
+    for (const auto& c : cases) EXPECT_EQ(split_counters(c.n, c.p), c.split) << c.n << "/" << c.p;
+}
+
+TEST(Counters, LimitsNameTheCounterAndItsRange) {
+    EXPECT_FALSE(r_counter_problem(1));
+    EXPECT_FALSE(r_counter_problem(16383));
+    EXPECT_EQ(r_counter_problem(16384), "The R counter would be 16384; it must be 1 to 16383.");
+    EXPECT_EQ(r_counter_problem(0), "The R counter would be 0; it must be 1 to 16383.");
+    EXPECT_FALSE(n_counters_problem(8191 * 32 + 31, 8191, 31));
+    EXPECT_EQ(n_counters_problem(8192 * 32, 8192, 0), "The B counter would be 8192; it must be 0 to 8191.");
+    EXPECT_EQ(n_counters_problem(40, 0, 40), "The A counter would be 40; it must be 0 to 31.");
+    EXPECT_EQ(n_counters_problem(0, 0, 0), "The total divide ratio N would be 0; it must be at least 1.");
+}
+
+TEST(BoardPresets, EveryPresetIsAConsistentPlanAndBoardsFourAndFiveKeepPrescalerAndCurrents) {
+    for (const auto& p : kBoardPresets) {
+        EXPECT_EQ(p.prescaler * p.b_counter + p.a_counter, p.n_value) << p.caption;
+        EXPECT_DOUBLE_EQ(p.n_value * p.pfd_freq / 1000, p.vco_freq) << p.caption;
+        EXPECT_DOUBLE_EQ(p.r_counter * p.pfd_freq * 1000, p.ref_freq) << p.caption;
+        EvalState s;
+        s.prescaler_bits = 0;
+        s.cs1_bits = 16384;
+        s.r_aux_bits = 5;
+        apply_board_preset(s, p);
+        EXPECT_EQ(s.prescaler_bits, p.preset_index <= 3 ? 8388608 : 0) << p.caption;
+        EXPECT_EQ(s.cs1_bits, p.preset_index <= 3 ? 114688 : 16384) << p.caption;
+        EXPECT_EQ(s.r_aux_bits, 0);
+        EXPECT_EQ(s.cp_gain_bits, 2097152);
+    }
+}

@@ -1,0 +1,49 @@
+#pragma once
+// The common pattern of the setting dialogs: the controls of one dialog above three buttons,
+//   Command1 "OK"       default button: runs Load Now, then closes, whatever Load Now reported;
+//   Command2 "Cancel"   closes; what Load Now applied stays applied;
+//   Command3 "Load Now" applies: store, refresh_main, send; the dialog stays open.
+// A dialog is built afresh at every opening, so it never shows stale state. Each dialog adds
+// its controls, its Form_Load (called at the end of its constructor) and its Command3_Click.
+#include <QDialog>
+
+class QLineEdit;
+class QPushButton;
+class QVBoxLayout;
+class Main;
+struct EvalState;
+
+class SettingDialog : public QDialog {
+    Q_OBJECT
+public:
+    enum class Buttons { OkCancelLoadNow, OkCancel };
+
+    SettingDialog(Main& main, const char* name, const QString& caption,
+                  Buttons buttons = Buttons::OkCancelLoadNow);
+
+    virtual void Command3_Click() {}  // Load Now: the dialog's apply
+    virtual void Command1_Click();    // OK
+    void Command2_Click();            // Cancel
+
+    QPushButton* Command1 = nullptr;
+    QPushButton* Command2 = nullptr;
+    QPushButton* Command3 = nullptr;  // absent with Buttons::OkCancel
+
+protected:
+    // Where the dialog puts its own controls, above the buttons.
+    QVBoxLayout* content() const { return content_; }
+
+    // The full write sequence: test, N counter, R counter, control latch, back to back.
+    void send_full_sequence();
+    // The control latch alone.
+    void send_control_latch();
+    // A rejected entry: the message (with the exclamation icon and, when asked, a beep), then
+    // the entry emptied and focused.
+    void reject_entry(QLineEdit* entry, const QString& message, bool beep);
+
+    Main& main_;
+    EvalState& state_;
+
+private:
+    QVBoxLayout* content_;
+};
