@@ -15,15 +15,6 @@
 
 namespace {
 
-class SilentPrompts : public Prompts {
-public:
-    void message(MessageIcon, const QString&, const QString&, const QString&, bool) override {}
-    bool ask(const QString&, const QString&) override { return false; }
-    QString open_file_name(QWidget*, const QString&, const QString&) override { return {}; }
-    QString save_file_name(QWidget*, const QString&, const QString&) override { return {}; }
-    int run_modal(QDialog&) override { return 0; }
-};
-
 void save(QWidget& w, const QString& dir, const QString& name) {
     w.adjustSize();
     w.show();

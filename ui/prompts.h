@@ -38,3 +38,15 @@ public:
     QString save_file_name(QWidget* parent, const QString& caption, const QString& filter) override;
     int run_modal(QDialog& dialog) override;
 };
+
+// Prompts for programs that drive the windows without a user (benchmarks, the window renderer):
+// messages go nowhere, questions are answered No, file dialogs are cancelled, modal windows
+// close at once.
+class SilentPrompts : public Prompts {
+public:
+    void message(MessageIcon, const QString&, const QString&, const QString&, bool) override {}
+    bool ask(const QString&, const QString&) override { return false; }
+    QString open_file_name(QWidget*, const QString&, const QString&) override { return {}; }
+    QString save_file_name(QWidget*, const QString&, const QString&) override { return {}; }
+    int run_modal(QDialog&) override { return 0; }
+};

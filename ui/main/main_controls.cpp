@@ -68,33 +68,27 @@ void Main::Toggle10_Click() {
 }
 
 // Power levels run 0..3; a press at either end keeps the level and still sends.
-void Main::Command13_Click() {
-    if (state_.output_power < 3) ++state_.output_power;
+void Main::step_output_power(int delta) {
+    if (delta > 0 && state_.output_power < 3) ++state_.output_power;
+    if (delta < 0 && state_.output_power > 0) --state_.output_power;
     set_level_label(ui.Label7, *output_power_text(state_.output_power), state_.output_power);
     send(kControlLatch);
 }
 
-void Main::Command11_Click() {
-    if (state_.output_power > 0) --state_.output_power;
-    set_level_label(ui.Label7, *output_power_text(state_.output_power), state_.output_power);
-    send(kControlLatch);
-}
-
-void Main::Command12_Click() {
-    if (state_.core_power < 3) ++state_.core_power;
+// The core power level is in the control and the test latch, so both are sent.
+void Main::step_core_power(int delta) {
+    if (delta > 0 && state_.core_power < 3) ++state_.core_power;
+    if (delta < 0 && state_.core_power > 0) --state_.core_power;
     if (auto text = core_power_text(state_.device, state_.core_power))
         set_level_label(ui.Label9, *text, state_.core_power);
     send(kControlLatch);
     send(kTestLatch);
 }
 
-void Main::Command14_Click() {
-    if (state_.core_power > 0) --state_.core_power;
-    if (auto text = core_power_text(state_.device, state_.core_power))
-        set_level_label(ui.Label9, *text, state_.core_power);
-    send(kControlLatch);
-    send(kTestLatch);
-}
+void Main::Command13_Click() { step_output_power(+1); }
+void Main::Command11_Click() { step_output_power(-1); }
+void Main::Command12_Click() { step_core_power(+1); }
+void Main::Command14_Click() { step_core_power(-1); }
 
 void Main::connect_entries() {
     auto& c = ui;

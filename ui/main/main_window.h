@@ -120,6 +120,8 @@ private:
     void connect_entries();
     void show_link_status();
     void set_level_label(QLabel* label, const std::string& text, int level);
+    void step_output_power(int delta);
+    void step_core_power(int delta);
     void open_if(Window window, bool allowed);
 
     EvalState& state_;
