@@ -44,8 +44,11 @@ TEST(MainToggles, EachSwitchStoresItsBitRefreshesAsItShouldAndSendsInItsOrder) {
         std::vector<int> latches;
         for (uint32_t w : words) latches.push_back(int(w & 3));
         EXPECT_EQ(latches, c.sends) << toggle->objectName().toStdString();
-        for (uint32_t w : words)
-            if (int(w & 3) == c.bit_latch) EXPECT_EQ((w & c.bit) != 0, !was_on) << hex(w);
+        for (uint32_t w : words) {
+            if (int(w & 3) == c.bit_latch) {
+                EXPECT_EQ((w & c.bit) != 0, !was_on) << hex(w);
+            }
+        }
         EXPECT_EQ(h.main->ui.vcofreq->text() == "1234.00000MHz", c.refreshes) << toggle->objectName().toStdString();
     }
 }
