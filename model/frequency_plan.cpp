@@ -1,0 +1,231 @@
+#include "model/frequency_plan.h"
+
+#include <array>
+#include <cmath>
+#include <limits>
+
+#include "model/counters.h"
+#include "model/number_format.h"
+#include "model/variants.h"
+
+namespace {
+
+PlanFailure invalid(int step) {
+    return {step == 1 ? kInvalidVcoEntry : kInvalidPfdEntry, step};
+}
+
+PlanFailure counter_failure(std::string message) { return {std::move(message), 0}; }
+
+// Truncation toward zero into a checked 32-bit integer.
+std::optional<int32_t> trunc_i32(double value) {
+    if (!std::isfinite(value)) return std::nullopt;
+    double whole = std::trunc(value);
+    if (whole < std::numeric_limits<int32_t>::min() || whole > std::numeric_limits<int32_t>::max())
+        return std::nullopt;
+    return static_cast<int32_t>(whole);
+}
+
+// P x B + A, the divide ratio the counters program, checked into 32 bits.
+std::optional<int64_t> programmed_ratio(const Counters& c) {
+    int64_t total = int64_t(c.b_counter) * c.prescaler + c.a_counter;
+    if (total < std::numeric_limits<int32_t>::min() || total > std::numeric_limits<int32_t>::max())
+        return std::nullopt;
+    return total;
+}
+
+// Every counter the plan stores must fit its latch field. Where the plan leaves B and A as they
+// were, only R and N are its own results.
+std::optional<std::string> counters_problem(const Counters& c, bool split) {
+    if (auto problem = r_counter_problem(c.r_counter)) return problem;
+    return split ? n_counters_problem(c.n_value, c.b_counter, c.a_counter)
+                 : n_counters_problem(c.n_value, 0, 0);
+}
+
+void store_counters(const Counters& c, EvalState& s) {
+    s.r_counter = c.r_counter;
+    s.n_value = c.n_value;
+    s.prescaler = c.prescaler;
+    s.b_counter = c.b_counter;
+    s.a_counter = c.a_counter;
+}
+
+struct PrescalerChoice {
+    int32_t prescaler, bits;
+};
+constexpr std::array<PrescalerChoice, 4> kPrescalerKnob = {{
+    {8, 0},
+    {16, 4194304},
+    {32, 8388608},
+    {32, 12582912},
+}};
+
+}  // namespace
+
+Plan<SynthLoad> plan_synth_load(const EvalState& s, std::optional<double> vco_mhz,
+                                std::optional<double> pfd_khz) {
+    // Step 1: the VCO entry.
+    if (!vco_mhz || !std::isfinite(*vco_mhz * 1e6)) return invalid(1);
+    const double vco_hz = numfmt::round_trip(*vco_mhz * 1e6);
+
+    // Step 2: the PFD entry and everything computed from both.
+    if (!pfd_khz) return invalid(2);
+    const auto pfd_hz = numfmt::round_i32(*pfd_khz * 1000);
+    if (!pfd_hz || *pfd_hz == 0) return invalid(2);
+    const auto r = numfmt::round_i32(s.ref_freq / *pfd_hz);
+    const auto n = numfmt::round_i32(vco_hz / *pfd_hz);
+    if (!r || !n) return invalid(2);
+
+    SynthLoad plan;
+    Counters& c = plan.counters;
+    c = {*r, *n, s.prescaler, s.b_counter, s.a_counter};
+    bool split = true;
+    if (variants::has_dual_modulus(s.device)) {
+        auto counters = split_counters(*n, s.prescaler);
+        if (!counters) return invalid(2);
+        c.b_counter = counters->b;
+        c.a_counter = counters->a;
+    } else if (variants::is_single_modulus(s.device)) {
+        c.prescaler = 1;
+        c.b_counter = *n;
+        c.a_counter = 0;
+    } else {
+        split = false;  // a board-family name: the counters stay as they are
+    }
+
+    plan.pfd_freq = numfmt::round_trip(*pfd_hz / 1000.0);
+    const auto ratio = programmed_ratio(c);
+    if (!ratio) return invalid(2);
+    plan.vco_freq = (plan.pfd_freq / 1000) * double(*ratio);
+    const auto loaded_vco = numfmt::round_i32(plan.vco_freq);
+    const auto loaded_pfd = numfmt::round_i32(plan.pfd_freq);
+    if (!loaded_vco || !loaded_pfd) return invalid(2);
+
+    if (auto problem = counters_problem(c, split)) return counter_failure(*problem);
+
+    // Exact comparisons of the new frequencies with the whole numbers last loaded.
+    plan.send_r = plan.pfd_freq != double(s.loaded_pfd_khz);
+    plan.send_n = plan.vco_freq != double(s.loaded_vco_mhz);
+    plan.loaded_pfd_khz = plan.send_r ? *loaded_pfd : s.loaded_pfd_khz;
+    plan.loaded_vco_mhz = *loaded_vco;
+    return plan;
+}
+
+void store(const SynthLoad& plan, EvalState& s) {
+    store_counters(plan.counters, s);
+    s.pfd_freq = plan.pfd_freq;
+    s.vco_freq = plan.vco_freq;
+    s.loaded_pfd_khz = plan.loaded_pfd_khz;
+    s.loaded_vco_mhz = plan.loaded_vco_mhz;
+}
+
+Plan<ChannelStep> plan_channel_step(const EvalState& s, std::optional<double> vco_mhz,
+                                    std::optional<double> pfd_khz, int direction) {
+    // Step 1: both entries, and the VCO entry moved by one PFD step.
+    if (!vco_mhz || !pfd_khz) return invalid(1);
+    const double vco_hz = *vco_mhz * 1e6 + (direction < 0 ? -1 : 1) * (*pfd_khz * 1000);
+    if (!std::isfinite(vco_hz)) return invalid(1);
+
+    // Step 2: the counters, split by the stored prescaler for every device name.
+    const double pfd_hz = *pfd_khz * 1000;
+    if (pfd_hz == 0) return invalid(2);
+    const auto r = numfmt::round_i32(s.ref_freq / pfd_hz);
+    const auto n = numfmt::round_i32(vco_hz / pfd_hz);
+    if (!r || !n) return invalid(2);
+    const auto counters = split_counters(*n, s.prescaler);
+    if (!counters) return invalid(2);
+
+    ChannelStep plan;
+    plan.counters = {*r, *n, s.prescaler, counters->b, counters->a};
+    plan.pfd_freq = numfmt::round_trip(pfd_hz / 1000);
+    const auto ratio = programmed_ratio(plan.counters);
+    if (!ratio) return invalid(2);
+    plan.vco_freq = (plan.pfd_freq / 1000) * double(*ratio);
+    plan.vco_text = numfmt::pattern(vco_hz / 1e6, "#0.00000");
+
+    if (auto problem = counters_problem(plan.counters, true)) return counter_failure(*problem);
+    return plan;
+}
+
+void store(const ChannelStep& plan, EvalState& s) {
+    store_counters(plan.counters, s);
+    s.pfd_freq = plan.pfd_freq;
+    s.vco_freq = plan.vco_freq;
+}
+
+SynthEntries synth_entries(const EvalState& s) {
+    SynthEntries e;
+    e.vco_text = numfmt::pattern(s.vco_freq, ".000000");
+    e.pfd_text = numfmt::pattern(s.pfd_freq, ".000000");
+    // A frequency beyond 32 bits cannot be a whole number loaded before; it is sent anyway,
+    // since it differs from any whole number kept.
+    e.loaded_vco_mhz = numfmt::round_i32(s.vco_freq).value_or(s.loaded_vco_mhz);
+    e.loaded_pfd_khz = numfmt::round_i32(s.pfd_freq).value_or(s.loaded_pfd_khz);
+    return e;
+}
+
+Plan<CrystalPlan> plan_crystal(const EvalState& s, std::optional<double> ref_mhz) {
+    const PlanFailure failure{kInvalidCrystalEntry, 1};
+    if (!ref_mhz || !std::isfinite(*ref_mhz * 1e6)) return failure;
+
+    CrystalPlan plan;
+    plan.ref_freq = *ref_mhz * 1e6;
+    plan.entry_text = numfmt::pattern(*ref_mhz, "#0.000000");
+    if (s.pfd_freq == 0) return failure;
+    // The reference dialog truncates R: 10.05 MHz at 200 kHz still gives 50.
+    const auto r = trunc_i32((plan.ref_freq / 1000) / s.pfd_freq);
+    const auto n = numfmt::round_i32((s.vco_freq * 1000) / s.pfd_freq);
+    if (!r || !n) return failure;
+
+    Counters& c = plan.counters;
+    c = {*r, *n, s.prescaler, *n, 0};
+    if (!variants::is_single_modulus(s.device)) {
+        auto counters = split_counters(*n, s.prescaler);
+        if (!counters) return failure;
+        c.b_counter = counters->b;
+        c.a_counter = counters->a;
+    }
+    if (auto problem = counters_problem(c, true)) return counter_failure(*problem);
+    return plan;
+}
+
+void store(const CrystalPlan& plan, EvalState& s) {
+    s.ref_freq = plan.ref_freq;
+    store_counters(plan.counters, s);
+}
+
+Plan<PrescalerPlan> plan_prescaler(const EvalState& s, int knob_position) {
+    PrescalerPlan plan;
+    int32_t prescaler = s.prescaler;
+    plan.prescaler_bits = s.prescaler_bits;
+    if (knob_position >= 0 && knob_position < int(kPrescalerKnob.size())) {
+        prescaler = kPrescalerKnob[knob_position].prescaler;
+        plan.prescaler_bits = kPrescalerKnob[knob_position].bits;
+    }
+
+    if (s.pfd_freq == 0)
+        return counter_failure("The counters cannot be computed with a PFD frequency of 0 kHz.");
+    if (prescaler <= 0)
+        return counter_failure("The counters cannot be computed with a prescaler of " +
+                               std::to_string(prescaler) + ".");
+    // The prescaler dialog rounds R, half to even.
+    const auto r = numfmt::round_i32((s.ref_freq / 1000) / s.pfd_freq);
+    const auto n = numfmt::round_i32((s.vco_freq * 1000) / s.pfd_freq);
+    if (!r || !n)
+        return counter_failure("The counters cannot be computed: the frequencies give a division "
+                               "ratio beyond the 32-bit range.");
+    const auto counters = split_counters(*n, prescaler);
+    plan.counters = {*r, *n, prescaler, counters->b, counters->a};
+    if (auto problem = counters_problem(plan.counters, true)) return counter_failure(*problem);
+    return plan;
+}
+
+void store(const PrescalerPlan& plan, EvalState& s) {
+    s.prescaler_bits = plan.prescaler_bits;
+    store_counters(plan.counters, s);
+}
+
+std::optional<int> prescaler_position(int32_t prescaler_bits) {
+    for (size_t i = 0; i < kPrescalerKnob.size(); ++i)
+        if (kPrescalerKnob[i].bits == prescaler_bits) return int(i);
+    return std::nullopt;
+}
