@@ -1,9 +1,33 @@
 #include "ui/main/window_registry.h"
 
+#include "ui/dialogs/bandselectform.h"
+#include "ui/dialogs/crystalform.h"
+#include "ui/dialogs/current_form.h"
+#include "ui/dialogs/muxform.h"
+#include "ui/dialogs/powerform.h"
+#include "ui/dialogs/prescaleform.h"
+#include "ui/dialogs/synthform.h"
 #include "ui/main/main_window.h"
 #include "ui/main/sim_board_window.h"
 
+namespace {
+
+template <class Dialog, class... Args>
+Main::WindowFactory dialog_of(Args... args) {
+    return [args...](Main& m) -> std::unique_ptr<QDialog> { return std::make_unique<Dialog>(m, args...); };
+}
+
+}  // namespace
+
 void install_windows(Main& main) {
+    main.register_window(Window::Synth, dialog_of<synthform>());
+    main.register_window(Window::Crystal, dialog_of<crystalform>());
+    main.register_window(Window::Current1, dialog_of<CurrentForm>(CurrentSetting::One));
+    main.register_window(Window::Current2, dialog_of<CurrentForm>(CurrentSetting::Two));
+    main.register_window(Window::Powerdown, dialog_of<powerform>());
+    main.register_window(Window::Mux, dialog_of<muxform>());
+    main.register_window(Window::Prescaler, dialog_of<prescaleform>());
+    main.register_window(Window::Bandselect, dialog_of<Bandselectform>());
     main.register_window(Window::SimulatedBoard, [](Main& m) -> std::unique_ptr<QDialog> {
         auto* board = m.link().simulated_board();
         if (!board) return nullptr;

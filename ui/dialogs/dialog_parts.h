@@ -1,0 +1,28 @@
+#pragma once
+// Small construction helpers the setting dialogs share.
+#include <QGroupBox>
+#include <QLabel>
+#include <QString>
+
+class QLineEdit;
+class SelectorKnob;
+
+namespace dialog_parts {
+
+// Gives a control the name tests and other windows find it by.
+template <class W>
+W* named(W* widget, const char* name) {
+    widget->setObjectName(name);
+    return widget;
+}
+
+inline QLabel* label(const char* name, const QString& text) { return named(new QLabel(text), name); }
+inline QGroupBox* frame(const char* name, const QString& title = {}) { return named(new QGroupBox(title), name); }
+
+// A number entry wide enough for `sample`.
+QLineEdit* entry(const char* name, const QString& sample);
+
+// A knob with its design-time labels.
+SelectorKnob* knob(const char* name, const QStringList& labels);
+
+}  // namespace dialog_parts

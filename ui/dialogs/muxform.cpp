@@ -1,0 +1,53 @@
+#include "ui/dialogs/muxform.h"
+
+#include <QButtonGroup>
+#include <QGroupBox>
+#include <QLabel>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "model/setting_choices.h"
+#include "model/variants.h"
+#include "ui/dialogs/dialog_parts.h"
+#include "ui/main/main_window.h"
+
+using namespace dialog_parts;
+
+muxform::muxform(Main& main) : SettingDialog(main, "muxform", "Muxout Options") {
+    static const char* const kCaptions[] = {
+        "Three-State Output", "Digital Lock Detect",    "N Divider Output",   "DVdd",
+        "R Divider Output",   "Open Drain Lock Detect", "Serial Data Output", "DGnd",
+    };
+    Frame1 = frame("Frame1");
+    Label1 = label("Label1", "Choose the muxout feature");
+    auto* column = new QVBoxLayout(Frame1);
+    column->addWidget(Label1);
+    auto* group = new QButtonGroup(this);
+    for (int i = 0; i < kMuxoutOptions; ++i) {
+        Option[i] = new QRadioButton(kCaptions[i]);
+        Option[i]->setObjectName(QString("Option%1").arg(i + 1));
+        group->addButton(Option[i]);
+        column->addWidget(Option[i]);
+    }
+    content()->addWidget(Frame1);
+    Form_Load();
+}
+
+void muxform::Form_Load() {
+    // The single-modulus variant has no such functions; the choices stay and keep their codes.
+    if (variants::is_single_modulus(state_.device)) {
+        Option[5]->setText("Not Used");
+        Option[6]->setText("Not Used");
+    }
+    if (auto option = muxout_option_for(state_.muxout_bits)) Option[*option - 1]->setChecked(true);
+}
+
+void muxform::Command3_Click() {
+    for (int i = 0; i < kMuxoutOptions; ++i)
+        if (Option[i]->isChecked()) {
+            state_.muxout_bits = *muxout_bits_for(i + 1);
+            break;
+        }
+    main_.refresh_main();
+    send_control_latch();
+}

@@ -1,0 +1,121 @@
+#include "ui/dialogs/synthform.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "model/frequency_plan.h"
+#include "model/latch.h"
+#include "model/variants.h"
+#include "ui/dialogs/dialog_parts.h"
+#include "ui/entry_parse.h"
+#include "ui/main/main_window.h"
+
+using namespace dialog_parts;
+
+synthform::synthform(Main& main) : SettingDialog(main, "synthform", "RF Output Frequency") {
+    Frame2 = frame("Frame2", "Synthesizer Frequency");
+    Label1 = label("Label1", "Enter the desired VCO output frequency (MHz):");
+    Text1 = entry("Text1", "2400.000000");
+    Label2 = label("Label2", "Enter the desired pfd reference frequency (kHz):");
+    Text2 = entry("Text2", "2400.000000");
+    auto* grid = new QGridLayout(Frame2);
+    grid->addWidget(Label1, 0, 0);
+    grid->addWidget(Text1, 0, 1);
+    grid->addWidget(Label2, 1, 0);
+    grid->addWidget(Text2, 1, 1);
+
+    // N, P, B and A after the last computation.
+    auto* values = new QGridLayout;
+    values->setHorizontalSpacing(6);
+    const char* titles[] = {"Label8", "Label9", "Label10", "Label11"};
+    const char* captions[] = {"N:", "P:", "B:", "A:"};
+    const char* value_names[] = {"Label4", "Label5", "Label6", "Label7"};
+    QLabel** title_slots[] = {&Label8, &Label9, &Label10, &Label11};
+    QLabel** value_slots[] = {&Label4, &Label5, &Label6, &Label7};
+    for (int i = 0; i < 4; ++i) {
+        *title_slots[i] = label(titles[i], captions[i]);
+        *value_slots[i] = label(value_names[i], {});
+        QLabel* value = *value_slots[i];
+        value->setMinimumWidth(value->fontMetrics().horizontalAdvance("0000000"));
+        value->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        values->addWidget(*title_slots[i], 0, 2 * i, Qt::AlignRight);
+        values->addWidget(value, 0, 2 * i + 1);
+    }
+    values->setColumnStretch(8, 1);
+    grid->addLayout(values, 2, 0, 1, 2);
+
+    Frame3 = frame("Frame3", "Single channel jump");
+    Command4 = named(new QPushButton("Increment by one channel space"), "Command4");
+    Command5 = named(new QPushButton("Decrement by one channel space"), "Command5");
+    Command4->setAutoDefault(false);
+    Command5->setAutoDefault(false);
+    Label3 = label("Label3", "Note: These buttons will write to the N register only.");
+    auto* jump = new QGridLayout(Frame3);
+    jump->addWidget(Command4, 0, 0);
+    jump->addWidget(Command5, 0, 1);
+    jump->addWidget(Label3, 1, 0, 1, 2);
+
+    Th = label("Th",
+               "Note: The Load Now and OK buttons only update the N register and R Register. If the user "
+               "changes only the output frequency, then only the N register will be updated.  If the user "
+               "changes only the pfd reference frequency, then only the R register will be updated. If the "
+               "user changes both operating frequency and pfd reference frequency, then both the N register "
+               "and R register will be updated.");
+    Th->setWordWrap(true);
+
+    content()->addWidget(Frame2);
+    content()->addWidget(Frame3);
+    content()->addWidget(Th);
+    connect(Command4, &QPushButton::clicked, this, &synthform::Command4_Click);
+    connect(Command5, &QPushButton::clicked, this, &synthform::Command5_Click);
+    Form_Load();
+}
+
+void synthform::Form_Load() {
+    SynthEntries entries = synth_entries(state_);
+    Text1->setText(QString::fromStdString(entries.vco_text));
+    Text2->setText(QString::fromStdString(entries.pfd_text));
+    state_.loaded_vco_mhz = entries.loaded_vco_mhz;
+    state_.loaded_pfd_khz = entries.loaded_pfd_khz;
+}
+
+void synthform::Command3_Click() {
+    auto plan = plan_synth_load(state_, parse_entry(Text1), parse_entry(Text2));
+    if (!plan) return report(plan.failure);
+    show_counters(plan->counters);
+    store(*plan, state_);
+    main_.refresh_main();
+    if (plan->send_r) main_.send(kRLatch);
+    if (plan->send_n) main_.send(kNLatch);
+}
+
+void synthform::Command4_Click() { step_channel(+1); }
+void synthform::Command5_Click() { step_channel(-1); }
+
+void synthform::step_channel(int direction) {
+    auto plan = plan_channel_step(state_, parse_entry(Text1), parse_entry(Text2), direction);
+    if (!plan) return report(plan.failure);
+    store(*plan, state_);
+    Text1->setText(QString::fromStdString(plan->vco_text));
+    show_counters(plan->counters);
+    main_.refresh_main();
+    if (variants::is_family_variant(state_.device)) main_.send(kNLatch);
+}
+
+void synthform::show_counters(const Counters& c) {
+    Label4->setText(QString::number(c.n_value));
+    Label5->setText(QString::number(c.prescaler));
+    Label6->setText(QString::number(c.b_counter));
+    Label7->setText(QString::number(c.a_counter));
+}
+
+void synthform::report(const PlanFailure& failure) {
+    const QString text = QString::fromStdString(failure.message);
+    if (failure.step == 1) reject_entry(Text1, text, false);
+    else if (failure.step == 2) reject_entry(Text2, text, false);
+    else main_.prompts().message(MessageIcon::Exclamation, kAppTitle, text);
+}
