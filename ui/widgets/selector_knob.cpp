@@ -8,7 +8,12 @@
 
 namespace {
 constexpr double kStepDegrees = 36;
+
+// Knobs with few positions spread them over half a turn, so neighbouring labels keep apart.
+double step_degrees(int positions) {
+    return positions > 1 ? std::max(kStepDegrees, 180.0 / (positions - 1)) : kStepDegrees;
 }
+}  // namespace
 
 SelectorKnob::SelectorKnob(const QStringList& labels, QWidget* parent) : QWidget(parent), labels_(labels) {
     setFocusPolicy(Qt::StrongFocus);
@@ -29,7 +34,8 @@ void SelectorKnob::setLabel(int position, const QString& text) {
 }
 
 double SelectorKnob::angleOf(int position) const {
-    return -(positions() - 1) * kStepDegrees / 2 + position * kStepDegrees;
+    const double step = step_degrees(positions());
+    return -(positions() - 1) * step / 2 + position * step;
 }
 
 double SelectorKnob::knobRadius() const { return QFontMetrics(font()).height() * 2.0; }
