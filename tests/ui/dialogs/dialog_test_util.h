@@ -1,0 +1,63 @@
+#pragma once
+// Helpers of the setting-dialog tests: the fields of the latch words the board received, and
+// opening a dialog through one of the main window's entries.
+#include <QDialog>
+#include <QRadioButton>
+#include <QTest>
+#include <cstdint>
+#include <functional>
+
+#include "tests/support/gui_harness.h"
+
+namespace dialog_tests {
+
+constexpr int C = 0, R = 1, N = 2, T = 3;
+
+inline uint32_t bits(uint32_t word, int high, int low) { return (word >> low) & ((1u << (high - low + 1)) - 1); }
+inline uint32_t r_of(uint32_t r_word) { return bits(r_word, 15, 2); }
+inline uint32_t b_of(uint32_t n_word) { return bits(n_word, 20, 8); }
+inline uint32_t a_of(uint32_t n_word) { return bits(n_word, 6, 2); }
+
+inline std::vector<int> latches_of(const std::vector<uint32_t>& words) {
+    std::vector<int> latches;
+    for (uint32_t w : words) latches.push_back(int(w & 3));
+    return latches;
+}
+
+// The word of `latch` among `words` (the last one sent to it).
+inline uint32_t word_of(const std::vector<uint32_t>& words, int latch) {
+    for (auto w = words.rbegin(); w != words.rend(); ++w)
+        if (int(*w & 3) == latch) return *w;
+    ADD_FAILURE() << "no word for latch " << latch;
+    return 0;
+}
+
+// Runs `open` (a click on an entry of the main window) and `act` on the dialog it shows.
+// Returns the objectName of the dialog opened, or an empty text when none opened.
+template <class Dialog>
+QString through_entry(testing_support::Harness& h, const std::function<void()>& open,
+                      const std::function<void(Dialog&)>& act = {}) {
+    QString name;
+    h.prompts.on_modal = [&](QDialog& d) {
+        name = d.objectName();
+        auto* dialog = qobject_cast<Dialog*>(&d);
+        ASSERT_NE(dialog, nullptr) << d.objectName().toStdString();
+        if (act) act(*dialog);
+    };
+    open();
+    h.prompts.on_modal = nullptr;
+    return name;
+}
+
+// A click on a control: at its middle, or on the indicator of a radio button (one wider than its
+// caption takes no click at its middle). The window is shown first, as for a user: only then
+// are its controls laid out at their real size.
+inline void click(QWidget* w) {
+    if (!w->isVisible()) w->window()->show();
+    if (qobject_cast<QRadioButton*>(w))
+        QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(w->height() / 2, w->height() / 2));
+    else
+        QTest::mouseClick(w, Qt::LeftButton);
+}
+
+}  // namespace dialog_tests

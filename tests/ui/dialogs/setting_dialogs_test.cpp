@@ -1,0 +1,280 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "tests/ui/dialogs/dialog_test_util.h"
+#include "ui/dialogs/bandselectform.h"
+#include "ui/dialogs/crystalform.h"
+#include "ui/dialogs/current_form.h"
+#include "ui/dialogs/muxform.h"
+#include "ui/dialogs/powerform.h"
+#include "ui/dialogs/prescaleform.h"
+#include "ui/widgets/click_label.h"
+#include "ui/widgets/selector_knob.h"
+#include "ui/widgets/toggle_switch.h"
+
+using namespace dialog_tests;
+using testing_support::Harness;
+
+namespace {
+
+const std::vector<int> kFullSequence = {T, N, R, C};
+
+QStringList knob_labels(const SelectorKnob* knob) {
+    QStringList labels;
+    for (int p = 0; p < knob->positions(); ++p) labels << knob->label(p);
+    return labels;
+}
+
+}  // namespace
+
+TEST(Crystalform, AppliesTheReferenceWithTruncatedRAndSendsTestNRControl) {
+    const std::tuple<const char*, const char*, uint32_t, const char*> cases[] = {
+        {"19.2", "19.200000", 96, "19.20000MHz"},
+        {"10.05", "10.050000", 50, "10.05000MHz"},
+        {"10.3", "10.300000", 51, "10.30000MHz"},  // 51.5 truncated, not rounded
+    };
+    for (const auto& [entry, shown, r, crystal] : cases) {
+        Harness h("ksy7100-1");
+        QStringList texts;
+        through_entry<crystalform>(h, [&] { click(h.main->ui.Label29); }, [&](crystalform& d) {
+            texts << d.Text1->text();
+            d.Text1->setText(entry);
+            click(d.Command3);
+            texts << d.Text1->text();
+        });
+        EXPECT_EQ(texts, (QStringList{"10", shown}));
+        auto words = h.words();
+        EXPECT_EQ(latches_of(words), kFullSequence);
+        EXPECT_EQ(r_of(word_of(words, R)), r);
+        EXPECT_EQ(b_of(word_of(words, N)), 375u);
+        EXPECT_EQ(h.main->ui.crystal->text(), crystal);
+    }
+}
+
+TEST(Crystalform, ARejectedApplyKeepsTheOldReferenceAndCountersAndSendsNothing) {
+    const QString invalid = "Invalid entry in crystal Frequency.";
+    const std::tuple<const char*, double, QString, bool> cases[] = {
+        {"abc", 200, invalid, true},
+        {"12", 0, invalid, true},  // no R from a PFD of 0: the new reference is not kept either
+        {"0", 200, "The R counter would be 0; it must be 1 to 16383.", false},
+        {"4000", 200, "The R counter would be 20000; it must be 1 to 16383.", false},
+    };
+    for (const auto& [entry, pfd, message, emptied] : cases) {
+        Harness h("ksy7100-1");
+        h.state.pfd_freq = pfd;
+        crystalform d(*h.main);
+        const QString label_before = h.main->ui.crystal->text();
+        const EvalState before = h.state;
+        d.Text1->setText(entry);
+        click(d.Command3);
+        ASSERT_EQ(h.prompts.texts(), std::vector<QString>{message}) << entry;
+        EXPECT_TRUE(h.prompts.messages[0].beep);
+        EXPECT_EQ(d.Text1->text(), emptied ? QString() : QString(entry));
+        EXPECT_TRUE(h.state == before) << entry;
+        EXPECT_EQ(h.main->ui.crystal->text(), label_before);
+        EXPECT_TRUE(h.words().empty());
+    }
+}
+
+TEST(CurrentForms, ApplyStoresCodeGainAndRsetRelabelsAndSendsEveryLatch) {
+    struct Case {
+        ClickLabel* Main::Controls::*entry;
+        int position, low_bit;  // the code's lowest bit in the control latch
+        bool gain;
+        const char* rset;
+        QStringList labels;
+    };
+    const Case cases[] = {
+        {&Main::Controls::currentsetting1, 7, 14, false, "2700", {"0.54", "1.09", "1.63", "2.18", "2.72", "3.26", "3.81", "4.35"}},
+        {&Main::Controls::currentsetting1, 2, 14, false, "4700", {"0.31", "0.63", "0.94", "1.25", "1.56", "1.88", "2.19", "2.50"}},
+        {&Main::Controls::Label4, 5, 17, true, "10000", {"0.15", "0.29", "0.44", "0.59", "0.73", "0.88", "1.03", "1.18"}},
+    };
+    for (const auto& c : cases) {
+        Harness h("ksy7100-3");
+        h.state.cp_gain_bits = c.gain ? 0 : 2097152;  // the dialog sets the other value
+        int opened_at = -1;
+        QStringList labels;
+        through_entry<CurrentForm>(h, [&] { click(h.main->ui.*(c.entry)); }, [&](CurrentForm& d) {
+            opened_at = d.Selector1->position();
+            d.Selector1->setPosition(c.position);
+            d.Text2->setText(c.rset);
+            click(d.Command1);
+            labels = knob_labels(d.Selector1);
+        });
+        EXPECT_EQ(opened_at, 7) << "the defaults hold code 7 in both settings";
+        EXPECT_EQ(labels, c.labels);
+        auto words = h.words();
+        ASSERT_EQ(latches_of(words), kFullSequence);
+        EXPECT_EQ(bits(word_of(words, C), c.low_bit + 2, c.low_bit), uint32_t(c.position));
+        EXPECT_EQ(bits(word_of(words, N), 21, 21), c.gain ? 1u : 0u);
+        EXPECT_EQ(h.main->ui.Toggle3->isChecked(), c.gain) << "the gain switch shows the stored gain";
+        CurrentForm other(*h.main, c.gain ? CurrentSetting::One : CurrentSetting::Two);
+        EXPECT_EQ(knob_labels(other.Selector1), c.labels) << "the other dialog relabels as it opens";
+    }
+}
+
+TEST(CurrentForms, ARejectedRsetLeavesEveryFieldTheLabelsAndTheBoardAlone) {
+    for (const char* text : {"abc", "0", "-4700"}) {
+        Harness h("ksy7100-1");
+        CurrentForm d(*h.main, CurrentSetting::Two);
+        const QStringList labels = knob_labels(d.Selector1);
+        const EvalState before = h.state;
+        d.Selector1->setPosition(1);
+        d.Text2->setText(text);
+        click(d.Command3);
+        ASSERT_EQ(h.prompts.texts().size(), 1u) << text;
+        EXPECT_TRUE(h.prompts.texts()[0].startsWith("Invalid entry in R Set")) << h.prompts.texts()[0].toStdString();
+        EXPECT_TRUE(d.Text2->text().isEmpty());
+        EXPECT_EQ(d.focusWidget(), d.Text2);
+        EXPECT_EQ(knob_labels(d.Selector1), labels);
+        EXPECT_TRUE(h.state == before) << text;
+        EXPECT_TRUE(h.words().empty()) << text;
+    }
+    // A stored code off the table and a board name: the design-time knob, and no gain change.
+    Harness h("ksy7100-1");
+    h.state.cs1_bits = 1;
+    h.state.device = "ksy7103";
+    h.state.cp_gain_bits = 2097152;
+    CurrentForm d(*h.main, CurrentSetting::One);
+    EXPECT_EQ(d.Selector1->position(), 0);
+    EXPECT_EQ(knob_labels(d.Selector1), (QStringList{"0.31", ".62", ".93", "1.25", "1.56", "1.87", "2.18", "2.5"}));
+    click(d.Command3);
+    EXPECT_EQ(h.state.cp_gain_bits, 2097152);
+}
+
+TEST(Powerform, EachModeSendsOneControlWordAndPdTwoAloneReopensAsNormal) {
+    const std::tuple<QRadioButton* powerform::*, uint32_t, int32_t> cases[] = {
+        {&powerform::Option1, 0, 2097152}, {&powerform::Option2, 3, 1048576}, {&powerform::Option3, 1, 3145728}};
+    for (const auto& [option, pd, stored] : cases) {
+        Harness h("ksy7100-4");
+        h.state.powerdown_bits = stored;
+        powerform d(*h.main);
+        EXPECT_EQ(d.Option1->isChecked(), stored == 2097152);
+        click(d.*option);
+        click(d.Command3);
+        auto words = h.words();
+        ASSERT_EQ(latches_of(words), std::vector<int>{C});
+        EXPECT_EQ(bits(words[0], 21, 20), pd);
+    }
+    // Outside the nine: nothing selected, nothing stored, the control latch still sent.
+    Harness h("ksy7100-1");
+    h.state.device = "ksy7101";
+    h.state.powerdown_bits = 3145728;
+    powerform d(*h.main);
+    EXPECT_FALSE(d.Option1->isChecked() || d.Option2->isChecked() || d.Option3->isChecked());
+    click(d.Option1);
+    click(d.Command3);
+    EXPECT_EQ(h.state.powerdown_bits, 3145728);
+    EXPECT_EQ(h.words().size(), 1u);
+}
+
+TEST(Powerform, OkAppliesUnderTheBusyPointer) {
+    // Records each time the dialog's pointer turns busy or back, with the words loaded by then.
+    struct CursorLog : QObject {
+        testing_support::TappedBoard* board;
+        bool busy = false;
+        std::vector<std::pair<bool, uint64_t>> changes;
+        bool eventFilter(QObject* o, QEvent* e) override {
+            if (e->type() != QEvent::CursorChange) return false;
+            auto* w = static_cast<QWidget*>(o);
+            bool now = w->testAttribute(Qt::WA_SetCursor) && w->cursor().shape() == Qt::WaitCursor;
+            if (now != busy) changes.emplace_back(now, board->words_loaded());
+            busy = now;
+            return false;
+        }
+    } log;
+    Harness h("ksy7100-1");
+    log.board = h.board;
+    const uint64_t start = h.board->words_loaded();
+    through_entry<powerform>(h, [&] { click(h.main->ui.Command2); }, [&](powerform& d) {
+        d.installEventFilter(&log);
+        click(d.Option2);
+        click(d.Command1);
+    });
+    EXPECT_EQ(h.main->ui.Label10->text(), "Synchronous Powerdown");
+    EXPECT_EQ(log.changes, (std::vector<std::pair<bool, uint64_t>>{{true, start}, {false, start + 1}}));
+}
+
+TEST(Muxform, EachChoiceStoresItsCodeSendsTheControlLatchAndReopensOnIt) {
+    for (const char* device : {"ksy7100-6", "ksy7100-8"}) {
+        const bool single = std::string(device) == "ksy7100-8";
+        for (int option = 1; option <= 8; ++option) {
+            Harness h(device);
+            through_entry<muxform>(h, [&] { click(h.main->ui.Command10); }, [&](muxform& d) {
+                EXPECT_EQ(d.Option[5]->text(), single ? "Not Used" : "Open Drain Lock Detect");
+                EXPECT_EQ(d.Option[6]->text(), single ? "Not Used" : "Serial Data Output");
+                click(d.Option[option - 1]);
+                click(d.Command3);
+            });
+            auto words = h.words();
+            ASSERT_EQ(latches_of(words), std::vector<int>{C});
+            EXPECT_EQ(bits(words[0], 7, 5), uint32_t(option - 1));
+            EXPECT_TRUE(muxform(*h.main).Option[option - 1]->isChecked());
+        }
+    }
+    Harness h("ksy7100-1");
+    h.state.muxout_bits = 16;
+    muxform stray(*h.main);
+    for (QRadioButton* option : stray.Option) EXPECT_FALSE(option->isChecked());
+}
+
+TEST(Prescaleform, EachPositionSplitsNSendsEveryLatchAndReopensAtItsPosition) {
+    const uint32_t b_of_position[] = {1500, 750, 375, 375};
+    for (double vco : {2400.0, 2401.0})
+        for (int position = 0; position < 4; ++position) {
+            Harness h("ksy7100-1");
+            h.state.vco_freq = vco;
+            through_entry<prescaleform>(h, [&] { click(h.main->ui.Label3); }, [&](prescaleform& d) {
+                EXPECT_EQ(d.Selector1->position(), 2);
+                d.Selector1->setPosition(position);
+                click(d.Command3);
+            });
+            auto words = h.words();
+            ASSERT_EQ(latches_of(words), kFullSequence);
+            EXPECT_EQ(b_of(word_of(words, N)), b_of_position[position]) << vco << " " << position;
+            EXPECT_EQ(a_of(word_of(words, N)), vco == 2400 ? 0u : 5u) << vco << " " << position;
+            EXPECT_EQ(bits(word_of(words, C), 23, 22), uint32_t(position));
+            EXPECT_EQ(prescaleform(*h.main).Selector1->position(), position);
+        }
+}
+
+TEST(Prescaleform, ACountingFailureIsReportedAndAssignsNothing) {
+    const std::tuple<double, double, int, const char*> cases[] = {
+        {0, 2400, 1, "The counters cannot be computed with a PFD frequency of 0 kHz."},
+        {50, 5000, 0, "The B counter would be 12500; it must be 0 to 8191."},
+    };
+    for (const auto& [pfd, vco, position, message] : cases) {
+        Harness h("ksy7100-1");
+        h.state.pfd_freq = pfd;
+        h.state.vco_freq = vco;
+        prescaleform d(*h.main);
+        const EvalState before = h.state;
+        d.Selector1->setPosition(position);
+        click(d.Command3);
+        EXPECT_EQ(h.prompts.texts(), std::vector<QString>{message});
+        EXPECT_TRUE(h.state == before);
+        EXPECT_TRUE(h.words().empty());
+    }
+}
+
+TEST(Bandselectform, EachPositionShowsItsRatioAndSendsItInTheRLatch) {
+    const char* ratios[] = {"1", "2", "4", "8"};
+    for (int position : {3, 2, 1, 0}) {
+        Harness h("ksy7100-7");  // starts at divider 8
+        through_entry<Bandselectform>(h, [&] { h.main->ui.bandselect->trigger(); }, [&](Bandselectform& d) {
+            EXPECT_EQ(d.Selector1->position(), 3);
+            EXPECT_EQ(knob_labels(d.Selector1), (QStringList{" 1", " 2", " 4", " 8"}));
+            d.Selector1->setPosition(position);
+            click(d.Command3);
+        });
+        auto words = h.words();
+        ASSERT_EQ(latches_of(words), kFullSequence);
+        EXPECT_EQ(bits(word_of(words, R), 21, 20), uint32_t(position));
+        EXPECT_EQ(h.main->ui.Label12->text(), ratios[position]);
+        EXPECT_EQ(Bandselectform(*h.main).Selector1->position(), position);
+    }
+}

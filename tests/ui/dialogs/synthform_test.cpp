@@ -1,0 +1,155 @@
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "tests/ui/dialogs/dialog_test_util.h"
+#include "ui/dialogs/synthform.h"
+#include "ui/widgets/click_label.h"
+
+using namespace dialog_tests;
+using testing_support::Harness;
+
+namespace {
+
+void load(synthform& d, const char* vco, const char* pfd) {
+    d.Text1->setText(vco);
+    d.Text2->setText(pfd);
+    click(d.Command3);
+}
+
+QStringList counter_labels(const synthform& d) {
+    return {d.Label4->text(), d.Label5->text(), d.Label6->text(), d.Label7->text()};
+}
+
+}  // namespace
+
+TEST(Synthform, LoadNowSendsOnlyTheLatchOfTheFrequencyThatChanged) {
+    struct Case {
+        const char *vco, *pfd;
+        std::vector<int> sent;
+        uint32_t r, n, b, a;
+        const char* vcofreq;
+    };
+    const Case cases[] = {
+        {"2400.2", "200", {N}, 50, 12001, 375, 1, "2400.20000MHz"},  // the worked example
+        {"2400", "100", {R}, 100, 24000, 750, 0, "2400.00000MHz"},   // the new N is stored, not sent
+        {"2401", "100", {R, N}, 100, 24010, 750, 10, "2401.00000MHz"},
+        {"2400.1", "200", {}, 50, 12000, 375, 0, "2400.00000MHz"},   // N rounds half to even
+    };
+    for (const auto& c : cases) {
+        Harness h("ksy7100-1");
+        QStringList opened_with, labels;
+        through_entry<synthform>(h, [&] { click(h.main->ui.vcofreq); }, [&](synthform& d) {
+            opened_with = QStringList{d.Text1->text(), d.Text2->text()} + counter_labels(d);
+            load(d, c.vco, c.pfd);
+            labels = counter_labels(d);
+        });
+        EXPECT_EQ(opened_with, (QStringList{"2400.000000", "200.000000", "", "", "", ""}));
+        auto words = h.words();
+        EXPECT_EQ(latches_of(words), c.sent) << c.vco << " " << c.pfd;
+        for (uint32_t w : words) {
+            if ((w & 3) == R) {
+                EXPECT_EQ(r_of(w), c.r);
+            } else {
+                EXPECT_EQ(b_of(w), c.b);
+                EXPECT_EQ(a_of(w), c.a);
+            }
+        }
+        EXPECT_EQ(labels, (QStringList{QString::number(c.n), "32", QString::number(c.b), QString::number(c.a)}));
+        EXPECT_EQ(h.state.r_counter, int32_t(c.r));
+        EXPECT_EQ(h.main->ui.vcofreq->text(), c.vcofreq);
+    }
+}
+
+TEST(Synthform, RepeatsSendNothingForWholeFrequenciesAndTheSingleModulusVariantUsesPOne) {
+    Harness h("ksy7100-1");
+    synthform d(*h.main);
+    load(d, "2401", "200");
+    EXPECT_EQ(h.latches(), std::vector<int>{N});
+    click(d.Command3);
+    EXPECT_TRUE(h.words().empty());
+    load(d, "2400.2", "200.5");
+    click(d.Command3);
+    EXPECT_EQ(h.latches(), (std::vector<int>{R, N, R, N})) << "fractions are sent every time";
+
+    Harness single("ksy7100-8");
+    single.state.prescaler = 32;
+    synthform s(*single.main);
+    load(s, "150", "1000");
+    EXPECT_EQ(single.state.prescaler, 1);
+    uint32_t n = word_of(single.words(), N);
+    EXPECT_EQ(b_of(n), 150u);
+    EXPECT_EQ(a_of(n), 0u);
+}
+
+TEST(Synthform, ChannelButtonsStepFromTheFiveDecimalTextAndSendTheNLatchOnly) {
+    Harness h("ksy7100-1");
+    synthform d(*h.main);
+    d.Text1->setText("2400.2");
+    const std::tuple<QPushButton*, const char*, uint32_t> steps[] = {
+        {d.Command4, "2400.40000", 2}, {d.Command4, "2400.60000", 3}, {d.Command5, "2400.40000", 2}};
+    for (const auto& [button, text, a] : steps) {
+        click(button);
+        EXPECT_EQ(d.Text1->text(), text);
+        auto words = h.words();
+        ASSERT_EQ(latches_of(words), std::vector<int>{N});
+        EXPECT_EQ(b_of(words[0]), 375u);
+        EXPECT_EQ(a_of(words[0]), a);
+    }
+    EXPECT_EQ(h.state.loaded_vco_mhz, 2400) << "the channel buttons leave the loaded frequencies";
+}
+
+TEST(Synthform, BadEntriesShowTheirMessageEmptyTheEntryOfTheirStepAndChangeNothing) {
+    const auto T1 = &synthform::Text1, T2 = &synthform::Text2;
+    using Button = QPushButton* synthform::*;
+    const Button load_now = &synthform::Command3, up = &synthform::Command4, down = &synthform::Command5;
+    const QString vco = "Invalid entry in VCO Frequency.", pfd = "Invalid entry in reference frequency.";
+    struct Case {
+        QLineEdit* synthform::*entry;
+        const char* text;
+        QPushButton* synthform::*button;
+        QString message;
+        QLineEdit* synthform::*emptied;  // nullptr: the entries stay as typed
+    };
+    const Case cases[] = {
+        {T1, "abc", load_now, vco, T1},
+        {T2, "abc", load_now, pfd, T2},
+        {T2, "0", load_now, pfd, T2},
+        {T2, "abc", down, vco, T1},  // the channel buttons read both entries first
+        {T2, "0", up, pfd, T2},
+        {T1, "0", load_now, "The total divide ratio N would be 0; it must be at least 1.", nullptr},
+        {T2, "0.5", up, "The R counter would be 20000; it must be 1 to 16383.", nullptr},
+    };
+    for (const auto& c : cases) {
+        Harness h("ksy7100-1");
+        synthform d(*h.main);
+        QLineEdit* entry = d.*(c.entry);
+        entry->setText(c.text);
+        const EvalState before = h.state;
+        click(d.*(c.button));
+        ASSERT_EQ(h.prompts.texts(), std::vector<QString>{c.message}) << c.text;
+        EXPECT_EQ(h.prompts.messages[0].icon, MessageIcon::Exclamation);
+        const QLineEdit* emptied = c.emptied ? d.*(c.emptied) : nullptr;
+        EXPECT_EQ(entry->text(), entry == emptied ? QString() : QString(c.text));
+        if (emptied) {
+            EXPECT_TRUE(emptied->text().isEmpty());
+            EXPECT_EQ(d.focusWidget(), emptied);
+        }
+        EXPECT_TRUE(h.state == before) << c.text << ": nothing stored";
+        EXPECT_TRUE(h.words().empty()) << c.text;
+    }
+}
+
+TEST(Synthform, OkWithABadEntryStillClosesAfterTheMessage) {
+    Harness h("ksy7100-1");
+    bool open_after_ok = true;
+    through_entry<synthform>(h, [&] { h.main->ui.synthmenu->trigger(); }, [&](synthform& d) {
+        d.Text1->setText("abc");
+        click(d.Command1);
+        open_after_ok = d.isVisible();
+    });
+    EXPECT_FALSE(open_after_ok);
+    EXPECT_EQ(h.prompts.texts(), std::vector<QString>{"Invalid entry in VCO Frequency."});
+}
