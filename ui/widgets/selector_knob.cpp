@@ -7,7 +7,7 @@
 #include <QtMath>
 
 namespace {
-constexpr double kStepDegrees = 36;
+constexpr double kStepDegrees = 40;
 
 // Knobs with few positions spread them over half a turn, so neighbouring labels keep apart.
 double step_degrees(int positions) {
@@ -38,24 +38,41 @@ double SelectorKnob::angleOf(int position) const {
     return -(positions() - 1) * step / 2 + position * step;
 }
 
-double SelectorKnob::knobRadius() const { return QFontMetrics(font()).height() * 2.0; }
+double SelectorKnob::knobRadius() const { return QFontMetrics(font()).height() * 1.7; }
+
+// The knob with its ring of labels, relative to the knob's centre.
+QRectF SelectorKnob::extent() const {
+    double r = knobRadius();
+    QRectF box(-r - 8, -r - 8, 2 * r + 16, 2 * r + 16);
+    for (int i = 0; i < positions(); ++i) box = box.united(labelBox(i, QPointF(0, 0)));
+    return box;
+}
+
+QRectF SelectorKnob::labelBox(int i, const QPointF& centre) const {
+    QFontMetrics fm(font());
+    double a = qDegreesToRadians(angleOf(i));
+    QPointF dir(qSin(a), -qCos(a));
+    QSizeF size(fm.horizontalAdvance(labels_[i]) + 6, fm.height());
+    QPointF at = centre + dir * (knobRadius() + 12 + size.width() * 0.5 * std::abs(dir.x()) +
+                                 size.height() * 0.5 * std::abs(dir.y()));
+    return QRectF(at - QPointF(size.width() / 2, size.height() / 2), size);
+}
+
+QPointF SelectorKnob::centre() const {
+    QRectF e = extent();
+    return QPointF(width() / 2.0 - e.center().x(), height() / 2.0 - e.center().y());
+}
 
 QSize SelectorKnob::sizeHint() const {
-    QFontMetrics fm(font());
-    int label_w = 0;
-    for (const auto& l : labels_) label_w = std::max(label_w, fm.horizontalAdvance(l));
-    double r = knobRadius();
-    int side = int(2 * (r + 10 + label_w + fm.height() * 0.5)) + 8;
-    int height = int(r + 10 + fm.height() * 1.5 + r * 1.1) + int(side * 0.25);
-    return {side, std::max(height, int(2 * r + fm.height() * 3))};
+    QRectF e = extent();
+    return {int(std::ceil(e.width())) + 8, int(std::ceil(e.height())) + 8};
 }
 
 void SelectorKnob::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
-    QFontMetrics fm(font());
     double r = knobRadius();
-    QPointF c(width() / 2.0, height() - r * 1.15 - 4);
+    QPointF c = centre();
 
     // Scale: a tick and a label at each position.
     for (int i = 0; i < positions(); ++i) {
@@ -63,15 +80,12 @@ void SelectorKnob::paintEvent(QPaintEvent*) {
         QPointF dir(qSin(a), -qCos(a));
         p.setPen(QPen(i == position_ ? QColor(180, 0, 0) : QColor(40, 40, 40), 2));
         p.drawLine(c + dir * (r + 2), c + dir * (r + 8));
-        QString text = labels_[i];
-        QSizeF size(fm.horizontalAdvance(text) + 4, fm.height());
-        QPointF at = c + dir * (r + 10 + size.width() * 0.5 * std::abs(dir.x()) + size.height() * 0.5 * std::abs(dir.y()));
-        QRectF box(at - QPointF(size.width() / 2, size.height() / 2), size);
+        QRectF box = labelBox(i, c);
         QFont f = font();
         f.setBold(i == position_);
         p.setFont(f);
         p.setPen(i == position_ ? QColor(150, 0, 0) : palette().windowText().color());
-        p.drawText(box, Qt::AlignCenter, text);
+        p.drawText(box, Qt::AlignCenter, labels_[i]);
     }
 
     // The knob: a fluted dark cap with a white pointer line.
@@ -95,8 +109,7 @@ void SelectorKnob::paintEvent(QPaintEvent*) {
 }
 
 int SelectorKnob::positionAt(const QPointF& point) const {
-    double r = knobRadius();
-    QPointF c(width() / 2.0, height() - r * 1.15 - 4);
+    QPointF c = centre();
     QPointF d = point - c;
     if (qFuzzyIsNull(d.x()) && qFuzzyIsNull(d.y())) return position_;
     double angle = qRadiansToDegrees(std::atan2(d.x(), -d.y()));

@@ -35,6 +35,9 @@ private:
     int positionAt(const QPointF& point) const;
     void turnTo(int position);
     double knobRadius() const;
+    QRectF extent() const;
+    QRectF labelBox(int position, const QPointF& centre) const;
+    QPointF centre() const;
 
     QStringList labels_;
     int position_ = 0;
