@@ -1,5 +1,7 @@
 #include "ui/main/window_registry.h"
 
+#include "exercisers/locktime.h"
+#include "exercisers/sweepform.h"
 #include "ui/dialogs/bandselectform.h"
 #include "ui/dialogs/crystalform.h"
 #include "ui/dialogs/current_form.h"
@@ -28,6 +30,8 @@ void install_windows(Main& main) {
     main.register_window(Window::Mux, dialog_of<muxform>());
     main.register_window(Window::Prescaler, dialog_of<prescaleform>());
     main.register_window(Window::Bandselect, dialog_of<Bandselectform>());
+    main.register_window(Window::Locktime, dialog_of<locktime>());
+    main.register_window(Window::Sweep, dialog_of<sweepform>());
     main.register_window(Window::SimulatedBoard, [](Main& m) -> std::unique_ptr<QDialog> {
         auto* board = m.link().simulated_board();
         if (!board) return nullptr;

@@ -1,0 +1,196 @@
+#include "exercisers/locktime.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "model/latch.h"
+#include "model/variants.h"
+#include "ui/main/main_window.h"
+#include "ui/widgets/system_timer.h"
+#include "ui/widgets/toggle_switch.h"
+
+namespace {
+
+template <class W>
+W* named(W* widget, const char* name) {
+    widget->setObjectName(name);
+    return widget;
+}
+
+QLineEdit* entry(const char* name, const QString& text, const QString& tip) {
+    auto* e = named(new QLineEdit(text), name);
+    e->setToolTip(tip);
+    e->setMaximumWidth(QFontMetrics(e->font()).horizontalAdvance("0000000000") + 12);
+    return e;
+}
+
+}  // namespace
+
+locktime::locktime(Main& main) : ExerciserWindow(main, "locktime", "LockTime") {
+    Label1 = named(new QLabel("Enter Start Frequency (MHz):"), "Label1");
+    Text1 = entry("Text1", "1750", "The first frequency, in whole MHz");
+    Label2 = named(new QLabel("Enter Stop Frequency (MHz):"), "Label2");
+    Text2 = entry("Text2", "1752", "The second frequency, in whole MHz");
+    Label3 = named(new QLabel("Enter Frequency of jumps: (msecs)"), "Label3");
+    Text3 = entry("Text3", "1000", "Milliseconds between jumps, 1 to 32767");
+    Label5 = named(new QLabel("Enter Delay Between CP Gain Control Latch Update  [msecs]"), "Label5");
+    Text4 = entry("Text4", "1000", "Milliseconds before the charge-pump gain is lowered, 1 to 32767");
+    Toggle2 = named(new ToggleSwitch("Divide Off", "Divide On"), "Toggle2");
+    Toggle2->setToolTip("Output divide-by-2 while at the start frequency");
+    Toggle3 = named(new ToggleSwitch("Divide Off", "Divide On"), "Toggle3");
+    Toggle3->setToolTip("Output divide-by-2 while at the stop frequency");
+    Toggle1 = named(new ToggleSwitch("Delay Off", "Delay On"), "Toggle1");
+    Toggle1->setToolTip("With CP gain: lower the gain after the delay instead of at once");
+    Command1 = named(new QPushButton("Start"), "Command1");
+    Command4 = named(new QPushButton("Use CP Gain"), "Command4");
+    Command3 = named(new QPushButton("Stop"), "Command3");
+    Command2 = named(new QPushButton("Cancel"), "Command2");
+    for (QPushButton* b : {Command1, Command4, Command3, Command2}) b->setAutoDefault(false);
+    Label4 = named(new QLabel(
+        "Note: This window exercises the synthesizer to jump between two frequencies, to aid lock time "
+        "measurements. To change any setting after the start button has been pressed, press the stop "
+        "button, make the changes, and then press start again. Divide on/off allows the output divider "
+        "(divide by 2) to be switched on or off for each frequency.  Use Cp gain allows the cpgain to be "
+        "set high and then low to aid fast locking, the delay may be set or disabled."), "Label4");
+    Label4->setWordWrap(true);
+    Label4->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    Label4->setMargin(6);
+
+    Timer1 = named(new SystemTimer(this), "Timer1");
+    Timer2 = named(new SystemTimer(this), "Timer2");
+    Timer3 = named(new SystemTimer(this), "Timer3");
+
+    auto* grid = new QGridLayout;
+    grid->addWidget(Label1, 0, 0);
+    grid->addWidget(Text1, 0, 1);
+    grid->addWidget(Toggle2, 0, 2);
+    grid->addWidget(Label2, 1, 0);
+    grid->addWidget(Text2, 1, 1);
+    grid->addWidget(Toggle3, 1, 2);
+    grid->addWidget(Label3, 2, 0);
+    grid->addWidget(Text3, 2, 1);
+    grid->addWidget(Label5, 3, 0);
+    grid->addWidget(Text4, 3, 1);
+    grid->addWidget(Toggle1, 3, 2);
+    grid->setColumnStretch(2, 1);
+    grid->setHorizontalSpacing(12);
+
+    auto* buttons = new QHBoxLayout;
+    for (QPushButton* b : {Command1, Command4, Command3, Command2}) buttons->addWidget(b);
+
+    auto* outer = new QVBoxLayout(this);
+    outer->addLayout(grid);
+    outer->addLayout(buttons);
+    outer->addWidget(Label4);
+    // The note wraps to the width of the entries above it.
+    Label4->setFixedWidth(grid->sizeHint().width());
+    outer->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(Command1, &QPushButton::clicked, this, &locktime::Command1_Click);
+    connect(Command4, &QPushButton::clicked, this, &locktime::Command4_Click);
+    connect(Command3, &QPushButton::clicked, this, &locktime::Command3_Click);
+    connect(Command2, &QPushButton::clicked, this, &locktime::Command2_Click);
+    connect(Timer1, &SystemTimer::tick, this, &locktime::Timer1_Timer);
+    connect(Timer2, &SystemTimer::tick, this, &locktime::Timer2_Timer);
+    connect(Timer3, &SystemTimer::tick, this, &locktime::Timer3_Timer);
+}
+
+exerciser::HopEntries locktime::Entries::view() const {
+    return {start, stop, interval, delay, decimal_point()};
+}
+
+locktime::Entries locktime::entries() const {
+    return {text_of(Text1), text_of(Text2), text_of(Text3), text_of(Text4)};
+}
+
+void locktime::stop_timers() {
+    for (SystemTimer* t : {Timer1, Timer2, Timer3}) t->setEnabled(false);
+}
+
+void locktime::Command1_Click() {
+    if (refuse_on_failed_link("the hopping")) return;
+    auto start = exerciser::hop_start(state_, entries().view(), false);
+    if (!start) return report(*start.problem, false);
+    Timer1->setInterval(start->interval_ms);
+    state_.hop_mode = 0;
+    Timer1->setEnabled(true);
+}
+
+void locktime::Command4_Click() {
+    if (refuse_on_failed_link("the hopping")) return;
+    auto start = exerciser::hop_start(state_, entries().view(), true);
+    if (!start) return report(*start.problem, false);
+    Timer2->setInterval(start->interval_ms);
+    Timer2->setEnabled(true);
+    Timer3->setInterval(start->delay_ms);
+    Timer3->setEnabled(true);
+    state_.hop_mode = 1;
+}
+
+void locktime::Command3_Click() { stop_timers(); }
+
+void locktime::Command2_Click() {
+    Timer1->setEnabled(false);
+    reject();  // closing ends the other timers too
+}
+
+bool locktime::hop(bool fast_lock_tick) {
+    if (link_down()) return false;
+    const Entries e = entries();
+    auto step = exerciser::hop_step(state_, e.view(), Toggle2->isChecked(), Toggle3->isChecked());
+    if (!step) {
+        report(*step.problem, true);
+        return false;
+    }
+    exerciser::apply_hop(state_, *step);
+    main_.ui.Toggle6->setChecked(step->out_div2);
+    if (state_.hop_mode == 1) {
+        state_.cp_gain_bits = exerciser::kNCpGainBit;
+        if (fast_lock_tick) state_.ctrl_cp_gain_bits = exerciser::kCtrlCpGainBit;
+        main_.ui.Toggle3->setChecked(true);
+    }
+    return true;
+}
+
+bool locktime::release_gain() {
+    state_.ctrl_cp_gain_bits = 0;
+    state_.cp_gain_bits = 0;
+    main_.refresh_main();
+    main_.ui.Toggle3->setChecked(false);
+    return send(kControlLatch);
+}
+
+void locktime::Timer1_Timer() {
+    if (!hop(false)) return;
+    const bool variant = variants::is_family_variant(state_.device);
+    if (variant) {
+        main_.refresh_main();
+        if (!send(kNLatch)) return;
+        if (state_.hop_mode == 1 && !release_gain()) return;
+    }
+    main_.refresh_main();
+    // The N latch once more, with the gain bit as it stands now.
+    if (variant) send(kNLatch);
+}
+
+void locktime::Timer2_Timer() {
+    if (!hop(true)) return;
+    main_.refresh_main();
+    if (!send(kNLatch)) return;  // for any device name
+    if (!Toggle1->isChecked()) {
+        Timer3->setEnabled(false);
+        release_gain();
+    } else {
+        Timer3->setEnabled(true);
+    }
+}
+
+void locktime::Timer3_Timer() {
+    if (link_down()) return;
+    release_gain();
+}

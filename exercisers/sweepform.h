@@ -1,0 +1,32 @@
+#pragma once
+// The sweep window: the synthesizer steps from a start to a stop frequency in channel steps,
+// one N counter latch per timer tick, and the window shows the frequency reached. The channel
+// step stands in for the PFD frequency when N is computed. The sweep stops by itself at the
+// step that reaches or passes the stop frequency; the hourglass shows while it runs.
+#include "exercisers/exerciser_window.h"
+
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class SystemTimer;
+
+class sweepform : public ExerciserWindow {
+    Q_OBJECT
+public:
+    explicit sweepform(Main& main);
+
+    void Command3_Click();  // Start
+    void Command4_Click();  // Stop
+    void Command2_Click();  // Cancel
+    void Timer1_Timer();
+
+    QGroupBox *Frame2, *Frame3;
+    QLabel *Label1, *Label2, *Label3, *Label4, *Label5;
+    QLineEdit *Text1, *Text2, *Text3, *Text4, *Text5;
+    QPushButton *Command2, *Command3, *Command4;
+    SystemTimer* Timer1;
+
+protected:
+    void stop_timers() override;
+};
