@@ -23,6 +23,7 @@ bool ExerciserWindow::send(uint8_t latch) {
 bool ExerciserWindow::link_down() {
     if (!main_.link_failed()) return false;
     stop_timers();
+    main_.check_link();  // says why, unless that was said already
     return true;
 }
 

@@ -1,0 +1,207 @@
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+
+#include "exercisers/locktime.h"
+#include "model/variants.h"
+#include "tests/exercisers/exerciser_rig.h"
+#include "ui/widgets/click_label.h"
+#include "ui/widgets/system_timer.h"
+#include "ui/widgets/toggle_switch.h"
+
+using namespace exerciser_tests;
+using testing_support::Harness;
+using testing_support::hex;
+
+namespace {
+
+void with_locktime(Harness& h, const std::function<void(locktime&)>& act) {
+    open_window<locktime>(h.prompts, h.main->ui.Command5, act);
+}
+
+bool any_running(const locktime& w) { return w.Timer1->running() || w.Timer2->running() || w.Timer3->running(); }
+
+}  // namespace
+
+TEST(Locktime, PlainHopsAlternateTheCountersSendTheNLatchTwiceAndFollowTheDivideSwitches) {
+    Harness h("ksy7100-1");
+    with_locktime(h, [&](locktime& w) {
+        QTest::mouseClick(w.Toggle3, Qt::LeftButton);  // divide-by-2 at the stop frequency
+        QTest::mouseClick(w.Command1, Qt::LeftButton);
+        EXPECT_TRUE(w.Timer1->running());
+        EXPECT_EQ(w.Timer1->interval(), 1000);
+        EXPECT_EQ(h.state.hop_mode, 0);
+        const struct { uint32_t b, a; bool divide; const char* shown; } hops[] = {
+            {273, 14, false, "1750.00000MHz"}, {273, 24, true, "1752.00000MHz"}, {273, 14, false, "1750.00000MHz"}};
+        for (const auto& hop : hops) {
+            emit w.Timer1->tick();
+            auto words = h.words();
+            ASSERT_EQ(latches_of(words), (std::vector{kN, kN}));
+            for (uint32_t word : words) {
+                EXPECT_EQ(std::pair(b_of(word), a_of(word)), std::pair(hop.b, hop.a)) << hex(word);
+                EXPECT_EQ(bit(word, 22), hop.divide) << hex(word);
+                EXPECT_FALSE(bit(word, 21)) << hex(word);
+            }
+            EXPECT_EQ(h.main->ui.Toggle6->isChecked(), hop.divide);
+            EXPECT_EQ(h.main->ui.vcofreq->text(), hop.shown);
+        }
+    });
+    EXPECT_EQ(h.prompts.opened, std::vector<QString>{"locktime"});
+}
+
+TEST(Locktime, EveryVariantGetsTheNLatchTwicePerHopAndOtherNamesNothing) {
+    for (std::string_view name : variants::kNames) {
+        Harness h(std::string{name});
+        h.main->send(1);  // R and control, so the board has a whole plan
+        h.main->send(0);
+        h.words();
+        with_locktime(h, [&](locktime& w) {
+            QTest::mouseClick(w.Command1, Qt::LeftButton);
+            emit w.Timer1->tick();
+            auto words = h.words();
+            ASSERT_EQ(latches_of(words), (std::vector{kN, kN})) << name;
+            EXPECT_EQ(int(b_of(words[0]) * h.state.prescaler + a_of(words[0])), int(1750 / h.state.pfd_freq * 1000)) << name;
+            EXPECT_EQ(h.board->output_frequency_hz(), 1750e6) << name;
+        });
+    }
+    Harness h("ksy7100-1");
+    h.state.device = "ksy7102";
+    with_locktime(h, [&](locktime& w) {
+        QTest::mouseClick(w.Command1, Qt::LeftButton);
+        emit w.Timer1->tick();
+        EXPECT_TRUE(h.words().empty());
+        EXPECT_EQ(h.state.n_value, 8750);
+    });
+}
+
+TEST(Locktime, ChargePumpGainIsRaisedForEachHopAndLoweredAtOnceOrAfterTheDelay) {
+    Harness h("ksy7100-1");
+    with_locktime(h, [&](locktime& w) {
+        w.Text4->setText("250");
+        QTest::mouseClick(w.Command4, Qt::LeftButton);
+        EXPECT_EQ(std::pair(w.Timer2->interval(), w.Timer3->interval()), std::pair(1000, 250));
+        EXPECT_TRUE(w.Timer2->running() && w.Timer3->running());
+        EXPECT_EQ(h.state.hop_mode, 1);
+
+        // Delay Off: the N latch with the gain raised, then the control latch with it lowered.
+        emit w.Timer2->tick();
+        auto words = h.words();
+        ASSERT_EQ(latches_of(words), (std::vector{kN, kControl}));
+        EXPECT_TRUE(bit(words[0], 21)) << hex(words[0]);
+        EXPECT_FALSE(bit(words[1], 10)) << hex(words[1]);
+        EXPECT_FALSE(w.Timer3->running());
+        EXPECT_FALSE(h.main->ui.Toggle3->isChecked());
+
+        // Delay On: the hop leaves the gain raised until the delay's tick, which repeats.
+        QTest::mouseClick(w.Toggle1, Qt::LeftButton);
+        emit w.Timer2->tick();
+        words = h.words();
+        ASSERT_EQ(latches_of(words), (std::vector{kN}));
+        EXPECT_TRUE(bit(words[0], 21));
+        EXPECT_TRUE(w.Timer3->running());
+        EXPECT_TRUE(h.main->ui.Toggle3->isChecked());
+        EXPECT_EQ(h.state.ctrl_cp_gain_bits, 1024);
+        emit w.Timer3->tick();
+        words = h.words();
+        ASSERT_EQ(latches_of(words), (std::vector{kControl}));
+        EXPECT_FALSE(bit(words[0], 10));
+        EXPECT_FALSE(h.main->ui.Toggle3->isChecked());
+        EXPECT_TRUE(w.Timer3->running());
+
+        // Start, then Use CP Gain without Stop: both run, and the plain tick raises, lowers and resends.
+        QTest::mouseClick(w.Command3, Qt::LeftButton);
+        QTest::mouseClick(w.Command1, Qt::LeftButton);
+        QTest::mouseClick(w.Command4, Qt::LeftButton);
+        EXPECT_TRUE(w.Timer1->running() && w.Timer2->running());
+        emit w.Timer1->tick();
+        words = h.words();
+        ASSERT_EQ(latches_of(words), (std::vector{kN, kControl, kN}));
+        EXPECT_EQ(std::vector({bit(words[0], 21), bit(words[1], 10), bit(words[2], 21)}),
+                  std::vector({true, false, false}));
+        EXPECT_TRUE(any_running(w));
+        QTest::mouseClick(w.Command3, Qt::LeftButton);
+        EXPECT_FALSE(any_running(w));
+
+        QTest::mouseClick(w.Command4, Qt::LeftButton);
+        QTest::mouseClick(w.Command2, Qt::LeftButton);
+        EXPECT_FALSE(any_running(w)) << "closing ends every timer";
+        EXPECT_EQ(w.result(), QDialog::Rejected);
+    });
+}
+
+TEST(Locktime, InvalidEntriesAndSettingsAreRejectedAndNoTimerStarts) {
+    struct Case { const char* entry; const char* text; bool gain; double pfd; int32_t prescaler; const char* message; };
+    const Case cases[] = {
+        {"Text1", "abc", false, 200, 32, "Invalid entry in Start Frequency: enter a frequency from 1 to 32767 MHz."},
+        {"Text2", "", true, 200, 32, "Invalid entry in Stop Frequency: enter a frequency from 1 to 32767 MHz."},
+        {"Text3", "0", false, 200, 32, "Invalid entry in Frequency of jumps: enter a time from 1 to 32767 msecs."},
+        {"Text3", "40000", true, 200, 32, "Invalid entry in Frequency of jumps: enter a time from 1 to 32767 msecs."},
+        {"Text4", "-5", true, 200, 32,
+         "Invalid entry in Delay Between CP Gain Control Latch Update: enter a time from 1 to 32767 msecs."},
+        {nullptr, nullptr, false, 0, 32, "The PFD frequency is 0 kHz; set a PFD frequency above 0 first."},
+        {nullptr, nullptr, true, 200, 1,
+         "At the Start Frequency of 1750 MHz: The B counter would be 8750; it must be 0 to 8191."},
+    };
+    for (const auto& c : cases) {
+        Harness h("ksy7100-1");
+        h.state.pfd_freq = c.pfd;
+        h.state.prescaler = c.prescaler;
+        const EvalState before = h.state;
+        with_locktime(h, [&](locktime& w) {
+            auto* entry = c.entry ? w.findChild<QLineEdit*>(c.entry) : nullptr;
+            if (entry) entry->setText(c.text);
+            QTest::mouseClick(c.gain ? w.Command4 : w.Command1, Qt::LeftButton);
+            EXPECT_EQ(h.prompts.texts(), std::vector<QString>{c.message});
+            EXPECT_FALSE(any_running(w)) << c.message;
+            if (entry) {
+                EXPECT_TRUE(entry->text().isEmpty());
+            }
+        });
+        EXPECT_TRUE(h.words().empty());
+        EXPECT_TRUE(h.state == before) << c.message;
+    }
+}
+
+TEST(Locktime, AHopThatCannotBeMadeStopsTheTimersChangingAndSendingNothing) {
+    const std::function<void(Harness&, locktime&)> spoil[] = {
+        [](Harness&, locktime& w) { w.Text2->setText("abc"); },
+        [](Harness& h, locktime&) { h.state.prescaler = 1; },
+    };
+    const char* messages[] = {"Invalid entry in Stop Frequency: enter a frequency from 1 to 32767 MHz.",
+                              "At the Stop Frequency of 1752 MHz: The B counter would be 8760; it must be 0 to 8191."};
+    for (int i = 0; i < 2; ++i) {
+        Harness h("ksy7100-1");
+        with_locktime(h, [&](locktime& w) {
+            QTest::mouseClick(w.Command4, Qt::LeftButton);
+            QTest::mouseClick(w.Command1, Qt::LeftButton);
+            emit w.Timer1->tick();
+            h.words();
+            spoil[i](h, w);
+            const EvalState before = h.state;
+            emit w.Timer2->tick();
+            EXPECT_FALSE(any_running(w));
+            EXPECT_EQ(h.prompts.texts(), std::vector<QString>{messages[i]});
+            EXPECT_TRUE(h.words().empty());
+            EXPECT_TRUE(h.state == before);
+        });
+    }
+}
+
+TEST(Locktime, ALinkThatFailsWhileHoppingStopsEveryTimerAndIsReportedOnce) {
+    BreakableRig rig;
+    open_window<locktime>(rig.prompts, rig.main->ui.Command5, [&](locktime& w) {
+        QTest::mouseClick(w.Command4, Qt::LeftButton);
+        QTest::mouseClick(w.Command1, Qt::LeftButton);
+        emit w.Timer1->tick();
+        const uint64_t loaded = rig.board.words_loaded();
+        rig.port->unplugged = true;
+        emit w.Timer1->tick();
+        EXPECT_FALSE(any_running(w));
+        emit w.Timer3->tick();  // a tick already due when the link broke
+        EXPECT_EQ(rig.prompts.texts(), std::vector<QString>{"The board link failed: adapter unplugged"});
+        QTest::mouseClick(w.Command1, Qt::LeftButton);
+        EXPECT_FALSE(any_running(w));
+        EXPECT_EQ(rig.prompts.texts().back(), "The board link has failed, so the hopping cannot run.");
+        EXPECT_EQ(rig.board.words_loaded(), loaded);
+    });
+}

@@ -1,0 +1,150 @@
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+
+#include "exercisers/sweepform.h"
+#include "tests/exercisers/exerciser_rig.h"
+#include "ui/widgets/click_label.h"
+#include "ui/widgets/system_timer.h"
+
+using namespace exerciser_tests;
+using testing_support::Harness;
+
+namespace {
+
+void with_sweep(Harness& h, const std::function<void(sweepform&)>& act) {
+    open_window<sweepform>(h.prompts, h.main->ui.Command8, act);
+}
+
+bool hourglass(const QWidget& w) { return w.testAttribute(Qt::WA_SetCursor) && w.cursor().shape() == Qt::WaitCursor; }
+
+// Ticks the sweep until it stops by itself (or `limit` ticks); the N of each word received.
+std::vector<int> sweep_to_end(Harness& h, sweepform& w, int limit = 100) {
+    std::vector<int> n;
+    for (int i = 0; i < limit && w.Timer1->running(); ++i) {
+        emit w.Timer1->tick();
+        if (w.Timer1->running()) {
+            EXPECT_TRUE(hourglass(w));
+        }
+    }
+    for (uint32_t word : h.words()) {
+        EXPECT_EQ(int(word & 3), kN);
+        n.push_back(int(b_of(word) * h.state.prescaler + a_of(word)));
+    }
+    return n;
+}
+
+}  // namespace
+
+TEST(Sweep, StepsOneNLatchPerTickAndStopsAtTheStepReachingTheStop) {
+    struct Case { const char *start, *stop, *step; int first_n, last_n; size_t words; const char* shown; double board_mhz; };
+    const Case cases[] = {
+        {"1750", "1752", "200", 8750, 8760, 11, "1752", 1752},
+        {"1750", "1700", "200", 8750, 8750, 1, "1750", 1750},
+        {"1750", "1751.3", "200", 8750, 8757, 8, "1751.4", 1751.4},
+        {"1750", "1751", "100", 17500, 17510, 11, "1751", 3502},  // the chip runs at N x PFD
+    };
+    for (const auto& c : cases) {
+        Harness h("ksy7100-1");
+        h.main->send(1);
+        h.main->send(0);
+        h.words();
+        with_sweep(h, [&](sweepform& w) {
+            w.Text1->setText(c.start);
+            w.Text3->setText(c.stop);
+            w.Text2->setText(c.step);
+            QTest::mouseClick(w.Command3, Qt::LeftButton);
+            EXPECT_EQ(w.Timer1->interval(), 2000);
+            std::vector<int> n = sweep_to_end(h, w);
+            ASSERT_EQ(n.size(), c.words) << c.stop;
+            for (size_t i = 0; i < n.size(); ++i) EXPECT_EQ(n[i], c.first_n + int(i));
+            EXPECT_EQ(n.back(), c.last_n);
+            EXPECT_EQ(w.Text5->text(), c.shown);
+            EXPECT_FALSE(w.Timer1->running());
+            EXPECT_FALSE(hourglass(w)) << "the default cursor is back";
+            EXPECT_DOUBLE_EQ(*h.board->output_frequency_hz() / 1e6, c.board_mhz);
+        });
+    }
+}
+
+TEST(Sweep, EntriesAreNormalisedAndOtherNamesStepWithoutSending) {
+    Harness h("ksy7100-1");
+    h.state.device = "ksy7102";
+    with_sweep(h, [&](sweepform& w) {
+        w.Text1->setText("1750.000");
+        w.Text2->setText("200.0");
+        w.Text3->setText("1.752e3");
+        QTest::mouseClick(w.Command3, Qt::LeftButton);
+        emit w.Timer1->tick();
+        EXPECT_EQ(std::vector({w.Text1->text(), w.Text2->text(), w.Text3->text(), w.Text5->text()}),
+                  std::vector<QString>({"1750", "200", "1752", "1750"}));
+        EXPECT_EQ(std::pair(h.state.b_counter, h.state.a_counter), std::pair(273, 14));
+        EXPECT_TRUE(hourglass(w));
+        QTest::mouseClick(w.Command4, Qt::LeftButton);
+        EXPECT_FALSE(w.Timer1->running());
+        EXPECT_FALSE(hourglass(w));
+    });
+    EXPECT_TRUE(h.words().empty());
+}
+
+TEST(Sweep, InvalidEntriesAreRejectedAndNoTimerStarts) {
+    struct Case { const char* entry; const char* text; int32_t prescaler; const char* message; };
+    const Case cases[] = {
+        {"Text4", "0", 32, "Invalid entry in rate of sweep: enter a time from 1 to 32767 msecs."},
+        {"Text4", "99999", 32, "Invalid entry in rate of sweep: enter a time from 1 to 32767 msecs."},
+        {"Text1", "", 32, "Invalid entry in Start: enter the start frequency in MHz."},
+        {"Text3", "1752 MHz", 32, "Invalid entry in Stop: enter the stop frequency in MHz."},
+        {"Text2", "0", 32, "Invalid entry in Channel Step: enter a step above 0 kHz."},
+        {"Text2", "-200", 32, "Invalid entry in Channel Step: enter a step above 0 kHz."},
+        {nullptr, nullptr, 1, "At 1750 MHz: The B counter would be 8750; it must be 0 to 8191."},
+    };
+    for (const auto& c : cases) {
+        Harness h("ksy7100-1");
+        h.state.prescaler = c.prescaler;
+        const EvalState before = h.state;
+        with_sweep(h, [&](sweepform& w) {
+            auto* entry = c.entry ? w.findChild<QLineEdit*>(c.entry) : nullptr;
+            if (entry) entry->setText(c.text);
+            QTest::mouseClick(w.Command3, Qt::LeftButton);
+            EXPECT_EQ(h.prompts.texts(), std::vector<QString>{c.message});
+            EXPECT_FALSE(w.Timer1->running());
+            if (entry) {
+                EXPECT_TRUE(entry->text().isEmpty());
+            }
+        });
+        EXPECT_TRUE(h.state == before) << c.message;
+    }
+}
+
+TEST(Sweep, AStepWhoseCountersDoNotFitStopsTheSweepAfterTheLastThatDid) {
+    Harness h("ksy7100-1");
+    with_sweep(h, [&](sweepform& w) {
+        w.Text1->setText("262.141");
+        w.Text3->setText("262.15");
+        w.Text2->setText("1");
+        QTest::mouseClick(w.Command3, Qt::LeftButton);
+        EXPECT_EQ(sweep_to_end(h, w), (std::vector{262141, 262142, 262143}));
+        EXPECT_EQ(h.prompts.texts(),
+                  std::vector<QString>{"At 262.144 MHz: The B counter would be 8192; it must be 0 to 8191."});
+        EXPECT_FALSE(hourglass(w));
+        EXPECT_EQ(w.Text5->text(), "262.143");
+    });
+}
+
+TEST(Sweep, ALinkThatFailsWhileSweepingStopsTheTimerAndIsReportedOnce) {
+    BreakableRig rig;
+    open_window<sweepform>(rig.prompts, rig.main->ui.Command8, [&](sweepform& w) {
+        QTest::mouseClick(w.Command3, Qt::LeftButton);
+        emit w.Timer1->tick();
+        rig.port->unplugged = true;
+        emit w.Timer1->tick();
+        EXPECT_FALSE(w.Timer1->running());
+        EXPECT_FALSE(hourglass(w));
+        emit w.Timer1->tick();
+        EXPECT_EQ(rig.prompts.texts(), std::vector<QString>{"The board link failed: adapter unplugged"});
+        QTest::mouseClick(w.Command3, Qt::LeftButton);
+        EXPECT_FALSE(w.Timer1->running());
+        EXPECT_EQ(rig.prompts.texts().back(), "The board link has failed, so the sweep cannot run.");
+    });
+    EXPECT_EQ(rig.prompts.opened, std::vector<QString>{"sweepform"});
+}
