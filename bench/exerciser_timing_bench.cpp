@@ -1,0 +1,177 @@
+// How well the exercisers keep time on the simulated board: the lock-time window's plain hops
+// and the sweep window's steps, run by their own timers for 1000 periods at 10 ms and at 1 ms.
+//
+// The time of a tick is the moment its first latch word reaches the board (the board's listener
+// stamps it on the monotonic clock), so the figures include everything a tick does before it
+// sends. Both windows and the main window are shown, as in use. Reported per run:
+//   mean_period_ms     the mean of the 1000 periods
+//   mean_error_pct     how far that mean is from the interval asked for
+//   within_2ms_pct     the share of periods within 2 ms of the interval
+//   p99_dev_ms         99% of the periods are at most this far from the interval
+//   max_dev_ms         the worst period's distance from the interval
+//   ticks_per_s        the rate achieved; asked_per_s is the rate asked for
+#include <benchmark/benchmark.h>
+#include <time.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "exercisers/locktime.h"
+#include "exercisers/sweepform.h"
+#include "link/board_link.h"
+#include "ui/main/deviceform.h"
+#include "ui/main/main_window.h"
+#include "ui/main/supply_measurement.h"
+#include "ui/main/window_registry.h"
+
+namespace {
+
+constexpr int kPeriods = 1000;
+
+int64_t now_ns() {
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return int64_t(ts.tv_sec) * 1'000'000'000 + ts.tv_nsec;
+}
+
+// The tool started for ksy7100-1 on the simulated board, its main window shown.
+struct Tool {
+    Tool() {
+        auto sim = std::make_unique<boardlink::SimBoard>();
+        board = sim.get();
+        link.attach(std::move(sim));
+        main = std::make_unique<Main>(state, link, prompts);
+        install_windows(*main);
+        main->supply_measurement().set_settle_ms(0);
+        deviceform dialog(*main, {});
+        dialog.Form_Load();
+        dialog.Option[1]->setChecked(true);
+        dialog.Command1_Click();
+        while (main->supply_measurement().running()) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        for (uint8_t latch : {1, 0, 2}) main->send(latch);
+        main->show();
+    }
+    boardlink::BoardLink link;
+    boardlink::SimBoard* board = nullptr;
+    EvalState state;
+    SilentPrompts prompts;
+    std::unique_ptr<Main> main;
+};
+
+struct Figures {
+    double mean_ms = 0, within_2ms = 0, p99_dev_ms = 0, max_dev_ms = 0, ticks_per_s = 0;
+};
+
+Figures figures(const std::vector<int64_t>& tick_ns, double interval_ms) {
+    Figures f;
+    std::vector<double> dev;
+    for (size_t i = 1; i < tick_ns.size(); ++i) {
+        double period = (tick_ns[i] - tick_ns[i - 1]) / 1e6;
+        f.mean_ms += period;
+        dev.push_back(std::fabs(period - interval_ms));
+    }
+    const double periods = double(dev.size());
+    f.mean_ms /= periods;
+    f.within_2ms = double(std::count_if(dev.begin(), dev.end(), [](double d) { return d <= 2.0; })) / periods;
+    std::sort(dev.begin(), dev.end());
+    f.p99_dev_ms = dev[size_t(std::ceil(0.99 * periods)) - 1];
+    f.max_dev_ms = dev.back();
+    f.ticks_per_s = periods / ((tick_ns.back() - tick_ns.front()) / 1e9);
+    return f;
+}
+
+// Starts `window` with `start`, stamps the first word of each tick (`words_per_tick` words
+// arrive per tick) until kPeriods periods are in, and stops it with `stop`.
+template <class W>
+std::vector<int64_t> run_ticks(Tool& tool, W& window, size_t words_per_tick, void (W::*start)(), void (W::*stop)()) {
+    std::vector<int64_t> ticks;
+    ticks.reserve(kPeriods + 1);
+    size_t words = 0;
+    tool.board->set_listener([&] {
+        if (words++ % words_per_tick == 0) ticks.push_back(now_ns());
+    });
+    window.show();
+    QApplication::processEvents();
+    (window.*start)();
+    QElapsedTimer guard;
+    guard.start();
+    while (ticks.size() < kPeriods + 1 && guard.elapsed() < 120'000)
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    (window.*stop)();
+    tool.board->set_listener({});
+    return ticks;
+}
+
+void report(benchmark::State& bs, const std::vector<Figures>& runs, double interval_ms) {
+    Figures sum;
+    for (const Figures& f : runs) {
+        sum.mean_ms += f.mean_ms;
+        sum.within_2ms += f.within_2ms;
+        sum.p99_dev_ms = std::max(sum.p99_dev_ms, f.p99_dev_ms);
+        sum.max_dev_ms = std::max(sum.max_dev_ms, f.max_dev_ms);
+        sum.ticks_per_s += f.ticks_per_s;
+    }
+    const double n = double(runs.size());
+    bs.counters["mean_period_ms"] = sum.mean_ms / n;
+    bs.counters["mean_error_pct"] = 100 * std::fabs(sum.mean_ms / n - interval_ms) / interval_ms;
+    bs.counters["within_2ms_pct"] = 100 * sum.within_2ms / n;
+    bs.counters["p99_dev_ms"] = sum.p99_dev_ms;
+    bs.counters["max_dev_ms"] = sum.max_dev_ms;
+    bs.counters["ticks_per_s"] = sum.ticks_per_s / n;
+    bs.counters["asked_per_s"] = 1000 / interval_ms;
+}
+
+void BM_LocktimeHops(benchmark::State& bs) {
+    const int interval = int(bs.range(0));
+    std::vector<Figures> runs;
+    for (auto _ : bs) {
+        Tool tool;
+        locktime window(*tool.main);
+        window.Text3->setText(QString::number(interval));
+        auto ticks = run_ticks(tool, window, 2, &locktime::Command1_Click, &locktime::Command3_Click);
+        if (ticks.size() < kPeriods + 1) {
+            bs.SkipWithError("the hops did not arrive");
+            return;
+        }
+        runs.push_back(figures(ticks, interval));
+    }
+    report(bs, runs, interval);
+}
+
+void BM_SweepSteps(benchmark::State& bs) {
+    const int interval = int(bs.range(0));
+    std::vector<Figures> runs;
+    for (auto _ : bs) {
+        Tool tool;
+        sweepform window(*tool.main);
+        window.Text1->setText("1000");
+        window.Text3->setText("2000");  // 5001 steps: the sweep outlasts the measurement
+        window.Text4->setText(QString::number(interval));
+        auto ticks = run_ticks(tool, window, 1, &sweepform::Command3_Click, &sweepform::Command4_Click);
+        if (ticks.size() < kPeriods + 1) {
+            bs.SkipWithError("the steps did not arrive");
+            return;
+        }
+        runs.push_back(figures(ticks, interval));
+    }
+    report(bs, runs, interval);
+}
+
+BENCHMARK(BM_LocktimeHops)->Arg(10)->Arg(1)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SweepSteps)->Arg(10)->Arg(1)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
