@@ -59,10 +59,14 @@ TEST(MainEntries, OpenTheirWindowOnlyForTheirVariantGroup) {
 }
 
 TEST(MainEntries, AnEntryWhoseWindowIsMissingDoesNothing) {
-    Harness h;
-    h.main->register_window(Window::Synth, nullptr);
-    h.main->open_window(Window::Sweep);  // never registered
-    EXPECT_TRUE(h.prompts.opened.empty());
+    // A main window without the registry, so no window is registered.
+    EvalState state;
+    boardlink::BoardLink link;
+    link.attach(std::make_unique<boardlink::SimBoard>());
+    testing_support::ScriptedPrompts prompts;
+    Main main(state, link, prompts);
+    main.open_window(Window::Sweep);
+    EXPECT_TRUE(prompts.opened.empty());
 }
 
 TEST(SupplyMeasurement, ShowsTheSimulatedSuppliesAfterTheVariantIsChosen) {
