@@ -133,7 +133,7 @@ std::vector<SweepStep> run_sweep(EvalState s, const SweepEntries& e, int limit =
 
 }  // namespace
 
-TEST(Sweep, StepsFromTheStartToTheFirstStepAtOrAboveTheStop) {
+TEST(SweepPlan, StepsFromTheStartToTheFirstStepAtOrAboveTheStop) {
     struct Case { SweepEntries e; int32_t prescaler; size_t steps; int32_t first_n, last_n; double last_mhz; };
     const Case cases[] = {
         {{"1750", "1752", "200", "2000"}, 32, 11, 8750, 8760, 1752},
@@ -153,7 +153,7 @@ TEST(Sweep, StepsFromTheStartToTheFirstStepAtOrAboveTheStop) {
     }
 }
 
-TEST(Sweep, RejectsBadEntriesAndCountersThatDoNotFit) {
+TEST(SweepPlan, RejectsBadEntriesAndCountersThatDoNotFit) {
     struct Case { SweepEntries e; int32_t prescaler; Problem problem; };
     const std::string rate = "Invalid entry in rate of sweep: enter a time from 1 to 32767 msecs.";
     const std::string step = "Invalid entry in Channel Step: enter a step above 0 kHz.";
@@ -182,7 +182,7 @@ TEST(Sweep, RejectsBadEntriesAndCountersThatDoNotFit) {
     EXPECT_EQ(sweep_step(s).problem->message, "At 262.144 MHz: The B counter would be 8192; it must be 0 to 8191.");
 }
 
-TEST(Sweep, TextsShowTheEntriesInTheirShortestForm) {
+TEST(SweepPlan, TextsShowTheEntriesInTheirShortestForm) {
     EvalState s = plan_state();
     apply_sweep_setup(s, *read_sweep(s, {"1750.000", "1.752e3", "200.50", "2000"}));
     apply_sweep_step(s, *sweep_step(s));
