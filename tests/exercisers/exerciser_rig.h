@@ -1,13 +1,12 @@
 #pragma once
 // What the exerciser tests share: opening a window from its main-window button, decoding the
-// N latch words the board received, and a tool started on a link the test can break.
+// latch words the board received, and unplugging the board.
 #include <QPushButton>
 #include <QTest>
 #include <functional>
 
-#include "link/board_link.h"
-#include "link/sim_board.h"
 #include "tests/support/gui_harness.h"
+#include "tests/support/recording_port.h"
 
 namespace exerciser_tests {
 
@@ -34,38 +33,11 @@ void open_window(testing_support::ScriptedPrompts& prompts, QPushButton* button,
     prompts.on_modal = nullptr;
 }
 
-// A link to the simulated board that can be unplugged: the next access fails, and from then on
-// the link drops writes and says why, as a real adapter does.
-class BreakableLink : public boardlink::Port {
-public:
-    explicit BreakableLink(boardlink::SimBoard& board) : board_(board) {}
-    void out(uint16_t address, uint8_t value) override {
-        if (pass()) board_.out(address, value);
-    }
-    uint8_t in(uint16_t address) override { return pass() ? board_.in(address) : 0xFF; }
-    std::string name() const override { return "breakable link"; }
-    std::string failure() const override { return failed_ ? "adapter unplugged" : ""; }
-    bool unplugged = false;
-
-private:
-    bool pass() {
-        failed_ = failed_ || unplugged;
-        return !failed_;
-    }
-    boardlink::SimBoard& board_;
-    bool failed_ = false;
-};
-
-// The tool started for ksy7100-1 on a breakable link.
-struct BreakableRig {
-    BreakableRig();
-    ~BreakableRig();
-    boardlink::SimBoard board;
-    boardlink::BoardLink link;
-    BreakableLink* port = nullptr;  // owned by link
-    EvalState state;
-    testing_support::ScriptedPrompts prompts;
-    std::unique_ptr<Main> main;
-};
+// Puts a link that fails at its first access (an unplugged adapter) in place of the harness's
+// board. `spare` is never reached; the harness's board is gone, so h.board and h.words() are not
+// to be used afterwards.
+inline void unplug(testing_support::Harness& h, boardlink::Port& spare) {
+    h.link.attach(std::make_unique<testing_support::FaultInjectingPort>(spare, 0));
+}
 
 }  // namespace exerciser_tests

@@ -75,38 +75,30 @@ TEST(Locktime, EveryVariantGetsTheNLatchTwicePerHopAndOtherNamesNothing) {
 }
 
 TEST(Locktime, ChargePumpGainIsRaisedForEachHopAndLoweredAtOnceOrAfterTheDelay) {
+    // Each word received as its latch and its gain bit (bit 21 of N, bit 10 of control).
+    using Sent = std::vector<std::pair<int, bool>>;
     Harness h("ksy7100-1");
+    auto sent = [&] {
+        Sent s;
+        for (uint32_t w : h.words()) s.emplace_back(int(w & 3), bit(w, (w & 3) == kN ? 21 : 10));
+        return s;
+    };
     with_locktime(h, [&](locktime& w) {
         w.Text4->setText("250");
         QTest::mouseClick(w.Command4, Qt::LeftButton);
         EXPECT_EQ(std::pair(w.Timer2->interval(), w.Timer3->interval()), std::pair(1000, 250));
-        EXPECT_TRUE(w.Timer2->running() && w.Timer3->running());
-        EXPECT_EQ(h.state.hop_mode, 1);
+        EXPECT_TRUE(w.Timer2->running() && w.Timer3->running() && h.state.hop_mode == 1);
+        emit w.Timer2->tick();  // Delay Off: lowered at once
+        EXPECT_EQ(sent(), (Sent{{kN, true}, {kControl, false}}));
+        EXPECT_FALSE(w.Timer3->running() || h.main->ui.Toggle3->isChecked());
 
-        // Delay Off: the N latch with the gain raised, then the control latch with it lowered.
+        QTest::mouseClick(w.Toggle1, Qt::LeftButton);  // Delay On: lowered by the delay's tick, which repeats
         emit w.Timer2->tick();
-        auto words = h.words();
-        ASSERT_EQ(latches_of(words), (std::vector{kN, kControl}));
-        EXPECT_TRUE(bit(words[0], 21)) << hex(words[0]);
-        EXPECT_FALSE(bit(words[1], 10)) << hex(words[1]);
-        EXPECT_FALSE(w.Timer3->running());
-        EXPECT_FALSE(h.main->ui.Toggle3->isChecked());
-
-        // Delay On: the hop leaves the gain raised until the delay's tick, which repeats.
-        QTest::mouseClick(w.Toggle1, Qt::LeftButton);
-        emit w.Timer2->tick();
-        words = h.words();
-        ASSERT_EQ(latches_of(words), (std::vector{kN}));
-        EXPECT_TRUE(bit(words[0], 21));
-        EXPECT_TRUE(w.Timer3->running());
-        EXPECT_TRUE(h.main->ui.Toggle3->isChecked());
-        EXPECT_EQ(h.state.ctrl_cp_gain_bits, 1024);
+        EXPECT_EQ(sent(), (Sent{{kN, true}}));
+        EXPECT_TRUE(w.Timer3->running() && h.main->ui.Toggle3->isChecked() && h.state.ctrl_cp_gain_bits == 1024);
         emit w.Timer3->tick();
-        words = h.words();
-        ASSERT_EQ(latches_of(words), (std::vector{kControl}));
-        EXPECT_FALSE(bit(words[0], 10));
-        EXPECT_FALSE(h.main->ui.Toggle3->isChecked());
-        EXPECT_TRUE(w.Timer3->running());
+        EXPECT_EQ(sent(), (Sent{{kControl, false}}));
+        EXPECT_TRUE(w.Timer3->running() && !h.main->ui.Toggle3->isChecked());
 
         // Start, then Use CP Gain without Stop: both run, and the plain tick raises, lowers and resends.
         QTest::mouseClick(w.Command3, Qt::LeftButton);
@@ -114,11 +106,7 @@ TEST(Locktime, ChargePumpGainIsRaisedForEachHopAndLoweredAtOnceOrAfterTheDelay) 
         QTest::mouseClick(w.Command4, Qt::LeftButton);
         EXPECT_TRUE(w.Timer1->running() && w.Timer2->running());
         emit w.Timer1->tick();
-        words = h.words();
-        ASSERT_EQ(latches_of(words), (std::vector{kN, kControl, kN}));
-        EXPECT_EQ(std::vector({bit(words[0], 21), bit(words[1], 10), bit(words[2], 21)}),
-                  std::vector({true, false, false}));
-        EXPECT_TRUE(any_running(w));
+        EXPECT_EQ(sent(), (Sent{{kN, true}, {kControl, false}, {kN, false}}));
         QTest::mouseClick(w.Command3, Qt::LeftButton);
         EXPECT_FALSE(any_running(w));
 
@@ -129,79 +117,72 @@ TEST(Locktime, ChargePumpGainIsRaisedForEachHopAndLoweredAtOnceOrAfterTheDelay) 
     });
 }
 
-TEST(Locktime, InvalidEntriesAndSettingsAreRejectedAndNoTimerStarts) {
-    struct Case { const char* entry; const char* text; bool gain; double pfd; int32_t prescaler; const char* message; };
+TEST(Locktime, InvalidEntriesAndSettingsStopOrKeepStoppedEveryTimerChangingAndSendingNothing) {
+    // `running`: the entry or setting is spoiled after a first hop, and the next hop finds it.
+    struct Case { const char* entry; const char* text; bool gain, running; double pfd; int32_t prescaler; const char* message; };
+    const char* freq = ": enter a frequency from 1 to 32767 MHz.";
+    const char* time = ": enter a time from 1 to 32767 msecs.";
+    const auto msg = [](const char* what, const char* range) { return std::string("Invalid entry in ") + what + range; };
+    const std::string start = msg("Start Frequency", freq), stop = msg("Stop Frequency", freq),
+                      jumps = msg("Frequency of jumps", time), delay = msg("Delay Between CP Gain Control Latch Update", time);
     const Case cases[] = {
-        {"Text1", "abc", false, 200, 32, "Invalid entry in Start Frequency: enter a frequency from 1 to 32767 MHz."},
-        {"Text2", "", true, 200, 32, "Invalid entry in Stop Frequency: enter a frequency from 1 to 32767 MHz."},
-        {"Text3", "0", false, 200, 32, "Invalid entry in Frequency of jumps: enter a time from 1 to 32767 msecs."},
-        {"Text3", "40000", true, 200, 32, "Invalid entry in Frequency of jumps: enter a time from 1 to 32767 msecs."},
-        {"Text4", "-5", true, 200, 32,
-         "Invalid entry in Delay Between CP Gain Control Latch Update: enter a time from 1 to 32767 msecs."},
-        {nullptr, nullptr, false, 0, 32, "The PFD frequency is 0 kHz; set a PFD frequency above 0 first."},
-        {nullptr, nullptr, true, 200, 1,
-         "At the Start Frequency of 1750 MHz: The B counter would be 8750; it must be 0 to 8191."},
+        {"Text1", "abc", false, false, 200, 32, start.c_str()},
+        {"Text1", "0.4", true, false, 200, 32, start.c_str()},
+        {"Text2", "", true, false, 200, 32, stop.c_str()},
+        {"Text2", "32768", false, false, 200, 32, stop.c_str()},
+        {"Text2", "abc", false, true, 200, 32, stop.c_str()},
+        {"Text3", "0", false, false, 200, 32, jumps.c_str()},
+        {"Text3", "32767.5", true, false, 200, 32, jumps.c_str()},
+        {"Text4", "-5", true, false, 200, 32, delay.c_str()},
+        {nullptr, nullptr, false, false, 0, 32, "The PFD frequency is 0 kHz; set a PFD frequency above 0 first."},
+        {nullptr, nullptr, false, false, 200, 0, "The prescaler is not set; choose a prescaler first."},
+        {nullptr, nullptr, true, false, 0.001, 32,
+         "At the Start Frequency of 1750 MHz: The B counter would be 54687500; it must be 0 to 8191."},
+        {nullptr, nullptr, false, true, 200, 1,
+         "At the Stop Frequency of 1752 MHz: The B counter would be 8760; it must be 0 to 8191."},
     };
     for (const auto& c : cases) {
         Harness h("ksy7100-1");
-        h.state.pfd_freq = c.pfd;
-        h.state.prescaler = c.prescaler;
-        const EvalState before = h.state;
         with_locktime(h, [&](locktime& w) {
+            if (c.running) {
+                QTest::mouseClick(w.Command1, Qt::LeftButton);
+                QTest::mouseClick(w.Command4, Qt::LeftButton);
+                emit w.Timer1->tick();
+                h.words();
+            }
+            h.state.pfd_freq = c.pfd;
+            h.state.prescaler = c.prescaler;
             auto* entry = c.entry ? w.findChild<QLineEdit*>(c.entry) : nullptr;
             if (entry) entry->setText(c.text);
-            QTest::mouseClick(c.gain ? w.Command4 : w.Command1, Qt::LeftButton);
+            const EvalState before = h.state;
+            if (c.running)
+                emit w.Timer2->tick();
+            else
+                QTest::mouseClick(c.gain ? w.Command4 : w.Command1, Qt::LeftButton);
             EXPECT_EQ(h.prompts.texts(), std::vector<QString>{c.message});
             EXPECT_FALSE(any_running(w)) << c.message;
             if (entry) {
                 EXPECT_TRUE(entry->text().isEmpty());
             }
-        });
-        EXPECT_TRUE(h.words().empty());
-        EXPECT_TRUE(h.state == before) << c.message;
-    }
-}
-
-TEST(Locktime, AHopThatCannotBeMadeStopsTheTimersChangingAndSendingNothing) {
-    const std::function<void(Harness&, locktime&)> spoil[] = {
-        [](Harness&, locktime& w) { w.Text2->setText("abc"); },
-        [](Harness& h, locktime&) { h.state.prescaler = 1; },
-    };
-    const char* messages[] = {"Invalid entry in Stop Frequency: enter a frequency from 1 to 32767 MHz.",
-                              "At the Stop Frequency of 1752 MHz: The B counter would be 8760; it must be 0 to 8191."};
-    for (int i = 0; i < 2; ++i) {
-        Harness h("ksy7100-1");
-        with_locktime(h, [&](locktime& w) {
-            QTest::mouseClick(w.Command4, Qt::LeftButton);
-            QTest::mouseClick(w.Command1, Qt::LeftButton);
-            emit w.Timer1->tick();
-            h.words();
-            spoil[i](h, w);
-            const EvalState before = h.state;
-            emit w.Timer2->tick();
-            EXPECT_FALSE(any_running(w));
-            EXPECT_EQ(h.prompts.texts(), std::vector<QString>{messages[i]});
             EXPECT_TRUE(h.words().empty());
-            EXPECT_TRUE(h.state == before);
+            EXPECT_TRUE(h.state == before) << c.message;
         });
     }
 }
 
 TEST(Locktime, ALinkThatFailsWhileHoppingStopsEveryTimerAndIsReportedOnce) {
-    BreakableRig rig;
-    open_window<locktime>(rig.prompts, rig.main->ui.Command5, [&](locktime& w) {
+    boardlink::SimBoard spare;
+    Harness h("ksy7100-1");
+    with_locktime(h, [&](locktime& w) {
         QTest::mouseClick(w.Command4, Qt::LeftButton);
         QTest::mouseClick(w.Command1, Qt::LeftButton);
-        emit w.Timer1->tick();
-        const uint64_t loaded = rig.board.words_loaded();
-        rig.port->unplugged = true;
+        unplug(h, spare);
         emit w.Timer1->tick();
         EXPECT_FALSE(any_running(w));
         emit w.Timer3->tick();  // a tick already due when the link broke
-        EXPECT_EQ(rig.prompts.texts(), std::vector<QString>{"The board link failed: adapter unplugged"});
+        EXPECT_EQ(h.prompts.texts(), std::vector<QString>{"The board link failed: adapter unplugged"});
         QTest::mouseClick(w.Command1, Qt::LeftButton);
         EXPECT_FALSE(any_running(w));
-        EXPECT_EQ(rig.prompts.texts().back(), "The board link has failed, so the hopping cannot run.");
-        EXPECT_EQ(rig.board.words_loaded(), loaded);
+        EXPECT_EQ(h.prompts.texts().back(), "The board link has failed, so the hopping cannot run.");
     });
 }
