@@ -26,7 +26,7 @@ inline constexpr double kOutDiv2Bit = 4194304;      // N latch bit 22
 
 // Why an exerciser cannot start or go on.
 struct Problem {
-    std::string entry;    // objectName of the entry at fault ("Text1"), empty when the state is
+    std::string entry;    // objectName of the entry at fault ("Text1"); empty when a setting is at fault
     std::string message;  // the text for the user, naming the entry or the setting
     bool bad_text = false;  // the entry's text itself is unusable (it is emptied for retyping)
     bool operator==(const Problem&) const = default;
