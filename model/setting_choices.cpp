@@ -74,3 +74,12 @@ std::optional<int32_t> band_select_bits_for(int position) {
 std::optional<int> band_select_position(int32_t bits) {
     return choice_of(bits, 0, kBandSelectPositions - 1, band_select_bits_for);
 }
+
+std::optional<int32_t> abp_width_bits_for(int option) {
+    if (option < 1 || option > kAbpWidthOptions) return std::nullopt;
+    return int32_t(option - 1) << 16;
+}
+
+std::optional<int> abp_width_option_for(int32_t bits) {
+    return choice_of(bits, 1, kAbpWidthOptions, abp_width_bits_for);
+}

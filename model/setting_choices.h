@@ -1,7 +1,7 @@
 #pragma once
 // The choices of the option dialogs and the latch field values they stand for: the current
 // settings (and their currents at the set resistor), the power-down modes, the muxout
-// functions and the band-select clock divide ratios. Each lookup gives the field value of a
+// functions, the band-select clock divide ratios and the anti-backlash pulse widths. Each lookup gives the field value of a
 // choice, and the choice that shows a stored value (empty when no choice matches it).
 #include <array>
 #include <cstdint>
@@ -39,3 +39,9 @@ std::optional<int> muxout_option_for(int32_t muxout_bits);
 inline constexpr int kBandSelectPositions = 4;
 std::optional<int32_t> band_select_bits_for(int position);
 std::optional<int> band_select_position(int32_t bscd_bits);
+
+// Anti-backlash pulse widths, options 1..4: the 2-bit code (option - 1) at R latch bits 17..16.
+// Codes 00 and 11 both give 3.0 ns; a stored value shows on the option of its own code.
+inline constexpr int kAbpWidthOptions = 4;
+std::optional<int32_t> abp_width_bits_for(int option);
+std::optional<int> abp_width_option_for(int32_t abp_width_bits);

@@ -3,11 +3,16 @@
 #include "exercisers/locktime.h"
 #include "exercisers/sweepform.h"
 #include "ui/dialogs/bandselectform.h"
+#include "ui/dialogs/conversionform.h"
 #include "ui/dialogs/crystalform.h"
 #include "ui/dialogs/current_form.h"
+#include "ui/dialogs/fastlockform.h"
 #include "ui/dialogs/muxform.h"
 #include "ui/dialogs/powerform.h"
 #include "ui/dialogs/prescaleform.h"
+#include "ui/dialogs/presetform.h"
+#include "ui/dialogs/resend_form.h"
+#include "ui/dialogs/revform.h"
 #include "ui/dialogs/synthform.h"
 #include "ui/main/main_window.h"
 #include "ui/main/sim_board_window.h"
@@ -29,7 +34,12 @@ void install_windows(Main& main) {
     main.register_window(Window::Powerdown, dialog_of<powerform>());
     main.register_window(Window::Mux, dialog_of<muxform>());
     main.register_window(Window::Prescaler, dialog_of<prescaleform>());
+    main.register_window(Window::Preset, dialog_of<presetform>());
+    main.register_window(Window::Fastlock, dialog_of<fastlockform>());
     main.register_window(Window::Bandselect, dialog_of<Bandselectform>());
+    main.register_window(Window::Resend, dialog_of<Form1>());
+    main.register_window(Window::Rev, dialog_of<revform>());
+    main.register_window(Window::Conversion, dialog_of<conversionform>());
     main.register_window(Window::Locktime, dialog_of<locktime>());
     main.register_window(Window::Sweep, dialog_of<sweepform>());
     main.register_window(Window::SimulatedBoard, [](Main& m) -> std::unique_ptr<QDialog> {

@@ -1,0 +1,57 @@
+#include "ui/dialogs/fastlockform.h"
+
+#include <QButtonGroup>
+#include <QGroupBox>
+#include <QLabel>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "model/main_display.h"
+#include "model/setting_choices.h"
+#include "ui/dialogs/dialog_parts.h"
+#include "ui/main/main_window.h"
+#include "ui/widgets/click_label.h"
+
+using namespace dialog_parts;
+
+fastlockform::fastlockform(Main& main) : SettingDialog(main, "fastlockform", "FastLock and Timer Control") {
+    static const char* const kCaptions[] = {"3.0 nsecs", "1.3 nsecs", "6.0 nsecs", "3.0 nsecs"};
+    Frame1 = frame("Frame1");
+    Label3 = label("Label3", "Anti Backlash");
+    QFont heading = Label3->font();
+    heading.setFamily("DejaVu Serif");
+    heading.setItalic(true);
+    heading.setBold(true);
+    heading.setPointSizeF(heading.pointSizeF() * 1.6);
+    Label3->setFont(heading);
+    Frame2 = frame("Frame2", "Anti Backlash Pulse Width");
+    auto* options = new QVBoxLayout(Frame2);
+    auto* group = new QButtonGroup(this);
+    for (size_t i = 0; i < Option.size(); ++i) {
+        Option[i] = new QRadioButton(kCaptions[i]);
+        Option[i]->setObjectName(QString("Option%1").arg(i + 1));
+        group->addButton(Option[i]);
+        options->addWidget(Option[i]);
+    }
+    auto* column = new QVBoxLayout(Frame1);
+    column->addWidget(Label3, 0, Qt::AlignHCenter);
+    column->addWidget(Frame2);
+    content()->addWidget(Frame1);
+    Form_Load();
+}
+
+void fastlockform::Form_Load() {
+    if (auto option = abp_width_option_for(state_.abp_width_bits)) Option[*option - 1]->setChecked(true);
+}
+
+void fastlockform::Command3_Click() {
+    for (size_t i = 0; i < Option.size(); ++i)
+        if (Option[i]->isChecked()) {
+            const int32_t bits = *abp_width_bits_for(int(i) + 1);
+            main_.ui.abpw2->setText(QString::fromStdString(*abp_width_caption(bits)));
+            state_.abp_width_bits = bits;
+            break;
+        }
+    main_.refresh_main();
+    send_full_sequence();
+}
