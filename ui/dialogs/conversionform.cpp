@@ -1,6 +1,5 @@
 #include "ui/dialogs/conversionform.h"
 
-#include <QButtonGroup>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -26,16 +25,12 @@ conversionform::conversionform(Main& main) : QDialog(&main), main_(main) {
     Text1 = entry("Text1", "-123.45678");
     Text1->setToolTip("Type in a numerical value here.");
     Label3 = label("Label3", "Convert from");
-    auto* group = new QButtonGroup(this);
-    auto option = [&](const char* name, const char* caption) {
-        auto* o = named(new QRadioButton(caption), name);
-        group->addButton(o);
-        return o;
-    };
-    Option1 = option("Option1", "dBm to Volt");
-    Option2 = option("Option2", "Volt to dBm");
-    Option3 = option("Option3", "dB to Volt");
-    Option4 = option("Option4", "Volt to dB");
+    auto* options = new QVBoxLayout;
+    const auto column = option_column(this, options, {"dBm to Volt", "Volt to dBm", "dB to Volt", "Volt to dB"});
+    Option1 = column[0];
+    Option2 = column[1];
+    Option3 = column[2];
+    Option4 = column[3];
     Label2 = label("Label2", "Answer:");
     Text2 = entry("Text2", "-123.45678");
     Text2->setReadOnly(true);
@@ -54,8 +49,6 @@ conversionform::conversionform(Main& main) : QDialog(&main), main_(main) {
     grid->addWidget(Label1, 0, 0);
     grid->addWidget(Text1, 1, 0, Qt::AlignTop);
     grid->addWidget(Label3, 0, 1);
-    auto* options = new QVBoxLayout;
-    for (QRadioButton* o : {Option1, Option2, Option3, Option4}) options->addWidget(o);
     grid->addLayout(options, 1, 1);
     grid->addWidget(Label2, 0, 2);
     grid->addWidget(Text2, 1, 2, Qt::AlignTop);

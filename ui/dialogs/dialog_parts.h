@@ -3,6 +3,10 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QString>
+#include <vector>
+
+class QBoxLayout;
+class QRadioButton;
 
 class QLineEdit;
 class SelectorKnob;
@@ -21,6 +25,10 @@ inline QGroupBox* frame(const char* name, const QString& title = {}) { return na
 
 // A number entry wide enough for `sample`.
 QLineEdit* entry(const char* name, const QString& sample);
+
+// Option buttons "Option1", "Option2", ... with these captions, one exclusive group owned by
+// `owner`, stacked top to bottom in `column`.
+std::vector<QRadioButton*> option_column(QObject* owner, QBoxLayout* column, const QStringList& captions);
 
 // A knob with its design-time labels.
 SelectorKnob* knob(const char* name, const QStringList& labels);

@@ -1,6 +1,6 @@
 #include "ui/dialogs/fastlockform.h"
 
-#include <QButtonGroup>
+#include <algorithm>
 #include <QGroupBox>
 #include <QLabel>
 #include <QRadioButton>
@@ -15,7 +15,6 @@
 using namespace dialog_parts;
 
 fastlockform::fastlockform(Main& main) : SettingDialog(main, "fastlockform", "FastLock and Timer Control") {
-    static const char* const kCaptions[] = {"3.0 nsecs", "1.3 nsecs", "6.0 nsecs", "3.0 nsecs"};
     Frame1 = frame("Frame1");
     Label3 = label("Label3", "Anti Backlash");
     QFont heading = Label3->font();
@@ -26,13 +25,7 @@ fastlockform::fastlockform(Main& main) : SettingDialog(main, "fastlockform", "Fa
     Label3->setFont(heading);
     Frame2 = frame("Frame2", "Anti Backlash Pulse Width");
     auto* options = new QVBoxLayout(Frame2);
-    auto* group = new QButtonGroup(this);
-    for (size_t i = 0; i < Option.size(); ++i) {
-        Option[i] = new QRadioButton(kCaptions[i]);
-        Option[i]->setObjectName(QString("Option%1").arg(i + 1));
-        group->addButton(Option[i]);
-        options->addWidget(Option[i]);
-    }
+    std::ranges::copy(option_column(this, options, {"3.0 nsecs", "1.3 nsecs", "6.0 nsecs", "3.0 nsecs"}), Option.begin());
     auto* column = new QVBoxLayout(Frame1);
     column->addWidget(Label3, 0, Qt::AlignHCenter);
     column->addWidget(Frame2);

@@ -1,6 +1,6 @@
 #include "ui/dialogs/muxform.h"
 
-#include <QButtonGroup>
+#include <algorithm>
 #include <QGroupBox>
 #include <QLabel>
 #include <QRadioButton>
@@ -22,13 +22,9 @@ muxform::muxform(Main& main) : SettingDialog(main, "muxform", "Muxout Options") 
     Label1 = label("Label1", "Choose the muxout feature");
     auto* column = new QVBoxLayout(Frame1);
     column->addWidget(Label1);
-    auto* group = new QButtonGroup(this);
-    for (int i = 0; i < kMuxoutOptions; ++i) {
-        Option[i] = new QRadioButton(kCaptions[i]);
-        Option[i]->setObjectName(QString("Option%1").arg(i + 1));
-        group->addButton(Option[i]);
-        column->addWidget(Option[i]);
-    }
+    QStringList captions;
+    for (const char* caption : kCaptions) captions << caption;
+    std::ranges::copy(option_column(this, column, captions), Option.begin());
     content()->addWidget(Frame1);
     Form_Load();
 }

@@ -1,6 +1,6 @@
 #include "ui/dialogs/presetform.h"
 
-#include <QButtonGroup>
+#include <algorithm>
 #include <QGroupBox>
 #include <QLabel>
 #include <QRadioButton>
@@ -13,20 +13,23 @@
 
 using namespace dialog_parts;
 
+namespace {
+
+QString caption_of(const BoardPreset& preset) {
+    return QString::fromUtf8(preset.caption.data(), int(preset.caption.size()));
+}
+
+}  // namespace
+
 presetform::presetform(Main& main)
     : SettingDialog(main, "presetform", "Evaluation Boards", Buttons::OkCancel) {
     Frame1 = frame("Frame1");
     Label1 = label("Label1", "Choose Evaluation Board In Use");
     auto* column = new QVBoxLayout(Frame1);
     column->addWidget(Label1);
-    auto* group = new QButtonGroup(this);
-    for (size_t i = 0; i < Option.size(); ++i) {
-        Option[i] = new QRadioButton(QString::fromUtf8(kBoardPresets[i].caption.data(),
-                                                       int(kBoardPresets[i].caption.size())));
-        Option[i]->setObjectName(QString("Option%1").arg(i + 1));
-        group->addButton(Option[i]);
-        column->addWidget(Option[i]);
-    }
+    QStringList captions;
+    for (const BoardPreset& preset : kBoardPresets) captions << caption_of(preset);
+    std::ranges::copy(option_column(this, column, captions), Option.begin());
     content()->addWidget(Frame1);
     Form_Load();
 }
@@ -42,7 +45,7 @@ void presetform::Command1_Click() {
         if (Option[i]->isChecked()) {
             const BoardPreset& preset = kBoardPresets[i];
             apply_board_preset(state_, preset);
-            main_.ui.eval->setText(QString::fromUtf8(preset.caption.data(), int(preset.caption.size())));
+            main_.ui.eval->setText(caption_of(preset));
             break;
         }
     main_.refresh_main();
