@@ -58,9 +58,11 @@ std::optional<int32_t> floor_i32(double value) { return checked<int32_t>(std::fl
 
 std::string general(double value) {
     if (value == 0) return "0";  // also for -0
+    // to_chars, unlike printf, ignores the C locale: a German locale must not turn the point
+    // of "2400.2" into a comma.
     char buf[40];
-    std::snprintf(buf, sizeof buf, "%.15g", value);
-    return buf;
+    auto end = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, 15).ptr;
+    return std::string(buf, end);
 }
 
 double round_trip(double value) {

@@ -1,0 +1,233 @@
+#include "model/settings_file.h"
+
+#include <array>
+#include <bit>
+#include <charconv>
+#include <cmath>
+#include <vector>
+
+#include "model/number_format.h"
+#include "model/variants.h"
+
+namespace {
+
+// What a number line may hold: the bits of a pre-shifted field, a plain range, or any value
+// of its kind.
+struct FieldRule {
+    const char* name;
+    char kind;  // 'L' 32-bit integer, 'I' 16-bit integer, 'D' double
+    uint32_t mask = 0;
+    int64_t min = 0, max = 0;
+};
+
+constexpr FieldRule bits_of(const char* name, char kind, uint32_t mask) { return {name, kind, mask, 0, 0}; }
+constexpr FieldRule range_of(const char* name, char kind, int64_t min, int64_t max) {
+    return {name, kind, 0, min, max};
+}
+constexpr FieldRule any_of(const char* name, char kind) {
+    return {name, kind, 0, kind == 'I' ? INT16_MIN : INT32_MIN, kind == 'I' ? INT16_MAX : INT32_MAX};
+}
+
+// Lines 2 to 27, in file order.
+constexpr std::array<FieldRule, 26> kRules = {{
+    bits_of("prescaler_bits", 'L', 0xC00000),
+    bits_of("powerdown_bits", 'L', 0x300000),
+    bits_of("cs2_bits", 'L', 0x0E0000),
+    bits_of("cs1_bits", 'L', 0x01C000),
+    range_of("output_power", 'I', 0, 3),
+    bits_of("mute_till_ld_bits", 'L', 0x000800),
+    bits_of("ctrl_cp_gain_bits", 'L', 0x000400),
+    bits_of("cp_threestate_bits", 'I', 0x000200),
+    bits_of("pd_polarity_bits", 'I', 0x000100),
+    bits_of("muxout_bits", 'I', 0x0000E0),
+    bits_of("counter_reset_bits", 'I', 0x000010),
+    range_of("core_power", 'I', 0, 3),
+    bits_of("test_enable_bits", 'L', 0x080000),
+    any_of("r_aux_bits", 'L'),  // added to the R word as stored; files may rely on any value
+    bits_of("ldp_bits", 'L', 0x040000),
+    bits_of("abp_width_bits", 'L', 0x030000),
+    range_of("r_counter", 'L', 0, 16383),
+    bits_of("div_sel_bits", 'D', 0x800000),
+    bits_of("out_div2_bits", 'D', 0x400000),
+    bits_of("cp_gain_bits", 'L', 0x200000),
+    range_of("b_counter", 'L', 0, 8191),
+    range_of("a_counter", 'L', 0, 31),
+    {"pfd_freq", 'D', 0, 0, 0},
+    any_of("prescaler", 'L'),
+    range_of("preset_index", 'I', 0, INT16_MAX),
+    bits_of("bscd_bits", 'L', 0x300000),
+}};
+constexpr int kFirstNumberLine = 2;
+
+// " 8388608 ", "-3 ", " .5 ": a blank for the sign, plain decimals, one trailing blank.
+std::string number_text(double value) {
+    const double v = numfmt::round_trip(std::fabs(value));
+    char buf[400];
+    auto end = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed).ptr;
+    std::string digits(buf, end);
+    if (digits.size() > 1 && digits[0] == '0' && digits[1] == '.') digits.erase(0, 1);
+    return (value < 0 && v != 0 ? "-" : " ") + digits + " ";
+}
+
+std::string value_text(double v) { return number_text(v).substr(v < 0 ? 0 : 1); }
+
+std::string bit_span(uint32_t mask) {
+    const int low = std::countr_zero(mask), high = 31 - std::countl_zero(mask);
+    return low == high ? "bit " + std::to_string(low) : "bits " + std::to_string(high) + " to " + std::to_string(low);
+}
+
+// The value a field receives from its number, or why it cannot.
+std::variant<double, std::string> checked_value(const FieldRule& rule, double read) {
+    const std::string name = rule.name;
+    if (rule.kind == 'D') {
+        if (rule.mask != 0 && read != 0 && read != rule.mask)
+            return name + " = " + value_text(read) + " is neither 0 nor " + std::to_string(rule.mask) + " (" +
+                   bit_span(rule.mask) + ")";
+        return read;
+    }
+    auto rounded = numfmt::round_i32(read);
+    if (!rounded || (rule.kind == 'I' && !numfmt::round_i16(read)))
+        return name + " = " + value_text(read) + " is too large for a " + (rule.kind == 'I' ? "16" : "32") +
+               "-bit integer";
+    const int64_t v = *rounded;
+    if (rule.mask != 0) {
+        if (v < 0 || (uint32_t(v) & ~rule.mask) != 0)
+            return name + " = " + std::to_string(v) + " does not fit its field (" + bit_span(rule.mask) + ")";
+    } else if (v < rule.min || v > rule.max) {
+        return name + " = " + std::to_string(v) + " is outside " + std::to_string(rule.min) + " to " +
+               std::to_string(rule.max);
+    }
+    return double(v);
+}
+
+bool binary_byte(unsigned char c) { return (c < 0x20 && c != '\r' && c != '\n' && c != '\t') || c == 0x7F; }
+
+}  // namespace
+
+std::string format_settings(const EvalState& s) {
+    const double values[] = {
+        double(s.prescaler_bits), double(s.powerdown_bits), double(s.cs2_bits), double(s.cs1_bits),
+        double(s.output_power), double(s.mute_till_ld_bits), double(s.ctrl_cp_gain_bits),
+        double(s.cp_threestate_bits), double(s.pd_polarity_bits), double(s.muxout_bits),
+        double(s.counter_reset_bits), double(s.core_power), double(s.test_enable_bits), double(s.r_aux_bits),
+        double(s.ldp_bits), double(s.abp_width_bits), double(s.r_counter), s.div_sel_bits, s.out_div2_bits,
+        double(s.cp_gain_bits), double(s.b_counter), double(s.a_counter), s.pfd_freq, double(s.prescaler),
+        double(s.preset_index), double(s.bscd_bits),
+    };
+    std::string text(kSettingsMarker);
+    text += "\r\n";
+    for (double v : values) text += number_text(v) + "\r\n";
+    text += s.device + "\r\n";
+    return text;
+}
+
+std::variant<SettingsRecord, SettingsProblem> parse_settings(std::string_view text) {
+    auto refuse = [](int line, std::string problem) { return SettingsProblem{false, line, std::move(problem)}; };
+    if (text.size() > kMaxSettingsFileBytes) return refuse(0, "the file is larger than a settings file can be");
+    for (unsigned char c : text)
+        if (binary_byte(c)) return refuse(0, "the file holds binary content, not text");
+
+    std::vector<std::string_view> lines;
+    for (size_t start = 0; start < text.size() && lines.size() < size_t(kSettingsLines);) {
+        size_t end = text.find('\n', start);
+        std::string_view line = text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        lines.push_back(line);
+        if (end == std::string_view::npos) break;
+        start = end + 1;
+    }
+    if (lines.empty()) return refuse(0, "the file is empty");
+    if (lines[0] != kSettingsMarker) return SettingsProblem{true, 1, {}};
+
+    std::array<double, kRules.size()> values{};
+    for (size_t i = 0; i < kRules.size(); ++i) {
+        const int line = int(i) + kFirstNumberLine;
+        if (size_t(line) > lines.size())
+            return refuse(line, std::string("the file ends before this line (") + kRules[i].name + ")");
+        std::string_view number = lines[line - 1];
+        number = number.substr(0, number.find(','));  // a comma ends a value
+        auto read = numfmt::parse_entry(number, '.');
+        if (!read) return refuse(line, std::string(kRules[i].name) + ": \"" + std::string(number) + "\" is not a number");
+        auto value = checked_value(kRules[i], *read);
+        if (auto* problem = std::get_if<std::string>(&value)) return refuse(line, *problem);
+        values[i] = std::get<double>(value);
+    }
+    if (lines.size() < size_t(kSettingsLines)) return refuse(kSettingsLines, "the file ends before this line (device)");
+
+    SettingsRecord r;
+    auto l = [&](int line) { return int32_t(values[line - kFirstNumberLine]); };
+    auto d = [&](int line) { return values[line - kFirstNumberLine]; };
+    r.prescaler_bits = l(2);
+    r.powerdown_bits = l(3);
+    r.cs2_bits = l(4);
+    r.cs1_bits = l(5);
+    r.output_power = uint16_t(l(6));
+    r.mute_till_ld_bits = l(7);
+    r.ctrl_cp_gain_bits = l(8);
+    r.cp_threestate_bits = int16_t(l(9));
+    r.pd_polarity_bits = int16_t(l(10));
+    r.muxout_bits = int16_t(l(11));
+    r.counter_reset_bits = int16_t(l(12));
+    r.core_power = uint16_t(l(13));
+    r.test_enable_bits = l(14);
+    r.r_aux_bits = l(15);
+    r.ldp_bits = l(16);
+    r.abp_width_bits = l(17);
+    r.r_counter = l(18);
+    r.div_sel_bits = d(19);
+    r.out_div2_bits = d(20);
+    r.cp_gain_bits = l(21);
+    r.b_counter = l(22);
+    r.a_counter = l(23);
+    r.pfd_freq = d(24);
+    r.prescaler = l(25);
+    r.preset_index = uint16_t(l(26));
+    r.bscd_bits = l(27);
+    r.device = std::string(lines[kSettingsLines - 1]);
+
+    const int64_t modulus = variants::is_single_modulus(r.device) ? 1 : r.prescaler;
+    const int64_t n = modulus * r.b_counter + r.a_counter;
+    if (n < INT32_MIN || n > INT32_MAX)
+        return refuse(25, "N = prescaler x B + A = " + std::to_string(n) + " is beyond 32 bits");
+    return r;
+}
+
+void apply_settings(EvalState& s, const SettingsRecord& r) {
+    s.prescaler_bits = r.prescaler_bits;
+    s.powerdown_bits = r.powerdown_bits;
+    s.cs2_bits = r.cs2_bits;
+    s.cs1_bits = r.cs1_bits;
+    s.output_power = r.output_power;
+    s.mute_till_ld_bits = r.mute_till_ld_bits;
+    s.ctrl_cp_gain_bits = r.ctrl_cp_gain_bits;
+    s.cp_threestate_bits = r.cp_threestate_bits;
+    s.pd_polarity_bits = r.pd_polarity_bits;
+    s.muxout_bits = r.muxout_bits;
+    s.counter_reset_bits = r.counter_reset_bits;
+    s.core_power = r.core_power;
+    s.test_enable_bits = r.test_enable_bits;
+    s.r_aux_bits = r.r_aux_bits;
+    s.ldp_bits = r.ldp_bits;
+    s.abp_width_bits = r.abp_width_bits;
+    s.r_counter = r.r_counter;
+    s.div_sel_bits = r.div_sel_bits;
+    s.out_div2_bits = r.out_div2_bits;
+    s.cp_gain_bits = r.cp_gain_bits;
+    s.b_counter = r.b_counter;
+    s.a_counter = r.a_counter;
+    s.pfd_freq = r.pfd_freq;
+    s.prescaler = r.prescaler;
+    s.preset_index = r.preset_index;
+    s.bscd_bits = r.bscd_bits;
+    s.device = r.device;
+    // The single-modulus variant always divides by B alone.
+    if (variants::is_single_modulus(s.device)) s.prescaler = 1;
+    s.n_value = s.prescaler * s.b_counter + s.a_counter;  // checked to fit when parsed
+    s.vco_freq = s.n_value * s.pfd_freq / 1000;
+    s.ref_freq = s.r_counter * s.pfd_freq * 1000;
+}
+
+std::string describe(const SettingsProblem& p) {
+    const std::string where = p.line > 0 ? "Line " + std::to_string(p.line) + " of the settings file: " : "The settings file: ";
+    return where + p.problem + ". Nothing was loaded.";
+}

@@ -1,0 +1,57 @@
+#pragma once
+// The settings file: 28 lines, one value per line, CR LF line ends, the marker
+// "valid vco settings" first and the device name last. Numbers are written and read with a
+// point, whatever the user's locale.
+//
+// Reading checks the whole text before anything is stored: every line present, every number a
+// number, every value fitting its field (pre-shifted fields on their own bits, counters within
+// their widths), so a file either loads whole or changes nothing.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+
+#include "model/eval_state.h"
+
+inline constexpr std::string_view kSettingsMarker = "valid vco settings";
+inline constexpr int kSettingsLines = 28;
+// No settings file comes near this size; larger files are refused before being read.
+inline constexpr std::size_t kMaxSettingsFileBytes = 64 * 1024;
+
+// The 28 lines of the file for the state.
+std::string format_settings(const EvalState& state);
+
+// The values a file holds, already rounded and checked for their fields.
+struct SettingsRecord {
+    int32_t prescaler_bits, powerdown_bits, cs2_bits, cs1_bits;
+    uint16_t output_power;
+    int32_t mute_till_ld_bits, ctrl_cp_gain_bits;
+    int16_t cp_threestate_bits, pd_polarity_bits, muxout_bits, counter_reset_bits;
+    uint16_t core_power;
+    int32_t test_enable_bits, r_aux_bits, ldp_bits, abp_width_bits, r_counter;
+    double div_sel_bits, out_div2_bits;
+    int32_t cp_gain_bits, b_counter, a_counter;
+    double pfd_freq;
+    int32_t prescaler;
+    uint16_t preset_index;
+    int32_t bscd_bits;
+    std::string device;
+};
+
+// Why a file was refused. `wrong_marker` is the one case with the system's fixed message;
+// otherwise `line` (1..28, 0 for the file as a whole) and `problem` say what is wrong.
+struct SettingsProblem {
+    bool wrong_marker = false;
+    int line = 0;
+    std::string problem;
+};
+
+std::variant<SettingsRecord, SettingsProblem> parse_settings(std::string_view text);
+
+// Stores a record: the fields, the prescaler of the single-modulus variant, and the derived
+// VCO and reference frequencies.
+void apply_settings(EvalState& state, const SettingsRecord& record);
+
+// The message for a refused file (other than the wrong marker).
+std::string describe(const SettingsProblem& problem);
