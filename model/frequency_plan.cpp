@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "model/counters.h"
+#include "model/latch.h"
 #include "model/number_format.h"
 #include "model/variants.h"
 
@@ -39,6 +40,14 @@ std::optional<std::string> counters_problem(const Counters& c, bool split) {
     if (auto problem = r_counter_problem(c.r_counter)) return problem;
     return split ? n_counters_problem(c.n_value, c.b_counter, c.a_counter)
                  : n_counters_problem(c.n_value, 0, 0);
+}
+
+// Whether storing `plan` changes the word of `latch` that the state assembles.
+template <class P>
+bool changes_word(const EvalState& s, const P& plan, uint8_t latch) {
+    EvalState after = s;
+    store(plan, after);
+    return assemble_latch(after, latch) != assemble_latch(s, latch);
 }
 
 void store_counters(const Counters& c, EvalState& s) {
@@ -103,10 +112,11 @@ Plan<SynthLoad> plan_synth_load(const EvalState& s, std::optional<double> vco_mh
     if (auto problem = counters_problem(c, split)) return counter_failure(*problem);
 
     // Exact comparisons of the new frequencies with the whole numbers last loaded.
-    plan.send_r = plan.pfd_freq != double(s.loaded_pfd_khz);
-    plan.send_n = plan.vco_freq != double(s.loaded_vco_mhz);
-    plan.loaded_pfd_khz = plan.send_r ? *loaded_pfd : s.loaded_pfd_khz;
+    const bool pfd_changed = plan.pfd_freq != double(s.loaded_pfd_khz);
+    plan.loaded_pfd_khz = pfd_changed ? *loaded_pfd : s.loaded_pfd_khz;
     plan.loaded_vco_mhz = *loaded_vco;
+    plan.send_r = pfd_changed || changes_word(s, plan, kRLatch);
+    plan.send_n = plan.vco_freq != double(s.loaded_vco_mhz) || changes_word(s, plan, kNLatch);
     return plan;
 }
 
@@ -143,6 +153,7 @@ Plan<ChannelStep> plan_channel_step(const EvalState& s, std::optional<double> vc
     plan.vco_text = numfmt::pattern(vco_hz / 1e6, "#0.00000");
 
     if (auto problem = counters_problem(plan.counters, true)) return counter_failure(*problem);
+    plan.send_r = changes_word(s, plan, kRLatch);
     return plan;
 }
 
@@ -171,8 +182,10 @@ Plan<CrystalPlan> plan_crystal(const EvalState& s, std::optional<double> ref_mhz
     plan.ref_freq = *ref_mhz * 1e6;
     plan.entry_text = numfmt::pattern(*ref_mhz, "#0.000000");
     if (s.pfd_freq == 0) return failure;
-    // The reference dialog truncates R: 10.05 MHz at 200 kHz still gives 50.
-    const auto r = trunc_i32((plan.ref_freq / 1000) / s.pfd_freq);
+    // The reference dialog truncates R: 10.05 MHz at 200 kHz still gives 50. The quotient goes
+    // through its 15-digit text first, so the binary rounding of the entry (8.2 MHz is stored
+    // as 8199999.9999999991 Hz) cannot truncate a whole quotient to the number below it.
+    const auto r = trunc_i32(numfmt::round_trip((plan.ref_freq / 1000) / s.pfd_freq));
     const auto n = numfmt::round_i32((s.vco_freq * 1000) / s.pfd_freq);
     if (!r || !n) return failure;
 

@@ -51,9 +51,13 @@ inline constexpr const char* kInvalidPfdEntry = "Invalid entry in reference freq
 inline constexpr const char* kInvalidCrystalEntry = "Invalid entry in crystal Frequency.";
 
 // Frequency dialog, Load Now: the entries as parsed (empty when the text is not a number).
-// Only what changed is sent: the R latch when the PFD frequency differs from the one last
-// loaded, the N latch when the VCO frequency does. The comparisons are with the whole numbers
-// kept in loaded_pfd_khz and loaded_vco_mhz, so a fractional frequency is sent every time.
+// Only what changed is sent, R before N: the R latch when the PFD frequency differs from the one
+// last loaded, the N latch when the VCO frequency does. The comparisons are with the whole
+// numbers kept in loaded_pfd_khz and loaded_vco_mhz, so a fractional frequency is sent every
+// time. A latch whose word the load changes is sent in any case: a new PFD with the same VCO
+// frequency needs a new N, and a return to the whole number last loaded (2400.2, then 2400)
+// needs the N that the comparison alone would skip; otherwise the board would run on another
+// frequency than the window shows.
 struct SynthLoad {
     Counters counters;
     double pfd_freq = 0;  // kHz
@@ -65,13 +69,15 @@ Plan<SynthLoad> plan_synth_load(const EvalState& state, std::optional<double> vc
                                 std::optional<double> pfd_khz);
 void store(const SynthLoad& plan, EvalState& state);
 
-// Frequency dialog, one channel up (+1) or down (-1) from the VCO entry. Sends the N latch only;
-// the loaded frequencies stay as they were.
+// Frequency dialog, one channel up (+1) or down (-1) from the VCO entry. Sends the N latch, and
+// before it the R latch when the step changes the R word (the PFD entry was edited); the loaded
+// frequencies stay as they were.
 struct ChannelStep {
     Counters counters;
     double pfd_freq = 0;
     double vco_freq = 0;
     std::string vco_text;  // the new VCO entry, five decimals, so repeated steps go on from it
+    bool send_r = false;
 };
 Plan<ChannelStep> plan_channel_step(const EvalState& state, std::optional<double> vco_mhz,
                                     std::optional<double> pfd_khz, int direction);
@@ -85,7 +91,9 @@ struct SynthEntries {
 };
 SynthEntries synth_entries(const EvalState& state);
 
-// Reference dialog: the new REF IN in MHz; R truncated from the present PFD frequency, N from
+// Reference dialog: the new REF IN in MHz; R truncated from the present PFD frequency (the
+// quotient taken as the decimal numbers typed define it, so 8.2 MHz at 200 kHz gives 41 and not
+// the 40 that the binary rounding of 8.2 would truncate to), N from
 // the present VCO frequency, split by the prescaler (B = N, A = 0 for the single-modulus
 // variant, whose prescaler field is left as it is).
 struct CrystalPlan {

@@ -3,6 +3,7 @@
 #include <functional>
 
 #include "model/frequency_plan.h"
+#include "model/number_format.h"
 #include "model/variants.h"
 
 // The dialogs' tests drive these plans through the windows; here are the branches the dialogs
@@ -50,4 +51,34 @@ TEST(FrequencyPlans, BoardNamesKeepTheCountersAndAStoredPrescalerIsKeptWhereNone
     single.prescaler = 32;
     EXPECT_EQ(plan_crystal(single, 10)->counters, (Counters{10, 120, 32, 120, 0}));
     EXPECT_EQ(plan_prescaler(variant("ksy7100-7"), -1)->counters, (Counters{50, 4500, 8, 562, 4}));
+}
+
+// The reference dialog truncates R, but as the decimal numbers typed define the quotient: a
+// reference that is a whole number of PFD steps gives exactly that R, whatever binary rounding
+// the entry went through (8.2 MHz is 8199999.9999999991 Hz as a double).
+TEST(FrequencyPlans, AReferenceOfWholePfdStepsGivesExactlyThatRAndTruncationStays) {
+    struct Table {
+        double pfd_khz;
+        int first_r, last_r, r_step;
+        int decimals;  // of the MHz text a user types for R x PFD
+    };
+    const Table tables[] = {
+        {200, 5, 500, 1, 1},   // 1 to 100 MHz in 0.2 MHz steps
+        {30, 1, 3334, 1, 2},   // 0.03 to 100.02 MHz in 30 kHz steps
+        {12.5, 8, 8000, 1, 4}, // 0.1 to 100 MHz in 12.5 kHz steps
+    };
+    for (const auto& t : tables) {
+        EvalState s = variant("ksy7100-1");
+        s.pfd_freq = t.pfd_khz;
+        for (int r = t.first_r; r <= t.last_r; r += t.r_step) {
+            // The text a user types, parsed as the dialog parses it.
+            const std::string text = numfmt::pattern(r * t.pfd_khz / 1000, "#0." + std::string(t.decimals, '0'));
+            auto plan = plan_crystal(s, numfmt::parse_entry(text, '.'));
+            ASSERT_TRUE(plan) << text;
+            EXPECT_EQ(plan->counters.r_counter, r) << text << " MHz at " << t.pfd_khz << " kHz";
+        }
+    }
+    EvalState s = variant("ksy7100-1");
+    for (auto [mhz, r] : {std::pair{10.05, 50}, {10.199, 50}, {16.4, 82}, {8.2, 41}, {8.19, 40}})
+        EXPECT_EQ(plan_crystal(s, mhz)->counters.r_counter, r) << mhz;
 }

@@ -103,7 +103,9 @@ void synthform::step_channel(int direction) {
     Text1->setText(QString::fromStdString(plan->vco_text));
     show_counters(plan->counters);
     main_.refresh_main();
-    if (variants::is_family_variant(state_.device)) main_.send(kNLatch);
+    if (!variants::is_family_variant(state_.device)) return;
+    if (plan->send_r) main_.send(kRLatch);
+    main_.send(kNLatch);
 }
 
 void synthform::show_counters(const Counters& c) {

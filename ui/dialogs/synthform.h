@@ -1,7 +1,8 @@
 #pragma once
 // The frequency dialog: the desired VCO and PFD frequencies become the R, B and A counters.
-// Load Now (and OK) sends only the latches whose frequency changed; the two channel buttons
-// step the VCO entry by one PFD frequency and send the N latch.
+// Load Now (and OK) sends only the latches whose frequency or word changed; the two channel
+// buttons step the VCO entry by one PFD frequency and send the N latch (with the R latch first
+// when an edited PFD entry changed R).
 #include "ui/dialogs/setting_dialog.h"
 
 class QGroupBox;

@@ -6,6 +6,7 @@
 
 #include "tests/ui/dialogs/dialog_test_util.h"
 #include "ui/dialogs/synthform.h"
+#include "model/number_format.h"
 #include "ui/widgets/click_label.h"
 
 using namespace dialog_tests;
@@ -34,7 +35,7 @@ TEST(Synthform, LoadNowSendsOnlyTheLatchOfTheFrequencyThatChanged) {
     };
     const Case cases[] = {
         {"2400.2", "200", {N}, 50, 12001, 375, 1, "2400.20000MHz"},  // the worked example
-        {"2400", "100", {R}, 100, 24000, 750, 0, "2400.00000MHz"},   // the new N is stored, not sent
+        {"2400", "100", {R, N}, 100, 24000, 750, 0, "2400.00000MHz"},  // a new PFD needs a new N
         {"2401", "100", {R, N}, 100, 24010, 750, 10, "2401.00000MHz"},
         {"2400.1", "200", {}, 50, 12000, 375, 0, "2400.00000MHz"},   // N rounds half to even
     };
@@ -152,4 +153,39 @@ TEST(Synthform, OkWithABadEntryStillClosesAfterTheMessage) {
     });
     EXPECT_FALSE(open_after_ok);
     EXPECT_EQ(h.prompts.texts(), std::vector<QString>{"Invalid entry in VCO Frequency."});
+}
+
+// Whatever sequence of loads and channel steps, the board ends on the frequency the main window
+// shows: a latch whose word an action changes is sent, even where the loaded-frequency rule alone
+// would skip it.
+TEST(Synthform, TheBoardRunsAtTheFrequencyTheMainWindowShowsAfterEveryLoadAndStep) {
+    enum Act { Load, Up, Down };
+    struct Step {
+        Act act;
+        const char *vco, *pfd;  // typed before the action; nullptr keeps the entry
+        std::vector<int> sent;
+    };
+    const std::vector<std::pair<const char*, std::vector<Step>>> scenarios = {
+        {"PFD only", {{Load, "2400", "100", {R, N}}}},
+        {"back to the whole MHz last loaded",
+         {{Load, "2400.2", "200", {N}}, {Load, "2400", nullptr, {N}}, {Load, nullptr, nullptr, {}}}},
+        {"channel step after a PFD edit", {{Up, nullptr, "100", {R, N}}, {Up, nullptr, nullptr, {N}}}},
+        {"channel step down, then load", {{Down, "2401", "200", {N}}, {Load, nullptr, "400", {R, N}}}},
+    };
+    for (const auto& [what, steps] : scenarios) {
+        Harness h("ksy7100-1");
+        for (uint8_t latch : {C, R, N}) h.main->send(latch);
+        h.words();
+        synthform d(*h.main);
+        for (const Step& step : steps) {
+            if (step.vco) d.Text1->setText(step.vco);
+            if (step.pfd) d.Text2->setText(step.pfd);
+            click(step.act == Load ? d.Command3 : step.act == Up ? d.Command4 : d.Command5);
+            EXPECT_EQ(latches_of(h.words()), step.sent) << what;
+            auto board_hz = h.board->output_frequency_hz();
+            ASSERT_TRUE(board_hz);
+            EXPECT_EQ(h.main->ui.vcofreq->text().toStdString(), numfmt::pattern(*board_hz / 1e6, "#0.00000") + "MHz")
+                << what;
+        }
+    }
 }
