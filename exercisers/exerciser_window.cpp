@@ -29,14 +29,15 @@ bool ExerciserWindow::link_down() {
 
 bool ExerciserWindow::refuse_on_failed_link(const QString& what) {
     if (!main_.link_failed()) return false;
+    stop_timers();
     main_.prompts().message(MessageIcon::Exclamation, kAppTitle,
                             "The board link has failed, so " + what + " cannot run.",
                             QString::fromStdString(main_.link().failure()), true);
     return true;
 }
 
-void ExerciserWindow::report(const exerciser::Problem& problem, bool stop) {
-    if (stop) stop_timers();
+void ExerciserWindow::report(const exerciser::Problem& problem) {
+    stop_timers();
     main_.prompts().message(MessageIcon::Exclamation, kAppTitle, QString::fromStdString(problem.message), {}, true);
     if (problem.entry.empty()) return;
     auto* entry = findChild<QLineEdit*>(QString::fromStdString(problem.entry));

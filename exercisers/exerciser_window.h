@@ -27,12 +27,14 @@ protected:
     bool send(uint8_t latch);
     // For the start of a tick: true (timers stopped) when the link has failed since the start.
     bool link_down();
-    // For a start button: true, with a message, when the link has failed already.
+    // For a start button: true, with a message and every timer stopped, when the link has
+    // failed already.
     bool refuse_on_failed_link(const QString& what);
-    // A problem with the entries or the settings: the timers stop when `stop` is set (before
-    // the message, so no tick runs behind it), then the message; an unusable entry is emptied,
-    // and the entry at fault gets the focus.
-    void report(const exerciser::Problem& problem, bool stop);
+    // A problem with the entries or the settings: every timer of the window stops (before the
+    // message, so no tick runs behind it), then the message; an unusable entry is emptied, and
+    // the entry at fault gets the focus. A refused start stops the timers too: a run going on
+    // with the old settings behind the message would look like the new one.
+    void report(const exerciser::Problem& problem);
 
     // The entry's text, for the model's parse with the locale's decimal separator.
     static std::string text_of(const QLineEdit* entry);

@@ -115,7 +115,7 @@ void locktime::stop_timers() {
 void locktime::Command1_Click() {
     if (refuse_on_failed_link("the hopping")) return;
     auto start = exerciser::hop_start(state_, entries().view(), false);
-    if (!start) return report(*start.problem, false);
+    if (!start) return report(*start.problem);
     Timer1->setInterval(start->interval_ms);
     state_.hop_mode = 0;
     Timer1->setEnabled(true);
@@ -124,7 +124,7 @@ void locktime::Command1_Click() {
 void locktime::Command4_Click() {
     if (refuse_on_failed_link("the hopping")) return;
     auto start = exerciser::hop_start(state_, entries().view(), true);
-    if (!start) return report(*start.problem, false);
+    if (!start) return report(*start.problem);
     Timer2->setInterval(start->interval_ms);
     Timer2->setEnabled(true);
     Timer3->setInterval(start->delay_ms);
@@ -144,7 +144,7 @@ bool locktime::hop(bool fast_lock_tick) {
     const Entries e = entries();
     auto step = exerciser::hop_step(state_, e.view(), Toggle2->isChecked(), Toggle3->isChecked());
     if (!step) {
-        report(*step.problem, true);
+        report(*step.problem);
         return false;
     }
     exerciser::apply_hop(state_, *step);

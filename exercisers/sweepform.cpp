@@ -96,7 +96,7 @@ void sweepform::Command3_Click() {
     if (refuse_on_failed_link("the sweep")) return;
     const std::string start = text_of(Text1), stop = text_of(Text3), step = text_of(Text2), rate = text_of(Text4);
     auto setup = exerciser::read_sweep(state_, {start, stop, step, rate, decimal_point()});
-    if (!setup) return report(*setup.problem, false);
+    if (!setup) return report(*setup.problem);
     exerciser::apply_sweep_setup(state_, *setup);
     Timer1->setInterval(setup->rate_ms);
     Timer1->setEnabled(true);
@@ -109,7 +109,7 @@ void sweepform::Command2_Click() { reject(); }
 void sweepform::Timer1_Timer() {
     if (link_down()) return;
     auto step = exerciser::sweep_step(state_);
-    if (!step) return report(*step.problem, true);
+    if (!step) return report(*step.problem);
     exerciser::apply_sweep_step(state_, *step);
     setCursor(Qt::WaitCursor);
     const exerciser::SweepTexts texts = exerciser::sweep_texts(state_);

@@ -1,8 +1,9 @@
 #pragma once
 // The sweep window: the synthesizer steps from a start to a stop frequency in channel steps,
-// one N counter latch per timer tick, and the window shows the frequency reached. The channel
-// step stands in for the PFD frequency when N is computed. The sweep stops by itself at the
-// step that reaches or passes the stop frequency; the hourglass shows while it runs.
+// one N counter latch per timer tick, and the window shows the frequency reached. N comes from
+// the PFD frequency, so the channel step must be a whole number of PFD steps. The sweep stops by
+// itself at the step that reaches or passes the stop frequency; the hourglass shows while it
+// runs. A Start that is refused stops a sweep that was running.
 #include "exercisers/exerciser_window.h"
 
 class QGroupBox;

@@ -24,6 +24,13 @@ std::optional<int> whole_entry(std::string_view text, char decimal_point, int lo
 
 std::string mhz(double value) { return numfmt::general(value) + " MHz"; }
 
+// Both exercisers compute N from the PFD frequency, which must be usable.
+std::optional<Problem> pfd_problem(const EvalState& s) {
+    if (s.pfd_freq > 0 && std::isfinite(s.pfd_freq)) return std::nullopt;
+    return Problem{{}, "The PFD frequency is " + numfmt::general(s.pfd_freq) +
+                           " kHz; set a PFD frequency above 0 first."};
+}
+
 }  // namespace
 
 Outcome<Counters> counters_for(double ratio, int32_t prescaler) {
@@ -71,9 +78,7 @@ Outcome<HopFrequencies> read_hop_frequencies(const HopEntries& e) {
 
 // The counters at one of the two frequencies; a problem names that frequency's entry.
 Outcome<Counters> hop_counters(const EvalState& s, double f, bool at_start) {
-    if (!(s.pfd_freq > 0) || !std::isfinite(s.pfd_freq))
-        return {{}, Problem{{}, "The PFD frequency is " + numfmt::general(s.pfd_freq) +
-                                    " kHz; set a PFD frequency above 0 first."}};
+    if (auto problem = pfd_problem(s)) return {{}, problem};
     auto counters = counters_for(f / s.pfd_freq * 1000, s.prescaler);  // MHz over kHz
     if (counters || s.prescaler <= 0) return counters;  // a missing prescaler is no entry's fault
     Problem p = *counters.problem;
@@ -156,6 +161,15 @@ Outcome<SweepSetup> read_sweep(const EvalState& s, const SweepEntries& e) {
     setup.step_hz = *step;
     setup.first_freq_hz = *start - *step;
 
+    if (auto problem = pfd_problem(s)) return {{}, problem};
+    // Whole as the decimal numbers define it: 400 kHz over 200 kHz is 2, not 1.9999999999999998.
+    const double channels = numfmt::round_trip(*step / (s.pfd_freq * 1000));
+    if (channels < 1 || channels != std::floor(channels))
+        return {{}, Problem{"Text2", "The channel step of " + numfmt::general(*step / 1000) +
+                                         " kHz is not a whole multiple of the PFD frequency of " +
+                                         numfmt::general(s.pfd_freq) +
+                                         " kHz; the synthesizer steps only in whole PFD steps."}};
+
     EvalState trial = s;
     apply_sweep_setup(trial, setup);
     auto first = sweep_step(trial);
@@ -178,16 +192,18 @@ Outcome<SweepStep> sweep_step(const EvalState& s) {
     if (!(s.sweep_step > 0) || !std::isfinite(s.sweep_step))
         return {{}, Problem{"Text2", "The channel step is " + numfmt::general(s.sweep_step / 1000) +
                                          " kHz; it must be above 0 kHz."}};
+    if (auto problem = pfd_problem(s)) return {{}, problem};
     SweepStep step;
     step.sweep_freq = s.sweep_freq + s.sweep_step;
-    step.vco_freq = step.sweep_freq / 1'000'000;
-    auto counters = counters_for(step.sweep_freq / s.sweep_step, s.prescaler);
+    const double pfd_hz = s.pfd_freq * 1000;
+    auto counters = counters_for(step.sweep_freq / pfd_hz, s.prescaler);
     if (!counters) {
         Problem p = *counters.problem;
-        if (s.prescaler > 0) p.message = "At " + mhz(step.vco_freq) + ": " + p.message;
+        if (s.prescaler > 0) p.message = "At " + mhz(step.sweep_freq / 1'000'000) + ": " + p.message;
         return {{}, p};
     }
     step.counters = *counters;
+    step.vco_freq = double(counters->n) * pfd_hz / 1'000'000;
     step.last = s.sweep_stop <= step.sweep_freq;
     return {step, {}};
 }

@@ -110,15 +110,17 @@ struct SweepSetup {
     double first_freq_hz = 0;  // one step below the start, so that the first step lands on it
 };
 
-// Reads the entries and checks them, and the counters of the first step at state.prescaler.
+// Reads the entries and checks them: the channel step must be a whole multiple of the PFD
+// frequency (the chip steps only in whole PFD steps, so any other step would show frequencies
+// the board does not produce), and the first step's counters must fit.
 Outcome<SweepSetup> read_sweep(const EvalState& state, const SweepEntries& entries);
 // Stores the setup: sweep_start, sweep_stop, sweep_step and sweep_freq.
 void apply_sweep_setup(EvalState& state, const SweepSetup& setup);
 
 struct SweepStep {
     double sweep_freq = 0;  // Hz
-    double vco_freq = 0;    // MHz
-    Counters counters;      // N from the channel step, which stands in for the PFD frequency
+    double vco_freq = 0;    // MHz, the frequency the counters program: N x PFD
+    Counters counters;      // N = sweep_freq / PFD frequency, half to even
     bool last = false;      // the step reaches or passes the stop frequency
 };
 

@@ -186,3 +186,27 @@ TEST(Locktime, ALinkThatFailsWhileHoppingStopsEveryTimerAndIsReportedOnce) {
         EXPECT_EQ(h.prompts.texts().back(), "The board link has failed, so the hopping cannot run.");
     });
 }
+
+// A Start refused while a run goes on stops every timer of the window: the old run must not go on
+// hopping with the old settings behind the message.
+TEST(Locktime, ARefusedStartStopsEveryRunningTimerAndSendsNothingMore) {
+    struct Case { QPushButton* locktime::*running; QPushButton* locktime::*refused; QLineEdit* locktime::*entry; };
+    const Case cases[] = {
+        {&locktime::Command1, &locktime::Command1, &locktime::Text3},
+        {&locktime::Command4, &locktime::Command1, &locktime::Text1},
+        {&locktime::Command1, &locktime::Command4, &locktime::Text4},
+    };
+    for (const auto& c : cases) {
+        Harness h("ksy7100-1");
+        with_locktime(h, [&](locktime& w) {
+            QTest::mouseClick(w.Toggle1, Qt::LeftButton);  // "Delay On": Timer3 runs with Timer2
+            QTest::mouseClick(w.*(c.running), Qt::LeftButton);
+            ASSERT_TRUE(any_running(w));
+            (w.*(c.entry))->setText("abc");
+            QTest::mouseClick(w.*(c.refused), Qt::LeftButton);
+            EXPECT_EQ(h.prompts.texts().size(), 1u);
+            EXPECT_FALSE(any_running(w)) << (w.*(c.entry))->objectName().toStdString();
+            EXPECT_TRUE(h.words().empty());
+        });
+    }
+}

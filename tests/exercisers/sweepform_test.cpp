@@ -37,15 +37,16 @@ std::vector<int> sweep_to_end(Harness& h, sweepform& w, int limit = 100) {
 }  // namespace
 
 TEST(Sweep, StepsOneNLatchPerTickAndStopsAtTheStepReachingTheStopOrAtCountersThatDoNotFit) {
-    struct Case { const char *start, *stop, *step; int first_n; size_t words; const char* shown; double board_mhz;
-                  const char* message; };
+    struct Case { const char *start, *stop, *step; int first_n, n_step; size_t words; const char* shown;
+                  double board_mhz; const char* message; };
     const Case cases[] = {
-        {"1750", "1752", "200", 8750, 11, "1752", 1752, nullptr},
-        {"1750", "1700", "200", 8750, 1, "1750", 1750, nullptr},
-        {"1750", "1751.3", "200", 8750, 8, "1751.4", 1751.4, nullptr},
-        {"1750", "1751", "100", 17500, 11, "1751", 3502, nullptr},  // the chip runs at N x PFD
-        {"262.141", "262.15", "1", 262141, 3, "262.143", 52428.6,
-         "At 262.144 MHz: The B counter would be 8192; it must be 0 to 8191."},
+        {"1750", "1752", "200", 8750, 1, 11, "1752", 1752, nullptr},
+        {"1750", "1700", "200", 8750, 1, 1, "1750", 1750, nullptr},
+        {"1750", "1751.3", "200", 8750, 1, 8, "1751.4", 1751.4, nullptr},
+        {"1750", "1752", "400", 8750, 2, 6, "1752", 1752, nullptr},  // two PFD steps a tick, shown as reached
+        {"1750.05", "1750.4", "200", 8750, 1, 3, "1750.4", 1750.4, nullptr},  // off the grid: shown as reached
+        {"52428.4", "52429", "200", 262142, 1, 2, "52428.6", 52428.6,
+         "At 52428.8 MHz: The B counter would be 8192; it must be 0 to 8191."},
     };
     for (const auto& c : cases) {
         Harness h("ksy7100-1");
@@ -60,7 +61,7 @@ TEST(Sweep, StepsOneNLatchPerTickAndStopsAtTheStepReachingTheStopOrAtCountersTha
             EXPECT_EQ(w.Timer1->interval(), 2000);
             std::vector<int> n = sweep_to_end(h, w);
             ASSERT_EQ(n.size(), c.words) << c.stop;
-            for (size_t i = 0; i < n.size(); ++i) EXPECT_EQ(n[i], c.first_n + int(i));
+            for (size_t i = 0; i < n.size(); ++i) EXPECT_EQ(n[i], c.first_n + c.n_step * int(i));
             EXPECT_EQ(w.Text5->text(), c.shown);
             EXPECT_FALSE(w.Timer1->running());
             EXPECT_FALSE(hourglass(w)) << "the default cursor is back";
@@ -91,8 +92,12 @@ TEST(Sweep, EntriesAreNormalisedAndOtherNamesStepWithoutSending) {
 }
 
 TEST(Sweep, InvalidEntriesAreRejectedAndNoTimerStarts) {
-    struct Case { const char* entry; const char* text; int32_t prescaler; const char* message; };
+    struct Case { const char* entry; const char* text; int32_t prescaler; const char* message; bool emptied = true; };
     const Case cases[] = {
+        {"Text2", "100", 32, "The channel step of 100 kHz is not a whole multiple of the PFD frequency of 200 kHz; "
+                             "the synthesizer steps only in whole PFD steps.", false},
+        {"Text2", "300", 32, "The channel step of 300 kHz is not a whole multiple of the PFD frequency of 200 kHz; "
+                             "the synthesizer steps only in whole PFD steps.", false},
         {"Text4", "0", 32, "Invalid entry in rate of sweep: enter a time from 1 to 32767 msecs."},
         {"Text4", "99999", 32, "Invalid entry in rate of sweep: enter a time from 1 to 32767 msecs."},
         {"Text1", "", 32, "Invalid entry in Start: enter the start frequency in MHz."},
@@ -114,7 +119,8 @@ TEST(Sweep, InvalidEntriesAreRejectedAndNoTimerStarts) {
             EXPECT_EQ(h.prompts.texts(), std::vector<QString>{c.message});
             EXPECT_FALSE(w.Timer1->running());
             if (entry) {
-                EXPECT_TRUE(entry->text().isEmpty());
+                EXPECT_EQ(entry->text().isEmpty(), c.emptied) << c.message;
+                EXPECT_EQ(w.focusWidget(), entry) << c.message;
             }
         });
         EXPECT_TRUE(h.state == before) << c.message;
@@ -136,5 +142,20 @@ TEST(Sweep, ALinkThatFailsWhileSweepingStopsTheTimerAndIsReportedOnce) {
         QTest::mouseClick(w.Command3, Qt::LeftButton);
         EXPECT_FALSE(w.Timer1->running());
         EXPECT_EQ(h.prompts.texts().back(), "The board link has failed, so the sweep cannot run.");
+    });
+}
+
+TEST(Sweep, ARefusedStartStopsTheSweepThatWasRunningAndSendsNothingMore) {
+    Harness h("ksy7100-1");
+    with_sweep(h, [&](sweepform& w) {
+        QTest::mouseClick(w.Command3, Qt::LeftButton);
+        emit w.Timer1->tick();
+        ASSERT_EQ(h.words().size(), 1u);
+        w.Text2->setText("abc");
+        QTest::mouseClick(w.Command3, Qt::LeftButton);
+        EXPECT_EQ(h.prompts.texts(), std::vector<QString>{"Invalid entry in Channel Step: enter a step above 0 kHz."});
+        EXPECT_FALSE(w.Timer1->running());
+        EXPECT_FALSE(hourglass(w));
+        EXPECT_TRUE(h.words().empty());
     });
 }
