@@ -1,12 +1,17 @@
 #include "ui/widgets/toggle_switch.h"
 
+#include <QAccessible>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 
+#include "ui/widgets/toggle_switch_accessible.h"
+
 ToggleSwitch::ToggleSwitch(const QString& off_caption, const QString& on_caption, QWidget* parent, Style style)
     : QAbstractButton(parent), off_(off_caption), on_(on_caption), style_(style) {
+    static const bool accessible = (QAccessible::installFactory(toggle_switch_accessible), true);
+    (void)accessible;
     setCheckable(true);
     setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::PointingHandCursor);
@@ -14,6 +19,14 @@ ToggleSwitch::ToggleSwitch(const QString& off_caption, const QString& on_caption
     connect(this, &QAbstractButton::toggled, this, [this] {
         setText(caption());
         update();
+        if (QAccessible::isActive()) {
+            QAccessible::State changed;
+            changed.checked = true;
+            QAccessibleStateChangeEvent state(this, changed);
+            QAccessible::updateAccessibility(&state);
+            QAccessibleValueChangeEvent value(this, caption());
+            QAccessible::updateAccessibility(&value);
+        }
     });
 }
 

@@ -2,8 +2,9 @@
 // A two-position toggle switch in the manner of an instrument panel: a lever in a slot, and the
 // caption of the present position beside it.
 //
-// Handlers connect to clicked(), which only the user's click raises: a position set by the
-// program (setChecked) shows its caption at once and raises nothing.
+// Handlers connect to clicked(), which only the user raises (mouse, Space, or the toggle action
+// of the accessibility interface): a position set by the program (setChecked) shows its
+// caption at once and raises nothing.
 #include <QAbstractButton>
 #include <QColor>
 

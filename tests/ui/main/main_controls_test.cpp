@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QAccessible>
+#include <functional>
 #include <QLabel>
 #include <QTest>
 #include <QToolButton>
@@ -33,12 +35,27 @@ TEST(MainToggles, EachSwitchStoresItsBitRefreshesAsItShouldAndSendsInItsOrder) {
         {&Main::Controls::Toggle7, {C}, C, 1u << 11, false},
         {&Main::Controls::Toggle10, {R}, R, 1u << 18, false},
     };
+    // Every way a user has of flipping a switch runs the same handler.
+    const std::pair<const char*, std::function<void(ToggleSwitch*)>> ways[] = {
+        {"mouse", [](ToggleSwitch* t) { QTest::mouseClick(t, Qt::LeftButton); }},
+        {"Space", [](ToggleSwitch* t) { t->setFocus(); QTest::keyClick(t, Qt::Key_Space); }},
+        {"accessible toggle action", [](ToggleSwitch* t) {
+             QAccessibleInterface* a = QAccessible::queryAccessibleInterface(t);
+             ASSERT_TRUE(a && a->actionInterface());
+             EXPECT_EQ(a->role(), QAccessible::CheckBox);
+             EXPECT_EQ(a->text(QAccessible::Value), t->caption());
+             a->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+         }},
+    };
+    for (const auto& [way, flip] : ways)
     for (const auto& c : cases) {
+        SCOPED_TRACE(way);
         Harness h("ksy7100-3");
         ToggleSwitch* toggle = h.main->ui.*(c.toggle);
+        h.main->show();
         bool was_on = toggle->isChecked();
         h.state.vco_freq = 1234;  // shows on the display only if the switch refreshes it
-        QTest::mouseClick(toggle, Qt::LeftButton);
+        flip(toggle);
         EXPECT_NE(toggle->isChecked(), was_on);
         std::vector<uint32_t> words = h.words();
         std::vector<int> latches;
@@ -51,6 +68,23 @@ TEST(MainToggles, EachSwitchStoresItsBitRefreshesAsItShouldAndSendsInItsOrder) {
         }
         EXPECT_EQ(h.main->ui.vcofreq->text() == "1234.00000MHz", c.refreshes) << toggle->objectName().toStdString();
     }
+}
+
+TEST(MainToggles, ASwitchSetByTheProgramRunsNoHandlerAndAFixedDigitOffersNoAction) {
+    Harness h("ksy7100-1");
+    h.main->ui.Toggle1->setChecked(false);
+    EXPECT_EQ(h.state.pd_polarity_bits, 256);
+    EXPECT_TRUE(h.words().empty());
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(h.main->ui.Toggle1);
+    EXPECT_EQ(a->text(QAccessible::Value), "RF PD Polarity Negative");
+    EXPECT_FALSE(a->state().checked);
+
+    ToggleSwitch fixed("0", "0");
+    fixed.setFixed(true);
+    QAccessibleInterface* f = QAccessible::queryAccessibleInterface(&fixed);
+    EXPECT_FALSE(f->actionInterface()->actionNames().contains(QAccessibleActionInterface::toggleAction()));
+    f->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    EXPECT_FALSE(fixed.isChecked());
 }
 
 TEST(MainToggles, OutsideTheNineCpGainKeepsItsFieldButStillSendsAndCounterResetSendsNothing) {
