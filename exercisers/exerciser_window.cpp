@@ -3,8 +3,9 @@
 #include <QLineEdit>
 #include <QLocale>
 
-#include "model/exerciser_plan.h"
+#include "actions/outcome.h"
 #include "ui/main/main_window.h"
+#include "ui/widgets/system_timer.h"
 
 ExerciserWindow::ExerciserWindow(Main& main, const char* name, const QString& caption)
     : QDialog(&main), main_(main), state_(main.state()) {
@@ -13,37 +14,14 @@ ExerciserWindow::ExerciserWindow(Main& main, const char* name, const QString& ca
     setPalette(main.palette());
 }
 
-bool ExerciserWindow::send(uint8_t latch) {
-    main_.send(latch);
-    if (!main_.link_failed()) return true;
-    stop_timers();
-    return false;
-}
+bool ExerciserWindow::show_outcome(const actions::Outcome& outcome) { return main_.show_outcome(outcome, this); }
 
-bool ExerciserWindow::link_down() {
-    if (!main_.link_failed()) return false;
-    stop_timers();
-    main_.check_link();  // says why, unless that was said already
-    return true;
-}
-
-bool ExerciserWindow::refuse_on_failed_link(const QString& what) {
-    if (!main_.link_failed()) return false;
-    stop_timers();
-    main_.prompts().message(MessageIcon::Exclamation, kAppTitle,
-                            "The board link has failed, so " + what + " cannot run.",
-                            QString::fromStdString(main_.link().failure()), true);
-    return true;
-}
-
-void ExerciserWindow::report(const exerciser::Problem& problem) {
-    stop_timers();
-    main_.prompts().message(MessageIcon::Exclamation, kAppTitle, QString::fromStdString(problem.message), {}, true);
-    if (problem.entry.empty()) return;
-    auto* entry = findChild<QLineEdit*>(QString::fromStdString(problem.entry));
-    if (!entry) return;
-    if (problem.bad_text) entry->clear();
-    entry->setFocus();
+void ExerciserWindow::FollowingTimer::follow(const actions::TimerSetting& setting) {
+    if (setting.restarts != restarts_seen) {
+        timer->setInterval(setting.interval_ms);
+        restarts_seen = setting.restarts;
+    }
+    timer->setEnabled(setting.enabled);
 }
 
 std::string ExerciserWindow::text_of(const QLineEdit* entry) { return entry->text().toStdString(); }

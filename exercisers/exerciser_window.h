@@ -1,18 +1,21 @@
 #pragma once
-// What the two exerciser windows share: a modal window whose timers drive the board, a send
-// that stops those timers when the board link fails, the report of a rejected entry, and the
-// reading of entries in the user's locale.
+// What the two exerciser windows share: a modal window whose timers follow the run of its
+// exerciser (actions/hopping.h, actions/sweeping.h), the outcome of a start or a tick shown
+// through the main window, and the reading of entries in the user's locale.
 //
-// The link's failure is reported once by the main window; a window that finds the link failed
-// stops its timers, so it never goes on as if the board still followed it.
+// The run decides everything: which timers are on and at what interval, what each tick stores
+// and sends, when a problem or a failed link stops it. The window only keeps its timers in step
+// with the run and shows what it reports.
 #include <QDialog>
-#include <cstdint>
 #include <string>
+
+#include "actions/exerciser_timer.h"
 
 class QLineEdit;
 class Main;
+class SystemTimer;
 struct EvalState;
-namespace exerciser { struct Problem; }
+namespace actions { struct Outcome; }
 
 class ExerciserWindow : public QDialog {
     Q_OBJECT
@@ -20,21 +23,19 @@ public:
     ExerciserWindow(Main& main, const char* name, const QString& caption);
 
 protected:
-    // Stops every timer of the window (and undoes what it shows while running).
+    // Stops the run and its timers (and undoes what the window shows while running).
     virtual void stop_timers() = 0;
 
-    // Sends one latch. False when the link has failed: the timers are then stopped.
-    bool send(uint8_t latch);
-    // For the start of a tick: true (timers stopped) when the link has failed since the start.
-    bool link_down();
-    // For a start button: true, with a message and every timer stopped, when the link has
-    // failed already.
-    bool refuse_on_failed_link(const QString& what);
-    // A problem with the entries or the settings: every timer of the window stops (before the
-    // message, so no tick runs behind it), then the message; an unusable entry is emptied, and
-    // the entry at fault gets the focus. A refused start stops the timers too: a run going on
-    // with the old settings behind the message would look like the new one.
-    void report(const exerciser::Problem& problem);
+    // Shows an outcome: a refusal with its entry, or the main window brought up to date; a
+    // failed link is reported once. Returns whether the action went through.
+    bool show_outcome(const actions::Outcome& outcome);
+
+    // A window timer set as the run's timer is: a new interval restarts it.
+    struct FollowingTimer {
+        SystemTimer* timer = nullptr;
+        unsigned restarts_seen = 0;
+        void follow(const actions::TimerSetting& setting);
+    };
 
     // The entry's text, for the model's parse with the locale's decimal separator.
     static std::string text_of(const QLineEdit* entry);

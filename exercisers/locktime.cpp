@@ -8,8 +8,6 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "model/latch.h"
-#include "model/variants.h"
 #include "ui/main/main_window.h"
 #include "ui/widgets/system_timer.h"
 #include "ui/widgets/toggle_switch.h"
@@ -64,6 +62,9 @@ locktime::locktime(Main& main) : ExerciserWindow(main, "locktime", "LockTime") {
     Timer1 = named(new SystemTimer(this), "Timer1");
     Timer2 = named(new SystemTimer(this), "Timer2");
     Timer3 = named(new SystemTimer(this), "Timer3");
+    timer1_.timer = Timer1;
+    timer2_.timer = Timer2;
+    timer3_.timer = Timer3;
 
     auto* grid = new QGridLayout;
     grid->addWidget(Label1, 0, 0);
@@ -100,97 +101,41 @@ locktime::locktime(Main& main) : ExerciserWindow(main, "locktime", "LockTime") {
     connect(Timer3, &SystemTimer::tick, this, &locktime::Timer3_Timer);
 }
 
-exerciser::HopEntries locktime::Entries::view() const {
-    return {start, stop, interval, delay, decimal_point()};
+actions::HopRun::Entries locktime::entries() const {
+    return {text_of(Text1), text_of(Text2), text_of(Text3), text_of(Text4), decimal_point()};
 }
 
-locktime::Entries locktime::entries() const {
-    return {text_of(Text1), text_of(Text2), text_of(Text3), text_of(Text4)};
+actions::HopRun::Switches locktime::switches() const {
+    return {Toggle2->isChecked(), Toggle3->isChecked(), Toggle1->isChecked()};
+}
+
+void locktime::show_run(const actions::Outcome& outcome) {
+    // The timers first: a refusal stops them before its message, so no tick runs behind it.
+    timer1_.follow(run_.plain_timer());
+    timer2_.follow(run_.gain_timer());
+    timer3_.follow(run_.release_timer());
+    show_outcome(outcome);
 }
 
 void locktime::stop_timers() {
-    for (SystemTimer* t : {Timer1, Timer2, Timer3}) t->setEnabled(false);
+    run_.stop();
+    show_run({});
 }
 
-void locktime::Command1_Click() {
-    if (refuse_on_failed_link("the hopping")) return;
-    auto start = exerciser::hop_start(state_, entries().view(), false);
-    if (!start) return report(*start.problem);
-    Timer1->setInterval(start->interval_ms);
-    state_.hop_mode = 0;
-    Timer1->setEnabled(true);
-}
+void locktime::Command1_Click() { show_run(run_.start_plain(state_, main_.link(), entries())); }
 
-void locktime::Command4_Click() {
-    if (refuse_on_failed_link("the hopping")) return;
-    auto start = exerciser::hop_start(state_, entries().view(), true);
-    if (!start) return report(*start.problem);
-    Timer2->setInterval(start->interval_ms);
-    Timer2->setEnabled(true);
-    Timer3->setInterval(start->delay_ms);
-    Timer3->setEnabled(true);
-    state_.hop_mode = 1;
-}
+void locktime::Command4_Click() { show_run(run_.start_with_gain(state_, main_.link(), entries())); }
 
 void locktime::Command3_Click() { stop_timers(); }
 
 void locktime::Command2_Click() {
-    Timer1->setEnabled(false);
+    run_.stop_plain();
+    show_run({});
     reject();  // closing ends the other timers too
 }
 
-bool locktime::hop(bool fast_lock_tick) {
-    if (link_down()) return false;
-    const Entries e = entries();
-    auto step = exerciser::hop_step(state_, e.view(), Toggle2->isChecked(), Toggle3->isChecked());
-    if (!step) {
-        report(*step.problem);
-        return false;
-    }
-    exerciser::apply_hop(state_, *step);
-    main_.ui.Toggle6->setChecked(step->out_div2);
-    if (state_.hop_mode == 1) {
-        state_.cp_gain_bits = exerciser::kNCpGainBit;
-        if (fast_lock_tick) state_.ctrl_cp_gain_bits = exerciser::kCtrlCpGainBit;
-        main_.ui.Toggle3->setChecked(true);
-    }
-    return true;
-}
+void locktime::Timer1_Timer() { show_run(run_.tick_plain(state_, main_.link(), entries(), switches())); }
 
-bool locktime::release_gain() {
-    state_.ctrl_cp_gain_bits = 0;
-    state_.cp_gain_bits = 0;
-    main_.refresh_main();
-    main_.ui.Toggle3->setChecked(false);
-    return send(kControlLatch);
-}
+void locktime::Timer2_Timer() { show_run(run_.tick_gain(state_, main_.link(), entries(), switches())); }
 
-void locktime::Timer1_Timer() {
-    if (!hop(false)) return;
-    const bool variant = variants::is_family_variant(state_.device);
-    if (variant) {
-        main_.refresh_main();
-        if (!send(kNLatch)) return;
-        if (state_.hop_mode == 1 && !release_gain()) return;
-    }
-    main_.refresh_main();
-    // The N latch once more, with the gain bit as it stands now.
-    if (variant) send(kNLatch);
-}
-
-void locktime::Timer2_Timer() {
-    if (!hop(true)) return;
-    main_.refresh_main();
-    if (!send(kNLatch)) return;  // for any device name
-    if (!Toggle1->isChecked()) {
-        Timer3->setEnabled(false);
-        release_gain();
-    } else {
-        Timer3->setEnabled(true);
-    }
-}
-
-void locktime::Timer3_Timer() {
-    if (link_down()) return;
-    release_gain();
-}
+void locktime::Timer3_Timer() { show_run(run_.tick_release(state_, main_.link())); }

@@ -5,12 +5,9 @@
 // each hop and lowers it at once ("Delay Off") or after a delay ("Delay On").
 //
 // Timer1 drives plain hopping, Timer2 hopping with charge-pump gain, Timer3 the delayed
-// lowering of the gain. The intervals are read when a start button is pressed, the
-// frequencies at every hop.
-#include <string>
-
+// lowering of the gain; they follow the hop run (actions/hopping.h), which holds every rule.
+#include "actions/hopping.h"
 #include "exercisers/exerciser_window.h"
-#include "model/exerciser_plan.h"
 
 class QLabel;
 class QLineEdit;
@@ -41,14 +38,11 @@ protected:
     void stop_timers() override;
 
 private:
-    // The entries as typed, owned while the model looks at them.
-    struct Entries {
-        std::string start, stop, interval, delay;
-        exerciser::HopEntries view() const;
-    };
-    Entries entries() const;
-    // The common hop step of both hop ticks; false (the timers stopped) when it cannot be made.
-    bool hop(bool fast_lock_tick);
-    // Lowers the charge-pump gain and sends the control latch.
-    bool release_gain();
+    actions::HopRun::Entries entries() const;
+    actions::HopRun::Switches switches() const;
+    // Sets the three timers as the run has them, then shows the outcome.
+    void show_run(const actions::Outcome& outcome);
+
+    actions::HopRun run_;
+    FollowingTimer timer1_, timer2_, timer3_;
 };

@@ -9,9 +9,6 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
-#include "model/exerciser_plan.h"
-#include "model/latch.h"
-#include "model/variants.h"
 #include "ui/main/main_window.h"
 #include "ui/widgets/system_timer.h"
 
@@ -58,6 +55,7 @@ sweepform::sweepform(Main& main) : ExerciserWindow(main, "sweepform", "Sweepform
     }
 
     Timer1 = named(new SystemTimer(this), "Timer1");
+    timer1_.timer = Timer1;
 
     auto* frequencies = new QGridLayout(Frame2);
     int row = 0;
@@ -87,19 +85,20 @@ sweepform::sweepform(Main& main) : ExerciserWindow(main, "sweepform", "Sweepform
     connect(Timer1, &SystemTimer::tick, this, &sweepform::Timer1_Timer);
 }
 
+void sweepform::show_run(const actions::Outcome& outcome) {
+    timer1_.follow(run_.timer());
+    if (!run_.running()) unsetCursor();
+    show_outcome(outcome);
+}
+
 void sweepform::stop_timers() {
-    Timer1->setEnabled(false);
-    unsetCursor();
+    run_.stop();
+    show_run({});
 }
 
 void sweepform::Command3_Click() {
-    if (refuse_on_failed_link("the sweep")) return;
-    const std::string start = text_of(Text1), stop = text_of(Text3), step = text_of(Text2), rate = text_of(Text4);
-    auto setup = exerciser::read_sweep(state_, {start, stop, step, rate, decimal_point()});
-    if (!setup) return report(*setup.problem);
-    exerciser::apply_sweep_setup(state_, *setup);
-    Timer1->setInterval(setup->rate_ms);
-    Timer1->setEnabled(true);
+    show_run(run_.start(state_, main_.link(), {text_of(Text1), text_of(Text3), text_of(Text2), text_of(Text4),
+                                                decimal_point()}));
 }
 
 void sweepform::Command4_Click() { stop_timers(); }
@@ -107,20 +106,14 @@ void sweepform::Command4_Click() { stop_timers(); }
 void sweepform::Command2_Click() { reject(); }
 
 void sweepform::Timer1_Timer() {
-    if (link_down()) return;
-    auto step = exerciser::sweep_step(state_);
-    if (!step) return report(*step.problem);
-    exerciser::apply_sweep_step(state_, *step);
-    setCursor(Qt::WaitCursor);
-    const exerciser::SweepTexts texts = exerciser::sweep_texts(state_);
-    Text5->setText(QString::fromStdString(texts.current));
-    if (variants::is_family_variant(state_.device)) {
-        main_.refresh_main();
-        if (!send(kNLatch)) return;
+    auto step = run_.tick(state_, main_.link());
+    if (step.texts) {
+        setCursor(Qt::WaitCursor);
+        // The frequency reached, and the entries as the sweep reads them, normalising what was typed.
+        Text5->setText(QString::fromStdString(step.texts->current));
+        Text3->setText(QString::fromStdString(step.texts->stop));
+        Text1->setText(QString::fromStdString(step.texts->start));
+        Text2->setText(QString::fromStdString(step.texts->step));
     }
-    // The entries as the sweep reads them, normalising what was typed.
-    Text3->setText(QString::fromStdString(texts.stop));
-    Text1->setText(QString::fromStdString(texts.start));
-    Text2->setText(QString::fromStdString(texts.step));
-    if (step->last) stop_timers();
+    show_run(step);
 }

@@ -3,7 +3,9 @@
 // one N counter latch per timer tick, and the window shows the frequency reached. N comes from
 // the PFD frequency, so the channel step must be a whole number of PFD steps. The sweep stops by
 // itself at the step that reaches or passes the stop frequency; the hourglass shows while it
-// runs. A Start that is refused stops a sweep that was running.
+// runs. A Start that is refused stops a sweep that was running. Every rule is the sweep run's
+// (actions/sweeping.h); the window keeps Timer1 in step with it.
+#include "actions/sweeping.h"
 #include "exercisers/exerciser_window.h"
 
 class QGroupBox;
@@ -30,4 +32,12 @@ public:
 
 protected:
     void stop_timers() override;
+
+private:
+    // Sets the timer as the run has it (and the default cursor when it stopped), then shows the
+    // outcome.
+    void show_run(const actions::Outcome& outcome);
+
+    actions::SweepRun run_;
+    FollowingTimer timer1_;
 };

@@ -49,5 +49,4 @@ void write_latch(EvalState& s, boardlink::Port& port) {
     boardlink::shift_word(port, data_port, static_cast<uint32_t>(std::llround(s.tx_word)), bits);
     if (bits > 0) s.shift_delay = 3;  // the count the per-bit wait ends at
     boardlink::pulse_le(port, data_port);
-    port.flush();
 }

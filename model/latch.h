@@ -17,7 +17,8 @@ int64_t assemble_latch(const EvalState& state, uint8_t latch);
 
 // Assembles the latch named by state.latch_select (for one of the nine variants), keeps the
 // copies (control_word, r_word_assembled/r_word, n_word_assembled/n_word, test_word, tx_word)
-// and clocks tx_word into the board followed by a latch-enable pulse.
+// and clocks tx_word into the board followed by a latch-enable pulse. The link is not flushed
+// here: the action the write belongs to flushes once at its end (actions/transfer.h).
 //  - latch_select above 3: nothing at all happens.
 //  - a device name outside the nine: nothing is assembled; the previous tx_word stands, with a
 //    word length of 0, so the port sees only the idle write and the latch-enable pulse.

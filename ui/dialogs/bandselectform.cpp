@@ -3,7 +3,7 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-#include "model/main_display.h"
+#include "actions/options.h"
 #include "model/setting_choices.h"
 #include "ui/dialogs/dialog_parts.h"
 #include "ui/main/main_window.h"
@@ -25,10 +25,5 @@ void Bandselectform::Form_Load() {
 }
 
 void Bandselectform::Command3_Click() {
-    if (auto bits = band_select_bits_for(Selector1->position())) {
-        main_.ui.Label12->setText(QString::fromStdString(*band_select_ratio(*bits)));
-        state_.bscd_bits = *bits;
-    }
-    main_.refresh_main();
-    send_full_sequence();
+    finish(actions::apply_band_select(state_, main_.link(), Selector1->position()));
 }

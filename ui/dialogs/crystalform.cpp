@@ -5,7 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 
-#include "model/frequency_plan.h"
+#include "actions/frequency.h"
 #include "model/number_format.h"
 #include "ui/dialogs/dialog_parts.h"
 #include "ui/entry_parse.h"
@@ -29,14 +29,7 @@ void crystalform::Form_Load() {
 }
 
 void crystalform::Command3_Click() {
-    auto plan = plan_crystal(state_, parse_entry(Text1));
-    if (!plan) {
-        const QString text = QString::fromStdString(plan.failure.message);
-        if (plan.failure.step != 0) return reject_entry(Text1, text, true);
-        return main_.prompts().message(MessageIcon::Exclamation, kAppTitle, text, {}, true);
-    }
-    Text1->setText(QString::fromStdString(plan->entry_text));
-    store(*plan, state_);
-    main_.refresh_main();
-    send_full_sequence();
+    auto out = actions::apply_reference(state_, main_.link(), parse_entry(Text1));
+    if (out.ok()) Text1->setText(QString::fromStdString(out.entry_text));
+    finish(out);
 }

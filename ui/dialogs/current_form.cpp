@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
+#include "actions/options.h"
 #include "model/number_format.h"
 #include "model/variants.h"
 #include "ui/dialogs/dialog_parts.h"
@@ -93,21 +94,10 @@ void CurrentForm::Form_Load() {
 }
 
 void CurrentForm::Command3_Click() {
-    // RSet first: a rejected entry leaves every field, the knob labels and the board alone.
-    const RsetEntry rset = check_rset_entry(parse_entry(Text2));
-    if (!rset.ohms) return reject_entry(Text2, QString::fromStdString(rset.problem), true);
-
-    if (auto bits = current_setting_bits(setting_, Selector1->position())) field() = *bits;
-    const bool nine = variants::is_family_variant(state_.device);
-    if (nine) {
-        state_.cp_gain_bits = current_setting_gain_bits(setting_);
-        // The main window's gain switch shows the gain now stored (refresh_main leaves it).
-        main_.ui.Toggle3->setChecked(state_.cp_gain_bits != 0);
-    }
-    state_.rset = *rset.ohms;
-    if (nine) relabel_knob();
-    main_.refresh_main();
-    send_full_sequence();
+    auto out = actions::apply_current_setting(state_, main_.link(), setting_, Selector1->position(), parse_entry(Text2));
+    // The knob shows the currents of the RSet now stored; a rejected RSet leaves its labels.
+    if (out.ok() && variants::is_family_variant(state_.device)) relabel_knob();
+    finish(out);
 }
 
 void CurrentForm::relabel_knob() {

@@ -2,7 +2,9 @@
 // Small construction helpers the setting dialogs share.
 #include <QGroupBox>
 #include <QLabel>
+#include <QRadioButton>
 #include <QString>
+#include <optional>
 #include <vector>
 
 class QBoxLayout;
@@ -29,6 +31,18 @@ QLineEdit* entry(const char* name, const QString& sample);
 // Option buttons "Option1", "Option2", ... with these captions, one exclusive group owned by
 // `owner`, stacked top to bottom in `column`.
 std::vector<QRadioButton*> option_column(QObject* owner, QBoxLayout* column, const QStringList& captions);
+
+// The first checked option button, numbered from 1 (Option1), tested top to bottom; empty when
+// none is checked.
+template <class Options>
+std::optional<int> checked_option(const Options& options) {
+    int number = 1;
+    for (const QRadioButton* option : options) {
+        if (option->isChecked()) return number;
+        ++number;
+    }
+    return std::nullopt;
+}
 
 // A knob with its design-time labels.
 SelectorKnob* knob(const char* name, const QStringList& labels);

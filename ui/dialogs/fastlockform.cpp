@@ -6,7 +6,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "model/main_display.h"
+#include "actions/options.h"
 #include "model/setting_choices.h"
 #include "ui/dialogs/dialog_parts.h"
 #include "ui/main/main_window.h"
@@ -37,14 +37,4 @@ void fastlockform::Form_Load() {
     if (auto option = abp_width_option_for(state_.abp_width_bits)) Option[*option - 1]->setChecked(true);
 }
 
-void fastlockform::Command3_Click() {
-    for (size_t i = 0; i < Option.size(); ++i)
-        if (Option[i]->isChecked()) {
-            const int32_t bits = *abp_width_bits_for(int(i) + 1);
-            main_.ui.abpw2->setText(QString::fromStdString(*abp_width_caption(bits)));
-            state_.abp_width_bits = bits;
-            break;
-        }
-    main_.refresh_main();
-    send_full_sequence();
-}
+void fastlockform::Command3_Click() { finish(actions::apply_abp_width(state_, main_.link(), checked_option(Option))); }

@@ -6,6 +6,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "actions/options.h"
 #include "model/setting_choices.h"
 #include "model/variants.h"
 #include "ui/dialogs/dialog_parts.h"
@@ -38,12 +39,4 @@ void muxform::Form_Load() {
     if (auto option = muxout_option_for(state_.muxout_bits)) Option[*option - 1]->setChecked(true);
 }
 
-void muxform::Command3_Click() {
-    for (int i = 0; i < kMuxoutOptions; ++i)
-        if (Option[i]->isChecked()) {
-            state_.muxout_bits = *muxout_bits_for(i + 1);
-            break;
-        }
-    main_.refresh_main();
-    send_control_latch();
-}
+void muxform::Command3_Click() { finish(actions::apply_muxout(state_, main_.link(), checked_option(Option))); }

@@ -5,6 +5,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "actions/options.h"
 #include "model/setting_choices.h"
 #include "model/variants.h"
 #include "ui/dialogs/dialog_parts.h"
@@ -36,15 +37,7 @@ void powerform::Form_Load() {
 }
 
 void powerform::Command3_Click() {
-    if (variants::is_family_variant(state_.device)) {
-        for (int i = 0; i < 3; ++i)
-            if (options()[i]->isChecked()) {
-                state_.powerdown_bits = *powerdown_bits_for(i + 1);
-                break;
-            }
-    }
-    main_.refresh_main();
-    send_control_latch();
+    finish(actions::apply_powerdown(state_, main_.link(), checked_option(options())));
 }
 
 void powerform::Command1_Click() {

@@ -4,7 +4,7 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-#include "model/frequency_plan.h"
+#include "actions/frequency.h"
 #include "ui/dialogs/dialog_parts.h"
 #include "ui/main/main_window.h"
 #include "ui/widgets/selector_knob.h"
@@ -29,12 +29,4 @@ void prescaleform::Form_Load() {
     if (auto position = prescaler_position(state_.prescaler_bits)) Selector1->setPosition(*position);
 }
 
-void prescaleform::Command3_Click() {
-    auto plan = plan_prescaler(state_, Selector1->position());
-    if (!plan)
-        return main_.prompts().message(MessageIcon::Exclamation, kAppTitle,
-                                       QString::fromStdString(plan.failure.message), {}, true);
-    store(*plan, state_);
-    main_.refresh_main();
-    send_full_sequence();
-}
+void prescaleform::Command3_Click() { finish(actions::apply_prescaler(state_, main_.link(), Selector1->position())); }

@@ -6,6 +6,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "actions/options.h"
 #include "model/board_presets.h"
 #include "ui/dialogs/dialog_parts.h"
 #include "ui/main/main_window.h"
@@ -41,14 +42,6 @@ void presetform::Form_Load() {
 }
 
 void presetform::Command1_Click() {
-    for (size_t i = 0; i < Option.size(); ++i)
-        if (Option[i]->isChecked()) {
-            const BoardPreset& preset = kBoardPresets[i];
-            apply_board_preset(state_, preset);
-            main_.ui.eval->setText(caption_of(preset));
-            break;
-        }
-    main_.refresh_main();
-    send_full_sequence();
+    finish(actions::apply_board_preset(state_, main_.link(), checked_option(Option)));
     accept();
 }

@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "actions/options.h"
 #include "model/latch.h"
 #include "ui/dialogs/dialog_parts.h"
 #include "ui/main/main_window.h"
@@ -41,8 +42,8 @@ Form1::Form1(Main& main) : QDialog(&main), main_(main) {
     grid->setColumnMinimumWidth(1, Label1->minimumWidth());
 }
 
-void Form1::Command1_Click() { main_.send(kTestLatch); }
-void Form1::Command2_Click() { main_.send(kNLatch); }
-void Form1::Command6_Click() { main_.send(kRLatch); }
-void Form1::Command7_Click() { main_.send(kControlLatch); }
+void Form1::Command1_Click() { main_.show_outcome(actions::resend_latch(main_.state(), main_.link(), kTestLatch)); }
+void Form1::Command2_Click() { main_.show_outcome(actions::resend_latch(main_.state(), main_.link(), kNLatch)); }
+void Form1::Command6_Click() { main_.show_outcome(actions::resend_latch(main_.state(), main_.link(), kRLatch)); }
+void Form1::Command7_Click() { main_.show_outcome(actions::resend_latch(main_.state(), main_.link(), kControlLatch)); }
 void Form1::Command3_Click() { accept(); }

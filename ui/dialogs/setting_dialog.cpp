@@ -1,11 +1,10 @@
 #include "ui/dialogs/setting_dialog.h"
 
 #include <QHBoxLayout>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "model/latch.h"
+#include "actions/outcome.h"
 #include "ui/main/main_window.h"
 
 SettingDialog::SettingDialog(Main& main, const char* name, const QString& caption, Buttons buttons)
@@ -48,14 +47,4 @@ void SettingDialog::Command1_Click() {
 
 void SettingDialog::Command2_Click() { reject(); }
 
-void SettingDialog::send_full_sequence() {
-    for (uint8_t latch : {kTestLatch, kNLatch, kRLatch, kControlLatch}) main_.send(latch);
-}
-
-void SettingDialog::send_control_latch() { main_.send(kControlLatch); }
-
-void SettingDialog::reject_entry(QLineEdit* entry, const QString& message, bool beep) {
-    main_.prompts().message(MessageIcon::Exclamation, kAppTitle, message, {}, beep);
-    entry->clear();
-    entry->setFocus();
-}
+bool SettingDialog::finish(const actions::Outcome& outcome) { return main_.show_outcome(outcome, this); }

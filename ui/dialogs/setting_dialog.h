@@ -2,12 +2,13 @@
 // The common pattern of the setting dialogs: the controls of one dialog above three buttons,
 //   Command1 "OK"       default button: runs Load Now, then closes, whatever Load Now reported;
 //   Command2 "Cancel"   closes; what Load Now applied stays applied;
-//   Command3 "Load Now" applies: store, refresh_main, send; the dialog stays open.
+//   Command3 "Load Now" applies: reads the controls and runs the dialog's action (actions/),
+//                       which stores and sends; the dialog then shows its outcome.
 // A dialog is built afresh at every opening, so it never shows stale state. Each dialog adds
 // its controls, its Form_Load (called at the end of its constructor) and its Command3_Click.
 #include <QDialog>
 
-class QLineEdit;
+namespace actions { struct Outcome; }
 class QPushButton;
 class QVBoxLayout;
 class Main;
@@ -33,13 +34,9 @@ protected:
     // Where the dialog puts its own controls, above the buttons.
     QVBoxLayout* content() const { return content_; }
 
-    // The full write sequence: test, N counter, R counter, control latch, back to back.
-    void send_full_sequence();
-    // The control latch alone.
-    void send_control_latch();
-    // A rejected entry: the message (with the exclamation icon and, when asked, a beep), then
-    // the entry emptied and focused.
-    void reject_entry(QLineEdit* entry, const QString& message, bool beep);
+    // Shows what the dialog's action reports: its refusal (with the entry at fault), or the
+    // main window brought up to date. Returns whether the action went through.
+    bool finish(const actions::Outcome& outcome);
 
     Main& main_;
     EvalState& state_;

@@ -7,9 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "model/frequency_plan.h"
-#include "model/latch.h"
-#include "model/variants.h"
+#include "actions/frequency.h"
 #include "ui/dialogs/dialog_parts.h"
 #include "ui/entry_parse.h"
 #include "ui/main/main_window.h"
@@ -76,36 +74,27 @@ synthform::synthform(Main& main) : SettingDialog(main, "synthform", "RF Output F
 }
 
 void synthform::Form_Load() {
-    SynthEntries entries = synth_entries(state_);
+    const SynthEntries entries = actions::open_frequency_dialog(state_);
     Text1->setText(QString::fromStdString(entries.vco_text));
     Text2->setText(QString::fromStdString(entries.pfd_text));
-    state_.loaded_vco_mhz = entries.loaded_vco_mhz;
-    state_.loaded_pfd_khz = entries.loaded_pfd_khz;
 }
 
 void synthform::Command3_Click() {
-    auto plan = plan_synth_load(state_, parse_entry(Text1), parse_entry(Text2));
-    if (!plan) return report(plan.failure);
-    show_counters(plan->counters);
-    store(*plan, state_);
-    main_.refresh_main();
-    if (plan->send_r) main_.send(kRLatch);
-    if (plan->send_n) main_.send(kNLatch);
+    auto out = actions::load_frequency(state_, main_.link(), parse_entry(Text1), parse_entry(Text2));
+    if (out.counters) show_counters(*out.counters);
+    finish(out);
 }
 
 void synthform::Command4_Click() { step_channel(+1); }
 void synthform::Command5_Click() { step_channel(-1); }
 
 void synthform::step_channel(int direction) {
-    auto plan = plan_channel_step(state_, parse_entry(Text1), parse_entry(Text2), direction);
-    if (!plan) return report(plan.failure);
-    store(*plan, state_);
-    Text1->setText(QString::fromStdString(plan->vco_text));
-    show_counters(plan->counters);
-    main_.refresh_main();
-    if (!variants::is_family_variant(state_.device)) return;
-    if (plan->send_r) main_.send(kRLatch);
-    main_.send(kNLatch);
+    auto out = actions::step_channel(state_, main_.link(), parse_entry(Text1), parse_entry(Text2), direction);
+    if (out.ok()) {
+        Text1->setText(QString::fromStdString(out.vco_text));
+        show_counters(*out.counters);
+    }
+    finish(out);
 }
 
 void synthform::show_counters(const Counters& c) {
@@ -113,11 +102,4 @@ void synthform::show_counters(const Counters& c) {
     Label5->setText(QString::number(c.prescaler));
     Label6->setText(QString::number(c.b_counter));
     Label7->setText(QString::number(c.a_counter));
-}
-
-void synthform::report(const PlanFailure& failure) {
-    const QString text = QString::fromStdString(failure.message);
-    if (failure.step == 1) reject_entry(Text1, text, false);
-    else if (failure.step == 2) reject_entry(Text2, text, false);
-    else main_.prompts().message(MessageIcon::Exclamation, kAppTitle, text);
 }

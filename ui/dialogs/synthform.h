@@ -8,7 +8,6 @@
 class QGroupBox;
 class QLabel;
 struct Counters;
-struct PlanFailure;
 
 class synthform : public SettingDialog {
     Q_OBJECT
@@ -30,5 +29,4 @@ public:
 private:
     void step_channel(int direction);
     void show_counters(const Counters& counters);
-    void report(const PlanFailure& failure);
 };

@@ -4,8 +4,7 @@
 #include <QPushButton>
 #include <QToolButton>
 
-#include "model/latch.h"
-#include "model/main_display.h"
+#include "actions/main_controls.h"
 #include "model/variants.h"
 #include "ui/main/main_window.h"
 #include "ui/main/supply_measurement.h"
@@ -13,82 +12,28 @@
 #include "ui/widgets/drop_frame.h"
 #include "ui/widgets/toggle_switch.h"
 
-namespace {
+using actions::MainSwitch;
+using actions::PowerLevel;
 
-template <class T>
-T on_value(const ToggleSwitch* toggle, T value) {
-    return toggle->isChecked() ? value : T{0};
-}
-
-}  // namespace
-
-void Main::Toggle1_Click() {
-    state_.pd_polarity_bits = on_value<int16_t>(ui.Toggle1, 256);
-    refresh_main();
-    for (uint8_t latch : {kRLatch, kControlLatch, kNLatch}) send(latch);
-}
-
-void Main::Toggle2_Click() {
-    state_.counter_reset_bits = on_value<int16_t>(ui.Toggle2, 16);
-    if (variants::is_family_variant(state_.device)) send(kControlLatch);
-}
-
-void Main::Toggle3_Click() {
-    if (variants::is_family_variant(state_.device)) state_.cp_gain_bits = on_value<int32_t>(ui.Toggle3, 2097152);
-    refresh_main();
-    for (uint8_t latch : {kRLatch, kControlLatch, kNLatch}) send(latch);
-}
-
-void Main::Toggle4_Click() {
-    state_.div_sel_bits = on_value<double>(ui.Toggle4, 8388608);
-    refresh_main();
-    send(kNLatch);
-}
-
+void Main::Toggle1_Click() { show_outcome(actions::set_main_switch(state_, link_, MainSwitch::PdPolarity, ui.Toggle1->isChecked())); }
+void Main::Toggle2_Click() { show_outcome(actions::set_main_switch(state_, link_, MainSwitch::CounterReset, ui.Toggle2->isChecked())); }
+void Main::Toggle3_Click() { show_outcome(actions::set_main_switch(state_, link_, MainSwitch::CpGain, ui.Toggle3->isChecked())); }
+void Main::Toggle4_Click() { show_outcome(actions::set_main_switch(state_, link_, MainSwitch::InternalDivide, ui.Toggle4->isChecked())); }
 void Main::Toggle5_Click() {
-    state_.cp_threestate_bits = on_value<int16_t>(ui.Toggle5, 512);
-    refresh_main();
-    send(kControlLatch);
+    show_outcome(actions::set_main_switch(state_, link_, MainSwitch::ChargePumpThreeState, ui.Toggle5->isChecked()));
 }
-
-void Main::Toggle6_Click() {
-    state_.out_div2_bits = on_value<double>(ui.Toggle6, 4194304);
-    refresh_main();
-    send(kNLatch);
-}
-
+void Main::Toggle6_Click() { show_outcome(actions::set_main_switch(state_, link_, MainSwitch::OutputDivide, ui.Toggle6->isChecked())); }
 void Main::Toggle7_Click() {
-    state_.mute_till_ld_bits = on_value<int32_t>(ui.Toggle7, 2048);
-    send(kControlLatch);
+    show_outcome(actions::set_main_switch(state_, link_, MainSwitch::MuteTillLockDetect, ui.Toggle7->isChecked()));
 }
-
 void Main::Toggle10_Click() {
-    state_.ldp_bits = on_value<int32_t>(ui.Toggle10, 262144);
-    send(kRLatch);
+    show_outcome(actions::set_main_switch(state_, link_, MainSwitch::LockDetectPrecision, ui.Toggle10->isChecked()));
 }
 
-// Power levels run 0..3; a press at either end keeps the level and still sends.
-void Main::step_output_power(int delta) {
-    if (delta > 0 && state_.output_power < 3) ++state_.output_power;
-    if (delta < 0 && state_.output_power > 0) --state_.output_power;
-    set_level_label(ui.Label7, *output_power_text(state_.output_power), state_.output_power);
-    send(kControlLatch);
-}
-
-// The core power level is in the control and the test latch, so both are sent.
-void Main::step_core_power(int delta) {
-    if (delta > 0 && state_.core_power < 3) ++state_.core_power;
-    if (delta < 0 && state_.core_power > 0) --state_.core_power;
-    if (auto text = core_power_text(state_.device, state_.core_power))
-        set_level_label(ui.Label9, *text, state_.core_power);
-    send(kControlLatch);
-    send(kTestLatch);
-}
-
-void Main::Command13_Click() { step_output_power(+1); }
-void Main::Command11_Click() { step_output_power(-1); }
-void Main::Command12_Click() { step_core_power(+1); }
-void Main::Command14_Click() { step_core_power(-1); }
+void Main::Command13_Click() { show_outcome(actions::step_power_level(state_, link_, PowerLevel::Output, +1)); }
+void Main::Command11_Click() { show_outcome(actions::step_power_level(state_, link_, PowerLevel::Output, -1)); }
+void Main::Command12_Click() { show_outcome(actions::step_power_level(state_, link_, PowerLevel::Core, +1)); }
+void Main::Command14_Click() { show_outcome(actions::step_power_level(state_, link_, PowerLevel::Core, -1)); }
 
 void Main::connect_entries() {
     auto& c = ui;

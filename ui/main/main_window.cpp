@@ -7,8 +7,9 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "model/latch.h"
+#include "actions/options.h"
 #include "model/main_display.h"
+#include "ui/show_refusal.h"
 #include "ui/main/supply_measurement.h"
 #include "ui/widgets/click_label.h"
 #include "ui/widgets/drop_frame.h"
@@ -36,10 +37,31 @@ Main::Main(EvalState& state, boardlink::BoardLink& link, Prompts& prompts, QWidg
 
 Main::~Main() = default;
 
-void Main::send(uint8_t latch) {
-    state_.latch_select = latch;
-    write_latch(state_, link_);
+void Main::send(uint8_t latch) { show_outcome(actions::resend_latch(state_, link_, latch)); }
+
+bool Main::show_outcome(const actions::Outcome& outcome, QWidget* window) {
+    if (outcome.refusal) show_refusal(prompts_, window, *outcome.refusal);
+    else show_display(outcome.display);
     check_link();
+    return outcome.ok();
+}
+
+void Main::show_display(const actions::Display& d) {
+    auto& c = ui;
+    auto caption = [](QLabel* label, const std::optional<std::string>& text) {
+        if (text) label->setText(QString::fromStdString(*text));
+    };
+    caption(c.device, d.device);
+    caption(c.eval, d.eval);
+    caption(c.abpw2, d.abpw2);
+    caption(c.Label12, d.band_select);
+    if (d.output_power) set_level_label(c.Label7, d.output_power->text, d.output_power->level);
+    if (d.core_power) set_level_label(c.Label9, d.core_power->text, d.core_power->level);
+    if (d.configure) configure_main();
+    if (d.refresh) refresh_main();
+    if (d.cp_gain) c.Toggle3->setChecked(*d.cp_gain);
+    if (d.output_divide) c.Toggle6->setChecked(*d.output_divide);
+    if (d.lock_detect_precision) c.Toggle10->setChecked(*d.lock_detect_precision);
 }
 
 bool Main::check_link() {

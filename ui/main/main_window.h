@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 
+#include "actions/outcome.h"
 #include "link/board_link.h"
 #include "model/eval_state.h"
 #include "ui/prompts.h"
@@ -41,8 +42,14 @@ public:
     boardlink::BoardLink& link() { return link_; }
     Prompts& prompts() { return prompts_; }
 
-    // Sends one latch: sets latch_select and writes it. A link failure is reported once.
+    // Resends one latch from the state (the resend window's action). A link failure is reported once.
     void send(uint8_t latch);
+
+    // Shows what an action reports: its refusal (the message, and the entry of `window` it
+    // names emptied or focused), or the main-window controls it sets and the refresh it asks
+    // for. Then a link failure is reported, once. Returns whether the action went through.
+    bool show_outcome(const actions::Outcome& outcome, QWidget* window = nullptr);
+    void show_display(const actions::Display& display);
     bool link_failed() const { return !link_.failure().empty(); }
 
     void configure_main();
@@ -120,8 +127,6 @@ private:
     void connect_entries();
     void show_link_status();
     void set_level_label(QLabel* label, const std::string& text, int level);
-    void step_output_power(int delta);
-    void step_core_power(int delta);
     void open_if(Window window, bool allowed);
 
     EvalState& state_;

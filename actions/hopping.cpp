@@ -1,0 +1,133 @@
+#include "actions/hopping.h"
+
+#include "actions/exerciser_refusals.h"
+#include "actions/transfer.h"
+#include "model/exerciser_plan.h"
+#include "model/latch.h"
+#include "model/variants.h"
+
+namespace actions {
+namespace {
+
+exerciser::HopEntries view(const HopRun::Entries& e) {
+    return {e.start, e.stop, e.interval, e.delay, e.decimal_point};
+}
+
+bool link_ok(const boardlink::Port& port) { return port.failure().empty(); }
+
+// Both gain bits lowered, the gain switch off, for the control latch that follows.
+void lower_gain(EvalState& s, Outcome& out) {
+    s.ctrl_cp_gain_bits = 0;
+    s.cp_gain_bits = 0;
+    out.display.cp_gain = false;
+    out.display.refresh = true;
+}
+
+}  // namespace
+
+bool HopRun::link_failed(const boardlink::Port& port) {
+    if (link_ok(port)) return false;
+    stop();
+    return true;
+}
+
+void HopRun::stop() {
+    plain_.enabled = false;
+    gain_.enabled = false;
+    release_.enabled = false;
+}
+
+Outcome HopRun::start_plain(EvalState& s, const boardlink::Port& port, const Entries& e) {
+    if (link_failed(port)) return failed_link_refusal(port, "the hopping");
+    auto start = exerciser::hop_start(s, view(e), false);
+    if (!start) {
+        stop();
+        return {exerciser_refusal(*start.problem), {}};
+    }
+    plain_.set_interval(start->interval_ms);
+    s.hop_mode = 0;
+    plain_.enabled = true;
+    return {};
+}
+
+Outcome HopRun::start_with_gain(EvalState& s, const boardlink::Port& port, const Entries& e) {
+    if (link_failed(port)) return failed_link_refusal(port, "the hopping");
+    auto start = exerciser::hop_start(s, view(e), true);
+    if (!start) {
+        stop();
+        return {exerciser_refusal(*start.problem), {}};
+    }
+    gain_.set_interval(start->interval_ms);
+    gain_.enabled = true;
+    release_.set_interval(start->delay_ms);
+    release_.enabled = true;
+    s.hop_mode = 1;
+    return {};
+}
+
+bool HopRun::hop(EvalState& s, const Entries& e, const Switches& sw, bool gain_tick, Outcome& out) {
+    auto step = exerciser::hop_step(s, view(e), sw.divide_at_start, sw.divide_at_stop);
+    if (!step) {
+        stop();
+        out.refusal = exerciser_refusal(*step.problem);
+        return false;
+    }
+    exerciser::apply_hop(s, *step);
+    ++hops_;
+    out.display.output_divide = step->out_div2;
+    out.display.refresh = true;
+    if (s.hop_mode == 1) {
+        s.cp_gain_bits = exerciser::kNCpGainBit;
+        if (gain_tick) s.ctrl_cp_gain_bits = exerciser::kCtrlCpGainBit;
+        out.display.cp_gain = true;
+    }
+    return true;
+}
+
+Outcome HopRun::tick_plain(EvalState& s, boardlink::Port& port, const Entries& e, const Switches& sw) {
+    Outcome out;
+    if (link_failed(port) || !hop(s, e, sw, false, out)) return out;
+    if (variants::is_family_variant(s.device)) {
+        Transfer wire(s, port);
+        wire.send(kNLatch);
+        if (s.hop_mode == 1 && link_ok(port)) {
+            lower_gain(s, out);
+            wire.send(kControlLatch);
+        }
+        // The N latch once more, with the gain bit as it stands now.
+        if (link_ok(port)) wire.send(kNLatch);
+    }
+    link_failed(port);
+    return out;
+}
+
+Outcome HopRun::tick_gain(EvalState& s, boardlink::Port& port, const Entries& e, const Switches& sw) {
+    Outcome out;
+    if (link_failed(port) || !hop(s, e, sw, true, out)) return out;
+    {
+        Transfer wire(s, port);
+        wire.send(kNLatch);  // for any device name
+        if (link_ok(port)) {
+            if (!sw.delay_on) {
+                release_.enabled = false;
+                lower_gain(s, out);
+                wire.send(kControlLatch);
+            } else {
+                release_.enabled = true;
+            }
+        }
+    }
+    link_failed(port);
+    return out;
+}
+
+Outcome HopRun::tick_release(EvalState& s, boardlink::Port& port) {
+    Outcome out;
+    if (link_failed(port)) return out;
+    lower_gain(s, out);
+    Transfer(s, port).send(kControlLatch);
+    link_failed(port);
+    return out;
+}
+
+}  // namespace actions

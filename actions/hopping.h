@@ -1,0 +1,65 @@
+#pragma once
+// The lock-time exerciser: the synthesizer hops between two frequencies on a timer, rewriting
+// the N counter latch at each hop, optionally switching the output divide-by-2 per frequency
+// and raising the charge-pump gain for each hop ("Use CP Gain"), lowered at once ("Delay Off")
+// or after a delay ("Delay On").
+//
+// Three timers: `plain` drives plain hopping, `gain` hopping with charge-pump gain, `release`
+// the delayed lowering of the gain. The intervals are read when a start is asked for, the
+// frequencies and switches at every hop. A refused start stops every timer; a hop that cannot
+// be made, or a link that has failed, stops them too.
+#include <string>
+
+#include "actions/exerciser_timer.h"
+#include "actions/outcome.h"
+#include "link/port.h"
+#include "model/eval_state.h"
+
+namespace actions {
+
+class HopRun {
+public:
+    // The entries as typed: start and stop frequency (whole MHz), the time between jumps and
+    // the delay before the gain is lowered (ms).
+    struct Entries {
+        std::string start, stop, interval, delay;
+        char decimal_point = '.';
+    };
+    // The switches: divide-by-2 at the start and at the stop frequency, and "Delay On".
+    struct Switches {
+        bool divide_at_start = false, divide_at_stop = false, delay_on = false;
+    };
+
+    // "Start": plain hopping (hop_mode 0). "Use CP Gain": hopping with gain (hop_mode 1) and the
+    // release timer. Neither stops the other mode's timer.
+    Outcome start_plain(EvalState& state, const boardlink::Port& port, const Entries& entries);
+    Outcome start_with_gain(EvalState& state, const boardlink::Port& port, const Entries& entries);
+    // "Stop", and the end of the window: every timer off.
+    void stop();
+    // "Cancel" turns the plain timer off before the window closes (which stops the rest).
+    void stop_plain() { plain_.enabled = false; }
+
+    Outcome tick_plain(EvalState& state, boardlink::Port& port, const Entries& entries, const Switches& switches);
+    Outcome tick_gain(EvalState& state, boardlink::Port& port, const Entries& entries, const Switches& switches);
+    Outcome tick_release(EvalState& state, boardlink::Port& port);
+
+    const TimerSetting& plain_timer() const { return plain_; }
+    const TimerSetting& gain_timer() const { return gain_; }
+    const TimerSetting& release_timer() const { return release_; }
+    bool running() const { return plain_.running() || gain_.running() || release_.running(); }
+    // Hops made since the run was created.
+    unsigned long hops() const { return hops_; }
+
+private:
+    Outcome refuse_start(const boardlink::Port& port, bool& refused);
+    // The common step of both hop ticks; false (every timer stopped, `out` refused) when the
+    // hop cannot be made.
+    bool hop(EvalState& state, const Entries& entries, const Switches& switches, bool gain_tick, Outcome& out);
+    // Stops every timer when the link has failed; true then.
+    bool link_failed(const boardlink::Port& port);
+
+    TimerSetting plain_, gain_, release_;
+    unsigned long hops_ = 0;
+};
+
+}  // namespace actions

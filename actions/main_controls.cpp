@@ -1,0 +1,82 @@
+#include "actions/main_controls.h"
+
+#include "actions/transfer.h"
+#include "model/latch.h"
+#include "model/variants.h"
+
+namespace actions {
+namespace {
+
+template <class T>
+T on_value(bool on, T value) {
+    return on ? value : T{0};
+}
+
+}  // namespace
+
+Outcome set_main_switch(EvalState& s, boardlink::Port& port, MainSwitch which, bool on) {
+    Outcome out;
+    Transfer wire(s, port);
+    const bool nine = variants::is_family_variant(s.device);
+    switch (which) {
+    case MainSwitch::PdPolarity:
+        s.pd_polarity_bits = on_value<int16_t>(on, 256);
+        out.display.refresh = true;
+        wire.send({kRLatch, kControlLatch, kNLatch});
+        break;
+    case MainSwitch::CounterReset:
+        s.counter_reset_bits = on_value<int16_t>(on, 16);
+        if (nine) wire.send(kControlLatch);
+        break;
+    case MainSwitch::CpGain:
+        // Outside the nine the switch moves but the field stays; the latches go out anyway.
+        if (nine) s.cp_gain_bits = on_value<int32_t>(on, 2097152);
+        out.display.refresh = true;
+        wire.send({kRLatch, kControlLatch, kNLatch});
+        break;
+    case MainSwitch::InternalDivide:
+        s.div_sel_bits = on_value<double>(on, 8388608);
+        out.display.refresh = true;
+        wire.send(kNLatch);
+        break;
+    case MainSwitch::ChargePumpThreeState:
+        s.cp_threestate_bits = on_value<int16_t>(on, 512);
+        out.display.refresh = true;
+        wire.send(kControlLatch);
+        break;
+    case MainSwitch::OutputDivide:
+        s.out_div2_bits = on_value<double>(on, 4194304);
+        out.display.refresh = true;
+        wire.send(kNLatch);
+        break;
+    case MainSwitch::MuteTillLockDetect:
+        s.mute_till_ld_bits = on_value<int32_t>(on, 2048);
+        wire.send(kControlLatch);
+        break;
+    case MainSwitch::LockDetectPrecision:
+        s.ldp_bits = on_value<int32_t>(on, 262144);
+        wire.send(kRLatch);
+        break;
+    }
+    return out;
+}
+
+Outcome step_power_level(EvalState& s, boardlink::Port& port, PowerLevel which, int direction) {
+    uint16_t& level = which == PowerLevel::Output ? s.output_power : s.core_power;
+    if (direction > 0 && level < 3) ++level;
+    if (direction < 0 && level > 0) --level;
+
+    Outcome out;
+    Transfer wire(s, port);
+    if (which == PowerLevel::Output) {
+        if (auto text = output_power_text(level)) out.display.output_power = LevelText{*text, level};
+        wire.send(kControlLatch);
+    } else {
+        // The text column follows the variant group; outside the nine the label stays.
+        if (auto text = core_power_text(s.device, level)) out.display.core_power = LevelText{*text, level};
+        wire.send({kControlLatch, kTestLatch});
+    }
+    return out;
+}
+
+}  // namespace actions

@@ -1,0 +1,42 @@
+#pragma once
+// The sweep exerciser: the synthesizer steps from a start to a stop frequency in channel steps,
+// one N counter latch per tick, and stops by itself at the step that reaches or passes the stop
+// frequency. A refused start stops a sweep that was running; a step that cannot be made, or a
+// link that has failed, stops it too.
+#include <optional>
+#include <string>
+
+#include "actions/exerciser_timer.h"
+#include "actions/outcome.h"
+#include "link/port.h"
+#include "model/eval_state.h"
+#include "model/exerciser_plan.h"
+
+namespace actions {
+
+class SweepRun {
+public:
+    // The entries as typed: start and stop (MHz), channel step (kHz), rate (ms per step).
+    struct Entries {
+        std::string start, stop, step, rate;
+        char decimal_point = '.';
+    };
+
+    Outcome start(EvalState& state, const boardlink::Port& port, const Entries& entries);
+    void stop() { timer_.enabled = false; }
+
+    struct Step : Outcome {
+        // What the window shows after the step: the frequency reached and the entries as the
+        // sweep reads them. Empty when no step was made.
+        std::optional<exerciser::SweepTexts> texts;
+    };
+    Step tick(EvalState& state, boardlink::Port& port);
+
+    const TimerSetting& timer() const { return timer_; }
+    bool running() const { return timer_.running(); }
+
+private:
+    TimerSetting timer_;
+};
+
+}  // namespace actions

@@ -1,0 +1,132 @@
+// Each action once through its window and once through the action layer: the board must receive
+// the same words and the state must end the same, so a script or the command server that calls
+// an action does exactly what the window does.
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QToolButton>
+#include <functional>
+
+#include "actions/frequency.h"
+#include "actions/hopping.h"
+#include "actions/main_controls.h"
+#include "actions/options.h"
+#include "actions/sweeping.h"
+#include "exercisers/locktime.h"
+#include "exercisers/sweepform.h"
+#include "model/latch.h"
+#include "tests/support/gui_harness.h"
+#include "ui/dialogs/bandselectform.h"
+#include "ui/dialogs/crystalform.h"
+#include "ui/dialogs/current_form.h"
+#include "ui/dialogs/fastlockform.h"
+#include "ui/dialogs/muxform.h"
+#include "ui/dialogs/powerform.h"
+#include "ui/dialogs/prescaleform.h"
+#include "ui/dialogs/presetform.h"
+#include "ui/dialogs/resend_form.h"
+#include "ui/dialogs/synthform.h"
+#include "ui/widgets/selector_knob.h"
+#include "ui/widgets/system_timer.h"
+#include "ui/widgets/toggle_switch.h"
+
+using testing_support::Harness;
+using namespace actions;
+
+namespace {
+
+void click(QAbstractButton* b) {
+    b->window()->show();
+    QTest::mouseClick(b, Qt::LeftButton, {}, b->rect().center());
+}
+
+// The frequency dialog's entries, typed and applied with `button`.
+void synth(Harness& h, const char* vco, const char* pfd, QPushButton* synthform::*button) {
+    synthform d(*h.main);
+    d.Text1->setText(vco);
+    d.Text2->setText(pfd);
+    click(d.*button);
+}
+
+}  // namespace
+
+TEST(ActionParity, EveryActionSendsTheSameWordsThroughItsWindowAsThroughTheActionLayer) {
+    using Run = std::function<void(Harness&)>;
+    struct Case { const char* what; Run window, action; };
+    auto act = [](auto f) { return [f](Harness& h) { f(h.state, h.link); }; };
+    const Case cases[] = {
+        {"polarity switch", [](Harness& h) { click(h.main->ui.Toggle1); },
+         act([](auto& s, auto& p) { set_main_switch(s, p, MainSwitch::PdPolarity, false); })},
+        {"lock detect switch", [](Harness& h) { click(h.main->ui.Toggle10); },
+         act([](auto& s, auto& p) { set_main_switch(s, p, MainSwitch::LockDetectPrecision, true); })},
+        {"core power up", [](Harness& h) { click(h.main->ui.Command12); },
+         act([](auto& s, auto& p) { step_power_level(s, p, PowerLevel::Core, +1); })},
+        {"load now", [](Harness& h) { synth(h, "2401.4", "100", &synthform::Command3); },
+         act([](auto& s, auto& p) { open_frequency_dialog(s); load_frequency(s, p, 2401.4, 100); })},
+        {"channel down", [](Harness& h) { synth(h, "2401.4", "400", &synthform::Command5); },
+         act([](auto& s, auto& p) { open_frequency_dialog(s); step_channel(s, p, 2401.4, 400, -1); })},
+        {"reference", [](Harness& h) { crystalform d(*h.main); d.Text1->setText("19.2"); click(d.Command3); },
+         act([](auto& s, auto& p) { apply_reference(s, p, 19.2); })},
+        {"current setting 2",
+         [](Harness& h) {
+             CurrentForm d(*h.main, CurrentSetting::Two);
+             d.Selector1->setPosition(2);
+             d.Text2->setText("2700");
+             click(d.Command3);
+         },
+         act([](auto& s, auto& p) { apply_current_setting(s, p, CurrentSetting::Two, 2, 2700); })},
+        {"power-down", [](Harness& h) { powerform d(*h.main); d.Option3->setChecked(true); click(d.Command3); },
+         act([](auto& s, auto& p) { apply_powerdown(s, p, 3); })},
+        {"muxout", [](Harness& h) { muxform d(*h.main); d.Option[6]->setChecked(true); click(d.Command3); },
+         act([](auto& s, auto& p) { apply_muxout(s, p, 7); })},
+        {"prescaler", [](Harness& h) { prescaleform d(*h.main); d.Selector1->setPosition(0); click(d.Command3); },
+         act([](auto& s, auto& p) { apply_prescaler(s, p, 0); })},
+        {"band select", [](Harness& h) { Bandselectform d(*h.main); d.Selector1->setPosition(2); click(d.Command3); },
+         act([](auto& s, auto& p) { apply_band_select(s, p, 2); })},
+        {"anti-backlash", [](Harness& h) { fastlockform d(*h.main); d.Option[1]->setChecked(true); click(d.Command3); },
+         act([](auto& s, auto& p) { apply_abp_width(s, p, 2); })},
+        {"board preset", [](Harness& h) { presetform d(*h.main); d.Option[3]->setChecked(true); click(d.Command1); },
+         act([](auto& s, auto& p) { apply_board_preset(s, p, 4); })},
+        {"resend test", [](Harness& h) { Form1 d(*h.main); click(d.Command1); },
+         act([](auto& s, auto& p) { resend_latch(s, p, kTestLatch); })},
+        {"hop",
+         [](Harness& h) {
+             locktime w(*h.main);
+             click(w.Toggle2);
+             click(w.Command4);
+             emit w.Timer2->tick();
+             emit w.Timer2->tick();
+         },
+         act([](auto& s, auto& p) {
+             HopRun run;
+             const HopRun::Entries e{"1750", "1752", "1000", "1000"};
+             run.start_with_gain(s, p, e);
+             run.tick_gain(s, p, e, {true, false, false});
+             run.tick_gain(s, p, e, {true, false, false});
+         })},
+        {"sweep step",
+         [](Harness& h) {
+             sweepform w(*h.main);
+             click(w.Command3);
+             emit w.Timer1->tick();
+         },
+         act([](auto& s, auto& p) {
+             SweepRun run;
+             run.start(s, p, {"1750", "1752", "200", "2000"});
+             run.tick(s, p);
+         })},
+    };
+    for (const auto& c : cases) {
+        Harness by_window("ksy7100-1"), by_action("ksy7100-1");
+        c.window(by_window);
+        c.action(by_action);
+        const auto words = by_window.words();
+        EXPECT_FALSE(words.empty()) << c.what;
+        EXPECT_EQ(words, by_action.words()) << c.what;
+        EXPECT_TRUE(by_window.state == by_action.state) << c.what;
+        EXPECT_TRUE(by_window.prompts.messages.empty()) << c.what;
+    }
+}
