@@ -3,20 +3,12 @@
 // the processor's share of a latch write must stay below 1% of that (0.75 microseconds).
 #include <benchmark/benchmark.h>
 
+#include "bench/discarding_port.h"
 #include "link/sim_board.h"
 #include "model/latch.h"
 #include "model/variants.h"
 
 namespace {
-
-// A port that takes the bytes and does nothing with them, so the figure is the program's own.
-class DiscardingPort : public boardlink::Port {
-public:
-    void out(uint16_t, uint8_t value) override { benchmark::DoNotOptimize(value); ++writes; }
-    uint8_t in(uint16_t) override { return 0xFF; }
-    std::string name() const override { return "discarding port"; }
-    uint64_t writes = 0;
-};
 
 EvalState bench_state() {
     EvalState s;
