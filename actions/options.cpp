@@ -89,4 +89,9 @@ Outcome resend_latch(EvalState& s, boardlink::Port& port, uint8_t latch) {
     return {};
 }
 
+Outcome resend_all(EvalState& s, boardlink::Port& port) {
+    Transfer(s, port).send_full_sequence();
+    return {};
+}
+
 }  // namespace actions

@@ -36,5 +36,7 @@ Outcome apply_board_preset(EvalState& state, boardlink::Port& port, std::optiona
 
 // One latch again, assembled afresh from the state (0 control, 1 R, 2 N, 3 test).
 Outcome resend_latch(EvalState& state, boardlink::Port& port, uint8_t latch);
+// All four again, in the order of the full write sequence: test, N, R, control.
+Outcome resend_all(EvalState& state, boardlink::Port& port);
 
 }  // namespace actions

@@ -67,6 +67,7 @@ struct EvalState {
     int32_t n_word_assembled = 0;
     int32_t n_word = 0;
     int32_t test_word = 0;
+    uint8_t latches_sent = 0;         // bit (1 << latch) set once a word was clocked into that latch
     int16_t data_port = 0;            // data register address for latch writes (888)
     int16_t readback_port = 0;        // data register address for the supply readback (888)
     int32_t shift_delay = 0;

@@ -1,0 +1,39 @@
+#pragma once
+// The command language's syntax, in the habits of bench instruments: a header of colon-separated
+// mnemonics, each in its short form (the upper-case letters, "FREQ") or its long form
+// ("FREQUENCY"), case-insensitive; a trailing "?" for a query; arguments after a blank,
+// separated by commas, a text in double quotes; several commands on one line separated by ";".
+// "*IDN?" style common commands have a single mnemonic after the star.
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace commands {
+
+// One command of a line, split but not yet looked up.
+struct Command {
+    std::string header;  // as typed, without the "?" ("FREQ:PFD", "*IDN")
+    bool query = false;
+    std::vector<std::string> args;  // trimmed; quotes removed from a quoted text
+    bool operator==(const Command&) const = default;
+};
+
+// A line split into its commands. Empty commands (";;", a blank line) are skipped. Fails with a
+// message on an unterminated quote or a header with characters no header can hold.
+struct SplitLine {
+    std::vector<Command> commands;
+    std::optional<std::string> error;
+};
+SplitLine split_line(std::string_view line);
+
+// Whether `typed` (one mnemonic as typed) names `pattern` ("FREQuency", "CURRent1"): its short
+// form (upper-case letters and digits of the pattern) or its long form, in any case.
+bool mnemonic_matches(std::string_view pattern, std::string_view typed);
+// Whether a typed header ("freq:pfd", ":FREQUENCY:PFD") names a pattern ("FREQuency:PFD").
+bool header_matches(std::string_view pattern, std::string_view typed);
+
+// Numbers as the language takes them: plain decimal ("2400.2", "-3", "1e3"), nothing more.
+std::optional<double> parse_number(std::string_view text);
+
+}  // namespace commands

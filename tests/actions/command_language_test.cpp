@@ -1,0 +1,147 @@
+// The command language: syntax, the table's mapping onto actions (what the board latches), and
+// the refusals of malformed commands, which never run anything.
+#include <gtest/gtest.h>
+
+#include "actions/command_language.h"
+#include "link/sim_board.h"
+#include "model/latch.h"
+#include "model/variants.h"
+
+using namespace commands;
+
+namespace {
+
+EvalState variant(const char* device) {
+    EvalState s;
+    variants::apply_port_defaults(s);
+    variants::apply_variant_choice(s, device);
+    return s;
+}
+
+struct Bench {
+    EvalState state = variant("ksy7100-1");
+    boardlink::SimBoard board;
+    Interpreter in{state, board, "9.9"};
+
+    // The answers of a line, or its first error as "<code>: <message>".
+    std::vector<std::string> run(std::string_view line) {
+        std::vector<std::string> out;
+        for (const Reply& r : in.run_line(line)) {
+            if (r.error) out.push_back(std::to_string(r.error->code) + ": " + r.error->message);
+            else if (r.answer) out.push_back(*r.answer);
+        }
+        return out;
+    }
+};
+
+}  // namespace
+
+TEST(CommandSyntax, LinesSplitIntoCommandsWithQuotedTextsAndQueries) {
+    SplitLine s = split_line(" FREQ 2400.2 ; *IDN? ;; MEM:LOAD \"a;b, \"\"c\"\"\" ;LATC:WORD? N");
+    ASSERT_FALSE(s.error);
+    EXPECT_EQ(s.commands, (std::vector<Command>{{"FREQ", false, {"2400.2"}},
+                                                {"*IDN", true, {}},
+                                                {"MEM:LOAD", false, {"a;b, \"c\""}},
+                                                {"LATC:WORD", true, {"N"}}}));
+    for (const char* bad : {"MEM:LOAD \"open", "FREQ?x", "FR=EQ", "LATC:SEND \"a\"b\""})
+        EXPECT_TRUE(split_line(bad).error) << bad;
+    for (auto [pattern, typed, match] : {std::tuple{"FREQuency:PFD", "freq:pfd", true},
+                                        {"FREQuency:PFD", ":FREQUENCY:PFD", true},
+                                        {"FREQuency:PFD", "FREQU:PFD", false},
+                                        {"FREQuency", "FREQ:PFD", false},
+                                        {"CURRent1", "curr1", true},
+                                        {"CURRent1", "CURR", false},
+                                        {"*IDN", "*idn", true}})
+        EXPECT_EQ(header_matches(pattern, typed), match) << pattern << " " << typed;
+}
+
+TEST(CommandLanguage, CommandsRunTheirActionsAndQueriesAnswerFromTheState) {
+    struct Case { const char* line; std::vector<std::string> answers; std::vector<int> latched; };
+    const Case cases[] = {
+        {"*IDN?", {"KSY7100-EVAL,KSY7100-1,0,9.9"}, {}},
+        {"FREQ 2400.2; FREQ?; LATC:WORD? N", {"2400.2", "017706"}, {2}},
+        {"freq:pfd 100;FREQ:PFD?", {"100"}, {1, 2}},
+        {"FREQ:REF 19.2; FREQ:REF?", {"19.2"}, {3, 2, 1, 0}},
+        {"FREQ:STEP UP; FREQ?", {"2400.2"}, {2}},
+        {"LATC:WORD? R; LATC:SEND R; LATC:WORD? R", {"NONE", "0000C9"}, {1}},
+        {"LATC:SEND ALL", {}, {3, 2, 1, 0}},
+        {"SWIT:POL OFF; SWIT:POL?", {"0"}, {1, 0, 2}},
+        {"SWITCH:LDPRECISION ON", {}, {1}},
+        {"POW:CORE UP; POW:CORE?", {"3"}, {0, 3}},
+        {"CURR2 3,2700; CURR2?; CURR:RSET?", {"3", "2700"}, {3, 2, 1, 0}},
+        {"PDOW SYNC; PDOW?", {"SYNC"}, {0}},
+        {"MUX 4; MUX?", {"4"}, {0}},
+        {"PRES 16; PRES?", {"16"}, {3, 2, 1, 0}},
+        {"BSEL 8; BSEL?", {"8"}, {3, 2, 1, 0}},
+        {"ABPW 2; ABPW?", {"2"}, {3, 2, 1, 0}},
+    };
+    for (const auto& c : cases) {
+        Bench b;
+        EXPECT_EQ(b.run(c.line), c.answers) << c.line;
+        std::vector<int> latched;
+        for (uint32_t w : b.board.history()) latched.push_back(int(w & 3));
+        EXPECT_EQ(latched, c.latched) << c.line;
+        for (int latch : c.latched)
+            EXPECT_EQ(*b.board.latches()[latch], uint32_t(assemble_latch(b.state, uint8_t(latch)))) << c.line;
+    }
+}
+
+TEST(CommandLanguage, MalformedAndRefusedCommandsSayWhyAndRunNothingAfterThem) {
+    struct Case { std::string line; std::string first_error; };
+    const Case cases[] = {
+        {"FOO 1; FREQ 2401", "-113: no command FOO"},
+        {"FREQ; FREQ 2401", "-109: FREQ needs <MHz>"},
+        {"FREQ 1,2", "-108: FREQ takes <MHz>"},
+        {"*IDN? 3", "-108: *IDN? takes no arguments"},
+        {"FREQ abc", "-222: Invalid entry in VCO Frequency."},
+        {"FREQ 0", "-222: The total divide ratio N would be 0; it must be at least 1."},
+        {"FREQ:REF 1e400", "-222: Invalid entry in crystal Frequency."},
+        {"CURR1 2,0", "-222: Invalid entry in R Set: the resistance must be above 0 ohms."},
+        {"LATC:SEND X", "-224: LATC:SEND takes CONT, R, N, TEST or ALL"},
+        {"SWIT:POL MAYBE", "-224: a switch takes ON or OFF"},
+        {"MUX 8", "-224: MUX takes a code from 0 to 7"},
+        {"LATC:WORD?", "-109: LATC:WORD? needs CONT|R|N|TEST"},
+        {"FREQ? 3", "-108: FREQ? takes no arguments"},
+        {"LATC:WORD N", "-113: LATC:WORD is a query only"},
+        {"FREQ:STEP?", "-113: FREQ:STEP has no query form"},
+        {"FREQ \"2400", "-102: Unterminated quoted text"},
+        {std::string(5000, 'A'), "-223: a line holds at most 4096 bytes"},
+    };
+    for (const auto& c : cases) {
+        Bench b;
+        const EvalState before = b.state;
+        auto out = b.run(c.line);
+        ASSERT_EQ(out.size(), 1u) << c.line;
+        EXPECT_EQ(out[0], c.first_error);
+        EXPECT_TRUE(b.state == before) << c.line;
+        EXPECT_EQ(b.board.words_loaded(), 0u) << c.line;
+    }
+}
+
+TEST(CommandLanguage, SettingsLockedRefusesChangesButAnswersQueries) {
+    Bench b;
+    b.in.hooks().settings_locked = [] { return std::optional<std::string>("the frequency dialog is open"); };
+    EXPECT_EQ(b.run("FREQ? ; FREQ 2401"), (std::vector<std::string>{"2400", "-200: the frequency dialog is open"}));
+    EXPECT_EQ(b.board.words_loaded(), 0u);
+}
+
+TEST(CommandLanguage, EveryCommandOfTheTableIsReachableByItsShortAndLongForm) {
+    for (const TableEntry& e : command_table()) {
+        std::string short_form, long_form;
+        for (const char* p = e.header; *p; ++p) {
+            if (std::isupper(static_cast<unsigned char>(*p)) || std::isdigit(static_cast<unsigned char>(*p)) ||
+                *p == ':' || *p == '*')
+                short_form += *p;
+            long_form += char(std::tolower(static_cast<unsigned char>(*p)));
+        }
+        for (const std::string& typed : {short_form, long_form}) {
+            Bench b;
+            const std::string line = typed + (e.query ? "?" : " 1");
+            auto replies = b.in.run_line(line);
+            ASSERT_EQ(replies.size(), 1u) << line;
+            if (replies[0].error) {
+                EXPECT_NE(replies[0].error->code, kUndefinedHeader) << line;
+            }
+        }
+    }
+}
