@@ -18,6 +18,8 @@ using test_modes::Switch;
 
 namespace {
 
+QString text_of(std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
+
 // A list with what it sets for assistive tools and a tip saying where it lands.
 QComboBox* list(const char* name, const QString& sets, const QString& tip) {
     auto* combo = named(new QComboBox, name);
@@ -30,15 +32,11 @@ QComboBox* list(const char* name, const QString& sets, const QString& tip) {
 
 ToggleSwitch* toggle(const char* name, Switch s, const QString& sets, const QString& tip) {
     const auto& info = test_modes::switch_info(s);
-    auto* t = named(new ToggleSwitch(QString::fromUtf8(info.off_caption.data(), qsizetype(info.off_caption.size())),
-                                     QString::fromUtf8(info.on_caption.data(), qsizetype(info.on_caption.size()))),
-                    name);
+    auto* t = named(new ToggleSwitch(text_of(info.off_caption), text_of(info.on_caption)), name);
     t->setAccessibleName(sets);
     t->setToolTip(tip);
     return t;
 }
-
-QString text_of(std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
 
 QString word_text(int64_t word) {
     return "0x" + QString::number(word, 16).rightJustified(6, '0').toUpper();
