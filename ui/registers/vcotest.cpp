@@ -1,0 +1,192 @@
+#include "ui/registers/vcotest.h"
+
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "model/latch.h"
+#include "model/test_modes.h"
+#include "ui/dialogs/dialog_parts.h"
+#include "ui/main/main_window.h"
+#include "ui/widgets/toggle_switch.h"
+
+using namespace dialog_parts;
+using test_modes::List;
+using test_modes::Switch;
+
+namespace {
+
+QString text_of(std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
+
+// A list with what it sets for assistive tools and a tip saying where it lands.
+QComboBox* list(const char* name, const QString& sets, const QString& tip) {
+    auto* combo = named(new QComboBox, name);
+    combo->setAccessibleName(sets);
+    combo->setToolTip(tip);
+    combo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    combo->setFocusPolicy(Qt::StrongFocus);
+    return combo;
+}
+
+ToggleSwitch* toggle(const char* name, Switch s, const QString& sets, const QString& tip) {
+    const auto& info = test_modes::switch_info(s);
+    auto* t = named(new ToggleSwitch(text_of(info.off_caption), text_of(info.on_caption)), name);
+    t->setAccessibleName(sets);
+    t->setToolTip(tip);
+    return t;
+}
+
+QString word_text(int64_t word) {
+    return "0x" + QString::number(word, 16).rightJustified(6, '0').toUpper();
+}
+
+}  // namespace
+
+vcotest::vcotest(Main& main) : QDialog(&main), main_(main), state_(main.state()) {
+    setObjectName("vcotest");
+    setWindowTitle("Test Modes");
+    setPalette(main.palette());
+
+    Frame1 = frame("Frame1");
+    Label3 = label("Label3", "Synthesizer Test Modes");
+    Label4 = label("Label4", "SAR / ADC Readback");
+    Label5 = label("Label5", "External Band Control");
+    Combo3 = list("Combo3", "Synthesizer test mode",
+                  "Test latch DB14 to DB11; sent by Update Testmode Latch");
+    Combo1 = list("Combo1", "SAR / ADC readback", "Test latch DB8, DB7; sent by Update Testmode Latch");
+    Combo2 = list("Combo2", "External band control code",
+                  "Test latch DB6, DB5, DB4 as spelled; sent by Update Testmode Latch");
+    Label3->setBuddy(Combo3);
+    Label4->setBuddy(Combo1);
+    Label5->setBuddy(Combo2);
+
+    Toggle4 = toggle("Toggle4", Switch::TestEnable, "Test mode enable",
+                     "R counter latch DB19; flipping it sends all four latches");
+    Toggle2 = toggle("Toggle2", Switch::BandControl, "Band control",
+                     "Test latch DB10; sent by Update Testmode Latch");
+    Toggle3 = toggle("Toggle3", Switch::AdcControl, "ADC control",
+                     "Test latch DB9; sent by Update Testmode Latch");
+    Toggle1 = toggle("Toggle1", Switch::ExtBandEnable, "External band enable",
+                     "Test latch DB15; sent by Update Testmode Latch");
+
+    Command1 = named(new QPushButton("Update Testmode Latch"), "Command1");
+    Command1->setDefault(true);
+    Command2 = named(new QPushButton("Cancel"), "Command2");
+    test_word_status = label("test_word_status", {});
+    // Wide enough for its longer text, so the window keeps its size as the text changes.
+    test_word_status->setMinimumWidth(
+        test_word_status->fontMetrics().horizontalAdvance("Test latch 0x000000 not yet sent: press Update Testmode Latch") + 8);
+
+    // Lists on the left under their captions, switches on the right, buttons at the bottom.
+    auto* lists = new QVBoxLayout;
+    for (auto [caption, combo] : {std::pair{Label3, Combo3}, {Label4, Combo1}, {Label5, Combo2}}) {
+        if (caption != Label3) lists->addSpacing(caption->fontMetrics().height() / 2);
+        lists->addWidget(caption);
+        lists->addWidget(combo, 0, Qt::AlignLeft);
+    }
+    lists->addStretch(1);
+    auto* switches = new QVBoxLayout;
+    for (ToggleSwitch* t : {Toggle4, Toggle2, Toggle3, Toggle1}) switches->addWidget(t);
+    switches->addStretch(1);
+    auto* columns = new QHBoxLayout;
+    columns->addLayout(lists, 1);
+    columns->addSpacing(24);
+    columns->addLayout(switches);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(Command1);
+    buttons->addWidget(Command2);
+
+    auto* inside = new QVBoxLayout(Frame1);
+    inside->addLayout(columns);
+    inside->addSpacing(8);
+    inside->addWidget(test_word_status);
+    inside->addLayout(buttons);
+    auto* outer = new QVBoxLayout(this);
+    outer->addWidget(Frame1);
+    outer->setSizeConstraint(QLayout::SetFixedSize);
+
+    QWidget* order[] = {Combo3, Combo1, Combo2, Toggle4, Toggle2, Toggle3, Toggle1, Command1, Command2};
+    for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
+
+    connect(Combo1, &QComboBox::activated, this, &vcotest::Combo1_Click);
+    connect(Combo2, &QComboBox::activated, this, &vcotest::Combo2_Click);
+    connect(Combo3, &QComboBox::activated, this, &vcotest::Combo3_Click);
+    connect(Toggle1, &ToggleSwitch::clicked, this, &vcotest::Toggle1_Click);
+    connect(Toggle2, &ToggleSwitch::clicked, this, &vcotest::Toggle2_Click);
+    connect(Toggle3, &ToggleSwitch::clicked, this, &vcotest::Toggle3_Click);
+    connect(Toggle4, &ToggleSwitch::clicked, this, &vcotest::Toggle4_Click);
+    connect(Command1, &QPushButton::clicked, this, &vcotest::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &vcotest::Command2_Click);
+    Form_Load();
+}
+
+void vcotest::Form_Load() {
+    for (auto [combo, which] : {std::pair{Combo3, List::TestMode}, {Combo1, List::Readback}, {Combo2, List::ExtBand}}) {
+        for (std::string_view entry : test_modes::entries(which)) combo->addItem(text_of(entry));
+        // The codes the state holds, so a reopened window shows what the board was sent; the
+        // program's selection raises no handler, so opening stores nothing.
+        combo->setCurrentIndex(test_modes::choice_shown(state_, which).value_or(-1));
+    }
+    for (auto [t, which] : {std::pair{Toggle1, Switch::ExtBandEnable}, {Toggle2, Switch::BandControl},
+                            {Toggle3, Switch::AdcControl}, {Toggle4, Switch::TestEnable}})
+        t->setChecked(test_modes::switch_on(state_, which));
+    show_test_word();
+}
+
+void vcotest::Combo1_Click(int index) {
+    test_modes::store_choice(state_, List::Readback, index);
+    show_test_word();
+}
+
+void vcotest::Combo2_Click(int index) {
+    test_modes::store_choice(state_, List::ExtBand, index);
+    show_test_word();
+}
+
+void vcotest::Combo3_Click(int index) {
+    test_modes::store_choice(state_, List::TestMode, index);
+    show_test_word();
+}
+
+void vcotest::Toggle1_Click() {
+    test_modes::store_switch(state_, Switch::ExtBandEnable, Toggle1->isChecked());
+    show_test_word();
+}
+
+void vcotest::Toggle2_Click() {
+    test_modes::store_switch(state_, Switch::BandControl, Toggle2->isChecked());
+    show_test_word();
+}
+
+void vcotest::Toggle3_Click() {
+    test_modes::store_switch(state_, Switch::AdcControl, Toggle3->isChecked());
+    show_test_word();
+}
+
+void vcotest::Toggle4_Click() {
+    test_modes::store_switch(state_, Switch::TestEnable, Toggle4->isChecked());
+    main_.refresh_main();
+    for (uint8_t latch : {kControlLatch, kRLatch, kNLatch, kTestLatch}) main_.send(latch);
+    show_test_word();
+}
+
+void vcotest::Command1_Click() {
+    main_.send(kTestLatch);
+    show_test_word();
+}
+
+void vcotest::Command2_Click() { reject(); }
+
+void vcotest::show_test_word() {
+    const QString word = "Test latch " + word_text(assemble_latch(state_, kTestLatch));
+    if (main_.link_failed())
+        test_word_status->setText(word + " not sent: the board link failed");
+    else if (test_modes::test_latch_pending(state_))
+        test_word_status->setText(word + " not yet sent: press Update Testmode Latch");
+    else
+        test_word_status->setText(word + " sent to the board");
+}
