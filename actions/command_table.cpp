@@ -6,6 +6,7 @@
 #include "actions/frequency.h"
 #include "actions/main_controls.h"
 #include "actions/options.h"
+#include "actions/test_latch.h"
 #include "model/latch.h"
 #include "model/number_format.h"
 #include "model/setting_choices.h"
@@ -124,6 +125,36 @@ Handlers current_setting(const char* header, CurrentSetting setting, const char*
                 return answer(p ? std::to_string(*p) : "NONE");
             },
             {0, 0}, nullptr, "the code, 0 to 7", action};
+}
+
+// A list of the test-mode window: the code (the entry's index) to choose.
+Handlers test_list(const char* header, test_modes::List list, const char* action) {
+    const int last = int(test_modes::entries(list).size()) - 1;
+    return {header,
+            [list, last](Interpreter& in, const Args& a) -> Reply {
+                auto code = whole(a[0], 0, last);
+                if (!code) return error(kIllegalParameterValue, "this list takes a code from 0 to " + std::to_string(last));
+                return in.finish(actions::choose_test_list(in.state(), list, *code));
+            },
+            {1, 1}, "<code>",
+            [list](Interpreter& in, const Args&) -> Reply {
+                auto shown = test_modes::choice_shown(in.state(), list);
+                return answer(shown ? std::to_string(*shown) : "NONE");
+            },
+            {0, 0}, nullptr, "the code", action};
+}
+
+// A switch of the test-mode window.
+Handlers test_switch(const char* header, test_modes::Switch which, const char* action) {
+    return {header,
+            [which](Interpreter& in, const Args& a) -> Reply {
+                auto on = on_off(a[0]);
+                if (!on) return error(kIllegalParameterValue, "a switch takes ON or OFF");
+                return in.finish(actions::set_test_switch(in.state(), in.port(), which, *on));
+            },
+            {1, 1}, "ON|OFF",
+            [which](Interpreter& in, const Args&) { return answer(test_modes::switch_on(in.state(), which) ? "1" : "0"); },
+            {0, 0}, nullptr, "1 when on, 0 when off", action};
 }
 
 std::vector<Handlers> build_table() {
@@ -282,6 +313,18 @@ std::vector<Handlers> build_table() {
          {1, 1}, "<board 1..5>",
          [](Interpreter& in, const Args&) { return answer(std::to_string(in.state().preset_index)); },
          {0, 0}, nullptr, "the board preset, 0 for a variant", "evaluation board dialog: OK"},
+        test_list("TEST:MODE", test_modes::List::TestMode, "test-mode window: synthesizer test mode list (no send)"),
+        test_list("TEST:READback", test_modes::List::Readback, "test-mode window: SAR / ADC readback list (no send)"),
+        test_list("TEST:EBANd", test_modes::List::ExtBand, "test-mode window: external band control list (no send)"),
+        test_switch("TEST:EBENable", test_modes::Switch::ExtBandEnable,
+                    "test-mode window: external band enable switch (no send)"),
+        test_switch("TEST:BCONtrol", test_modes::Switch::BandControl, "test-mode window: band control switch (no send)"),
+        test_switch("TEST:ADC", test_modes::Switch::AdcControl, "test-mode window: ADC control switch (no send)"),
+        test_switch("TEST:ENABle", test_modes::Switch::TestEnable,
+                    "test-mode window: test modes enable switch (sends control, R, N, test)"),
+        {"TEST:UPDate",
+         [](Interpreter& in, const Args&) { return in.finish(actions::update_test_latch(in.state(), in.port())); },
+         {0, 0}, nullptr, {}, {}, nullptr, nullptr, "test-mode window: Update Testmode Latch"},
     };
     return t;
 }

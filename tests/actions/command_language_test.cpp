@@ -74,6 +74,8 @@ TEST(CommandLanguage, CommandsRunTheirActionsAndQueriesAnswerFromTheState) {
         {"PRES 16; PRES?", {"16"}, {3, 2, 1, 0}},
         {"BSEL 8; BSEL?", {"8"}, {3, 2, 1, 0}},
         {"ABPW 2; ABPW?", {"2"}, {3, 2, 1, 0}},
+        {"TEST:MODE 7; TEST:EBAN 5; TEST:ADC ON; TEST:MODE?; TEST:UPD; LATC:WORD? TEST", {"7", "003A5B"}, {3}},
+        {"TEST:ENAB ON; TEST:ENAB?", {"1"}, {0, 1, 2, 3}},
     };
     for (const auto& c : cases) {
         Bench b;

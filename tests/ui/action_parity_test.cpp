@@ -3,6 +3,7 @@
 // an action does exactly what the window does.
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -15,6 +16,7 @@
 #include "actions/main_controls.h"
 #include "actions/options.h"
 #include "actions/sweeping.h"
+#include "actions/test_latch.h"
 #include "exercisers/locktime.h"
 #include "exercisers/sweepform.h"
 #include "model/latch.h"
@@ -29,6 +31,7 @@
 #include "ui/dialogs/presetform.h"
 #include "ui/dialogs/resend_form.h"
 #include "ui/dialogs/synthform.h"
+#include "ui/registers/vcotest.h"
 #include "ui/widgets/selector_knob.h"
 #include "ui/widgets/system_timer.h"
 #include "ui/widgets/toggle_switch.h"
@@ -92,6 +95,21 @@ TEST(ActionParity, EveryActionSendsTheSameWordsThroughItsWindowAsThroughTheActio
          act([](auto& s, auto& p) { apply_board_preset(s, p, 4); })},
         {"resend test", [](Harness& h) { Form1 d(*h.main); click(d.Command1); },
          act([](auto& s, auto& p) { resend_latch(s, p, kTestLatch); })},
+        {"test latch",
+         [](Harness& h) {
+             vcotest w(*h.main);
+             w.Combo3->setCurrentIndex(7);
+             emit w.Combo3->activated(7);
+             click(w.Toggle3);
+             click(w.Command1);
+         },
+         act([](auto& s, auto& p) {
+             choose_test_list(s, test_modes::List::TestMode, 7);
+             set_test_switch(s, p, test_modes::Switch::AdcControl, true);
+             update_test_latch(s, p);
+         })},
+        {"test enable", [](Harness& h) { vcotest w(*h.main); click(w.Toggle4); },
+         act([](auto& s, auto& p) { set_test_switch(s, p, test_modes::Switch::TestEnable, true); })},
         {"hop",
          [](Harness& h) {
              locktime w(*h.main);

@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "actions/test_latch.h"
 #include "model/latch.h"
 #include "model/test_modes.h"
 #include "ui/dialogs/dialog_parts.h"
@@ -137,45 +138,23 @@ void vcotest::Form_Load() {
     show_test_word();
 }
 
-void vcotest::Combo1_Click(int index) {
-    test_modes::store_choice(state_, List::Readback, index);
-    show_test_word();
+void vcotest::Combo1_Click(int index) { show_outcome(actions::choose_test_list(state_, List::Readback, index)); }
+void vcotest::Combo2_Click(int index) { show_outcome(actions::choose_test_list(state_, List::ExtBand, index)); }
+void vcotest::Combo3_Click(int index) { show_outcome(actions::choose_test_list(state_, List::TestMode, index)); }
+
+void vcotest::Toggle1_Click() { flip(Switch::ExtBandEnable, Toggle1); }
+void vcotest::Toggle2_Click() { flip(Switch::BandControl, Toggle2); }
+void vcotest::Toggle3_Click() { flip(Switch::AdcControl, Toggle3); }
+void vcotest::Toggle4_Click() { flip(Switch::TestEnable, Toggle4); }
+
+void vcotest::flip(Switch which, const ToggleSwitch* toggle) {
+    show_outcome(actions::set_test_switch(state_, main_.link(), which, toggle->isChecked()));
 }
 
-void vcotest::Combo2_Click(int index) {
-    test_modes::store_choice(state_, List::ExtBand, index);
-    show_test_word();
-}
+void vcotest::Command1_Click() { show_outcome(actions::update_test_latch(state_, main_.link())); }
 
-void vcotest::Combo3_Click(int index) {
-    test_modes::store_choice(state_, List::TestMode, index);
-    show_test_word();
-}
-
-void vcotest::Toggle1_Click() {
-    test_modes::store_switch(state_, Switch::ExtBandEnable, Toggle1->isChecked());
-    show_test_word();
-}
-
-void vcotest::Toggle2_Click() {
-    test_modes::store_switch(state_, Switch::BandControl, Toggle2->isChecked());
-    show_test_word();
-}
-
-void vcotest::Toggle3_Click() {
-    test_modes::store_switch(state_, Switch::AdcControl, Toggle3->isChecked());
-    show_test_word();
-}
-
-void vcotest::Toggle4_Click() {
-    test_modes::store_switch(state_, Switch::TestEnable, Toggle4->isChecked());
-    main_.refresh_main();
-    for (uint8_t latch : {kControlLatch, kRLatch, kNLatch, kTestLatch}) main_.send(latch);
-    show_test_word();
-}
-
-void vcotest::Command1_Click() {
-    main_.send(kTestLatch);
+void vcotest::show_outcome(const actions::Outcome& outcome) {
+    main_.show_outcome(outcome, this);
     show_test_word();
 }
 

@@ -3,10 +3,13 @@
 // the R counter latch. A list choice or a flip of Toggle1..Toggle3 is stored at once and reaches
 // the board with "Update Testmode Latch"; Toggle4 sends all four latches at once.
 //
-// The window opens showing what the state holds and stores nothing by opening. Handlers connect
+// The window opens showing what the state holds and stores nothing by opening. Every rule is in
+// the test-latch actions (actions/test_latch.h); handlers connect
 // to the user's actions only (a list's activated, a switch's clicked), so values the program
 // sets raise nothing.
 #include <QDialog>
+
+#include "model/test_modes.h"
 
 class QComboBox;
 class QGroupBox;
@@ -15,6 +18,7 @@ class QPushButton;
 class ToggleSwitch;
 class Main;
 struct EvalState;
+namespace actions { struct Outcome; }
 
 class vcotest : public QDialog {
     Q_OBJECT
@@ -41,6 +45,9 @@ public:
     QLabel* test_word_status = nullptr;
 
 private:
+    void flip(test_modes::Switch which, const ToggleSwitch* toggle);
+    // Shows an action's outcome through the main window, then the test word's status.
+    void show_outcome(const actions::Outcome& outcome);
     void show_test_word();
 
     Main& main_;

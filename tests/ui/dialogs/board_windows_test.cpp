@@ -42,6 +42,7 @@ bool only_send_copies_differ(const EvalState& before, const EvalState& after) {
     expected.n_word = after.n_word;
     expected.n_word_assembled = after.n_word_assembled;
     expected.test_word = after.test_word;
+    expected.latches_sent = after.latches_sent;
     expected.shift_delay = after.shift_delay;
     return after == expected;
 }

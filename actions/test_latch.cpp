@@ -1,0 +1,28 @@
+#include "actions/test_latch.h"
+
+#include "actions/transfer.h"
+#include "model/latch.h"
+
+namespace actions {
+
+Outcome choose_test_list(EvalState& s, test_modes::List list, int index) {
+    test_modes::store_choice(s, list, index);
+    return {};
+}
+
+Outcome set_test_switch(EvalState& s, boardlink::Port& port, test_modes::Switch which, bool on) {
+    test_modes::store_switch(s, which, on);
+    Outcome out;
+    if (which == test_modes::Switch::TestEnable) {
+        out.display.refresh = true;
+        Transfer(s, port).send({kControlLatch, kRLatch, kNLatch, kTestLatch});
+    }
+    return out;
+}
+
+Outcome update_test_latch(EvalState& s, boardlink::Port& port) {
+    Transfer(s, port).send(kTestLatch);
+    return {};
+}
+
+}  // namespace actions
