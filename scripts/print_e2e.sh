@@ -79,7 +79,7 @@ export CUPS_SERVER="$socket"
 $sudo cupsd -f -c "$work/etc/cupsd.conf" -s "$work/etc/cups-files.conf" >"$work/log/cupsd.out" 2>&1 &
 cupsd_pid=$!
 i=0
-until lpstat -r >/dev/null 2>&1; do
+until lpstat -r 2>/dev/null | grep -q "scheduler is running"; do
     if ! kill -0 "$cupsd_pid" 2>/dev/null; then
         cupsd_pid=""
         cannot_run "cupsd exited at start: $(cat "$work/log/cupsd.out")"
