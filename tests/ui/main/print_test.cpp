@@ -4,7 +4,6 @@
 
 #include <QAction>
 #include <QClipboard>
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -13,6 +12,7 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cmath>
 #include <deque>
 
@@ -65,13 +65,17 @@ PdfPage read_pdf(const QString& path) {
 
 // The bounding box of everything painted (anything not near white).
 QRect painted_area(const QImage& picture) {
-    QRect box;
-    for (int y = 0; y < picture.height(); ++y)
-        for (int x = 0; x < picture.width(); ++x) {
-            QRgb c = picture.pixel(x, y);
-            if (qRed(c) < 240 || qGreen(c) < 240 || qBlue(c) < 240) box |= QRect(x, y, 1, 1);
-        }
-    return box;
+    const QImage rgb = picture.convertToFormat(QImage::Format_RGB32);
+    int left = rgb.width(), right = -1, top = rgb.height(), bottom = -1;
+    for (int y = 0; y < rgb.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
+        for (int x = 0; x < rgb.width(); ++x)
+            if (qRed(line[x]) < 240 || qGreen(line[x]) < 240 || qBlue(line[x]) < 240) {
+                left = std::min(left, x), right = std::max(right, x);
+                top = std::min(top, y), bottom = std::max(bottom, y);
+            }
+    }
+    return right < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
 }
 
 double px(double mm) { return mm / 25.4 * kRenderDpi; }
