@@ -1,9 +1,10 @@
 #!/bin/sh
-# Installs the Debian packages the build, the tests and the tool need, when they are missing.
+# Installs the Debian packages the build, the tests and the tool need, when they are missing
+# (poppler-utils: the printing tests turn their PDF pages into pictures with pdftoppm).
 # Usage: scripts/setup.sh [extra packages...]
 set -eu
 
-packages="cmake ninja-build g++ ccache qt6-base-dev libgl-dev libgtest-dev libbenchmark-dev fonts-dejavu-core $*"
+packages="cmake ninja-build g++ ccache qt6-base-dev libgl-dev libgtest-dev libbenchmark-dev fonts-dejavu-core poppler-utils $*"
 
 missing=""
 for p in $packages; do

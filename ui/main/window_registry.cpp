@@ -15,6 +15,7 @@
 #include "ui/dialogs/revform.h"
 #include "ui/dialogs/synthform.h"
 #include "ui/main/main_window.h"
+#include "ui/main/print_form.h"
 #include "ui/main/sim_board_window.h"
 #include "ui/registers/vcotest.h"
 
@@ -49,4 +50,5 @@ void install_windows(Main& main) {
         if (!board) return nullptr;
         return std::make_unique<SimBoardWindow>(*board);
     });
+    main.on_print = [&main] { print_form(main, system_default_printer); };
 }
