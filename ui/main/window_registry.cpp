@@ -15,6 +15,7 @@
 #include "ui/dialogs/revform.h"
 #include "ui/dialogs/synthform.h"
 #include "ui/main/main_window.h"
+#include "ui/main/settings_menu.h"
 #include "ui/main/sim_board_window.h"
 
 namespace {
@@ -47,4 +48,9 @@ void install_windows(Main& main) {
         if (!board) return nullptr;
         return std::make_unique<SimBoardWindow>(*board);
     });
+
+    // One menu object for both entries: they share the folder the file dialogs start in.
+    auto settings = std::make_shared<SettingsMenu>(main);
+    main.on_get_settings = [settings] { settings->mnuOpen_Click(); };
+    main.on_save_settings = [settings] { settings->mnuSave_Click(); };
 }
