@@ -11,9 +11,11 @@ std::string outside(const char* counter, int64_t value, int64_t low, int64_t hig
 
 std::optional<CounterSplit> split_counters(int32_t n, int32_t prescaler) {
     if (prescaler <= 0) return std::nullopt;
-    int32_t b = n / prescaler;
-    if (n % prescaler != 0 && n < 0) --b;  // floor, also below zero
-    return CounterSplit{b, n - b * prescaler};
+    // In 64 bits: near the ends of the 32-bit range B x P can lie outside it (N = -2^31 with
+    // P = 3 floors to B x P = -2^31 - 1). B itself always fits, and A lies in 0 .. P - 1.
+    int64_t b = int64_t{n} / prescaler;
+    if (int64_t{n} % prescaler != 0 && n < 0) --b;  // floor, also below zero
+    return CounterSplit{static_cast<int32_t>(b), static_cast<int32_t>(int64_t{n} - b * prescaler)};
 }
 
 std::optional<std::string> r_counter_problem(int64_t r) {

@@ -1,32 +1,37 @@
 #include "model/settings_file.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <charconv>
 #include <cmath>
 #include <vector>
 
+#include "model/counters.h"
 #include "model/number_format.h"
 #include "model/variants.h"
 
 namespace {
 
-// What a number line may hold: the bits of a pre-shifted field, a plain range, or any value
-// of its kind.
+// What a number line may hold: the bits of a pre-shifted field, a plain range, one of a few
+// listed values, or (a frequency) any positive value.
 struct FieldRule {
     const char* name;
     char kind;  // 'L' 32-bit integer, 'I' 16-bit integer, 'D' double
     uint32_t mask = 0;
     int64_t min = 0, max = 0;
+    std::array<int32_t, 4> listed{};
+    bool is_listed = false;
 };
 
-constexpr FieldRule bits_of(const char* name, char kind, uint32_t mask) { return {name, kind, mask, 0, 0}; }
+constexpr FieldRule bits_of(const char* name, char kind, uint32_t mask) { return {name, kind, mask, 0, 0, {}, false}; }
 constexpr FieldRule range_of(const char* name, char kind, int64_t min, int64_t max) {
-    return {name, kind, 0, min, max};
+    return {name, kind, 0, min, max, {}, false};
 }
-constexpr FieldRule any_of(const char* name, char kind) {
-    return {name, kind, 0, kind == 'I' ? INT16_MIN : INT32_MIN, kind == 'I' ? INT16_MAX : INT32_MAX};
+constexpr FieldRule one_of(const char* name, char kind, std::array<int32_t, 4> values) {
+    return {name, kind, 0, 0, 0, values, true};
 }
+constexpr FieldRule frequency(const char* name) { return {name, 'D', 0, 0, 0, {}, false}; }
 
 // Lines 2 to 27, in file order.
 constexpr std::array<FieldRule, 26> kRules = {{
@@ -43,17 +48,21 @@ constexpr std::array<FieldRule, 26> kRules = {{
     bits_of("counter_reset_bits", 'I', 0x000010),
     range_of("core_power", 'I', 0, 3),
     bits_of("test_enable_bits", 'L', 0x080000),
-    any_of("r_aux_bits", 'L'),  // added to the R word as stored; files may rely on any value
+    // Added to the R word as stored: any bit outside 23 and 22 (which the chip ignores in the R
+    // latch) would change the counter or, through a carry or a negative value, the control bits
+    // and with them the latch the word lands in. Files this tool writes always hold 0.
+    bits_of("r_aux_bits", 'L', 0xC00000),
     bits_of("ldp_bits", 'L', 0x040000),
     bits_of("abp_width_bits", 'L', 0x030000),
-    range_of("r_counter", 'L', 0, 16383),
+    range_of("r_counter", 'L', 1, kMaxRCounter),
     bits_of("div_sel_bits", 'D', 0x800000),
     bits_of("out_div2_bits", 'D', 0x400000),
     bits_of("cp_gain_bits", 'L', 0x200000),
-    range_of("b_counter", 'L', 0, 8191),
-    range_of("a_counter", 'L', 0, 31),
-    {"pfd_freq", 'D', 0, 0, 0},
-    any_of("prescaler", 'L'),
+    range_of("b_counter", 'L', 0, kMaxBCounter),
+    range_of("a_counter", 'L', 0, kMaxACounter),
+    frequency("pfd_freq"),
+    // The moduli of the dual-modulus prescaler and the single modulus of the variant without it.
+    one_of("prescaler", 'L', {1, 8, 16, 32}),
     range_of("preset_index", 'I', 0, INT16_MAX),
     bits_of("bscd_bits", 'L', 0x300000),
 }};
@@ -62,27 +71,49 @@ constexpr int kFirstNumberLine = 2;
 // " 8388608 ", "-3 ", " .5 ": a blank for the sign, plain decimals, one trailing blank.
 std::string number_text(double value) {
     const double v = numfmt::round_trip(std::fabs(value));
-    char buf[400];
+    char buf[400];  // the longest fixed text of a double (a denormal) has some 330 characters
     auto end = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed).ptr;
     std::string digits(buf, end);
     if (digits.size() > 1 && digits[0] == '0' && digits[1] == '.') digits.erase(0, 1);
     return (value < 0 && v != 0 ? "-" : " ") + digits + " ";
 }
 
-std::string value_text(double v) { return number_text(v).substr(v < 0 ? 0 : 1); }
+// A value in a message: short even for 1e300.
+std::string value_text(double v) { return numfmt::general(v); }
+
+// A line in a message: its first characters only, so a huge or garbled line cannot flood it.
+std::string quoted(std::string_view line) {
+    constexpr size_t kShown = 20;
+    std::string shown(line.substr(0, kShown));
+    for (char& c : shown)
+        if (static_cast<unsigned char>(c) >= 0x80) c = '?';  // never half a UTF-8 sequence
+    return "\"" + shown + (line.size() > kShown ? "...\"" : "\"");
+}
 
 std::string bit_span(uint32_t mask) {
     const int low = std::countr_zero(mask), high = 31 - std::countl_zero(mask);
     return low == high ? "bit " + std::to_string(low) : "bits " + std::to_string(high) + " to " + std::to_string(low);
 }
 
+std::string listing(const std::array<int32_t, 4>& values) {
+    std::string text;
+    for (size_t i = 0; i < values.size(); ++i)
+        text += (i == 0 ? "" : i + 1 == values.size() ? " or " : ", ") + std::to_string(values[i]);
+    return text;
+}
+
 // The value a field receives from its number, or why it cannot.
 std::variant<double, std::string> checked_value(const FieldRule& rule, double read) {
     const std::string name = rule.name;
     if (rule.kind == 'D') {
+        // The writer keeps 15 significant digits; reading through the same rounding makes a
+        // loaded file save back identically (200.00000000000003 reads as 200).
+        read = numfmt::round_trip(read) + 0.0;  // + 0.0: no negative zero
         if (rule.mask != 0 && read != 0 && read != rule.mask)
             return name + " = " + value_text(read) + " is neither 0 nor " + std::to_string(rule.mask) + " (" +
                    bit_span(rule.mask) + ")";
+        if (rule.mask == 0 && !(read > 0))
+            return name + " = " + value_text(read) + " is not a frequency above 0";
         return read;
     }
     auto rounded = numfmt::round_i32(read);
@@ -93,6 +124,9 @@ std::variant<double, std::string> checked_value(const FieldRule& rule, double re
     if (rule.mask != 0) {
         if (v < 0 || (uint32_t(v) & ~rule.mask) != 0)
             return name + " = " + std::to_string(v) + " does not fit its field (" + bit_span(rule.mask) + ")";
+    } else if (rule.is_listed) {
+        if (std::find(rule.listed.begin(), rule.listed.end(), v) == rule.listed.end())
+            return name + " = " + std::to_string(v) + " is none of " + listing(rule.listed);
     } else if (v < rule.min || v > rule.max) {
         return name + " = " + std::to_string(v) + " is outside " + std::to_string(rule.min) + " to " +
                std::to_string(rule.max);
@@ -147,12 +181,16 @@ std::variant<SettingsRecord, SettingsProblem> parse_settings(std::string_view te
         std::string_view number = lines[line - 1];
         number = number.substr(0, number.find(','));  // a comma ends a value
         auto read = numfmt::parse_entry(number, '.');
-        if (!read) return refuse(line, std::string(kRules[i].name) + ": \"" + std::string(number) + "\" is not a number");
+        if (!read) return refuse(line, std::string(kRules[i].name) + ": " + quoted(number) + " is not a number");
         auto value = checked_value(kRules[i], *read);
         if (auto* problem = std::get_if<std::string>(&value)) return refuse(line, *problem);
         values[i] = std::get<double>(value);
     }
     if (lines.size() < size_t(kSettingsLines)) return refuse(kSettingsLines, "the file ends before this line (device)");
+    const std::string_view device = lines[kSettingsLines - 1];
+    if (device.size() > kMaxDeviceNameLength)
+        return refuse(kSettingsLines, "device: the name " + quoted(device) + " is longer than " +
+                                          std::to_string(kMaxDeviceNameLength) + " characters");
 
     SettingsRecord r;
     auto l = [&](int line) { return int32_t(values[line - kFirstNumberLine]); };
@@ -183,12 +221,12 @@ std::variant<SettingsRecord, SettingsProblem> parse_settings(std::string_view te
     r.prescaler = l(25);
     r.preset_index = uint16_t(l(26));
     r.bscd_bits = l(27);
-    r.device = std::string(lines[kSettingsLines - 1]);
+    r.device = std::string(device);
 
-    const int64_t modulus = variants::is_single_modulus(r.device) ? 1 : r.prescaler;
-    const int64_t n = modulus * r.b_counter + r.a_counter;
-    if (n < INT32_MIN || n > INT32_MAX)
-        return refuse(25, "N = prescaler x B + A = " + std::to_string(n) + " is beyond 32 bits");
+    // The counters and the modulus are bounded above, so N = P x B + A fits easily; only a PFD
+    // frequency near the largest double could make the reference frequency infinite.
+    if (!std::isfinite(r.r_counter * r.pfd_freq * 1000))
+        return refuse(24, "pfd_freq = " + value_text(r.pfd_freq) + " makes the reference frequency infinite");
     return r;
 }
 
@@ -222,12 +260,25 @@ void apply_settings(EvalState& s, const SettingsRecord& r) {
     s.device = r.device;
     // The single-modulus variant always divides by B alone.
     if (variants::is_single_modulus(s.device)) s.prescaler = 1;
-    s.n_value = s.prescaler * s.b_counter + s.a_counter;  // checked to fit when parsed
+    s.n_value = s.prescaler * s.b_counter + s.a_counter;  // at most 32 x 8191 + 31
     s.vco_freq = s.n_value * s.pfd_freq / 1000;
     s.ref_freq = s.r_counter * s.pfd_freq * 1000;
 }
 
-std::string describe(const SettingsProblem& p) {
-    const std::string where = p.line > 0 ? "Line " + std::to_string(p.line) + " of the settings file: " : "The settings file: ";
+std::optional<std::string> eval_caption_after_load(uint16_t preset_index) {
+    // Whatever board the file names, the board label shows the first board for 0 to 6.
+    if (preset_index <= 6) return std::string(kLoadedBoardCaption);
+    return std::nullopt;
+}
+
+std::optional<bool> cp_gain_toggle_after_load(int32_t cp_gain_bits) {
+    if (cp_gain_bits == kCpGainOne) return true;
+    if (cp_gain_bits == 0) return false;
+    return std::nullopt;
+}
+
+std::string describe(const SettingsProblem& p, std::string_view file_name) {
+    const std::string file(file_name);
+    const std::string where = p.line > 0 ? "Line " + std::to_string(p.line) + " of " + file + ": " : file + ": ";
     return where + p.problem + ". Nothing was loaded.";
 }

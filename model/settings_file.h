@@ -5,7 +5,9 @@
 //
 // Reading checks the whole text before anything is stored: every line present, every number a
 // number, every value fitting its field (pre-shifted fields on their own bits, counters within
-// their widths), so a file either loads whole or changes nothing.
+// their widths, the prescaler one of its moduli, the PFD frequency above 0), so a file either
+// loads whole or changes nothing. Doubles are read through the writer's 15-digit rounding and
+// the device name is bounded, so whatever loads saves back into a file that loads identically.
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -18,6 +20,11 @@ inline constexpr std::string_view kSettingsMarker = "valid vco settings";
 inline constexpr int kSettingsLines = 28;
 // No settings file comes near this size; larger files are refused before being read.
 inline constexpr std::size_t kMaxSettingsFileBytes = 64 * 1024;
+// Longer device names are refused, so that any file that loads saves into one that loads.
+inline constexpr std::size_t kMaxDeviceNameLength = 64;
+// The board label a load sets for preset numbers 0 to 6, and the N latch's charge-pump gain bit.
+inline constexpr std::string_view kLoadedBoardCaption = "KSY7100EB1";
+inline constexpr int32_t kCpGainOne = 2097152;
 
 // The 28 lines of the file for the state.
 std::string format_settings(const EvalState& state);
@@ -37,6 +44,7 @@ struct SettingsRecord {
     uint16_t preset_index;
     int32_t bscd_bits;
     std::string device;
+    bool operator==(const SettingsRecord&) const = default;
 };
 
 // Why a file was refused. `wrong_marker` is the one case with the system's fixed message;
@@ -53,5 +61,10 @@ std::variant<SettingsRecord, SettingsProblem> parse_settings(std::string_view te
 // VCO and reference frequencies.
 void apply_settings(EvalState& state, const SettingsRecord& record);
 
-// The message for a refused file (other than the wrong marker).
-std::string describe(const SettingsProblem& problem);
+// After a load: the caption of the main window's board label (empty: it keeps its caption),
+// and the position of the charge-pump gain switch (empty: it stays as it is).
+std::optional<std::string> eval_caption_after_load(uint16_t preset_index);
+std::optional<bool> cp_gain_toggle_after_load(int32_t cp_gain_bits);
+
+// The message for a refused file (other than the wrong marker), naming the file and the line.
+std::string describe(const SettingsProblem& problem, std::string_view file_name);

@@ -25,12 +25,16 @@ bool DesktopPrompts::ask(const QString& title, const QString& text) {
     return QMessageBox::question(QApplication::activeWindow(), title, text) == QMessageBox::Yes;
 }
 
-QString DesktopPrompts::open_file_name(QWidget* parent, const QString& caption, const QString& filter) {
-    return QFileDialog::getOpenFileName(parent, caption, {}, filter);
+QString DesktopPrompts::open_file_name(QWidget* parent, const QString& caption, const QString& filter,
+                                       const QString& dir) {
+    QString selected = filter;
+    return QFileDialog::getOpenFileName(parent, caption, dir, filter, &selected);
 }
 
-QString DesktopPrompts::save_file_name(QWidget* parent, const QString& caption, const QString& filter) {
-    return QFileDialog::getSaveFileName(parent, caption, {}, filter);
+QString DesktopPrompts::save_file_name(QWidget* parent, const QString& caption, const QString& filter,
+                                       const QString& dir) {
+    QString selected = filter;
+    return QFileDialog::getSaveFileName(parent, caption, dir, filter, &selected, QFileDialog::DontConfirmOverwrite);
 }
 
 int DesktopPrompts::run_modal(QDialog& dialog) { return dialog.exec(); }

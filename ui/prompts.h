@@ -22,9 +22,13 @@ public:
                          const QString& detail = {}, bool beep = false) = 0;
     // A question with Yes and No; true for Yes.
     virtual bool ask(const QString& title, const QString& text) = 0;
-    // File dialogs; an empty result means the user cancelled.
-    virtual QString open_file_name(QWidget* parent, const QString& caption, const QString& filter) = 0;
-    virtual QString save_file_name(QWidget* parent, const QString& caption, const QString& filter) = 0;
+    // File dialogs, starting in `dir`; an empty result means the user cancelled. The save dialog
+    // does not ask before replacing a file: its caller settles the final name first (a suffix
+    // may be added) and then asks through ask().
+    virtual QString open_file_name(QWidget* parent, const QString& caption, const QString& filter,
+                                   const QString& dir = {}) = 0;
+    virtual QString save_file_name(QWidget* parent, const QString& caption, const QString& filter,
+                                   const QString& dir = {}) = 0;
     // Shows `dialog` modally and returns when it is closed.
     virtual int run_modal(QDialog& dialog) = 0;
 };
@@ -34,8 +38,10 @@ public:
     void message(MessageIcon icon, const QString& title, const QString& text, const QString& detail,
                  bool beep) override;
     bool ask(const QString& title, const QString& text) override;
-    QString open_file_name(QWidget* parent, const QString& caption, const QString& filter) override;
-    QString save_file_name(QWidget* parent, const QString& caption, const QString& filter) override;
+    QString open_file_name(QWidget* parent, const QString& caption, const QString& filter,
+                           const QString& dir = {}) override;
+    QString save_file_name(QWidget* parent, const QString& caption, const QString& filter,
+                           const QString& dir = {}) override;
     int run_modal(QDialog& dialog) override;
 };
 
@@ -46,7 +52,7 @@ class SilentPrompts : public Prompts {
 public:
     void message(MessageIcon, const QString&, const QString&, const QString&, bool) override {}
     bool ask(const QString&, const QString&) override { return false; }
-    QString open_file_name(QWidget*, const QString&, const QString&) override { return {}; }
-    QString save_file_name(QWidget*, const QString&, const QString&) override { return {}; }
+    QString open_file_name(QWidget*, const QString&, const QString&, const QString& = {}) override { return {}; }
+    QString save_file_name(QWidget*, const QString&, const QString&, const QString& = {}) override { return {}; }
     int run_modal(QDialog&) override { return 0; }
 };

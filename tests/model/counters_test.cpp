@@ -9,6 +9,9 @@ TEST(Counters, SplitFloorsAndKeepsATheRemainder) {
         {12000, 32, CounterSplit{375, 0}}, {12001, 32, CounterSplit{375, 1}}, {12005, 16, CounterSplit{750, 5}},
         {12000, 8, CounterSplit{1500, 0}}, {4500, 8, CounterSplit{562, 4}}, {120, 1, CounterSplit{120, 0}},
         {-1, 32, CounterSplit{-1, 31}}, {5, 0, std::nullopt}, {5, -8, std::nullopt},
+        // At the ends of the 32-bit range B x P lies outside it; the split must not overflow.
+        {INT32_MIN, 3, CounterSplit{-715827883, 1}}, {INT32_MAX, 3, CounterSplit{715827882, 1}},
+        {INT32_MIN, INT32_MAX, CounterSplit{-2, 2147483646}}, {INT32_MIN, 1, CounterSplit{INT32_MIN, 0}},
     };
     for (const auto& c : cases) EXPECT_EQ(split_counters(c.n, c.p), c.split) << c.n << "/" << c.p;
 }

@@ -72,27 +72,82 @@ TEST(SettingsFile, ReadingRoundsHalvesToEvenAndAcceptsBlanksAndLf) {
 
 TEST(SettingsFile, RefusedFilesNameTheLineAndTheProblem) {
     const std::string text = format_settings(variant_state("ksy7100-1"));
-    const std::tuple<std::string, int, bool> cases[] = {
-        {replace_line(text, 1, "Valid vco settings"), 1, true},
-        {text.substr(0, text.find(" 8388608")), 2, false},      // ends after the marker
-        {replace_line(text, 5, "abc"), 5, false},
-        {replace_line(text, 5, "114689"), 5, false},            // off the bits of cs1
-        {replace_line(text, 22, "8192"), 22, false},            // B beyond 13 bits
-        {replace_line(text, 23, "32"), 23, false},              // A beyond 5 bits
-        {replace_line(text, 9, "40000"), 9, false},             // too large for 16 bits
-        {replace_line(text, 19, "1"), 19, false},
-        {std::string("valid vco settings\r\n\x01\x02"), 0, false},
-        {std::string(kMaxSettingsFileBytes + 1, ' '), 0, false},
+    struct Case { std::string file; int line; const char* problem; };
+    const Case cases[] = {
+        {text.substr(0, text.find(" 8388608")), 2, "the file ends before this line (prescaler_bits)"},
+        {replace_line(text, 5, "abc"), 5, "cs1_bits: \"abc\" is not a number"},
+        {replace_line(text, 5, std::string(5000, '7') + "x"), 5, "cs1_bits: \"77777777777777777777...\" is not a number"},
+        {replace_line(text, 5, "114689"), 5, "cs1_bits = 114689 does not fit its field (bits 16 to 14)"},
+        {replace_line(text, 22, "8192"), 22, "b_counter = 8192 is outside 0 to 8191"},
+        {replace_line(text, 23, "32"), 23, "a_counter = 32 is outside 0 to 31"},
+        {replace_line(text, 9, "1e300"), 9, "cp_threestate_bits = 1e+300 is too large for a 16-bit integer"},
+        {replace_line(text, 19, "1"), 19, "div_sel_bits = 1 is neither 0 nor 8388608 (bit 23)"},
+        // r_aux_bits is added to the R word: only the bits the R latch ignores may be set, or
+        // the word would change its counter or land in another latch.
+        {replace_line(text, 15, "2"), 15, "r_aux_bits = 2 does not fit its field (bits 23 to 22)"},
+        {replace_line(text, 15, "-1"), 15, "r_aux_bits = -1 does not fit its field (bits 23 to 22)"},
+        {replace_line(text, 15, "4"), 15, "r_aux_bits = 4 does not fit its field (bits 23 to 22)"},
+        {replace_line(text, 25, "3"), 25, "prescaler = 3 is none of 1, 8, 16 or 32"},
+        {replace_line(text, 25, "0"), 25, "prescaler = 0 is none of 1, 8, 16 or 32"},
+        {replace_line(text, 18, "0"), 18, "r_counter = 0 is outside 1 to 16383"},
+        {replace_line(text, 24, "0"), 24, "pfd_freq = 0 is not a frequency above 0"},
+        {replace_line(text, 24, "-200"), 24, "pfd_freq = -200 is not a frequency above 0"},
+        {replace_line(text, 24, "1e306"), 24, "pfd_freq = 1e+306 makes the reference frequency infinite"},
+        {replace_line(text, 28, std::string(65, 'k')), 28,
+         "device: the name \"kkkkkkkkkkkkkkkkkkkk...\" is longer than 64 characters"},
+        {std::string("valid vco settings\r\n\x01\x02"), 0, "the file holds binary content, not text"},
+        {std::string(kMaxSettingsFileBytes + 1, ' '), 0, "the file is larger than a settings file can be"},
+        {"", 0, "the file is empty"},
     };
-    for (const auto& [file, line, marker] : cases) {
-        auto parsed = parse_settings(file);
-        ASSERT_TRUE(std::holds_alternative<SettingsProblem>(parsed)) << line;
+    for (const auto& c : cases) {
+        auto parsed = parse_settings(c.file);
+        ASSERT_TRUE(std::holds_alternative<SettingsProblem>(parsed)) << c.problem;
         const auto& p = std::get<SettingsProblem>(parsed);
-        EXPECT_EQ(p.wrong_marker, marker) << line;
-        EXPECT_EQ(p.line, line) << describe(p);
+        EXPECT_FALSE(p.wrong_marker);
+        EXPECT_EQ(p.line, c.line) << c.problem;
+        EXPECT_EQ(p.problem, c.problem);
+        EXPECT_LT(describe(p, "/tmp/x.txt").size(), 160u) << "messages quote only a short prefix";
     }
-    // r_aux_bits keeps any 32-bit value.
-    auto parsed = parse_settings(replace_line(text, 15, "-123456789"));
-    ASSERT_TRUE(std::holds_alternative<SettingsRecord>(parsed));
-    EXPECT_EQ(std::get<SettingsRecord>(parsed).r_aux_bits, -123456789);
+    auto marker = parse_settings(replace_line(text, 1, "Valid vco settings"));
+    ASSERT_TRUE(std::holds_alternative<SettingsProblem>(marker));
+    EXPECT_TRUE(std::get<SettingsProblem>(marker).wrong_marker);
+    EXPECT_EQ(describe(SettingsProblem{false, 5, "cs1_bits = 3 does not fit"}, "/home/u/a.txt"),
+              "Line 5 of /home/u/a.txt: cs1_bits = 3 does not fit. Nothing was loaded.");
+}
+
+TEST(SettingsFile, TheValuesAtTheEdgesOfTheirRulesLoad) {
+    const std::string text = format_settings(variant_state("ksy7100-1"));
+    const std::tuple<int, std::string> cases[] = {
+        {15, "4194304"}, {15, "8388608"}, {15, "12582912"}, {25, "1"}, {25, "8"}, {25, "16"},
+        {18, "1"}, {18, "16383"}, {24, "1e-300"}, {28, std::string(64, 'k')}, {28, ""},
+    };
+    for (const auto& [line, value] : cases)
+        EXPECT_TRUE(std::holds_alternative<SettingsRecord>(parse_settings(replace_line(text, line, value))))
+            << line << ": " << value;
+}
+
+// Load, save, load: the second load finds exactly what the first one stored, and the saved
+// text is what a save of that state writes again.
+TEST(SettingsFile, ALoadedFileSavesBackIntoOneThatLoadsIdentically) {
+    const std::string text = format_settings(variant_state("ksy7100-1"));
+    const std::tuple<int, std::string> cases[] = {
+        {24, "200.00000000000003"}, {24, "0.1"}, {24, "123456789.123456789"}, {24, "1e-320"},
+        {24, "1.7e300"}, {24, "3.0000000000000004e-5"}, {19, "8388608.000000001"}, {20, "-0"},
+        {22, "2.5"}, {15, "12582912"}, {28, "ksy7100-8"}, {28, "ksy7103"}, {28, std::string(64, 'x')},
+    };
+    for (const auto& [line, value] : cases) {
+        auto first = parse_settings(replace_line(text, line, value));
+        ASSERT_TRUE(std::holds_alternative<SettingsRecord>(first)) << value;
+        EvalState once = variant_state("ksy7100-1");
+        apply_settings(once, std::get<SettingsRecord>(first));
+        const std::string saved = format_settings(once);
+        auto second = parse_settings(saved);
+        ASSERT_TRUE(std::holds_alternative<SettingsRecord>(second)) << value << "\n" << saved;
+        EvalState twice = variant_state("ksy7100-1");
+        apply_settings(twice, std::get<SettingsRecord>(second));
+        EXPECT_EQ(twice, once) << value;
+        EXPECT_EQ(format_settings(twice), saved) << value;
+    }
+    auto rounded = parse_settings(replace_line(text, 24, "200.00000000000003"));
+    EXPECT_EQ(std::get<SettingsRecord>(rounded).pfd_freq, 200.0);
 }

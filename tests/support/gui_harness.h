@@ -35,8 +35,12 @@ public:
         if (!answers.empty()) answers.pop_front();
         return yes;
     }
-    QString open_file_name(QWidget*, const QString&, const QString& filter) override { return next_file(filter); }
-    QString save_file_name(QWidget*, const QString&, const QString& filter) override { return next_file(filter); }
+    QString open_file_name(QWidget*, const QString& caption, const QString& filter, const QString& dir = {}) override {
+        return next_file(caption, filter, dir);
+    }
+    QString save_file_name(QWidget*, const QString& caption, const QString& filter, const QString& dir = {}) override {
+        return next_file(caption, filter, dir);
+    }
     // Records the window and lets the test act on it before it closes.
     int run_modal(QDialog& dialog) override {
         opened.push_back(dialog.objectName());
@@ -54,13 +58,15 @@ public:
     std::vector<QString> questions;
     std::deque<bool> answers;         // Yes/No answers, in order; No when empty
     std::deque<QString> file_names;   // file dialog answers, in order; cancelled when empty
-    std::vector<QString> file_filters;
+    std::vector<QString> file_captions, file_filters, file_dirs;  // of each file dialog shown
     std::vector<QString> opened;      // objectNames of the windows shown modally
     std::function<void(QDialog&)> on_modal;
 
 private:
-    QString next_file(const QString& filter) {
+    QString next_file(const QString& caption, const QString& filter, const QString& dir) {
+        file_captions.push_back(caption);
         file_filters.push_back(filter);
+        file_dirs.push_back(dir);
         if (file_names.empty()) return {};
         QString name = file_names.front();
         file_names.pop_front();

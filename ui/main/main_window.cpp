@@ -6,8 +6,10 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QStatusBar>
 
 #include "actions/options.h"
+#include "model/device_notice.h"
 #include "model/main_display.h"
 #include "ui/show_refusal.h"
 #include "ui/main/supply_measurement.h"
@@ -32,6 +34,14 @@ Main::Main(EvalState& state, boardlink::BoardLink& link, Prompts& prompts, QWidg
     measurement_ = std::make_unique<SupplyMeasurement>(*this);
     connect_entries();
     show_link_status();
+    ui.device_notice = new QLabel;
+    ui.device_notice->setObjectName("device_notice");
+    ui.device_notice->setStyleSheet("color: rgb(170, 0, 0); font-weight: bold;");
+    ui.device_notice->setToolTip("A board preset stores a board name in place of a variant. Every write is then a "
+                                 "bare latch-enable pulse: the chip keeps the words it already holds.");
+    ui.device_notice->setMinimumWidth(1);  // clipped rather than pushing the link status away
+    statusBar()->addPermanentWidget(ui.device_notice);
+    ui.device_notice->hide();  // until refresh_main knows the device
     setFixedSize(sizeHint());
 }
 
@@ -87,6 +97,14 @@ void Main::show_link_status() {
         status->setStyleSheet({});
     }
     ui.mnuSimBoard->setEnabled(link_.simulated_board() != nullptr);
+}
+
+void Main::show_device_notice() {
+    // Shown as long as latch writes carry no data; every change of the device ends in
+    // refresh_main, which calls this.
+    const auto notice = latch_data_notice(state_.device);
+    ui.device_notice->setText(notice ? QString::fromStdString(*notice) : QString());
+    ui.device_notice->setVisible(notice.has_value());
 }
 
 void Main::set_level_label(QLabel* label, const std::string& text, int level) {
@@ -148,6 +166,7 @@ void Main::refresh_main() {
     text(c.Label5, d.muxout);
     position(c.Toggle2, d.counter_reset);
     if (d.core_power) set_level_label(c.Label9, d.core_power->text, d.core_power->level);
+    show_device_notice();
 }
 
 void Main::register_window(Window window, WindowFactory factory) { factories_[window] = std::move(factory); }

@@ -87,6 +87,7 @@ public:
         QFrame* Line1 = nullptr;
         SystemTimer* Timer1 = nullptr;
         QLabel* link_status = nullptr;
+        QLabel* device_notice = nullptr;  // standing notice while the device is not a variant
         QAction *mnuOpen = nullptr, *mnuSave = nullptr, *mnuPrint = nullptr, *Exitmenu = nullptr,
                 *crystalmenu = nullptr, *synthmenu = nullptr, *registermenu = nullptr,
                 *prescalermenu = nullptr, *current2menu = nullptr, *current1menu = nullptr,
@@ -126,6 +127,7 @@ private:
     void build_menus();
     void connect_entries();
     void show_link_status();
+    void show_device_notice();
     void set_level_label(QLabel* label, const std::string& text, int level);
     void open_if(Window window, bool allowed);
 

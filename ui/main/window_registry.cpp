@@ -16,6 +16,7 @@
 #include "ui/dialogs/synthform.h"
 #include "ui/main/main_window.h"
 #include "ui/main/print_form.h"
+#include "ui/main/settings_menu.h"
 #include "ui/main/sim_board_window.h"
 #include "ui/registers/vcotest.h"
 
@@ -51,4 +52,9 @@ void install_windows(Main& main) {
         return std::make_unique<SimBoardWindow>(*board);
     });
     main.on_print = [&main] { print_form(main, system_default_printer); };
+
+    // One menu object for both entries: they share the folder the file dialogs start in.
+    auto settings = std::make_shared<SettingsMenu>(main);
+    main.on_get_settings = [settings] { settings->mnuOpen_Click(); };
+    main.on_save_settings = [settings] { settings->mnuSave_Click(); };
 }

@@ -1,0 +1,357 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLocale>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <clocale>
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "model/board_presets.h"
+#include "model/latch.h"
+#include "model/settings_file.h"
+#include "model/variants.h"
+#include "tests/ui/dialogs/dialog_test_util.h"
+#include "ui/dialogs/presetform.h"
+#include "ui/main/settings_menu.h"
+#include "ui/widgets/click_label.h"
+#include "ui/widgets/toggle_switch.h"
+
+using namespace dialog_tests;
+using testing_support::Harness;
+
+namespace {
+
+void save_as(Harness& h, const QString& name, bool replace = true) {
+    h.prompts.file_names = {name};
+    h.prompts.answers = {replace};
+    h.main->ui.mnuSave->trigger();
+}
+
+void load_from(Harness& h, const QString& name) {
+    h.prompts.file_names = {name};
+    h.main->ui.mnuOpen->trigger();
+}
+
+QByteArray contents(const QString& name) {
+    QFile f(name);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+void write_file(const QString& name, const QByteArray& bytes) {
+    QFile f(name);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+std::string replace_line(std::string text, int line, const std::string& value) {
+    size_t start = 0;
+    for (int i = 1; i < line; ++i) start = text.find("\r\n", start) + 2;
+    return text.replace(start, text.find("\r\n", start) - start, value);
+}
+
+std::string first_lines(const std::string& text, int count) {
+    size_t end = 0;
+    for (int i = 0; i < count; ++i) end = text.find("\r\n", end) + 2;
+    return text.substr(0, end);
+}
+
+// What the user sees of the main window, to check that a refused load left it alone.
+std::vector<QString> display(Harness& h) {
+    const auto& c = h.main->ui;
+    return {c.vcofreq->text(), c.ref_freq->text(), c.crystal->text(), c.pres->text(), c.eval->text(),
+            c.Toggle3->caption(), c.device_notice->text()};
+}
+
+void choose_board(Harness& h, int option) {
+    through_entry<presetform>(h, [&] { click(h.main->ui.eval); }, [&](presetform& d) {
+        click(d.Option[option - 1]);
+        click(d.Command1);
+    });
+}
+
+}  // namespace
+
+// A user saves a setup, restarts the tool (with another variant chosen), loads it: every field
+// comes back, and the board receives R, control and N exactly as the first run would send them.
+TEST(SettingsMenu, SaveThenLoadReproducesEverySetupAndTheBoardGetsTheSameWords) {
+    QTemporaryDir dir;
+    std::vector<std::pair<std::string, int>> setups;  // variant, board preset (0: none)
+    for (auto name : variants::kNames) setups.emplace_back(std::string(name), 0);
+    for (int board = 1; board <= 5; ++board) setups.emplace_back("ksy7100-1", board);
+    for (const auto& [variant, board] : setups) {
+        const std::string label = variant + " board " + std::to_string(board);
+        Harness first(variant);
+        if (board) choose_board(first, board);
+        first.state.cs1_bits = 49152;  // something the variant's defaults do not hold
+        first.main->refresh_main();
+        save_as(first, dir.filePath("setup"));  // no suffix: .txt is added
+        ASSERT_TRUE(first.prompts.messages.empty()) << label;
+        const QString file = dir.filePath("setup.txt");
+        ASSERT_EQ(contents(file).toStdString(), format_settings(first.state)) << label;
+        first.words();
+        for (uint8_t latch : {kRLatch, kControlLatch, kNLatch}) first.main->send(latch);
+        const std::vector<uint32_t> first_words = first.words();
+
+        Harness second(variant == "ksy7100-3" ? "ksy7100-5" : "ksy7100-3");
+        second.main->send(kNLatch);  // the board holds a word of this run
+        const uint32_t held = second.words().back();
+        load_from(second, file);
+        EXPECT_TRUE(second.prompts.messages.empty()) << label;
+        EXPECT_EQ(format_settings(second.state), format_settings(first.state)) << label;
+        EXPECT_EQ(second.state.ref_freq, first.state.r_counter * first.state.pfd_freq * 1000) << label;
+        // Derived from the counters (the KSY7100-7's start-up frequency does not match them).
+        const int32_t n = first.state.prescaler * first.state.b_counter + first.state.a_counter;
+        EXPECT_EQ(second.state.vco_freq, n * first.state.pfd_freq / 1000) << label;
+        EXPECT_EQ(second.main->ui.eval->text(), "KSY7100EB1") << label;
+        const std::vector<uint32_t> words = second.words();
+        if (board) {
+            // A family name: three bare latch-enable pulses, no new data.
+            EXPECT_EQ(words, std::vector<uint32_t>(3, held)) << label;
+            EXPECT_TRUE(second.main->ui.device_notice->isVisibleTo(second.main.get())) << label;
+        } else {
+            EXPECT_EQ(latches_of(words), (std::vector<int>{R, C, N})) << label;
+            EXPECT_EQ(words, first_words) << label;
+            EXPECT_EQ(second.board->latches()[R], first_words[0]) << label;
+        }
+        save_as(second, file);  // and it saves back into the same file
+        EXPECT_EQ(contents(file).toStdString(), format_settings(first.state)) << label;
+    }
+}
+
+TEST(SettingsMenu, LoadingFollowsItsStepsForTheVariantTheBoardLabelAndTheGainSwitch) {
+    QTemporaryDir dir;
+    EvalState saved;
+    variants::apply_port_defaults(saved);
+    variants::apply_variant_choice(saved, "ksy7100-8");
+    const std::string base = format_settings(saved);
+    struct Case {
+        std::vector<std::pair<int, std::string>> lines;
+        int32_t prescaler;
+        const char* vcofreq;
+        const char* eval;     // the board label afterwards (the variant's board at start-up)
+        bool gain;            // Toggle3
+    };
+    const Case cases[] = {
+        // The single-modulus variant divides by B alone whatever prescaler the file holds.
+        {{{22, "4800"}, {23, "0"}, {24, "200"}, {25, "32"}, {21, "0"}}, 1, "960.00000MHz", "KSY7100EB1", false},
+        {{{28, "ksy7100-1"}, {22, "375"}, {23, "1"}, {24, "200"}, {25, "32"}, {26, "3"}, {21, "2097152"}}, 32, "2400.20000MHz", "KSY7100EB1", true},
+        {{{28, "ksy7100-1"}, {22, "375"}, {23, "1"}, {24, "200"}, {25, "32"}, {26, "7"}, {21, "2097152"}}, 32, "2400.20000MHz",
+         "KSY7100-1EB1", true},
+    };
+    for (const auto& c : cases) {
+        std::string text = base;
+        for (const auto& [line, value] : c.lines) text = replace_line(text, line, value);
+        const QString file = dir.filePath("case.txt");
+        write_file(file, QByteArray::fromStdString(text));
+        Harness h("ksy7100-1");
+        h.main->ui.Toggle3->setChecked(!c.gain);
+        load_from(h, file);
+        ASSERT_TRUE(h.prompts.messages.empty()) << text;
+        EXPECT_EQ(h.state.prescaler, c.prescaler);
+        EXPECT_EQ(h.main->ui.vcofreq->text(), c.vcofreq);
+        EXPECT_EQ(h.main->ui.eval->text(), c.eval);
+        EXPECT_EQ(h.main->ui.Toggle3->isChecked(), c.gain);
+        EXPECT_EQ(h.latches(), (std::vector<int>{R, C, N})) << "the switch set by the program sends nothing more";
+    }
+}
+
+TEST(SettingsMenu, AWrongMarkerIsRefusedWithItsMessageAndTheNextLoadWorks) {
+    QTemporaryDir dir;
+    Harness h("ksy7100-1");
+    const std::string good = replace_line(format_settings(h.state), 22, "300");
+    write_file(dir.filePath("bad.txt"), QByteArray::fromStdString(replace_line(good, 1, "Valid vco settings")));
+    write_file(dir.filePath("good.txt"), QByteArray::fromStdString(good));
+    const EvalState before = h.state;
+    load_from(h, dir.filePath("bad.txt"));
+    ASSERT_EQ(h.prompts.messages.size(), 1u);
+    const auto& m = h.prompts.messages[0];
+    EXPECT_EQ(m.icon, MessageIcon::Exclamation);
+    EXPECT_EQ(m.title, "Invalid file!");
+    EXPECT_EQ(m.text, " File does not contain valid settings ");
+    EXPECT_EQ(h.state, before);
+    EXPECT_TRUE(h.words().empty());
+    load_from(h, dir.filePath("good.txt"));
+    EXPECT_EQ(h.prompts.messages.size(), 1u);
+    EXPECT_EQ(h.state.b_counter, 300);
+    EXPECT_EQ(h.latches(), (std::vector<int>{R, C, N}));
+}
+
+TEST(SettingsMenu, ARefusedFileSaysWhyAndChangesNothing) {
+    QTemporaryDir dir;
+    Harness h("ksy7100-1");
+    const std::string good = format_settings(h.state);
+    struct Case { const char* name; QByteArray bytes; const char* says; };
+    const Case cases[] = {
+        {"short.txt", QByteArray::fromStdString(first_lines(good, 16)),
+         "Line 17 of %1: the file ends before this line (abp_width_bits). Nothing was loaded."},
+        {"binary.txt", QByteArray("valid vco settings\r\n\x00\x01\x02\xff", 24),
+         "%1: the file holds binary content, not text. Nothing was loaded."},
+        {"huge.txt", QByteArray::fromStdString(good) + QByteArray(kMaxSettingsFileBytes, ' '),
+         "%1: the file is larger than a settings file can be. Nothing was loaded."},
+        {"field.txt", QByteArray::fromStdString(replace_line(good, 25, "3")),
+         "Line 25 of %1: prescaler = 3 is none of 1, 8, 16 or 32. Nothing was loaded."},
+        {"garbage.txt", QByteArray::fromStdString(replace_line(good, 5, std::string(300, 'z'))),
+         "Line 5 of %1: cs1_bits: \"zzzzzzzzzzzzzzzzzzzz...\" is not a number. Nothing was loaded."},
+        {"missing.txt", {}, "The settings could not be read from %1: No such file or directory"},
+    };
+    for (const auto& c : cases) {
+        const QString file = QDir::toNativeSeparators(dir.filePath(c.name));
+        if (!c.bytes.isNull()) write_file(file, c.bytes);
+        h.state.cs1_bits = 0;
+        h.main->refresh_main();
+        const EvalState before = h.state;
+        const auto shown = display(h);
+        h.prompts.messages.clear();
+        load_from(h, file);
+        ASSERT_EQ(h.prompts.messages.size(), 1u) << c.name;
+        EXPECT_EQ(h.prompts.messages[0].text, QString(c.says).arg(file));
+        EXPECT_EQ(h.prompts.messages[0].icon, MessageIcon::Exclamation);
+        EXPECT_EQ(h.state, before) << c.name;
+        EXPECT_EQ(display(h), shown) << c.name;
+        EXPECT_TRUE(h.words().empty()) << c.name;
+    }
+}
+
+TEST(SettingsMenu, ACancelledDialogIsSilentAndChangesNothing) {
+    Harness h("ksy7100-1");
+    const EvalState before = h.state;
+    h.main->ui.mnuOpen->trigger();
+    h.main->ui.mnuSave->trigger();
+    EXPECT_TRUE(h.prompts.messages.empty());
+    EXPECT_TRUE(h.prompts.questions.empty());
+    EXPECT_EQ(h.state, before);
+    EXPECT_TRUE(h.words().empty());
+    EXPECT_EQ(h.prompts.file_filters, (std::vector<QString>{"Test Files (*.txt)", "Test Files (*.txt)"}));
+}
+
+// The dialogs start in the documents folder, then in the folder of the file last chosen by
+// either entry; names without a suffix get .txt, others keep theirs.
+TEST(SettingsMenu, TheDialogsStartWhereTheLastFileWasAndSavedNamesGetTheirSuffix) {
+    QTemporaryDir one, two;
+    Harness h("ksy7100-1");
+    save_as(h, one.filePath("a"));
+    save_as(h, one.filePath("b.set"));
+    save_as(h, one.filePath("c."));
+    load_from(h, two.filePath("absent.txt"));  // refused, but the folder was chosen
+    h.main->ui.mnuSave->trigger();             // cancelled
+    QString first = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!QDir(first).exists()) first = QDir::homePath();
+    EXPECT_EQ(h.prompts.file_dirs, (std::vector<QString>{first, one.path(), one.path(), one.path(), two.path()}));
+    EXPECT_EQ(QDir(one.path()).entryList(QDir::Files), (QStringList{"a.txt", "b.set", "c.txt"}));
+}
+
+TEST(SettingsMenu, ReplacingAFileIsConfirmedFirst) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath("old.txt");
+    for (bool yes : {false, true}) {
+        write_file(file, "previous");
+        Harness h("ksy7100-1");
+        save_as(h, dir.filePath("old"), yes);
+        ASSERT_EQ(h.prompts.questions.size(), 1u);
+        EXPECT_EQ(h.prompts.questions[0],
+                  "Save Settings: " + QDir::toNativeSeparators(file) + " already exists.\nDo you want to replace it?");
+        EXPECT_EQ(contents(file).toStdString(), yes ? format_settings(h.state) : "previous");
+        EXPECT_TRUE(h.prompts.messages.empty());
+    }
+}
+
+// A save that fails part-way (the file-size limit of a child process stands in for a full disk;
+// root ignores permissions) keeps the previous file whole, leaves no temporary file and says why.
+TEST(SettingsMenu, AFailedSaveKeepsThePreviousFileAndSaysWhy) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath("kept.txt");
+    write_file(file, "previous settings");
+    Harness h("ksy7100-1");
+    int pipe_ends[2];
+    ASSERT_EQ(pipe(pipe_ends), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);  // the write then fails with EFBIG instead of killing
+        const rlimit limit{100, 100};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        save_as(h, file);
+        QByteArray said;
+        for (const auto& m : h.prompts.messages) said += (m.text + "|" + m.detail).toUtf8();
+        [[maybe_unused]] auto written = write(pipe_ends[1], said.data(), size_t(said.size()));
+        _exit(0);
+    }
+    close(pipe_ends[1]);
+    QByteArray said;
+    char buf[512];
+    for (ssize_t n; (n = read(pipe_ends[0], buf, sizeof buf)) > 0;) said.append(buf, n);
+    close(pipe_ends[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(QString::fromUtf8(said), "The settings could not be saved to " + QDir::toNativeSeparators(file) +
+                                           ": File too large|The previous file is unchanged.");
+    EXPECT_EQ(contents(file), "previous settings");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"kept.txt"});
+
+    // A folder that does not exist: the same kind of message, nothing created.
+    save_as(h, dir.filePath("gone/new.txt"));
+    ASSERT_EQ(h.prompts.messages.size(), 1u);
+    EXPECT_TRUE(h.prompts.messages[0].text.startsWith("The settings could not be saved to " +
+                                                      QDir::toNativeSeparators(dir.filePath("gone/new.txt")) + ": "));
+    EXPECT_FALSE(QDir(dir.filePath("gone")).exists());
+}
+
+// Numbers are written with a point whatever the locale, so a file saved under German number
+// formatting loads under English.
+TEST(SettingsMenu, AFileSavedUnderGermanNumberFormattingLoadsUnderEnglish) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath("de.txt");
+    const QLocale previous;
+    Harness first("ksy7100-1");
+    first.state.pfd_freq = 200.5;
+    first.state.vco_freq = 2400.5;
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    const bool c_locale_german = std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr;
+    save_as(first, file);
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    std::setlocale(LC_ALL, "C");
+    const QByteArray text = contents(file);
+    EXPECT_TRUE(text.contains("\r\n 200.5 \r\n")) << text.toStdString() << (c_locale_german ? "" : " (no de_DE)");
+    EXPECT_FALSE(text.contains(','));
+    Harness second("ksy7100-1");
+    load_from(second, file);
+    EXPECT_TRUE(second.prompts.messages.empty());
+    EXPECT_EQ(second.state.pfd_freq, 200.5);
+    QLocale::setDefault(previous);
+}
+
+// A board preset stores a family name, with which nothing reaches the chip: the main window says
+// so until a loaded file brings a variant back.
+TEST(SettingsMenu, ThePresetNoticeStandsUntilAFileBringsAVariantBack) {
+    QTemporaryDir dir;
+    Harness h("ksy7100-1");
+    QLabel* notice = h.main->ui.device_notice;
+    save_as(h, dir.filePath("variant.txt"));
+    EXPECT_FALSE(notice->isVisibleTo(h.main.get()));
+    choose_board(h, 3);
+    EXPECT_TRUE(notice->isVisibleTo(h.main.get()));
+    EXPECT_EQ(notice->text(), "\"ksy7102\" is not a variant, so no latch data is sent. Get Settings from a file "
+                              "that holds a variant to send again.");
+    save_as(h, dir.filePath("board.txt"));
+    h.main->refresh_main();  // another redraw keeps it
+    EXPECT_TRUE(notice->isVisibleTo(h.main.get()));
+    load_from(h, dir.filePath("variant.txt"));
+    EXPECT_EQ(h.state.device, "ksy7100-1");
+    EXPECT_FALSE(notice->isVisibleTo(h.main.get()));
+    load_from(h, dir.filePath("board.txt"));
+    EXPECT_TRUE(notice->isVisibleTo(h.main.get()));
+    // A long name from a file is shortened, so the notice keeps its place in the status line.
+    write_file(dir.filePath("long.txt"), QByteArray::fromStdString(replace_line(format_settings(h.state), 28,
+                                                                                std::string(64, 'x'))));
+    load_from(h, dir.filePath("long.txt"));
+    EXPECT_TRUE(notice->text().startsWith("\"xxxxxxxxxxxxxxxxxxxx...\" is not a variant, so")) << notice->text().toStdString();
+    EXPECT_TRUE(h.prompts.messages.empty());
+}
