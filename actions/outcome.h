@@ -16,6 +16,7 @@ struct Refusal {
     bool clear_entry = false;  // the entry's text is unusable: it is emptied for retyping
     bool beep = false;
     std::string detail;        // the cause, shown below the message (a link's failure)
+    std::string title;         // the message box's title; empty: the tool's own
     bool operator==(const Refusal&) const = default;
 };
 

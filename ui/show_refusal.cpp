@@ -5,7 +5,8 @@
 #include "ui/prompts.h"
 
 void show_refusal(Prompts& prompts, QWidget* window, const actions::Refusal& refusal) {
-    prompts.message(MessageIcon::Exclamation, kAppTitle, QString::fromStdString(refusal.message),
+    const QString title = refusal.title.empty() ? kAppTitle : QString::fromStdString(refusal.title);
+    prompts.message(MessageIcon::Exclamation, title, QString::fromStdString(refusal.message),
                     QString::fromStdString(refusal.detail), refusal.beep);
     if (!window || refusal.entry.empty()) return;
     auto* entry = window->findChild<QLineEdit*>(QString::fromStdString(refusal.entry));

@@ -1,11 +1,10 @@
 #pragma once
 // The File menu's "&Get Settings" (mnuOpen) and "&Save Settings" (mnuSave): the file dialog,
-// then the settings file (model/settings_file.h) read into the evaluation state and sent to the
-// board, or written from it.
+// then the settings-file action (actions/settings_files.h) that reads the file into the state
+// and sends it to the board, or writes the state to the file.
 #include <QString>
 
 class Main;
-struct SettingsRecord;
 
 inline const QString kSettingsFilter = QStringLiteral("Test Files (*.txt)");
 
@@ -21,10 +20,6 @@ public:
     const QString& folder() const { return folder_; }
 
 private:
-    void load(const SettingsRecord& record);
-    void set_gain_switch();
-    void warn(const QString& title, const QString& text, const QString& detail = {});
-
     Main& main_;
     QString folder_;
 };

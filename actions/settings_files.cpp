@@ -1,0 +1,56 @@
+#include "actions/settings_files.h"
+
+#include <variant>
+
+#include "actions/file_io.h"
+#include "actions/transfer.h"
+#include "model/latch.h"
+#include "model/settings_file.h"
+
+namespace actions {
+namespace {
+
+Outcome refused_with_title(std::string title, std::string message, std::string detail = {}) {
+    Outcome out = refused(std::move(message), {}, false, true);
+    out.refusal->title = std::move(title);
+    out.refusal->detail = std::move(detail);
+    return out;
+}
+
+const char* const kGetTitle = "Get Settings";
+const char* const kSaveTitle = "Save Settings";
+
+}  // namespace
+
+Outcome load_settings_file(EvalState& s, boardlink::Port& port, const std::string& path, const std::string& shown) {
+    const FileText file = read_file(path, kMaxSettingsFileBytes);
+    if (!file.text) return refused_with_title(kGetTitle, "The settings could not be read from " + shown + ": " + file.cause);
+    return load_settings_text(s, port, *file.text, shown);
+}
+
+Outcome load_settings_text(EvalState& s, boardlink::Port& port, std::string_view text, const std::string& shown) {
+    auto parsed = parse_settings(text);
+    if (auto* problem = std::get_if<SettingsProblem>(&parsed)) {
+        if (problem->wrong_marker) return refused_with_title("Invalid file!", " File does not contain valid settings ");
+        return refused_with_title(kGetTitle, describe(*problem, shown));
+    }
+    // The stored fields, the prescaler of the single-modulus variant, VCO and reference.
+    apply_settings(s, std::get<SettingsRecord>(parsed));
+    Outcome out;
+    out.display.eval = eval_caption_after_load(s.preset_index);
+    out.display.configure = true;
+    out.display.refresh = true;
+    // The gain switch is set by the program: it raises no handler, so nothing more is sent.
+    out.display.cp_gain = cp_gain_toggle_after_load(s.cp_gain_bits);
+    Transfer(s, port).send({kRLatch, kControlLatch, kNLatch});
+    return out;
+}
+
+Outcome save_settings_file(const EvalState& s, const std::string& path, const std::string& shown, bool replacing) {
+    const std::string cause = write_file_atomically(path, format_settings(s));
+    if (cause.empty()) return {};
+    return refused_with_title(kSaveTitle, "The settings could not be saved to " + shown + ": " + cause,
+                              replacing ? "The previous file is unchanged." : "");
+}
+
+}  // namespace actions

@@ -1,0 +1,26 @@
+#pragma once
+// The File menu's settings files as actions: a file read into the state and sent to the board
+// (R, control, N), or the state written to a file. The file's checks are the reader's
+// (model/settings_file.h): a file it refuses changes nothing and sends nothing. `shown_name`
+// is the file's name as the messages show it.
+#include <string>
+#include <string_view>
+
+#include "actions/outcome.h"
+#include "link/port.h"
+#include "model/eval_state.h"
+
+namespace actions {
+
+Outcome load_settings_file(EvalState& state, boardlink::Port& port, const std::string& path,
+                           const std::string& shown_name);
+// The same for a file's text already read.
+Outcome load_settings_text(EvalState& state, boardlink::Port& port, std::string_view text,
+                           const std::string& shown_name);
+
+// Writes the settings, replacing the file whole or not at all. `replacing`: a file is there,
+// which a failure leaves as it was.
+Outcome save_settings_file(const EvalState& state, const std::string& path, const std::string& shown_name,
+                           bool replacing);
+
+}  // namespace actions
