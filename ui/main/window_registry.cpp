@@ -16,6 +16,7 @@
 #include "ui/dialogs/synthform.h"
 #include "ui/main/main_window.h"
 #include "ui/main/sim_board_window.h"
+#include "ui/registers/registers.h"
 
 namespace {
 
@@ -40,6 +41,7 @@ void install_windows(Main& main) {
     main.register_window(Window::Resend, dialog_of<Form1>());
     main.register_window(Window::Rev, dialog_of<revform>());
     main.register_window(Window::Conversion, dialog_of<conversionform>());
+    main.register_window(Window::Registers, dialog_of<registers>());
     main.register_window(Window::Locktime, dialog_of<locktime>());
     main.register_window(Window::Sweep, dialog_of<sweepform>());
     main.register_window(Window::SimulatedBoard, [](Main& m) -> std::unique_ptr<QDialog> {
