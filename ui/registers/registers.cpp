@@ -23,6 +23,8 @@ using regmap::Row;
 
 namespace {
 
+QString qstr(std::string_view text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
+
 // The switch names of a row from DB23 down to DB0. The N row is made of control arrays (element
 // i of Toggle27 is Toggle27_i); the R row's names do not run in bit order.
 QString switch_name(Row row, int db) {
@@ -72,7 +74,7 @@ public:
         setAccessibleName(core());
         setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     }
-    QString core() const { return QString::fromStdString(std::string(regmap::caption_core(text().toStdString()))); }
+    QString core() const { return qstr(regmap::caption_core(text().toStdString())); }
 
     // Two lines of text and the bracket; the width follows the columns below.
     QSize sizeHint() const override {
@@ -176,10 +178,13 @@ registers::registers(Main& main) : SettingDialog(main, "registers", "KSY 7100 Re
     grid->setVerticalSpacing(1);
     for (Row row : regmap::kRows) build_row(row, grid, int(row) * 6);
     content()->addWidget(Frame1);
+    Label35 = sent_labels_[size_t(Row::Control)];
+    Label36 = sent_labels_[size_t(Row::N)];
+    Label37 = sent_labels_[size_t(Row::R)];
 
     // Every bit column as wide as the widest of its switches and single-bit captions allow.
     const QFontMetrics fm(font());
-    const int column = std::max(switches_[0][0]->sizeHint().width(), fm.horizontalAdvance("DIV/2") + 6);
+    const int column = std::max(switches_[0][0]->sizeHint().width(), fm.horizontalAdvance("MLD") + 6);
     for (int c = 1; c <= 24; ++c) grid->setColumnMinimumWidth(c, column);
 
     // Tab runs through each row's switches from DB23 down, then its button and its entry.
@@ -225,7 +230,7 @@ void registers::build_row(Row row, QGridLayout* grid, int top) {
     for (const regmap::Field& field : regmap::fields(row)) {
         const QColor c = field.fixed ? kFixedColour : kFieldColours[colour++ % std::size(kFieldColours)];
         const int first_column = 24 - field.high, span = field.high - field.low + 1;
-        auto* caption = new FieldCaption(QString::fromUtf8(field.caption.data(), int(field.caption.size())), span, c);
+        auto* caption = new FieldCaption(qstr(field.caption), span, c);
         caption->setObjectName(caption_name(row, field.high));
         grid->addWidget(caption, top + 1, first_column, 1, span);
 
@@ -243,10 +248,7 @@ void registers::build_row(Row row, QGridLayout* grid, int top) {
                 connect(t, &ToggleSwitch::clicked, this, [this, row] { show_row_word(row); });
             }
             t->setObjectName(name);
-            t->setAccessibleName(QString("%1 DB%2 %3")
-                                     .arg(QString::fromUtf8(regmap::latch_name(row).data()))
-                                     .arg(db)
-                                     .arg(caption->core()));
+            t->setAccessibleName(QString("%1 DB%2 %3").arg(qstr(regmap::latch_name(row))).arg(db).arg(caption->core()));
             switches_[size_t(row)][size_t(db)] = t;
             grid->addWidget(t, top + 2, 24 - db);
 
@@ -269,7 +271,7 @@ void registers::build_row(Row row, QGridLayout* grid, int top) {
     auto* entry = named(new QLineEdit, row == Row::Control ? "control_word_entry"
                                        : row == Row::N     ? "n_word_entry"
                                                            : "r_word_entry");
-    const QString latch = QString::fromUtf8(regmap::latch_name(row).data());
+    const QString latch = qstr(regmap::latch_name(row));
     entry->setAccessibleName(latch + " word to set, in hexadecimal");
     entry->setToolTip("Type or paste a whole " + latch + " word in hexadecimal and press Return to set this "
                       "row's switches from it. Nothing is sent until you press a send button.");
@@ -316,9 +318,6 @@ void registers::build_row(Row row, QGridLayout* grid, int top) {
         Command6 = send;
         connect(send, &QPushButton::clicked, this, [this] { Command6_Click(); });
     }
-    Label35 = sent_labels_[0];
-    Label36 = sent_labels_[1];
-    Label37 = sent_labels_[2];
 }
 
 QLabel* registers::caption_label(Row row, int high) const {
@@ -330,9 +329,8 @@ void registers::Form_Load() {
         for (auto [row, high] : {std::pair{Row::Control, 23}, {Row::N, 23}, {Row::N, 22}, {Row::N, 20}, {Row::N, 6}}) {
             const std::string_view text = regmap::single_modulus_caption(row, high);
             QLabel* caption = caption_label(row, high);
-            caption->setText(QString::fromUtf8(text.data(), int(text.size())));
-            caption->setAccessibleName(QString::fromUtf8(regmap::caption_core(text).data(),
-                                                         int(regmap::caption_core(text).size())));
+            caption->setText(qstr(text));
+            caption->setAccessibleName(qstr(regmap::caption_core(text)));
         }
     const regmap::RegisterBits shown = regmap::bits_from_state(state_);
     for (Row row : regmap::kRows) set_row(row, shown[row]);
