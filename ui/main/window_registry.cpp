@@ -18,6 +18,7 @@
 #include "ui/main/print_form.h"
 #include "ui/main/settings_menu.h"
 #include "ui/main/sim_board_window.h"
+#include "ui/registers/registers.h"
 #include "ui/registers/vcotest.h"
 
 namespace {
@@ -43,6 +44,7 @@ void install_windows(Main& main) {
     main.register_window(Window::Resend, dialog_of<Form1>());
     main.register_window(Window::Rev, dialog_of<revform>());
     main.register_window(Window::Conversion, dialog_of<conversionform>());
+    main.register_window(Window::Registers, dialog_of<registers>());
     main.register_window(Window::VcoTest, dialog_of<vcotest>());
     main.register_window(Window::Locktime, dialog_of<locktime>());
     main.register_window(Window::Sweep, dialog_of<sweepform>());

@@ -1,0 +1,92 @@
+#pragma once
+// The register map: the control, N counter and R counter latches shown bit by bit, one row of
+// 24 switches per latch from DB23 down to DB0.
+//
+// The window keeps the positions of its switches as one 24-bit word per row, a bit per switch
+// at the switch's DB position. Opening turns the state into those words (bits_from_state);
+// a send button turns them back into the state's fields (rebuild_state). The fixed digits (the
+// address bits and the reserved bits) are never read or set: their positions in these words are
+// ignored.
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "model/eval_state.h"
+#include "model/frequency_plan.h"
+
+namespace regmap {
+
+// The rows, top to bottom.
+enum class Row : uint8_t { Control, N, R };
+inline constexpr std::array<Row, 3> kRows = {Row::Control, Row::N, Row::R};
+
+// The latch a row shows (latch_select, also its address bits DB1, DB0): 0, 2, 1.
+uint8_t latch_of(Row row);
+// "Control latch", "N latch", "R latch": how messages and accessible names call a row.
+std::string_view latch_name(Row row);
+
+// A group of adjacent bits under one caption. Captions are the window's own texts, padded with
+// dashes to the width of the field's columns where the window pads them.
+struct Field {
+    int high, low;             // DB numbers
+    std::string_view caption;
+    bool fixed;                // fixed digits: the latch's address bits or reserved bits
+};
+// The fields of a row, DB23 first.
+std::span<const Field> fields(Row row);
+// The field a bit belongs to.
+const Field& field_at(Row row, int db);
+// The caption with its padding taken off ("-----Curr Setting 2-----" -> "Curr Setting 2").
+std::string_view caption_core(std::string_view caption);
+// The variant without dual-modulus prescaler relabels four fields as it opens; empty when
+// the field at `high` keeps its caption.
+std::string_view single_modulus_caption(Row row, int high);
+
+// The bits of a row that are switches the user sets.
+uint32_t settable_mask(Row row);
+// The digit a fixed switch at `db` carries (the address bits are the latch number; reserved
+// bits are 0).
+bool fixed_digit(Row row, int db);
+
+// Switch positions of the three rows.
+struct RegisterBits {
+    std::array<uint32_t, 3> row{};
+    uint32_t& operator[](Row r) { return row[size_t(r)]; }
+    uint32_t operator[](Row r) const { return row[size_t(r)]; }
+    bool operator==(const RegisterBits&) const = default;
+};
+
+// The switches as the window opens on `state`. A counter is shown greedily from its most
+// significant switch down, so a value above its field shows all ones and a negative one none;
+// any other field that holds a value outside its legal set leaves its switches off. For the
+// variant without dual-modulus prescaler the B switches show n_value. Reads copies only.
+RegisterBits bits_from_state(const EvalState& state);
+
+// What a send button stores: every field the window shows rebuilt from its switches, and the
+// derived divide ratio and frequencies (each rounded to 15 significant digits). The fields the
+// window does not show (test_enable_bits, r_aux_bits, the test latch) stay as they were.
+// Refused when every R counter switch is off, since the PFD frequency divides by R.
+inline constexpr const char* kNoRCounter =
+    "The R counter would be 0: every R counter switch (DB15 to DB2 of the R latch) is off, and the "
+    "PFD frequency is the reference divided by R. Turn on at least one R counter switch. Nothing was "
+    "changed or sent.";
+Plan<EvalState> rebuild_state(const EvalState& state, const RegisterBits& bits);
+
+// Bits the state adds to a row's word that the window neither shows nor sets: in the R latch,
+// test_enable_bits and r_aux_bits where they fall on fixed digits. 0 for the other rows.
+uint32_t unshown_bits(const EvalState& state, Row row);
+// The word a row describes: its switches, its address bits and the unshown bits.
+uint32_t row_word(Row row, uint32_t bits, uint32_t unshown);
+
+// A word the user typed for a row, in hexadecimal (blanks around it and a "0x" prefix
+// allowed). The address bits must be the row's, and a reserved bit may be 1 only where the
+// state adds it anyway (`unshown`), so the word sent is the word typed. The result is the
+// row's switch positions.
+Plan<uint32_t> parse_row_word(std::string_view text, Row row, uint32_t unshown);
+
+// A latch word as the window shows it: upper-case hexadecimal, no prefix, no leading zeros.
+std::string hex_word(uint32_t word);
+
+}  // namespace regmap

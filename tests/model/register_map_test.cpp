@@ -1,0 +1,148 @@
+#include <gtest/gtest.h>
+
+#include "model/latch.h"
+#include "model/register_map.h"
+#include "model/variants.h"
+
+using namespace regmap;
+
+namespace {
+
+EvalState variant_state(std::string_view device) {
+    EvalState s;
+    variants::apply_port_defaults(s);
+    variants::apply_variant_choice(s, device);
+    return s;
+}
+
+// Switches as opened, with the bits of `mask` in one row replaced by `value`.
+RegisterBits edited(const EvalState& s, Row row, uint32_t mask, uint32_t value) {
+    RegisterBits b = bits_from_state(s);
+    b[row] = (b[row] & ~mask) | value;
+    return b;
+}
+
+}  // namespace
+
+TEST(RegisterMap, RebuildingDerivesThePrescalerNAndFrequenciesFromTheSwitches) {
+    struct Case {
+        const char* what;
+        const char* device;
+        Row row;
+        uint32_t mask, value;
+        int32_t prescaler, n;
+        double pfd, vco;
+    };
+    const Case cases[] = {
+        // The KSY7100-7 defaults keep N = 4500 beside B = 140, A = 20 at P = 8, which program 1140.
+        {"untouched -7", "ksy7100-7", Row::N, 0, 0, 8, 1140, 200, 228},
+        {"prescaler both bits", "ksy7100-1", Row::Control, 0xC00000, 0xC00000, 32, 12000, 200, 2400},
+        {"prescaler 16/17", "ksy7100-1", Row::Control, 0xC00000, 0x400000, 16, 6000, 200, 1200},
+        {"prescaler 8/9", "ksy7100-1", Row::Control, 0xC00000, 0, 8, 3000, 200, 600},
+        // 10 MHz / 3 is kept as 3333.33333333333 kHz; 12000 times it as 40000 MHz, not 39999.99999999996.
+        {"R 3", "ksy7100-1", Row::R, 0xFFFC, 3 << 2, 32, 12000, 3333.33333333333, 40000},
+        // Without dual-modulus prescaler the B switches are N, and its "Don't Care" bits leave P at 1.
+        {"single modulus", "ksy7100-8", Row::Control, 0xC00000, 0xC00000, 1, 120, 1000, 120},
+        {"single modulus N", "ksy7100-8", Row::N, 0x1FFF00, 500 << 8, 1, 500, 1000, 500},
+    };
+    for (const Case& c : cases) {
+        const EvalState s = variant_state(c.device);
+        const auto rebuilt = rebuild_state(s, edited(s, c.row, c.mask, c.value));
+        ASSERT_TRUE(rebuilt) << c.what;
+        EXPECT_EQ(std::tuple(rebuilt->prescaler, rebuilt->n_value), std::tuple(c.prescaler, c.n)) << c.what;
+        EXPECT_EQ(rebuilt->pfd_freq, c.pfd) << c.what;
+        EXPECT_EQ(rebuilt->vco_freq, c.vco) << c.what;
+        if (c.prescaler == 1) {
+            EXPECT_EQ(rebuilt->b_counter, c.n) << c.what;
+        }
+    }
+}
+
+TEST(RegisterMap, OpeningShowsLegalValuesAndCountersGreedilyAndLeavesOtherValuesOff) {
+    struct Case {
+        void (*change)(EvalState&);
+        Row row;
+        uint32_t mask, shown;
+    };
+    const Case cases[] = {
+        {[](EvalState& s) { s.powerdown_bits = 1048577; }, Row::Control, 0x300000, 0},
+        {[](EvalState& s) { s.prescaler_bits = -4194304; }, Row::Control, 0xC00000, 0},
+        {[](EvalState& s) { s.cs1_bits = 5 << 14; }, Row::Control, 0x01C000, 5 << 14},
+        {[](EvalState& s) { s.output_power = 4; }, Row::Control, 0x003000, 0},
+        {[](EvalState& s) { s.muxout_bits = 3; }, Row::Control, 0x0000E0, 0},
+        {[](EvalState& s) { s.pd_polarity_bits = 1; }, Row::Control, 0x000100, 0},
+        {[](EvalState& s) { s.div_sel_bits = 1; }, Row::N, 0x800000, 0},
+        {[](EvalState& s) { s.cp_gain_bits = 5; }, Row::N, 0x200000, 0},
+        {[](EvalState& s) { s.a_counter = 40; }, Row::N, 0x00007C, 0x00007C},
+        {[](EvalState& s) { s.a_counter = -3; }, Row::N, 0x00007C, 0},
+        {[](EvalState& s) { s.b_counter = 9000; }, Row::N, 0x1FFF00, 0x1FFF00},
+        {[](EvalState& s) { s.r_counter = 20000; }, Row::R, 0x00FFFC, 0x00FFFC},
+        {[](EvalState& s) { s.abp_width_bits = 196608; }, Row::R, 0x030000, 0x030000},
+        {[](EvalState& s) { s.abp_width_bits = 65537; }, Row::R, 0x030000, 0},
+        {[](EvalState& s) { s.ldp_bits = 262145; }, Row::R, 0x040000, 0},
+    };
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        EvalState s = variant_state("ksy7100-1");
+        cases[i].change(s);
+        const EvalState copy = s;
+        EXPECT_EQ(bits_from_state(s)[cases[i].row] & cases[i].mask, cases[i].shown) << "case " << i;
+        EXPECT_TRUE(s == copy) << "case " << i;
+    }
+}
+
+TEST(RegisterMap, RebuildingKeepsWhatTheWindowDoesNotShowAndRefusesAnRCounterOfZero) {
+    EvalState s = variant_state("ksy7100-3");
+    s.test_enable_bits = 524288;
+    s.r_aux_bits = 4194304;
+    s.test_mode_code = 5;
+    RegisterBits b = edited(s, Row::N, 0x83, 0x83);  // fixed digits' positions are never read
+    const auto rebuilt = rebuild_state(s, b);
+    ASSERT_TRUE(rebuilt);
+    EXPECT_EQ(std::tuple(rebuilt->test_enable_bits, rebuilt->r_aux_bits, rebuilt->test_mode_code, rebuilt->a_counter),
+              std::tuple(524288, 4194304, 5.0, 28));
+
+    b[Row::R] &= ~0xFFFCu;
+    const auto refused = rebuild_state(s, b);
+    ASSERT_FALSE(refused);
+    EXPECT_EQ(refused.failure.message, kNoRCounter);
+}
+
+TEST(RegisterMap, TypedWordsMustCarryTheRowsAddressAndNoReservedBit) {
+    const std::string invalid = "is not a 24-bit word in hexadecimal: type up to six hexadecimal digits (0 to "
+                                "FFFFFF), for example 8FF108. Nothing was changed.";
+    const std::tuple<const char*, Row, uint32_t, std::optional<uint32_t>, std::string> cases[] = {
+        {"  0x8ff108\t", Row::Control, 0, 0x8FF108, ""},
+        {"00000000C9", Row::R, 0, 0xC8, ""},
+        {"0800C9", Row::R, 0x080000, 0xC8, ""},  // the test enable bit the state sends anyway
+        {"8FF109", Row::Control, 0, std::nullopt,
+         "8FF109 is a word for the R latch (address bits DB1, DB0 = 0, 1); this row takes control latch words "
+         "(address bits 0, 0). Nothing was changed."},
+        {"3", Row::N, 0, std::nullopt,
+         "3 is a word for the test latch (address bits DB1, DB0 = 1, 1); this row takes N latch words "
+         "(address bits 1, 0). Nothing was changed."},
+        {"017782", Row::N, 0, std::nullopt,
+         "17782 sets DB7 of the N latch, which is reserved: this window keeps it at 0. Nothing was changed."},
+        {"C800C9", Row::R, 0x080000, std::nullopt,
+         "C800C9 sets DB23, DB22 of the R latch, which are reserved: this window keeps them at 0. Nothing was "
+         "changed."},
+        {"1000000", Row::Control, 0, std::nullopt, "\"1000000\" " + invalid},
+        {"8FG108", Row::Control, 0, std::nullopt, "\"8FG108\" " + invalid},
+        {"0x", Row::Control, 0, std::nullopt, "\"0x\" " + invalid},
+    };
+    for (const auto& [text, row, unshown, bits, message] : cases) {
+        const auto parsed = parse_row_word(text, row, unshown);
+        EXPECT_EQ(parsed.result, bits) << text;
+        EXPECT_EQ(parsed.failure.message, message) << text;
+    }
+}
+
+TEST(RegisterMap, RowWordsAreTheWordsSentAndShowInHexadecimal) {
+    EvalState s = variant_state("ksy7100-1");
+    s.test_enable_bits = 524288;
+    const RegisterBits b = bits_from_state(s);
+    for (Row row : kRows)
+        EXPECT_EQ(row_word(row, b[row], unshown_bits(s, row)), uint32_t(assemble_latch(s, latch_of(row))));
+    EXPECT_EQ(hex_word(0x8FF108), "8FF108");
+    EXPECT_EQ(hex_word(0xC9), "C9");
+    EXPECT_EQ(hex_word(0), "0");
+}

@@ -1,0 +1,283 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSet>
+#include <QTest>
+
+#include "model/latch.h"
+#include "tests/ui/dialogs/dialog_test_util.h"
+#include "ui/registers/registers.h"
+#include "ui/widgets/click_label.h"
+#include "ui/widgets/toggle_switch.h"
+
+using namespace dialog_tests;
+using regmap::Row;
+using testing_support::Harness;
+
+namespace {
+
+// Opens the register map from the main window's Registers button and acts on it.
+void with_registers(Harness& h, const std::function<void(registers&)>& act) {
+    through_entry<registers>(h, [&] { click(h.main->ui.Command1); }, act);
+}
+
+ToggleSwitch* toggle(registers& d, const char* name) {
+    auto* t = d.findChild<ToggleSwitch*>(name);
+    EXPECT_NE(t, nullptr) << name;
+    return t;
+}
+
+// The state without the copies of the words a send leaves behind.
+EvalState fields_of(EvalState s) {
+    s.latch_select = 0;
+    s.tx_word = 0;
+    s.control_word = s.r_word = s.r_word_assembled = s.n_word = s.n_word_assembled = s.test_word = 0;
+    s.shift_delay = 0;
+    s.latches_sent = 0;
+    return s;
+}
+
+// A consistent state that differs from the defaults in every field the window shows.
+void unusual_setup(EvalState& s) {
+    s.prescaler_bits = 4194304;
+    s.prescaler = 16;
+    s.r_counter = 16383;
+    s.ref_freq = 16383 * 200e3;  // PFD stays 200 kHz
+    s.b_counter = 8191;
+    s.a_counter = 31;
+    s.n_value = 16 * 8191 + 31;
+    s.vco_freq = s.n_value * 200 / 1000.0;
+    s.powerdown_bits = 1048576;
+    s.cs1_bits = 32768;
+    s.cs2_bits = 393216;
+    s.output_power = 2;
+    s.core_power = 1;
+    s.mute_till_ld_bits = 2048;
+    s.ctrl_cp_gain_bits = 1024;
+    s.cp_threestate_bits = 512;
+    s.pd_polarity_bits = 0;
+    s.muxout_bits = 96;
+    s.counter_reset_bits = 16;
+    s.abp_width_bits = 65536;
+    s.ldp_bits = 262144;
+    s.bscd_bits = 2097152;
+    s.cp_gain_bits = 2097152;
+    s.div_sel_bits = 8388608;
+    s.out_div2_bits = 4194304;
+    s.test_enable_bits = 524288;  // not shown, still sent
+}
+
+}  // namespace
+
+TEST(Registers, OpensFromBothEntriesAndCancelLeavesEverythingAsItWas) {
+    for (const char* variant : {"ksy7100-0", "ksy7100-8"}) {
+        for (bool from_menu : {false, true}) {
+            Harness h(variant);
+            unusual_setup(h.state);
+            h.state.a_counter = 40;  // beyond its field: shown greedily, kept as it is
+            const EvalState before = h.state;
+            QString opened = through_entry<registers>(
+                h, [&] { from_menu ? h.main->ui.registermenu->trigger() : click(h.main->ui.Command1); },
+                [&](registers& d) {
+                    EXPECT_EQ(d.windowTitle(), "KSY 7100 Register Map");
+                    for (QLabel* l : {d.Label35, d.Label36, d.Label37}) EXPECT_TRUE(l->text().isEmpty());
+                    click(d.Command2);
+                });
+            EXPECT_EQ(opened, "registers") << variant;
+            EXPECT_TRUE(h.state == before) << variant;
+            EXPECT_TRUE(h.words().empty()) << variant;
+        }
+    }
+}
+
+TEST(Registers, LoadNowUntouchedSendsTheWordsTheStateDescribesInTheOrderRControlN) {
+    for (auto [variant, unusual] : {std::pair{"ksy7100-1", false}, {"ksy7100-5", false}, {"ksy7100-6", false},
+                                    {"ksy7100-8", false}, {"ksy7100-2", true}}) {
+        Harness h(variant);
+        if (unusual) unusual_setup(h.state);
+        const EvalState before = h.state;
+        std::vector<uint32_t> words;
+        for (uint8_t latch : {kRLatch, kControlLatch, kNLatch}) words.push_back(uint32_t(assemble_latch(before, latch)));
+        with_registers(h, [&](registers& d) {
+            click(d.Command3);
+            EXPECT_EQ(d.Label37->text().toStdString(), regmap::hex_word(words[0]));
+            EXPECT_EQ(d.Label35->text().toStdString(), regmap::hex_word(words[1]));
+            EXPECT_EQ(d.Label36->text().toStdString(), regmap::hex_word(words[2]));
+        });
+        EXPECT_EQ(h.words(), words) << variant;
+        EXPECT_TRUE(fields_of(h.state) == fields_of(before)) << variant;
+    }
+}
+
+TEST(Registers, SendButtonsStoreWhatTheSwitchesSayMirrorTheGainAndSendTheirLatches) {
+    struct Case {
+        std::vector<const char*> flips;
+        QPushButton* registers::*button;
+        std::vector<int> latches;
+        std::function<void(Harness&, const std::vector<uint32_t>&)> check;
+    };
+    const Case cases[] = {
+        {{"Toggle26"}, &registers::Command5, {N}, [](Harness& h, const auto& words) {
+             EXPECT_EQ(h.state.cp_gain_bits, 2097152);
+             EXPECT_TRUE(h.main->ui.Toggle3->isChecked());
+             EXPECT_EQ(bits(words[0], 21, 21), 1u);
+         }},
+        {{"Toggle14"}, &registers::Command4, {C}, [](Harness& h, const auto& words) {
+             EXPECT_EQ(h.state.ctrl_cp_gain_bits, 1024);
+             EXPECT_EQ(h.state.cp_gain_bits, 0);
+             EXPECT_TRUE(h.main->ui.Toggle3->isChecked());
+             EXPECT_EQ(bits(words[0], 10, 10), 1u);
+         }},
+        {{"Toggle26"}, &registers::Command3, {R, C, N}, [](Harness& h, const auto&) {
+             EXPECT_TRUE(h.main->ui.Toggle3->isChecked()) << "the main window agrees with the N latch";
+         }},
+        {{"Toggle36", "Toggle37", "Toggle35"}, &registers::Command6, {R}, [](Harness& h, const auto& words) {
+             EXPECT_EQ(h.state.abp_width_bits, 196608);
+             EXPECT_EQ(h.main->ui.abpw2->text(), "3.0ns ABP width");
+             EXPECT_TRUE(h.main->ui.Toggle10->isChecked());
+             EXPECT_EQ(bits(words[0], 18, 16), 7u);
+         }},
+        {{"Toggle2"}, &registers::Command4, {C}, [](Harness& h, const auto& words) {  // 32/33 to both bits
+             EXPECT_EQ(h.state.prescaler_bits, 12582912);
+             EXPECT_EQ(h.state.prescaler, 32);
+             EXPECT_EQ(bits(words[0], 23, 22), 3u);
+         }},
+    };
+    for (const Case& c : cases) {
+        Harness h("ksy7100-3");
+        with_registers(h, [&](registers& d) {
+            for (const char* name : c.flips) click(toggle(d, name));
+            EXPECT_TRUE(h.words().empty()) << "a switch alone sends nothing";
+            click(d.*c.button);
+        });
+        const auto words = h.words();
+        ASSERT_EQ(latches_of(words), c.latches) << c.flips[0];
+        c.check(h, words);
+        with_registers(h, [&](registers& d) {
+            for (const char* name : c.flips) EXPECT_TRUE(toggle(d, name)->isChecked()) << "reopened: " << name;
+        });
+    }
+}
+
+TEST(Registers, SingleModulusVariantRelabelsFourFieldsAndKeepsBEqualToN) {
+    Harness h("ksy7100-8");
+    h.state.n_value = 150;
+    with_registers(h, [&](registers& d) {
+        EXPECT_EQ(d.Label7->text(), "----------Not Used, Set to 0------------");
+        for (QLabel* l : {d.Label11, d.Label12, d.Label18}) EXPECT_EQ(l->text(), "Don't Care");
+        EXPECT_EQ(d.Label8->text(), QString(54, '-') + "13 Bit N Counter" + QString(52, '-'));
+        EXPECT_EQ(bits(d.bits()[Row::N], 20, 8), 150u);
+        click(toggle(d, "Toggle27_0"));  // weight 4096
+        click(d.Command5);
+    });
+    EXPECT_EQ(std::tuple(h.state.n_value, h.state.b_counter, h.state.prescaler), std::tuple(4246, 4246, 1));
+    EXPECT_DOUBLE_EQ(h.state.vco_freq, 4246 * h.state.pfd_freq / 1000);
+    EXPECT_EQ(b_of(h.words().at(0)), 4246u);
+
+    Harness other("ksy7100-1");
+    other.state.powerdown_bits = 7;  // outside its legal set
+    with_registers(other, [&](registers& d) {
+        EXPECT_EQ(d.Label8->text(), QString(59, '-') + "13 Bit B Counter" + QString(47, '-'));
+        EXPECT_EQ(d.Label7->text(), QString(14, '-') + "5 Bit A Counter" + QString(15, '-'));
+        EXPECT_EQ(d.Label18->text(), "Prescaler");
+        EXPECT_FALSE(toggle(d, "Toggle3")->isChecked() || toggle(d, "Toggle4")->isChecked());
+    });
+}
+
+TEST(Registers, EverySendIsRefusedWhileAllRSwitchesAreOffAndTheWindowStaysOpen) {
+    QPushButton* registers::* const buttons[] = {&registers::Command1, &registers::Command3, &registers::Command4,
+                                                 &registers::Command5, &registers::Command6};
+    for (auto button : buttons) {
+        Harness h("ksy7100-2");
+        const EvalState before = h.state;
+        with_registers(h, [&](registers& d) {
+            for (int db = 15; db >= 2; --db) d.switch_at(Row::R, db)->setChecked(false);
+            click(toggle(d, "Toggle26"));
+            click(d.*button);
+            EXPECT_TRUE(d.isVisible());
+        });
+        EXPECT_EQ(h.prompts.texts(), std::vector<QString>{regmap::kNoRCounter});
+        EXPECT_TRUE(h.state == before);
+        EXPECT_TRUE(h.words().empty());
+        EXPECT_FALSE(h.main->ui.Toggle3->isChecked());
+    }
+}
+
+TEST(Registers, ATypedWordSetsItsRowOnlyAndNothingIsSentUntilASendButton) {
+    const std::tuple<Row, const char*, QPushButton* registers::*> cases[] = {
+        {Row::Control, "0x9fe1a4", &registers::Command4},
+        {Row::N, "E0A37E", &registers::Command5},
+        {Row::R, "12345", &registers::Command6},
+        {Row::N, "E0A307", nullptr},  // a test latch word: refused
+    };
+    for (const auto& [row, text, send] : cases) {
+        Harness h("ksy7100-4");
+        const EvalState before = h.state;
+        const regmap::RegisterBits opened = regmap::bits_from_state(h.state);
+        const uint32_t word = QString(text).remove("0x").toUInt(nullptr, 16);
+        with_registers(h, [&, row = row, text = text, send = send](registers& d) {
+            d.show();
+            QTest::keyClicks(d.word_entry(row), text);
+            QTest::keyClick(d.word_entry(row), Qt::Key_Return);
+            EXPECT_TRUE(d.isVisible()) << "Return must not reach OK";
+            EXPECT_TRUE(h.state == before);
+            EXPECT_TRUE(h.words().empty());
+            regmap::RegisterBits expected = opened;
+            if (send) expected[row] = word & regmap::settable_mask(row);
+            EXPECT_TRUE(d.bits() == expected) << text;
+            EXPECT_EQ(h.prompts.messages.size(), send ? 0u : 1u) << text;
+            EXPECT_EQ(d.word_entry(row)->text(), send ? "" : text) << "a refused word stays for correcting";
+            if (send) click(d.*send);
+        });
+        if (send) {
+            EXPECT_EQ(h.words(), std::vector<uint32_t>{word}) << text;
+        }
+    }
+}
+
+TEST(Registers, FixedDigitsAreInertAndEverySettableSwitchIsNamedTabbedAndFlippedBySpace) {
+    Harness h("ksy7100-1");
+    const uint32_t r = uint32_t(assemble_latch(h.state, kRLatch));
+    with_registers(h, [&](registers& d) {
+        d.show();
+        for (auto [name, digit] : {std::pair{"Toggle24", "0"}, {"Toggle28_0", "0"}, {"Toggle29_0", "1"},
+                                   {"Toggle32", "0"}, {"Toggle53", "1"}}) {
+            ToggleSwitch* t = toggle(d, name);
+            click(t);
+            QTest::keyClick(t, Qt::Key_Space);
+            EXPECT_TRUE(t->isFixed() && t->caption() == digit) << name;
+        }
+        const auto switches = d.findChildren<ToggleSwitch*>();
+        QSet<QString> names;
+        for (ToggleSwitch* t : switches) names << t->objectName() << t->accessibleName();
+        EXPECT_EQ(switches.size(), 72);
+        EXPECT_EQ(names.size(), 144);
+        EXPECT_EQ(toggle(d, "Toggle26")->accessibleName(), "N latch DB21 CP Gain");
+        EXPECT_EQ(toggle(d, "Toggle23")->accessibleName(), "Control latch DB1 address");
+        EXPECT_EQ(toggle(d, "Toggle33")->accessibleName(), "R latch DB21 BSCB");
+
+        // Tab visits every settable switch once, row after row from DB23, and comes back.
+        QApplication::setActiveWindow(&d);
+        QWidget* first = d.switch_at(Row::Control, 23);
+        first->setFocus();
+        std::vector<QWidget*> visited, expected;
+        for (int i = 0; i < 200 && QApplication::focusWidget(); ++i) {
+            if (auto* t = qobject_cast<ToggleSwitch*>(QApplication::focusWidget())) visited.push_back(t);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            if (QApplication::focusWidget() == first) break;
+        }
+        for (Row row : regmap::kRows)
+            for (int db = 23; db >= 0; --db)
+                if (!d.switch_at(row, db)->isFixed()) expected.push_back(d.switch_at(row, db));
+        EXPECT_TRUE(visited == expected);
+
+        toggle(d, "Toggle35")->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+        EXPECT_EQ(toggle(d, "Toggle35")->caption(), "1");
+        click(d.Command6);
+    });
+    EXPECT_EQ(h.words(), std::vector<uint32_t>{r | 262144u});
+}
