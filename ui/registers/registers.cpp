@@ -390,23 +390,14 @@ bool registers::eventFilter(QObject* watched, QEvent* event) {
     return SettingDialog::eventFilter(watched, event);
 }
 
-bool registers::update() {
-    auto rebuilt = regmap::rebuild_state(state_, bits());
-    if (!rebuilt) {
-        main_.prompts().message(MessageIcon::Exclamation, kAppTitle, QString::fromStdString(rebuilt.failure.message),
-                                {}, true);
-        return false;
-    }
-    state_ = *rebuilt;
-    main_.ui.Toggle10->setChecked(state_.ldp_bits != 0);
-    if (auto caption = abp_width_caption(state_.abp_width_bits))
-        main_.ui.abpw2->setText(QString::fromStdString(*caption));
+bool registers::update() { return main_.show_outcome(actions::rebuild_from_register_map(state_, bits()), this); }
+
+// Runs one of the send actions on the switches as they stand, and shows the words sent.
+bool registers::send(actions::RegisterSend which, std::initializer_list<Row> shown) {
+    if (!main_.show_outcome(actions::send_register_map(state_, main_.link(), bits(), which), this)) return false;
+    for (Row row : shown) show_sent(row);
     return true;
 }
-
-// Both charge-pump gain bits, the control latch's DB10 and the N latch's DB21, show on the main
-// window's one gain switch; the field itself is rebuilt by update().
-void registers::mirror_cp_gain(ToggleSwitch* source) { main_.ui.Toggle3->setChecked(source->isChecked()); }
 
 void registers::show_sent(Row row) {
     const int32_t word = row == Row::Control ? state_.control_word : row == Row::N ? state_.n_word : state_.r_word;
@@ -414,39 +405,11 @@ void registers::show_sent(Row row) {
     show_row_word(row);
 }
 
-void registers::Command4_Click() {
-    if (!update()) return;
-    mirror_cp_gain(switch_at(Row::Control, 10));
-    main_.refresh_main();
-    main_.send(kControlLatch);
-    show_sent(Row::Control);
-}
+void registers::Command4_Click() { send(actions::RegisterSend::Control, {Row::Control}); }
+void registers::Command5_Click() { send(actions::RegisterSend::N, {Row::N}); }
+void registers::Command6_Click() { send(actions::RegisterSend::R, {Row::R}); }
 
-void registers::Command5_Click() {
-    if (!update()) return;
-    mirror_cp_gain(switch_at(Row::N, 21));
-    main_.refresh_main();
-    main_.send(kNLatch);
-    show_sent(Row::N);
-}
-
-void registers::Command6_Click() {
-    if (!update()) return;
-    main_.refresh_main();
-    main_.send(kRLatch);
-    show_sent(Row::R);
-}
-
-bool registers::load_now() {
-    if (!update()) return false;
-    // The main window's gain switch sets the N latch's gain bit; after all three latches it
-    // shows that bit, so the main window agrees with the board.
-    mirror_cp_gain(switch_at(Row::N, 21));
-    main_.refresh_main();
-    for (uint8_t latch : {kRLatch, kControlLatch, kNLatch}) main_.send(latch);
-    for (Row row : regmap::kRows) show_sent(row);
-    return true;
-}
+bool registers::load_now() { return send(actions::RegisterSend::All, {Row::Control, Row::N, Row::R}); }
 
 void registers::Command3_Click() { load_now(); }
 

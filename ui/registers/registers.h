@@ -9,6 +9,7 @@
 #include <QFrame>
 #include <array>
 
+#include "actions/register_sends.h"
 #include "model/register_map.h"
 #include "ui/dialogs/setting_dialog.h"
 
@@ -53,7 +54,7 @@ private:
     void build_row(regmap::Row row, class QGridLayout* grid, int top);
     void set_row(regmap::Row row, uint32_t bits);
     void show_row_word(regmap::Row row);
-    void mirror_cp_gain(ToggleSwitch* source);
+    bool send(actions::RegisterSend which, std::initializer_list<regmap::Row> shown);
     void show_sent(regmap::Row row);
     bool load_now();
     QLabel* caption_label(regmap::Row row, int high) const;
