@@ -85,10 +85,9 @@ void TracePort::out(uint16_t address, uint8_t value) {
 
 uint8_t TracePort::in(uint16_t address) {
     uint8_t value = inner_->in(address);
-    if (!recording() || link_failed_ || link_just_failed() || address != kStatusRegister) return value;
-    // A batching backend sends what it queued before it can read, so the read confirms it all.
-    pending_.push_back({false, value});
-    confirm();
+    if (!recording() || link_failed_ || link_just_failed()) return value;
+    if (address == kStatusRegister) pending_.push_back({false, value});
+    confirm();  // a batching backend sends what it queued before it can read
     return value;
 }
 
