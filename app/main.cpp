@@ -1,58 +1,89 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
+#include "app/display.h"
 #include "app/options.h"
 #include "app/quit_on_signal.h"
+#include "app/run.h"
 #include "link/board_link.h"
-#include "model/eval_state.h"
-#include "ui/main/deviceform.h"
-#include "ui/main/main_window.h"
-#include "ui/main/window_registry.h"
 #include "ui/prompts.h"
 
+namespace {
+
+// How the run ended, on the terminal, when it is not the plain end.
+void say_how_it_ended(const boardlink::BoardLink& link, const SignalWatch& signal_watch) {
+    if (std::string failure = link.trace_failure(); !failure.empty())
+        std::fprintf(stderr, "ksy7100-eval: the trace is incomplete: %s\n", failure.c_str());
+    if (int sig = signal_watch.received()) std::fprintf(stderr, "ksy7100-eval: ended by signal %d (%s)\n", sig, strsignal(sig));
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
-    // The tool's own options are read before Qt starts, so --help and a bad option need no display.
+    // First of all, so that a signal at any later stage ends the run cleanly.
+    SignalWatch signal_watch;
+
+    // The tool's own options and files are checked before Qt starts, so --help, a bad option
+    // and a trace that cannot be created need no display.
     ParsedOptions parsed = parse_options(std::vector<std::string>(argv + 1, argv + argc));
     if (!parsed.options) {
         std::fprintf(stderr, "ksy7100-eval: %s\n\n%s", parsed.error.c_str(), usage_text().c_str());
-        return 2;
+        return kExitBadOption;
     }
     const Options& options = *parsed.options;
     if (options.help) {
         std::fputs(usage_text().c_str(), stdout);
-        return 0;
+        return kExitOk;
     }
     if (options.version) {
         std::printf("ksy7100-eval %s\n", KSY_VERSION);
-        return 0;
+        return kExitOk;
     }
-
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(kAppTitle);
-    QApplication::setApplicationVersion(KSY_VERSION);
-    quit_on_signals();
 
     boardlink::BoardLink link;
     boardlink::BoardLink::Opened opened = link.open(options.link);
+    const std::string display = display_problem(DisplayEnvironment::of_process(options.qt_platform));
     if (!opened.ok) {
         std::fprintf(stderr, "ksy7100-eval: %s\n", opened.error.c_str());
-        QMessageBox::critical(nullptr, kAppTitle, QString::fromStdString(opened.error));
-        return 1;
+        if (display.empty() && !signal_watch.received()) {
+            begin_display_guard();
+            QApplication app(argc, argv);
+            end_display_guard();
+            signal_watch.notify(&app, [] { QCoreApplication::exit(0); });
+            QMessageBox::critical(nullptr, kAppTitle, QString::fromStdString(opened.error));
+        }
+        return kExitCannotStart;
     }
     std::fprintf(stderr, "ksy7100-eval: board link: %s\n", link.name().c_str());
+    if (!display.empty()) {
+        std::fprintf(stderr, "ksy7100-eval: %s\n", display.c_str());
+        link.close();
+        return kExitCannotStart;
+    }
+    if (signal_watch.received()) {  // during the opening of the link (a port claim waits)
+        link.close();
+        say_how_it_ended(link, signal_watch);
+        return run_status(kExitOk, signal_watch.received(), !link.trace_failure().empty());
+    }
 
-    EvalState state;
+    begin_display_guard();
+    QApplication app(argc, argv);
+    end_display_guard();
+    QApplication::setApplicationName(kAppTitle);
+    QApplication::setApplicationVersion(KSY_VERSION);
+
     DesktopPrompts prompts;
-    Main main_window(state, link, prompts);
-    install_windows(main_window);
-    deviceform variant_dialog(main_window, opened);
-    variant_dialog.Form_Load();
-    variant_dialog.show();
-
-    int status = app.exec();
-    link.close();  // releases the port and completes the trace
+    int status = kExitOk;
+    {
+        Run run(link, prompts, signal_watch);
+        run.start(opened);
+        run.exec();
+        status = run.teardown();
+    }
+    say_how_it_ended(link, signal_watch);
     return status;
 }

@@ -62,15 +62,14 @@ ParsedOptions parse_options(const std::vector<std::string>& args) {
             return true;
         };
 
-        if (arg == "--help" || arg == "-h") {
-            options.help = true;
-        } else if (arg == "--version") {
-            options.version = true;
+        if (arg == "--help" || arg == "-h" || arg == "--version") {
+            if (has_value) return {std::nullopt, "option '" + arg + "' takes no value"};
+            (arg == "--version" ? options.version : options.help) = true;
         } else if (arg == "--link") {
             if (link_given) return {std::nullopt, "--link given twice"};
             if (!take_value()) return {std::nullopt, "--link needs a value: sim, parport or parport:/dev/parportN"};
             if (!parse_link(value, options.link))
-                return {std::nullopt, "unknown link '" + value + "': use sim, parport or parport:/dev/parportN"};
+                return {std::nullopt, "unknown link '" + shown_value(value) + "': use sim, parport or parport:/dev/parportN"};
             link_given = true;
         } else if (arg == "--trace") {
             if (trace_given) return {std::nullopt, "--trace given twice"};
@@ -78,12 +77,23 @@ ParsedOptions parse_options(const std::vector<std::string>& args) {
             options.link.trace_path = value;
             trace_given = true;
         } else if (bool qt_value = false; is_qt_option(arg, qt_value)) {
-            if (qt_value) ++i;  // left to Qt, with its value
+            // Left to Qt, with its value; the window system is noted for the display check.
+            if (qt_value && arg == "-platform" && i + 1 < args.size()) options.qt_platform = args[i + 1];
+            if (qt_value) ++i;
         } else {
-            return {std::nullopt, "unknown option '" + args[i] + "'"};
+            return {std::nullopt, "unknown option '" + shown_value(args[i]) + "'"};
         }
     }
     return {options, {}};
+}
+
+std::string shown_value(const std::string& value) {
+    constexpr size_t kShown = 40;
+    std::string shown = value.substr(0, kShown);
+    for (char& c : shown)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+    if (value.size() > kShown) shown += "... (" + std::to_string(value.size()) + " characters)";
+    return shown;
 }
 
 std::string usage_text() {

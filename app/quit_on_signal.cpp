@@ -4,31 +4,58 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <QCoreApplication>
 #include <QSocketNotifier>
 
 namespace {
 
-int g_pipe[2] = {-1, -1};  // written by the handler, read on the GUI thread
+// Shared with the handler, which may touch nothing else.
+int g_pipe[2] = {-1, -1};  // [0] written by the handler, [1] read on the GUI thread
+volatile sig_atomic_t g_signal = 0;
 
-void on_signal(int) {
+constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+void on_signal(int sig) {
+    if (!g_signal) g_signal = sig;
     char byte = 1;
     [[maybe_unused]] ssize_t n = ::write(g_pipe[0], &byte, 1);
 }
 
 }  // namespace
 
-void quit_on_signals() {
-    if (g_pipe[0] >= 0 || ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_pipe) != 0) return;
-    auto* notifier = new QSocketNotifier(g_pipe[1], QSocketNotifier::Read, QCoreApplication::instance());
-    QObject::connect(notifier, &QSocketNotifier::activated, [] {
-        char byte;
-        [[maybe_unused]] ssize_t n = ::read(g_pipe[1], &byte, 1);
-        QCoreApplication::quit();
-    });
+SignalWatch::SignalWatch() {
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, g_pipe) != 0) g_pipe[0] = g_pipe[1] = -1;
+    g_signal = 0;
     struct sigaction action {};
     action.sa_handler = on_signal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    for (int sig : {SIGINT, SIGTERM, SIGHUP}) sigaction(sig, &action, nullptr);
+    for (int sig : kSignals) sigaction(sig, &action, nullptr);
+    // A trace that outgrows the file-size limit then fails its write, which is reported, instead
+    // of ending the tool mid-line.
+    signal(SIGXFSZ, SIG_IGN);
+}
+
+SignalWatch::~SignalWatch() {
+    for (int sig : kSignals) signal(sig, SIG_DFL);
+    signal(SIGXFSZ, SIG_DFL);
+    delete notifier_.data();
+    for (int& fd : g_pipe) {
+        if (fd >= 0) ::close(fd);
+        fd = -1;
+    }
+    g_signal = 0;
+}
+
+int SignalWatch::received() const { return g_signal; }
+
+void SignalWatch::notify(QObject* context, std::function<void()> on_signal) {
+    delete notifier_.data();
+    if (g_pipe[1] < 0) return;
+    notifier_ = new QSocketNotifier(g_pipe[1], QSocketNotifier::Read, context);
+    QObject::connect(notifier_.data(), &QSocketNotifier::activated, context, [on_signal = std::move(on_signal)] {
+        char bytes[16];
+        while (::read(g_pipe[1], bytes, sizeof bytes) > 0) {
+        }
+        on_signal();
+    });
 }

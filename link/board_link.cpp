@@ -10,7 +10,6 @@ namespace boardlink {
 BoardLink::Opened BoardLink::open(const LinkRequest& request) {
     Opened result;
     std::unique_ptr<Port> backend;
-    SimBoard* sim = nullptr;
 
     bool want_parport = request.kind == LinkRequest::Kind::Parport;
     if (request.kind == LinkRequest::Kind::Auto) {
@@ -18,11 +17,7 @@ BoardLink::Opened BoardLink::open(const LinkRequest& request) {
         want_parport = ::stat(request.device.c_str(), &st) == 0;
     }
     if (want_parport) backend = ParallelPort::open(request.device, result.claim_error);
-    if (!backend) {
-        auto board = std::make_unique<SimBoard>();
-        sim = board.get();
-        backend = std::move(board);
-    }
+    if (!backend) backend = std::make_unique<SimBoard>();
     if (!request.trace_path.empty()) {
         backend = TracePort::create(std::move(backend), request.trace_path, result.error);
         if (!backend) {
@@ -30,21 +25,26 @@ BoardLink::Opened BoardLink::open(const LinkRequest& request) {
             return result;
         }
     }
-    close();
-    backend_ = std::move(backend);
-    sim_ = sim;
+    attach(std::move(backend));
     return result;
 }
 
 void BoardLink::attach(std::unique_ptr<Port> backend) {
     close();
-    sim_ = dynamic_cast<SimBoard*>(backend.get());
+    trace_failure_.clear();
+    trace_ = dynamic_cast<TracePort*>(backend.get());
+    sim_ = dynamic_cast<SimBoard*>(trace_ ? &trace_->inner() : backend.get());
     backend_ = std::move(backend);
 }
 
 void BoardLink::close() {
-    backend_.reset();
+    if (trace_) {
+        trace_->finish();
+        trace_failure_ = trace_->trace_error();
+    }
+    trace_ = nullptr;
     sim_ = nullptr;
+    backend_.reset();
 }
 
 void BoardLink::out(uint16_t address, uint8_t value) {
@@ -60,5 +60,9 @@ void BoardLink::flush() {
 std::string BoardLink::name() const { return backend_ ? backend_->name() : "no board link"; }
 
 std::string BoardLink::failure() const { return backend_ ? backend_->failure() : std::string{}; }
+
+bool BoardLink::sends_at_flush() const { return backend_ && backend_->sends_at_flush(); }
+
+std::string BoardLink::trace_failure() const { return trace_ ? trace_->trace_error() : trace_failure_; }
 
 }  // namespace boardlink

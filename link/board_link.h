@@ -9,6 +9,8 @@
 
 namespace boardlink {
 
+class TracePort;
+
 struct LinkRequest {
     enum class Kind {
         Auto,     // /dev/parport0 when it exists, else the simulated board
@@ -33,7 +35,8 @@ public:
     Opened open(const LinkRequest& request);
     // Puts a given backend in place (tests, and the simulated fallback).
     void attach(std::unique_ptr<Port> backend);
-    // Releases the backend (the parallel port is released and closed; the trace is completed).
+    // Releases the backend: the trace is completed, then the parallel port is released and
+    // closed. Every window that observes the link (the simulated-board view) must be gone first.
     void close();
 
     bool is_open() const { return backend_ != nullptr; }
@@ -45,10 +48,17 @@ public:
     void flush() override;
     std::string name() const override;
     std::string failure() const override;
+    bool sends_at_flush() const override;
+
+    // Why the trace stopped before its end (its file could not be written); empty while it
+    // records, or without a trace. Kept after close(), which may be where it fails.
+    std::string trace_failure() const;
 
 private:
     std::unique_ptr<Port> backend_;
     SimBoard* sim_ = nullptr;
+    TracePort* trace_ = nullptr;  // the backend, when it is traced
+    std::string trace_failure_;   // of the trace closed last
 };
 
 }  // namespace boardlink

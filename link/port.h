@@ -16,6 +16,10 @@ public:
     virtual void out(uint16_t address, uint8_t value) = 0;  // data register at data_port
     virtual uint8_t in(uint16_t address) = 0;                // status register at data_port + 1
     virtual void flush() {}  // end of a latch write or readback transfer: send batched writes
+    // True for a backend that queues its writes and sends them at flush() (or before a read, which
+    // needs them on the wire): only then does it know whether they left the PC. False for one
+    // whose every access reaches the wire at once (the parallel port, the simulated board).
+    virtual bool sends_at_flush() const { return false; }
     virtual std::string name() const = 0;  // shown to the user
 
     // A link that broke (an adapter unplugged) stays broken: it drops further writes, reads

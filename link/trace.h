@@ -1,15 +1,23 @@
 #pragma once
-// A port that records every data-register write and status read of the port it wraps as a VCD
+// A port that records the data-register writes and status reads of the port it wraps as a VCD
 // waveform, one time step per port access. Signals: CLK (data bit 0), DATA (bit 1), LE (bit 2),
-// D3, D4 (bits 3, 4) and STATUS (status bit 4). A waveform viewer's SPI decoder with clk=CLK,
-// mosi=DATA, cs=LE (active low) and 24-bit words reads the latch words back.
+// D3, D4 (bits 3, 4), STATUS (status bit 4) and LINKFAIL. A waveform viewer's SPI decoder with
+// clk=CLK, mosi=DATA, cs=LE (active low) and 24-bit words reads the latch words back.
 //
-// The file is flushed at the end of every latch write and readback transfer (flush()), so it is
-// whole up to the last complete transfer however the program ends.
+// The trace shows only what the backend reports as sent: for a backend that writes each access
+// at once, every access before the one that failed; for one that sends at flush(), the accesses
+// of every flush that succeeded. When the link fails, LINKFAIL goes high and a comment gives the
+// cause, so a reader sees where and why the board stopped following.
+//
+// The file is written at the end of every latch write and readback transfer (flush()), so it is
+// whole up to the last complete transfer however the program ends; a completed trace ends with
+// the comment "end of trace". When the file cannot be written (disk full, size limit), it is cut
+// back to the end of the last whole transfer, so it still decodes, and tracing stops; the link
+// itself goes on, and trace_error() says why.
 #include <cstdint>
-#include <fstream>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "link/port.h"
 
@@ -20,30 +28,50 @@ public:
     // Creates the trace file and writes its header. On failure returns nullptr and sets `error`.
     static std::unique_ptr<TracePort> create(std::unique_ptr<Port> inner, const std::string& path,
                                              std::string& error);
-    ~TracePort() override;
+    ~TracePort() override;  // finish(), then the inner port is closed
 
     void out(uint16_t address, uint8_t value) override;
     uint8_t in(uint16_t address) override;
     void flush() override;
     std::string name() const override;
     std::string failure() const override { return inner_->failure(); }
+    bool sends_at_flush() const override { return inner_->sends_at_flush(); }
+
+    // Writes the last step and the closing comment and closes the file. Accesses after it are
+    // passed on unrecorded.
+    void finish();
 
     Port& inner() { return *inner_; }
     const std::string& path() const { return path_; }
-    // Why the trace could not be written (disk full), once it happened; the link itself goes on.
+    // Why the trace stopped before its end (the file could not be written); empty while it is fine.
     const std::string& trace_error() const { return trace_error_; }
+    bool recording() const { return fd_ >= 0; }
 
 private:
-    TracePort(std::unique_ptr<Port> inner, std::string path);
-    void record_data(uint8_t value);
-    void check_stream();
+    struct Access {
+        bool write;  // a data-register write, else a status read
+        uint8_t value;
+    };
+
+    TracePort(std::unique_ptr<Port> inner, std::string path, int fd);
+    bool link_just_failed();
+    void confirm();  // the pending accesses reached the board
+    void render(const Access& access);
+    void mark_link_failure();
+    bool write_out();  // false: the file failed, tracing stopped
+    void stop(int err);
 
     std::unique_ptr<Port> inner_;
     std::string path_;
-    std::ofstream file_;
+    int fd_ = -1;
+    uint64_t written_ = 0;    // bytes in the file
+    uint64_t committed_ = 0;  // file size at the end of the last whole transfer
+    std::vector<Access> pending_;  // sent to a batching backend, not yet reported as sent
+    std::string text_;             // rendered, not yet written
     uint64_t time_ = 0;
     int data_ = -1;    // last data-register value written to the trace; -1 before the first
     int status_ = -1;  // last status bit written
+    bool link_failed_ = false;
     std::string trace_error_;
 };
 

@@ -23,10 +23,15 @@ TEST(Options, LinkAndTraceChoices) {
     }
     EXPECT_TRUE(parse_options({"--help"}).options->help);
     EXPECT_TRUE(parse_options({"--version"}).options->version);
+    // Qt's own options pass, and the window system it is told to use is noted.
+    auto qt = parse_options({"-platform", "offscreen", "-reverse", "--link", "sim"});
+    ASSERT_TRUE(qt.options) << qt.error;
+    EXPECT_EQ(qt.options->qt_platform, "offscreen");
+    EXPECT_EQ(qt.options->link.kind, Kind::Sim);
 }
 
 TEST(Options, BadOptionsAreRejectedWithAReason) {
-    struct Case { std::vector<std::string> args; const char* reason; };
+    struct Case { std::vector<std::string> args; std::string reason; };
     const Case cases[] = {
         {{"--link"}, "needs a value"},
         {{"--link", "usb"}, "unknown link 'usb'"},
@@ -36,10 +41,17 @@ TEST(Options, BadOptionsAreRejectedWithAReason) {
         {{"--trace="}, "needs a file name"},
         {{"--bogus"}, "unknown option '--bogus'"},
         {{"extra"}, "unknown option 'extra'"},
+        {{"--help=x"}, "option '--help' takes no value"},
+        {{"--version=1"}, "option '--version' takes no value"},
+        {{"--version="}, "option '--version' takes no value"},
+        {{"--link", std::string(100000, 'u')}, "unknown link '" + std::string(40, 'u') + "... (100000 characters)'"},
+        {{"--link", "sim\x1b[2J"}, "unknown link 'sim?[2J'"},
+        {{"--" + std::string(5000, 'z')}, "unknown option '--" + std::string(38, 'z') + "... (5002 characters)'"},
     };
     for (const auto& c : cases) {
         auto parsed = parse_options(c.args);
         EXPECT_FALSE(parsed.options);
-        EXPECT_NE(parsed.error.find(c.reason), std::string::npos) << parsed.error;
+        EXPECT_NE(parsed.error.find(c.reason), std::string::npos) << parsed.error.substr(0, 200);
+        EXPECT_LT(parsed.error.size(), 200u) << "a bad value is echoed as a short prefix only";
     }
 }

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QTimer>
 
 #include "actions/options.h"
 #include "model/device_notice.h"
@@ -75,6 +76,7 @@ void Main::show_display(const actions::Display& d) {
 }
 
 bool Main::check_link() {
+    report_trace_failure();
     if (!link_failed()) return false;
     if (!failure_reported_) {
         failure_reported_ = true;
@@ -87,14 +89,28 @@ bool Main::check_link() {
     return true;
 }
 
+void Main::report_trace_failure() {
+    const std::string failure = link_.trace_failure();
+    if (failure.empty() || trace_failure_reported_) return;
+    trace_failure_reported_ = true;
+    show_link_status();
+    // Queued, so the message never stands between two latches of one action's send order.
+    QTimer::singleShot(0, this, [this, failure] {
+        prompts_.message(MessageIcon::Exclamation, kAppTitle, QString::fromStdString(failure),
+                         "Tracing has stopped. The file holds every port access up to the last whole latch "
+                         "write and still opens in a waveform viewer. The board link goes on working.");
+    });
+}
+
 void Main::show_link_status() {
     QLabel* status = ui.link_status;
     if (link_failed()) {
         status->setText("Board link FAILED: " + QString::fromStdString(link_.failure()));
         status->setStyleSheet("color: rgb(170, 0, 0); font-weight: bold;");
     } else {
+        // A trace that stopped shows in red: the link works, but the record of the run is cut.
         status->setText("Board link: " + QString::fromStdString(link_.name()));
-        status->setStyleSheet({});
+        status->setStyleSheet(link_.trace_failure().empty() ? QString() : QString("color: rgb(170, 0, 0);"));
     }
     ui.mnuSimBoard->setEnabled(link_.simulated_board() != nullptr);
 }
@@ -197,7 +213,10 @@ void Main::open_if(Window window, bool allowed) {
 
 void Main::closeEvent(QCloseEvent* event) {
     // Closing the main window releases the port and ends the program with every other window.
+    // What watches the board goes before the link, so nothing outlives the board it observes.
     measurement_->cancel();
+    delete sim_window_;
+    sim_window_ = nullptr;
     link_.close();
     event->accept();
     QApplication::closeAllWindows();
@@ -205,6 +224,7 @@ void Main::closeEvent(QCloseEvent* event) {
 }
 
 void Main::Exitmenu_Click() {
-    // Ends at once; main() then completes the trace and the kernel releases the port.
+    // Ends at once; the run's teardown then destroys every window, completes the trace and
+    // releases the port.
     QCoreApplication::exit(0);
 }

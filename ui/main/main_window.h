@@ -115,7 +115,8 @@ public:
     // The file menu's settings entries and printing connect here when they are built.
     std::function<void()> on_get_settings, on_save_settings, on_print;
 
-    // Reports a failed link once (status line and a message); returns true when failed.
+    // Reports a failed link once (status line and a message); returns true when failed. A trace
+    // that could not be written is reported once too, after the action that found it.
     bool check_link();
 
 protected:
@@ -128,6 +129,7 @@ private:
     void connect_entries();
     void show_link_status();
     void show_device_notice();
+    void report_trace_failure();
     void set_level_label(QLabel* label, const std::string& text, int level);
     void open_if(Window window, bool allowed);
 
@@ -138,4 +140,5 @@ private:
     std::unique_ptr<SupplyMeasurement> measurement_;
     QDialog* sim_window_ = nullptr;
     bool failure_reported_ = false;
+    bool trace_failure_reported_ = false;
 };

@@ -1,0 +1,46 @@
+#include "app/run.h"
+
+#include <QApplication>
+
+#include "ui/main/deviceform.h"
+#include "ui/main/main_window.h"
+#include "ui/main/window_registry.h"
+
+int run_status(int loop_status, int signal, bool trace_incomplete) {
+    if (trace_incomplete) return kExitTraceIncomplete;
+    if (signal) return kExitSignalBase + signal;
+    return loop_status;
+}
+
+Run::Run(boardlink::BoardLink& link, Prompts& prompts, SignalWatch& signal_watch) : link_(link), signal_watch_(signal_watch) {
+    main_ = std::make_unique<Main>(state_, link_, prompts);
+    install_windows(*main_);
+    // A signal leaves every event loop at once: the main one, and those of modal windows and
+    // message boxes, including one shown before the main loop began. Loops started after it
+    // return at once too, so nothing waits for an answer on the way out.
+    signal_watch_.notify(&signal_context_, [] { QCoreApplication::exit(0); });
+}
+
+Run::~Run() { teardown(); }
+
+void Run::start(const boardlink::BoardLink::Opened& opened) {
+    variant_ = std::make_unique<deviceform>(*main_, opened);
+    variant_->Form_Load();
+    if (!signal_watch_.received()) variant_->show();
+}
+
+void Run::exec() {
+    if (signal_watch_.received()) return;  // it came before the loop, which would not see it
+    loop_status_ = QApplication::exec();
+}
+
+int Run::teardown() {
+    if (status_) return *status_;
+    // Windows first: the variant dialog refers to the main window, and the main window takes
+    // every window it opened with it (a running measurement or exerciser stops on the way).
+    variant_.reset();
+    main_.reset();
+    link_.close();
+    status_ = run_status(loop_status_, signal_watch_.received(), !link_.trace_failure().empty());
+    return *status_;
+}

@@ -1,0 +1,64 @@
+#pragma once
+// One run of the tool with its windows: the variant dialog, the main window and everything it
+// opens, the event loop, and the end.
+//
+// The board link is opened before the run and outlives every window: teardown() destroys the
+// windows first and closes the link last, so nothing that watches the board (the simulated-board
+// view) outlives it, and the trace is completed whatever ended the run: the main window closed,
+// File > Exit, the variant dialog closed, or a signal at any stage.
+#include <QObject>
+#include <memory>
+#include <optional>
+
+#include "app/quit_on_signal.h"
+#include "link/board_link.h"
+#include "model/eval_state.h"
+
+class Main;
+class Prompts;
+class deviceform;
+
+// The tool's exit statuses (the README lists them next to the options).
+enum ExitStatus : int {
+    kExitOk = 0,
+    kExitCannotStart = 1,       // no display, or the trace file cannot be created
+    kExitBadOption = 2,
+    kExitTraceIncomplete = 3,   // the trace file could not be written to its end
+    kExitSignalBase = 128,      // + N: ended by signal N, with the trace complete
+};
+
+// The status a run ends with: an incomplete trace first (a record was lost, which nothing else
+// tells), then the signal that ended it, then the event loop's own status.
+int run_status(int loop_status, int signal, bool trace_incomplete);
+
+class Run {
+public:
+    // Creates the state and the main window with every window it opens.
+    Run(boardlink::BoardLink& link, Prompts& prompts, SignalWatch& signal_watch);
+    ~Run();  // teardown()
+    Run(const Run&) = delete;
+    Run& operator=(const Run&) = delete;
+
+    // The variant dialog's load, with the start-up messages of opening the link, then the
+    // dialog itself, unless a signal ended the run under those messages.
+    void start(const boardlink::BoardLink::Opened& opened);
+    // Runs the event loop until the run ends; returns at once when a signal came before.
+    void exec();
+    // Ends the run: every window goes, then the link is closed (the trace completed, the port
+    // released). Returns the exit status; later calls return it again.
+    int teardown();
+
+    EvalState& state() { return state_; }
+    Main* main_window() { return main_.get(); }
+    deviceform* variant_dialog() { return variant_.get(); }
+
+private:
+    boardlink::BoardLink& link_;
+    SignalWatch& signal_watch_;
+    EvalState state_;
+    QObject signal_context_;  // the signal notification lives as long as the run
+    std::unique_ptr<Main> main_;
+    std::unique_ptr<deviceform> variant_;
+    int loop_status_ = 0;
+    std::optional<int> status_;
+};

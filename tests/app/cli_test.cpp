@@ -1,0 +1,197 @@
+// The tool itself, run as a child process: what it refuses before Qt starts, what it says without
+// a display, and how it ends when signalled.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <optional>
+#include <thread>
+
+#include "tests/support/trace_reader.h"
+
+extern char** environ;
+
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+// How long the tool may take to end once signalled. Sanitized builds end slower (the leak check
+// at exit), so they get more.
+#ifdef KSY_SANITIZED
+constexpr auto kEndDeadline = 3s;
+#else
+constexpr auto kEndDeadline = 1s;
+#endif
+
+std::string temp_path(const std::string& name) {
+    return (std::filesystem::temp_directory_path() / ("ksy_cli_" + std::to_string(::getpid()) + "_" + name)).string();
+}
+
+std::string read_file(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// Environment changes: a value sets the variable, nullopt removes it.
+using EnvChanges = std::map<std::string, std::optional<std::string>>;
+
+const EnvChanges kNoDisplay = {{"DISPLAY", std::nullopt}, {"WAYLAND_DISPLAY", std::nullopt},
+                               {"QT_QPA_PLATFORM", std::nullopt}, {"XDG_SESSION_TYPE", std::nullopt}};
+const EnvChanges kOffscreen = {{"QT_QPA_PLATFORM", "offscreen"}};
+
+class Tool {
+public:
+    struct Outcome {
+        bool ended = false;   // within the time given
+        bool exited = false;  // by exit(), not by a signal
+        int status = -1;
+    };
+
+    Tool(const std::vector<std::string>& args, const EnvChanges& env)
+        : err_path_(temp_path("stderr.txt")) {
+        std::vector<std::string> argv_s{KSY_EVAL_PROGRAM};
+        argv_s.insert(argv_s.end(), args.begin(), args.end());
+        std::map<std::string, std::string> vars;
+        for (char** e = environ; *e; ++e) {
+            std::string kv = *e;
+            vars[kv.substr(0, kv.find('='))] = kv.substr(kv.find('=') + 1);
+        }
+        for (const auto& [name, value] : env) {
+            if (value) vars[name] = *value;
+            else vars.erase(name);
+        }
+        std::vector<std::string> env_s;
+        for (const auto& [name, value] : vars) env_s.push_back(name + "=" + value);
+        std::vector<char*> argv, envp;
+        for (auto& s : argv_s) argv.push_back(s.data());
+        for (auto& s : env_s) envp.push_back(s.data());
+        argv.push_back(nullptr);
+        envp.push_back(nullptr);
+        const char* err_path = err_path_.c_str();
+
+        pid_ = ::fork();
+        if (pid_ == 0) {  // only async-signal-safe calls from here to exec
+            int null = ::open("/dev/null", O_RDWR);
+            int err = ::open(err_path, O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            ::dup2(null, 0);
+            ::dup2(null, 1);
+            ::dup2(err, 2);
+            ::execve(argv[0], argv.data(), envp.data());
+            ::_exit(127);
+        }
+    }
+    ~Tool() {
+        if (pid_ > 0 && !reaped_) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+        }
+    }
+
+    std::string err() const { return read_file(err_path_); }
+    // Waits until its standard error holds `text`.
+    bool wait_for_err(const std::string& text, std::chrono::milliseconds limit = 20s) {
+        for (auto end = Clock::now() + limit; Clock::now() < end; std::this_thread::sleep_for(10ms))
+            if (err().find(text) != std::string::npos) return true;
+        return false;
+    }
+    void signal(int sig) { ::kill(pid_, sig); }
+    Outcome wait(std::chrono::milliseconds limit) {
+        Outcome o;
+        for (auto end = Clock::now() + limit; Clock::now() < end; std::this_thread::sleep_for(5ms)) {
+            int status = 0;
+            if (::waitpid(pid_, &status, WNOHANG) == pid_) {
+                reaped_ = true;
+                o.ended = true;
+                o.exited = WIFEXITED(status);
+                o.status = o.exited ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+                break;
+            }
+        }
+        return o;
+    }
+
+private:
+    std::string err_path_;
+    pid_t pid_ = -1;
+    bool reaped_ = false;
+};
+
+}  // namespace
+
+TEST(CommandLine, IsCheckedBeforeAnyDisplayIsNeeded) {
+    const std::string good_trace = temp_path("nodisplay.vcd");
+    struct Case {
+        std::vector<std::string> args;
+        EnvChanges env;
+        int status;
+        std::vector<std::string> says;
+        std::string never_says;
+    };
+    const Case cases[] = {
+        {{"--help=x"}, kNoDisplay, 2, {"option '--help' takes no value"}, ""},
+        {{"--version=1"}, kNoDisplay, 2, {"option '--version' takes no value"}, ""},
+        {{"--link", std::string(100000, 'u')}, kNoDisplay, 2, {"unknown link 'uuuu", "(100000 characters)"},
+         std::string(41, 'u')},
+        // Files are checked before the display.
+        {{"--link", "sim", "--trace", "/nonexistent-dir/t.vcd"}, kNoDisplay, 1,
+         {"Cannot write the trace file /nonexistent-dir/t.vcd: No such file or directory"}, "display"},
+        {{"--link", "sim", "--trace", good_trace}, kNoDisplay, 1,
+         {"no display found: neither DISPLAY nor WAYLAND_DISPLAY is set", "xvfb-run"}, "abort"},
+        {{"--link", "sim"}, {{"QT_QPA_PLATFORM", "xcb"}, {"DISPLAY", std::nullopt}}, 1,
+         {"the window system 'xcb' needs DISPLAY"}, "abort"},
+        // A display that is named but cannot be reached: Qt's own failure, said plainly.
+        {{"--link", "sim"}, {{"QT_QPA_PLATFORM", std::nullopt}, {"WAYLAND_DISPLAY", std::nullopt},
+                             {"XDG_SESSION_TYPE", std::nullopt}, {"DISPLAY", ":7654"}}, 1,
+         {"no display found", "DISPLAY=:7654", "xvfb-run"}, "Reinstalling"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.front() + " " + (c.args.size() > 1 ? c.args[1].substr(0, 20) : ""));
+        Tool tool(c.args, c.env);
+        auto o = tool.wait(20s);
+        ASSERT_TRUE(o.ended);
+        EXPECT_TRUE(o.exited) << "ended by signal " << o.status - 128;
+        EXPECT_EQ(o.status, c.status);
+        std::string err = tool.err();
+        for (const auto& text : c.says) EXPECT_NE(err.find(text), std::string::npos) << err.substr(0, 2000);
+        if (!c.never_says.empty()) {
+            EXPECT_EQ(err.find(c.never_says), std::string::npos) << err.substr(0, 2000);
+        }
+        EXPECT_LT(err.size(), 4000u);
+    }
+    // The trace of the run refused for want of a display was completed, not left open.
+    EXPECT_TRUE(testing_support::read_trace(good_trace).complete);
+}
+
+TEST(CommandLine, ASignalEndsTheToolPromptlyWithACompleteTrace) {
+    struct Case { const char* stage; std::string link; int sig; };
+    const Case cases[] = {
+        {"in the event loop, under the variant dialog", "sim", SIGTERM},
+        {"in the event loop, under the variant dialog", "sim", SIGINT},
+        {"in the event loop, under the variant dialog", "sim", SIGHUP},
+        {"under the start-up message of a port that cannot be claimed", "parport:/nonexistent/parport9", SIGTERM},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.stage) + ", signal " + std::to_string(c.sig));
+        std::string trace = temp_path("signal.vcd");
+        Tool tool({"--link", c.link, "--trace", trace}, kOffscreen);
+        ASSERT_TRUE(tool.wait_for_err("board link: simulated board")) << tool.err();
+        std::this_thread::sleep_for(1s);  // into its window or message box
+        ASSERT_FALSE(tool.wait(0ms).ended) << tool.err();
+        tool.signal(c.sig);
+        auto o = tool.wait(kEndDeadline);
+        ASSERT_TRUE(o.ended) << "still running after the signal";
+        EXPECT_TRUE(o.exited);
+        EXPECT_EQ(o.status, 128 + c.sig) << tool.err();
+        EXPECT_NE(tool.err().find("ended by signal " + std::to_string(c.sig)), std::string::npos) << tool.err();
+        auto r = testing_support::read_trace(trace);
+        EXPECT_EQ(r.problem, "");
+        EXPECT_TRUE(r.complete);
+    }
+}

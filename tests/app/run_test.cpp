@@ -1,0 +1,244 @@
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QMessageBox>
+#include <QStatusBar>
+#include <QTest>
+#include <QTimer>
+#include <filesystem>
+#include <functional>
+
+#include "app/run.h"
+#include "exercisers/locktime.h"
+#include "link/trace.h"
+#include "tests/support/file_size_limit.h"
+#include "tests/support/gui_harness.h"
+#include "tests/support/trace_reader.h"
+#include "ui/main/deviceform.h"
+#include "ui/main/main_window.h"
+#include "ui/main/supply_measurement.h"
+#include "ui/widgets/system_timer.h"
+#include "ui/widgets/toggle_switch.h"
+
+using testing_support::read_trace;
+using testing_support::ScriptedPrompts;
+
+namespace {
+
+// A simulated board that keeps, when the link closes it, the words it latched.
+class ClosingBoard : public testing_support::TappedBoard {
+public:
+    explicit ClosingBoard(std::optional<std::vector<uint32_t>>& at_close) : at_close_(at_close) {}
+    ~ClosingBoard() override { at_close_ = std::vector<uint32_t>(history().begin(), history().end()); }
+
+private:
+    std::optional<std::vector<uint32_t>>& at_close_;
+};
+
+// A run on a traced simulated board, made as main() makes it.
+struct RunRig {
+    explicit RunRig(Prompts& prompts, int settle_ms = 0)
+        : path((std::filesystem::temp_directory_path() / ("ksy_run_" + std::to_string(::getpid()) + ".vcd")).string()) {
+        std::string error;
+        auto closing = std::make_unique<ClosingBoard>(latched_at_close);
+        board = closing.get();
+        link.attach(boardlink::TracePort::create(std::move(closing), path, error));
+        EXPECT_EQ(error, "");
+        run = std::make_unique<Run>(link, prompts, signal_watch);
+        run->main_window()->supply_measurement().set_settle_ms(settle_ms);
+    }
+    ~RunRig() {
+        run.reset();
+        // A run that ended outside the main loop leaves Qt's mark that every loop is to end at
+        // once; one pass of the main loop clears it, so the next test starts afresh.
+        QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
+        QApplication::exec();
+    }
+    Main& main() { return *run->main_window(); }
+    void choose() {  // ksy7100-1, the first in the variant dialog
+        run->variant_dialog()->Option[1]->setChecked(true);
+        run->variant_dialog()->Command1_Click();
+    }
+
+    std::optional<std::vector<uint32_t>> latched_at_close;  // set when the link closed the board
+    SignalWatch signal_watch;
+    boardlink::BoardLink link;
+    ClosingBoard* board = nullptr;
+    std::string path;
+    std::unique_ptr<Run> run;
+};
+
+// Raises SIGTERM from the event loop after `ms`, as a kill from outside arrives, noting whether
+// the run is at the stage meant. Should the run not end, a watchdog ends every loop a few seconds
+// later, so the test fails instead of hanging.
+class SignalLater {
+public:
+    SignalLater(int ms, std::function<bool()> at_stage) {
+        signal_.setSingleShot(true);
+        QObject::connect(&signal_, &QTimer::timeout, [this, at_stage] {
+            in_stage = at_stage();
+            ::raise(SIGTERM);
+        });
+        signal_.start(ms);
+        watchdog_.setSingleShot(true);
+        QObject::connect(&watchdog_, &QTimer::timeout, [this] {
+            hung = true;
+            QCoreApplication::exit(99);
+        });
+        watchdog_.start(5000);
+    }
+    bool in_stage = false;
+    bool hung = false;
+
+private:
+    QTimer signal_, watchdog_;
+};
+
+bool modal_is(const char* name) {
+    QWidget* modal = QApplication::activeModalWidget();
+    return modal && modal->objectName() == name;
+}
+
+}  // namespace
+
+TEST(SignalEndsTheRun, AtEveryStageWithTheTraceCompletedAndTheLinkClosed) {
+    struct Stage {
+        const char* name;
+        std::string claim_error;  // a start-up message, as for a port that cannot be claimed
+        int settle_ms;
+        int signal_ms;            // -1: the signal comes before the run starts
+        std::function<void(RunRig&)> bring;      // after start(), before the event loop
+        std::function<bool(RunRig&)> at_stage;   // true when the run is where the signal should find it
+    };
+    const Stage stages[] = {
+        {"before the event loop", "", 0, -1, nullptr, nullptr},
+        {"under the start-up message, before the event loop", "/dev/parport0: claim failed: the port is busy", 0, 100,
+         nullptr, [](RunRig&) { return qobject_cast<QMessageBox*>(QApplication::activeModalWidget()) != nullptr; }},
+        {"under a modal dialog", "", 0, 200,
+         [](RunRig& r) {
+             r.choose();
+             QTimer::singleShot(0, &r.main(), [&r] { r.main().open_window(Window::Synth); });
+         },
+         [](RunRig&) { return modal_is("synthform"); }},
+        {"under a message box in the event loop", "", 0, 200,
+         [](RunRig& r) {
+             r.choose();
+             QTimer::singleShot(0, &r.main(), [&r] { r.main().prompts().message(MessageIcon::Information, "t", "m"); });
+         },
+         [](RunRig&) { return qobject_cast<QMessageBox*>(QApplication::activeModalWidget()) != nullptr; }},
+        {"during a supply measurement", "", 400, 100, [](RunRig& r) { r.choose(); },
+         [](RunRig& r) { return r.main().supply_measurement().running() && QApplication::overrideCursor(); }},
+        {"during a running exerciser", "", 0, 400,
+         [](RunRig& r) {
+             r.choose();
+             QTimer::singleShot(0, &r.main(), [&r] { r.main().open_window(Window::Locktime); });
+             QTimer::singleShot(100, &r.main(), [] {
+                 auto* w = qobject_cast<locktime*>(QApplication::activeModalWidget());
+                 if (!w) return;
+                 w->Text3->setText("20");
+                 QTest::mouseClick(w->Command1, Qt::LeftButton);
+             });
+         },
+         [](RunRig& r) {
+             auto* w = qobject_cast<locktime*>(QApplication::activeModalWidget());
+             return w && w->Timer1->running() && r.board->words_loaded() > 5;
+         }},
+    };
+    for (const Stage& stage : stages) {
+        SCOPED_TRACE(stage.name);
+        DesktopPrompts prompts;  // real modal loops, as a user sees them
+        RunRig rig(prompts, stage.settle_ms);
+        std::unique_ptr<SignalLater> later;
+        if (stage.signal_ms < 0) {
+            ::raise(SIGTERM);
+        } else {
+            later = std::make_unique<SignalLater>(stage.signal_ms, [&] { return stage.at_stage(rig); });
+        }
+        boardlink::BoardLink::Opened opened;
+        opened.claim_error = stage.claim_error;
+        rig.run->start(opened);
+        if (stage.bring) stage.bring(rig);
+        rig.run->exec();
+
+        if (later) {
+            EXPECT_FALSE(later->hung) << "the signal did not end the run";
+            EXPECT_TRUE(later->in_stage) << "the signal came at another stage";
+        }
+        EXPECT_EQ(rig.run->teardown(), 128 + SIGTERM);
+        ASSERT_TRUE(rig.latched_at_close) << "the link was not closed";
+        auto trace = read_trace(rig.path);
+        EXPECT_EQ(trace.problem, "");
+        EXPECT_TRUE(trace.complete);
+        EXPECT_EQ(trace.words, *rig.latched_at_close);
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    }
+}
+
+TEST(Teardown, WithTheSimulatedBoardWindowOpenEndsCleanlyHoweverTheRunEnds) {
+    const std::pair<const char*, std::function<void(Main&)>> endings[] = {
+        {"the main window closed", [](Main& m) { m.close(); }},
+        {"File > Exit", [](Main& m) { m.ui.Exitmenu->trigger(); }},
+        {"the loop ended otherwise", [](Main&) {}},
+    };
+    for (const auto& [name, end] : endings) {
+        SCOPED_TRACE(name);
+        ScriptedPrompts prompts;
+        RunRig rig(prompts);
+        rig.run->start({});
+        rig.choose();
+        rig.main().ui.mnuSimBoard->trigger();
+        ASSERT_NE(rig.main().findChild<QDialog*>("SimBoardWindow"), nullptr);
+        for (uint8_t latch : {1, 0, 2}) rig.main().send(latch);
+        end(rig.main());
+        // Under AddressSanitizer a window that outlives the board it watches is caught here.
+        EXPECT_EQ(rig.run->teardown(), kExitOk);
+        EXPECT_EQ(rig.run->main_window(), nullptr);
+        ASSERT_TRUE(rig.latched_at_close);
+        EXPECT_EQ(rig.latched_at_close->size(), 3u);
+        auto trace = read_trace(rig.path);
+        EXPECT_TRUE(trace.complete);
+        EXPECT_EQ(trace.words, *rig.latched_at_close);
+        EXPECT_TRUE(prompts.messages.empty());
+    }
+}
+
+TEST(TraceWriteFailure, IsReportedOnceTheLinkGoesOnAndTheRunEndsWithStatus3) {
+    ScriptedPrompts prompts;
+    RunRig rig(prompts);
+    rig.run->start({});
+    rig.choose();
+    while (rig.main().supply_measurement().running()) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    const uint64_t before = rig.board->words_loaded();
+    {
+        testing_support::FileSizeLimit limit(std::filesystem::file_size(rig.path) + 700);  // about one word more
+        ASSERT_TRUE(limit.ok());
+        for (int i = 0; i < 4; ++i) {
+            QTest::mouseClick(rig.main().ui.Toggle1, Qt::LeftButton);  // R, control and N each time
+            QApplication::processEvents();
+        }
+    }
+    EXPECT_EQ(rig.board->words_loaded(), before + 12) << "the board link goes on";
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    const auto& m = prompts.messages[0];
+    EXPECT_EQ(m.icon, MessageIcon::Exclamation);
+    EXPECT_EQ(m.text, QString::fromStdString("Writing the trace file " + rig.path + " failed: File too large"));
+    EXPECT_TRUE(m.detail.startsWith("Tracing has stopped.")) << m.detail.toStdString();
+    EXPECT_EQ(rig.main().ui.link_status->text(),
+              QString::fromStdString("Board link: simulated board; trace to " + rig.path + " stopped"));
+
+    EXPECT_EQ(rig.run->teardown(), kExitTraceIncomplete);
+    auto trace = read_trace(rig.path);
+    EXPECT_EQ(trace.problem, "");
+    EXPECT_FALSE(trace.complete);
+    ASSERT_TRUE(rig.latched_at_close);
+    ASSERT_LT(trace.words.size(), rig.latched_at_close->size());
+    EXPECT_EQ(trace.words, std::vector<uint32_t>(rig.latched_at_close->begin(),
+                                                 rig.latched_at_close->begin() + long(trace.words.size())));
+    EXPECT_EQ(prompts.messages.size(), 1u) << "reported once";
+}

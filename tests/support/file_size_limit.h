@@ -1,0 +1,35 @@
+#pragma once
+// Lowers this process's file-size limit while it lives, as a nearly full disk would stop a file:
+// a write past the limit then fails with EFBIG (SIGXFSZ is ignored meanwhile instead of ending
+// the process).
+#include <signal.h>
+#include <sys/resource.h>
+
+#include <cstdint>
+
+namespace testing_support {
+
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(uint64_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &old_);
+        struct rlimit limit = old_;
+        limit.rlim_cur = bytes;
+        ok_ = setrlimit(RLIMIT_FSIZE, &limit) == 0;
+        old_handler_ = signal(SIGXFSZ, SIG_IGN);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &old_);
+        signal(SIGXFSZ, old_handler_);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+    bool ok() const { return ok_; }
+
+private:
+    struct rlimit old_ {};
+    sighandler_t old_handler_;
+    bool ok_ = false;
+};
+
+}  // namespace testing_support

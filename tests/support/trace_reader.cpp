@@ -1,0 +1,98 @@
+#include "tests/support/trace_reader.h"
+
+#include <fstream>
+#include <map>
+#include <sstream>
+
+namespace testing_support {
+
+TraceReading read_trace(const std::string& path) {
+    TraceReading r;
+    std::ifstream in(path, std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(in)), {});
+    if (text.empty()) {
+        r.problem = "empty file";
+        return r;
+    }
+    if (text.back() != '\n') r.problem = "the last line is cut";
+
+    std::map<std::string, std::string> id_of;  // signal name -> id
+    std::map<std::string, int> level;          // id -> 0/1 (x counts as 0)
+    bool definitions = true, in_dump = false;
+    long time = -1;
+    int clk = 0, le = 0, fail = 0;
+    uint32_t shift = 0;
+    auto settle = [&] {
+        int new_clk = level[id_of["CLK"]], new_le = level[id_of["LE"]], new_fail = level[id_of["LINKFAIL"]];
+        if (!clk && new_clk) shift = ((shift << 1) | level[id_of["DATA"]]) & 0xFFFFFF;
+        if (!le && new_le) r.words.push_back(shift);
+        if (!fail && new_fail) r.link_failed_at = time;
+        clk = new_clk;
+        le = new_le;
+        fail = new_fail;
+    };
+
+    std::istringstream lines(text);
+    std::string line;
+    while (std::getline(lines, line) && r.problem.empty()) {
+        std::istringstream ls(line);
+        std::string tok;
+        ls >> tok;
+        if (definitions) {
+            if (tok == "$var") {
+                std::string type, width, id, name;
+                ls >> type >> width >> id >> name;
+                id_of[name] = id;
+            } else if (tok == "$enddefinitions") {
+                definitions = false;
+            }
+            continue;
+        }
+        if (tok == "$comment") {
+            std::string body = line.substr(line.find("$comment") + 8);
+            auto end = body.rfind("$end");
+            if (end == std::string::npos) {
+                r.problem = "comment without $end: " + line;
+                break;
+            }
+            body = body.substr(0, end);
+            body = body.substr(body.find_first_not_of(' '));
+            body = body.substr(0, body.find_last_not_of(' ') + 1);
+            r.comments.push_back(body);
+        } else if (tok == "$dumpvars") {
+            in_dump = true;
+        } else if (tok == "$end" && in_dump) {
+            in_dump = false;
+        } else if (!tok.empty() && tok[0] == '#') {
+            long t = -1;
+            try {
+                t = std::stol(tok.substr(1));
+            } catch (...) {
+            }
+            if (t <= time) {
+                r.problem = "step out of order: " + line;
+                break;
+            }
+            if (time >= 0) settle();
+            time = t;
+        } else if (tok.size() >= 2 && (tok[0] == '0' || tok[0] == '1' || tok[0] == 'x')) {
+            std::string id = tok.substr(1);
+            bool known = false;
+            for (const auto& [name, known_id] : id_of) known = known || known_id == id;
+            if (!known) {
+                r.problem = "unknown signal in: " + line;
+                break;
+            }
+            level[id] = tok[0] == '1';
+            if (!in_dump && id == id_of["STATUS"]) ++r.status_changes;
+        } else {
+            r.problem = "malformed line: " + line;
+        }
+    }
+    if (definitions && r.problem.empty()) r.problem = "no $enddefinitions";
+    settle();
+    r.complete = !r.comments.empty() && r.comments.back() == "end of trace";
+    return r;
+}
+
+}  // namespace testing_support
