@@ -14,6 +14,7 @@
 #include "model/variants.h"
 #include "ui/main/main_window.h"
 #include "ui/widgets/system_timer.h"
+#include "ui/widgets/tab_order.h"
 
 namespace {
 
@@ -80,6 +81,11 @@ sweepform::sweepform(Main& main) : ExerciserWindow(main, "sweepform", "Sweepform
     outer->addWidget(Frame3);
     outer->addLayout(buttons);
     outer->setSizeConstraint(QLayout::SetFixedSize);
+
+    // Each entry is named by the label in front of it; the rate by its frame's caption.
+    for (auto [label, text] : {std::pair{Label1, Text1}, {Label2, Text3}, {Label3, Text2}, {Label5, Text5}})
+        label->setBuddy(text);
+    set_tab_order({Text1, Text3, Text2, Text4, Command3, Command4, Command2});
 
     connect(Command3, &QPushButton::clicked, this, &sweepform::Command3_Click);
     connect(Command4, &QPushButton::clicked, this, &sweepform::Command4_Click);

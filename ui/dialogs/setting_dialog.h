@@ -32,6 +32,9 @@ public:
 protected:
     // Where the dialog puts its own controls, above the buttons.
     QVBoxLayout* content() const { return content_; }
+    // The Tab chain: the dialog's own controls in the order they are read, then the buttons.
+    // The first control has the focus when the dialog opens.
+    void tab_order(const QList<QWidget*>& controls);
 
     // The full write sequence: test, N counter, R counter, control latch, back to back.
     void send_full_sequence();
