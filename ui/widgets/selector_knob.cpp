@@ -128,9 +128,10 @@ void SelectorKnob::paintEvent(QPaintEvent*) {
     p.setPen(QPen(Qt::white, std::max(2.0, r / 8), Qt::SolidLine, Qt::RoundCap));
     p.drawLine(c + dir * (r * 0.25), c + dir * (r * 0.92));
     if (hasFocus()) {
+        // A solid ring in the highlight colour: a dotted one is lost against the dark cap.
         p.setBrush(Qt::NoBrush);
-        p.setPen(QPen(palette().highlight().color(), 1, Qt::DotLine));
-        p.drawEllipse(c, r + 1.5, r + 1.5);
+        p.setPen(QPen(palette().highlight().color(), 2));
+        p.drawEllipse(c, r + 2, r + 2);
     }
 }
 
