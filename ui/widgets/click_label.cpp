@@ -67,6 +67,17 @@ void ClickLabel::focusOutEvent(QFocusEvent* event) {
 
 void ClickLabel::paintEvent(QPaintEvent* event) {
     QLabel::paintEvent(event);
+    // QLabel tells assistive technology of a new text only while the label has no name of its
+    // own; a named one says it here, where every new text is drawn.
+    if (text() != announced_) {
+        announced_ = text();
+        if (!accessibleName().isEmpty() && QAccessible::isActive()) {
+            QAccessibleValueChangeEvent value(this, announced_);
+            QAccessible::updateAccessibility(&value);
+            QAccessibleEvent description(this, QAccessible::DescriptionChanged);
+            QAccessible::updateAccessibility(&description);
+        }
+    }
     if (press_ == Press::None || !hasFocus()) return;
     // The frame goes round the picture, or inside the label's own frame round the text.
     QRect around = contentsRect();

@@ -42,4 +42,5 @@ protected:
 private:
     Press press_ = Press::None;
     bool space_down_ = false;  // Space acts on its release, as on a button
+    QString announced_;        // the text assistive technology was last told of
 };
