@@ -10,6 +10,7 @@
 
 #include "ui/main/main_window.h"
 #include "ui/widgets/system_timer.h"
+#include "ui/widgets/tab_order.h"
 #include "ui/widgets/toggle_switch.h"
 
 namespace {
@@ -91,6 +92,15 @@ locktime::locktime(Main& main) : ExerciserWindow(main, "locktime", "LockTime") {
     // The note wraps to the width of the entries above it.
     Label4->setFixedWidth(grid->sizeHint().width());
     outer->setSizeConstraint(QLayout::SetFixedSize);
+
+    // Each entry is named by the label in front of it; each switch by what it sets, since its
+    // captions ("Divide Off", twice) say only its state.
+    for (auto [label, text] : {std::pair{Label1, Text1}, {Label2, Text2}, {Label3, Text3}, {Label5, Text4}})
+        label->setBuddy(text);
+    Toggle2->setAccessibleName("Output divide by 2 at the start frequency");
+    Toggle3->setAccessibleName("Output divide by 2 at the stop frequency");
+    Toggle1->setAccessibleName("CP gain release delay");
+    set_tab_order({Text1, Toggle2, Text2, Toggle3, Text3, Text4, Toggle1, Command1, Command4, Command3, Command2});
 
     connect(Command1, &QPushButton::clicked, this, &locktime::Command1_Click);
     connect(Command4, &QPushButton::clicked, this, &locktime::Command4_Click);

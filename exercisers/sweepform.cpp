@@ -11,6 +11,7 @@
 
 #include "ui/main/main_window.h"
 #include "ui/widgets/system_timer.h"
+#include "ui/widgets/tab_order.h"
 
 namespace {
 
@@ -78,6 +79,16 @@ sweepform::sweepform(Main& main) : ExerciserWindow(main, "sweepform", "Sweepform
     outer->addWidget(Frame3);
     outer->addLayout(buttons);
     outer->setSizeConstraint(QLayout::SetFixedSize);
+
+    // Each entry is named by the label in front of it, with what it holds: "Start" and "Stop"
+    // alone are the buttons' names too. The rate is named by its frame's caption.
+    for (auto [label, text, name] : {std::tuple{Label1, Text1, "Start frequency (MHz)"},
+                                     {Label2, Text3, "Stop frequency (MHz)"}, {Label3, Text2, "Channel step (kHz)"},
+                                     {Label5, Text5, "Current frequency (MHz)"}}) {
+        label->setBuddy(text);
+        text->setAccessibleName(name);
+    }
+    set_tab_order({Text1, Text3, Text2, Text4, Command3, Command4, Command2});
 
     connect(Command3, &QPushButton::clicked, this, &sweepform::Command3_Click);
     connect(Command4, &QPushButton::clicked, this, &sweepform::Command4_Click);

@@ -17,6 +17,8 @@ Bandselectform::Bandselectform(Main& main) : SettingDialog(main, "Bandselectform
     Selector1 = knob("Selector1", {" 1", " 2", " 4", " 8"});
     content()->addWidget(Label1, 0, Qt::AlignHCenter);
     content()->addWidget(Selector1, 0, Qt::AlignHCenter);
+    Label1->setBuddy(Selector1);
+    tab_order({Selector1});
     Form_Load();
 }
 

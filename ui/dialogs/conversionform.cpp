@@ -12,6 +12,7 @@
 #include "ui/dialogs/dialog_parts.h"
 #include "ui/entry_parse.h"
 #include "ui/main/main_window.h"
+#include "ui/widgets/tab_order.h"
 
 using namespace dialog_parts;
 
@@ -25,7 +26,10 @@ conversionform::conversionform(Main& main) : QDialog(&main), main_(main) {
     Text1 = entry("Text1", "-123.45678");
     Text1->setToolTip("Type in a numerical value here.");
     Label3 = label("Label3", "Convert from");
-    auto* options = new QVBoxLayout;
+    // The choices stand in a column of their own, so Tab takes them between input and answer.
+    auto* options_column = new QWidget;
+    auto* options = new QVBoxLayout(options_column);
+    options->setContentsMargins(0, 0, 0, 0);
     const auto column = option_column(this, options, {"dBm to Volt", "Volt to dBm", "dB to Volt", "Volt to dB"});
     Option1 = column[0];
     Option2 = column[1];
@@ -49,7 +53,7 @@ conversionform::conversionform(Main& main) : QDialog(&main), main_(main) {
     grid->addWidget(Label1, 0, 0);
     grid->addWidget(Text1, 1, 0, Qt::AlignTop);
     grid->addWidget(Label3, 0, 1);
-    grid->addLayout(options, 1, 1);
+    grid->addWidget(options_column, 1, 1);
     grid->addWidget(Label2, 0, 2);
     grid->addWidget(Text2, 1, 2, Qt::AlignTop);
     grid->addWidget(Label4, 2, 0, 1, 3);
@@ -61,6 +65,10 @@ conversionform::conversionform(Main& main) : QDialog(&main), main_(main) {
     outer->setSizeConstraint(QLayout::SetFixedSize);
     outer->addWidget(Frame1);
     outer->addWidget(Frame2);
+
+    Label1->setBuddy(Text1);
+    Label2->setBuddy(Text2);
+    set_tab_order({Text1, Option1, Option2, Option3, Option4, Text2, Command1, Command3, Text3});
 
     connect(Command1, &QPushButton::clicked, this, &conversionform::Command1_Click);
     connect(Command3, &QPushButton::clicked, this, &conversionform::Command3_Click);

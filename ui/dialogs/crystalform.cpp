@@ -21,6 +21,8 @@ crystalform::crystalform(Main& main) : SettingDialog(main, "crystalform", "Cryst
     row->addWidget(Label1);
     row->addWidget(Text1);
     content()->addWidget(Frame1);
+    Label1->setBuddy(Text1);
+    tab_order({Text1});
     Form_Load();
 }
 

@@ -80,6 +80,13 @@ CurrentForm::CurrentForm(Main& main, CurrentSetting setting)
     all->addWidget(Frame2);
     all->addWidget(Frame3);
     content()->addWidget(Frame1);
+    // The entry sits inside its caption, so it is named by hand.
+    Text2->setAccessibleName("R Set (Ohms)");
+    Label3->setBuddy(Selector1);
+    Selector1->setAccessibleName(setting == CurrentSetting::One ? "Charge pump current setting 1"
+                                                                : "Charge pump current setting 2");
+    Selector1->setUnit("mA");
+    tab_order({Text2, Selector1});
     Form_Load();
 }
 

@@ -1,5 +1,6 @@
 #include "ui/dialogs/dialog_parts.h"
 
+#include <algorithm>
 #include <QBoxLayout>
 #include <QButtonGroup>
 #include <QLineEdit>
@@ -31,6 +32,16 @@ std::vector<QRadioButton*> option_column(QObject* owner, QBoxLayout* column, con
 
 SelectorKnob* knob(const char* name, const QStringList& labels) {
     return named(new SelectorKnob(labels), name);
+}
+
+void name_repeated_captions(std::span<QRadioButton* const> options, int code_digits) {
+    for (size_t i = 0; i < options.size(); ++i) {
+        const QString caption = options[i]->text();
+        const auto same = std::count_if(options.begin(), options.end(),
+                                        [&](const QRadioButton* o) { return o->text() == caption; });
+        options[i]->setAccessibleName(
+            same > 1 ? QString("%1, bits %2").arg(caption).arg(qulonglong(i), code_digits, 2, QChar('0')) : QString());
+    }
 }
 
 }  // namespace dialog_parts

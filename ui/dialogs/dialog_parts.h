@@ -5,6 +5,7 @@
 #include <QRadioButton>
 #include <QString>
 #include <optional>
+#include <span>
 #include <vector>
 
 class QBoxLayout;
@@ -46,5 +47,10 @@ std::optional<int> checked_option(const Options& options) {
 
 // A knob with its design-time labels.
 SelectorKnob* knob(const char* name, const QStringList& labels);
+
+// Option buttons whose captions repeat (two codes with one meaning) are told apart for
+// assistive technology by their code, the button's index in `code_digits` binary digits:
+// "3.0 nsecs, bits 11". The others are named by their captions.
+void name_repeated_captions(std::span<QRadioButton* const> options, int code_digits);
 
 }  // namespace dialog_parts

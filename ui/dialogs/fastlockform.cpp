@@ -30,6 +30,8 @@ fastlockform::fastlockform(Main& main) : SettingDialog(main, "fastlockform", "Fa
     column->addWidget(Label3, 0, Qt::AlignHCenter);
     column->addWidget(Frame2);
     content()->addWidget(Frame1);
+    name_repeated_captions(Option, 2);  // 00 and 11 both read "3.0 nsecs"
+    tab_order(QList<QWidget*>(Option.begin(), Option.end()));
     Form_Load();
 }
 

@@ -27,7 +27,9 @@ muxform::muxform(Main& main) : SettingDialog(main, "muxform", "Muxout Options") 
     for (const char* caption : kCaptions) captions << caption;
     std::ranges::copy(option_column(this, column, captions), Option.begin());
     content()->addWidget(Frame1);
+    tab_order(QList<QWidget*>(Option.begin(), Option.end()));
     Form_Load();
+    name_repeated_captions(Option, 3);  // the single-modulus variant shows "Not Used" twice
 }
 
 void muxform::Form_Load() {

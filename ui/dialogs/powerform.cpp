@@ -28,6 +28,7 @@ powerform::powerform(Main& main) : SettingDialog(main, "powerform", "Powerdown")
     auto* all = new QVBoxLayout(Frame1);
     all->addWidget(Frame2);
     content()->addWidget(Frame1);
+    tab_order({Option1, Option2, Option3});
     Form_Load();
 }
 

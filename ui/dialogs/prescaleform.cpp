@@ -22,6 +22,8 @@ prescaleform::prescaleform(Main& main) : SettingDialog(main, "prescaleform", "Pr
     auto* all = new QVBoxLayout(Frame1);
     all->addWidget(Frame6);
     content()->addWidget(Frame1);
+    Label1->setBuddy(Selector1);
+    tab_order({Selector1});
     Form_Load();
 }
 

@@ -32,6 +32,7 @@ presetform::presetform(Main& main)
     for (const BoardPreset& preset : kBoardPresets) captions << caption_of(preset);
     std::ranges::copy(option_column(this, column, captions), Option.begin());
     content()->addWidget(Frame1);
+    tab_order(QList<QWidget*>(Option.begin(), Option.end()));
     Form_Load();
 }
 

@@ -9,6 +9,7 @@
 #include "model/latch.h"
 #include "ui/dialogs/dialog_parts.h"
 #include "ui/main/main_window.h"
+#include "ui/widgets/tab_order.h"
 
 using namespace dialog_parts;
 
@@ -40,6 +41,8 @@ Form1::Form1(Main& main) : QDialog(&main), main_(main) {
     grid->addWidget(Label1, 0, 1, row, 1);
     grid->addWidget(Command3, row, 1, Qt::AlignRight);
     grid->setColumnMinimumWidth(1, Label1->minimumWidth());
+    // The window opens on its first resend button rather than on Done, the default button.
+    set_tab_order({Command1, Command2, Command6, Command7, Command3});
 }
 
 void Form1::Command1_Click() { main_.show_outcome(actions::resend_latch(main_.state(), main_.link(), kTestLatch)); }

@@ -6,6 +6,7 @@
 
 #include "actions/outcome.h"
 #include "ui/main/main_window.h"
+#include "ui/widgets/tab_order.h"
 
 SettingDialog::SettingDialog(Main& main, const char* name, const QString& caption, Buttons buttons)
     : QDialog(&main), main_(main), state_(main.state()) {
@@ -38,6 +39,13 @@ SettingDialog::SettingDialog(Main& main, const char* name, const QString& captio
     outer->addLayout(row);
     connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
     connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
+}
+
+void SettingDialog::tab_order(const QList<QWidget*>& controls) {
+    QList<QWidget*> chain = controls;
+    chain << Command1 << Command2;
+    if (Command3) chain << Command3;
+    set_tab_order(chain);
 }
 
 void SettingDialog::Command1_Click() {

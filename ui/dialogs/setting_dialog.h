@@ -33,6 +33,9 @@ public:
 protected:
     // Where the dialog puts its own controls, above the buttons.
     QVBoxLayout* content() const { return content_; }
+    // The Tab chain: the dialog's own controls in the order they are read, then the buttons.
+    // The first control has the focus when the dialog opens.
+    void tab_order(const QList<QWidget*>& controls);
 
     // Shows what the dialog's action reports: its refusal (with the entry at fault), or the
     // main window brought up to date. Returns whether the action went through.

@@ -68,6 +68,9 @@ synthform::synthform(Main& main) : SettingDialog(main, "synthform", "RF Output F
     content()->addWidget(Frame2);
     content()->addWidget(Frame3);
     content()->addWidget(Th);
+    Label1->setBuddy(Text1);
+    Label2->setBuddy(Text2);
+    tab_order({Text1, Text2, Command4, Command5});
     connect(Command4, &QPushButton::clicked, this, &synthform::Command4_Click);
     connect(Command5, &QPushButton::clicked, this, &synthform::Command5_Click);
     Form_Load();

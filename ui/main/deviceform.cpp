@@ -3,8 +3,8 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCloseEvent>
-#include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
@@ -50,13 +50,22 @@ deviceform::deviceform(Main& main, boardlink::BoardLink::Opened opened, QWidget*
     Frame1 = new QGroupBox;
     Frame1->setObjectName("Frame1");
     auto* group = new QButtonGroup(this);
-    auto* grid = new QGridLayout(Frame1);
+    // Three columns of three, numbered down each column; each column is a group of its own, so
+    // the keyboard's order follows the numbers.
+    auto* columns = new QHBoxLayout(Frame1);
+    QVBoxLayout* column = nullptr;
     for (int i = 1; i <= 9; ++i) {
+        if ((i - 1) % 3 == 0) {
+            auto* column_widget = new QWidget;
+            column = new QVBoxLayout(column_widget);
+            column->setContentsMargins(0, 0, 0, 0);
+            columns->addWidget(column_widget);
+        }
         QString caption = QString::fromStdString(variants::display_name(variants::kNames[i - 1]));
         Option[i] = new QRadioButton(caption);
         Option[i]->setObjectName(QString("Option%1").arg(i));
         group->addButton(Option[i]);
-        grid->addWidget(Option[i], (i - 1) % 3, (i - 1) / 3);
+        column->addWidget(Option[i]);
     }
     Command1 = new QPushButton(chip_icon(QFontMetrics(font()).height() * 2), "OK");
     Command1->setObjectName("Command1");

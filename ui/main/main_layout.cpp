@@ -1,5 +1,6 @@
 // Construction of the main window: every group and control in the window's order, their
-// initial texts and tips, the layout and the menus.
+// initial texts and tips, the names assistive technology says, the layout with its Tab order,
+// and the menus.
 #include <QAction>
 #include <QFrame>
 #include <QGridLayout>
@@ -19,6 +20,7 @@
 #include "ui/widgets/drop_frame.h"
 #include "ui/widgets/numeric_led.h"
 #include "ui/widgets/system_timer.h"
+#include "ui/widgets/tab_order.h"
 #include "ui/widgets/toggle_switch.h"
 
 namespace {
@@ -36,9 +38,10 @@ ClickLabel* title_label(const char* name, const QString& text, const QString& ti
     return l;
 }
 
-// A value the user clicks to change: a sunken white field.
+// A value the user clicks to change: a sunken white field, which the keyboard reaches too.
 ClickLabel* value_label(const char* name, const QString& text, const QString& tip = {}) {
     auto* l = title_label(name, text, tip);
+    l->setPress(ClickLabel::Press::Click);
     l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     l->setAutoFillBackground(true);
     QPalette pal = l->palette();
@@ -91,10 +94,10 @@ void Main::build_controls() {
     // Power levels
     c.Frame4 = group("Frame4", "Output Power Level ------------------Core Power Level");
     c.Command13 = arrow_button("Command13", Qt::UpArrow);
-    c.Label7 = named(new QLabel("-12 dBm"), "Label7");
+    c.Label7 = named(new ClickLabel("-12 dBm"), "Label7");
     c.Command11 = arrow_button("Command11", Qt::DownArrow);
     c.Command12 = arrow_button("Command12", Qt::UpArrow);
-    c.Label9 = named(new QLabel("-12 dBm"), "Label9");
+    c.Label9 = named(new ClickLabel("-12 dBm"), "Label9");
     c.Command14 = arrow_button("Command14", Qt::DownArrow);
     for (QLabel* l : {c.Label7, c.Label9}) {
         l->setAlignment(Qt::AlignCenter);
@@ -111,6 +114,7 @@ void Main::build_controls() {
     c.Command7 = icon_button("Command7", "Resend Data", QStyle::SP_ArrowRight,
                              "Click here to enter the resend window.");
     c.Picture1 = named(new ClickLabel, "Picture1");
+    c.Picture1->setPress(ClickLabel::Press::DoubleClick);  // Enter or Space opens what a double click opens
     c.Picture1->setPixmap(make_logo(QFontMetrics(font()).height() * 5));
 
     c.Frame16 = named(new DropFrame("Anti Backlash Width"), "Frame16");
@@ -140,7 +144,7 @@ void Main::build_controls() {
     c.vcofreq = value_label("vcofreq", "VCO Frequency", vco_tip);
 
     c.Frame7 = group("Frame7", "Device In Use");
-    c.device = named(new QLabel("Choose device"), "device");
+    c.device = named(new ClickLabel("Choose device"), "device");
 
     // Settings
     c.Frame3 = group("Frame3", "Settings");
@@ -172,11 +176,34 @@ void Main::build_controls() {
     c.Frame12 = named(new DropFrame, "Frame12", "Click here to change muxout");
     c.Command10 = named(new QPushButton("Muxout"), "Command10");
     c.Label5 = value_label("Label5", "Muxout", "Click here to change muxout");
+    c.Label5->setPress(ClickLabel::Press::None);  // shows the muxout function; Command10 changes it
 
     c.Timer1 = new SystemTimer(this);
     c.Timer1->setObjectName("Timer1");
 
     c.link_status = named(new QLabel, "link_status");
+
+    // What assistive technology calls the controls: what each sets or shows, never its present
+    // caption, so a name stays while the value changes. Values and the titles in front of
+    // them keep their own texts; the LEDs are named by their frames.
+    const std::pair<QWidget*, const char*> names[] = {
+        {c.Toggle1, "RF PD polarity"}, {c.Toggle2, "Counter reset"}, {c.Toggle3, "CP gain"},
+        {c.Toggle4, "Internal divide by 2"}, {c.Toggle5, "Charge pump three-state"},
+        {c.Toggle6, "Output divide by 2"}, {c.Toggle7, "Mute till lock detect"},
+        {c.Toggle10, "Lock detect precision"},
+        {c.Command13, "Output power up"}, {c.Command11, "Output power down"},
+        {c.Command12, "Core power up"}, {c.Command14, "Core power down"},
+        {c.Label7, "Output power level"}, {c.Label9, "Core power level"},
+        {c.crystal, "REF IN Frequency"}, {c.pres, "RF Prescaler"}, {c.ref_freq, "PFD Frequency"},
+        {c.vcofreq, "RF VCO Output Frequency"}, {c.currentsetting1, "Current Setting 1 (mA)"},
+        {c.currentsetting2, "Current Setting 2 (mA)"}, {c.Label12, "Band Select Clock Divider Value"},
+        {c.abpw2, "Anti Backlash Width"}, {c.eval, "Evaluation Board"}, {c.device, "Device In Use"},
+        {c.Label10, "Powerdown mode"}, {c.Label5, "Muxout function"}, {c.Picture1, "VCO test modes"},
+    };
+    for (auto [widget, name] : names) widget->setAccessibleName(name);
+    for (auto [frame, readout] : {std::pair{c.Frame9, c.NumLED1}, std::pair{c.Frame10, c.NumLED2},
+                                  std::pair{c.Frame11, c.NumLED3}})
+        readout->setAccessibleName(frame->title());
 
     // Shown only once configure_main knows the variant.
     for (QWidget* w : std::initializer_list<QWidget*>{c.Frame9, c.Frame10, c.Frame11, c.Label14, c.Label15,
@@ -245,15 +272,20 @@ void Main::build_layout() {
     vco->addWidget(c.Frame13, 0, 1);
     vco->addWidget(c.Toggle7, 1, 0, 1, 2);
 
-    // Power levels: up, level, down in two columns.
-    auto* power = new QGridLayout(c.Frame4);
-    power->addWidget(c.Command13, 0, 0, Qt::AlignHCenter);
-    power->addWidget(c.Label7, 1, 0);
-    power->addWidget(c.Command11, 2, 0, Qt::AlignHCenter);
-    power->addWidget(c.Command12, 0, 1, Qt::AlignHCenter);
-    power->addWidget(c.Label9, 1, 1);
-    power->addWidget(c.Command14, 2, 1, Qt::AlignHCenter);
-    power->setHorizontalSpacing(24);
+    // Power levels: up, level, down in two columns, each its own group so that Tab goes down
+    // the output column before the core column.
+    auto* power = new QHBoxLayout(c.Frame4);
+    power->setSpacing(24);
+    for (auto [up, level, down] : {std::tuple{c.Command13, c.Label7, c.Command11},
+                                   std::tuple{c.Command12, c.Label9, c.Command14}}) {
+        auto* column_widget = new QWidget;
+        auto* column = new QVBoxLayout(column_widget);
+        column->setContentsMargins(0, 0, 0, 0);
+        column->addWidget(up, 0, Qt::AlignHCenter);
+        column->addWidget(level);
+        column->addWidget(down, 0, Qt::AlignHCenter);
+        power->addWidget(column_widget);
+    }
 
     vbox(c.Frame16)->addWidget(c.abpw2);
     vbox(c.Frame6)->addWidget(c.Label10);
@@ -302,6 +334,15 @@ void Main::build_layout() {
     setCentralWidget(central);
     statusBar()->addWidget(c.link_status, 1);
     statusBar()->setSizeGripEnabled(false);
+
+    // Tab follows the groups as they are read: across the top, then each group from its top.
+    set_tab_order({c.eval, c.Picture1,
+                   c.crystal, c.pres, c.ref_freq, c.vcofreq, c.Toggle4, c.Toggle6,
+                   c.Toggle2, c.Toggle3, c.Toggle5, c.Toggle1, c.currentsetting1, c.currentsetting2,
+                   c.Label12, c.Toggle7,
+                   c.Command13, c.Command11, c.Command12, c.Command14,
+                   c.abpw2, c.Label10, c.Command10,
+                   c.Toggle10, c.Command1, c.Command2, c.Command7, c.Command5, c.Command8});
 }
 
 void Main::build_menus() {

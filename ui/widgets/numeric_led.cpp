@@ -1,7 +1,10 @@
 #include "ui/widgets/numeric_led.h"
 
+#include <QAccessible>
 #include <QPainter>
 #include <QPainterPath>
+
+#include "ui/widgets/numeric_led_accessible.h"
 
 namespace {
 
@@ -86,13 +89,22 @@ void draw_cell(QPainter& p, const QRectF& r, const Cell& cell, const QColor& lit
 }  // namespace
 
 NumericLed::NumericLed(QWidget* parent, int digits) : QWidget(parent), digits_(digits) {
+    static const bool accessible = (QAccessible::installFactory(numeric_led_accessible), true);
+    (void)accessible;
     setAttribute(Qt::WA_OpaquePaintEvent);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
 
 void NumericLed::setText(const QString& text) {
+    if (text == text_) return;
     text_ = text;
     update();
+    if (QAccessible::isActive()) {
+        QAccessibleValueChangeEvent value(this, text_);
+        QAccessible::updateAccessibility(&value);
+        QAccessibleEvent description(this, QAccessible::DescriptionChanged);
+        QAccessible::updateAccessibility(&description);
+    }
 }
 
 QSize NumericLed::sizeHint() const {

@@ -1,10 +1,13 @@
 #include "ui/widgets/selector_knob.h"
 
+#include <QAccessible>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWheelEvent>
 #include <QtMath>
+
+#include "ui/widgets/selector_knob_accessible.h"
 
 namespace {
 constexpr double kStepDegrees = 40;
@@ -16,6 +19,8 @@ double step_degrees(int positions) {
 }  // namespace
 
 SelectorKnob::SelectorKnob(const QStringList& labels, QWidget* parent) : QWidget(parent), labels_(labels) {
+    static const bool accessible = (QAccessible::installFactory(selector_knob_accessible), true);
+    (void)accessible;
     setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::PointingHandCursor);
 }
@@ -24,6 +29,7 @@ void SelectorKnob::setPosition(int position) {
     if (position < 0 || position >= positions() || position == position_) return;
     position_ = position;
     update();
+    announce();
 }
 
 void SelectorKnob::setLabel(int position, const QString& text) {
@@ -31,6 +37,26 @@ void SelectorKnob::setLabel(int position, const QString& text) {
     labels_[position] = text;
     updateGeometry();
     update();
+    if (position == position_) announce();
+}
+
+QString SelectorKnob::valueText() const {
+    const QString text = label(position_);
+    return unit_.isEmpty() ? text : text + ' ' + unit_;
+}
+
+QRect SelectorKnob::labelRect(int position) const {
+    if (position < 0 || position >= positions()) return {};
+    return labelBox(position, centre()).toAlignedRect();
+}
+
+// Tells assistive technology the new value, and the description that carries its label.
+void SelectorKnob::announce() {
+    if (!QAccessible::isActive()) return;
+    QAccessibleValueChangeEvent value(this, position_);
+    QAccessible::updateAccessibility(&value);
+    QAccessibleEvent description(this, QAccessible::DescriptionChanged);
+    QAccessible::updateAccessibility(&description);
 }
 
 double SelectorKnob::angleOf(int position) const {
@@ -102,9 +128,10 @@ void SelectorKnob::paintEvent(QPaintEvent*) {
     p.setPen(QPen(Qt::white, std::max(2.0, r / 8), Qt::SolidLine, Qt::RoundCap));
     p.drawLine(c + dir * (r * 0.25), c + dir * (r * 0.92));
     if (hasFocus()) {
+        // A solid ring in the highlight colour: a dotted one is lost against the dark cap.
         p.setBrush(Qt::NoBrush);
-        p.setPen(QPen(palette().highlight().color(), 1, Qt::DotLine));
-        p.drawEllipse(c, r + 1.5, r + 1.5);
+        p.setPen(QPen(palette().highlight().color(), 2));
+        p.drawEllipse(c, r + 2, r + 2);
     }
 }
 
@@ -120,10 +147,12 @@ int SelectorKnob::positionAt(const QPointF& point) const {
 }
 
 void SelectorKnob::turnTo(int position) {
+    if (positions() == 0) return;
     position = std::clamp(position, 0, positions() - 1);
     if (position == position_) return;
     position_ = position;
     update();
+    announce();
     emit positionChanged(position_);
 }
 

@@ -26,6 +26,8 @@ ToggleSwitch::ToggleSwitch(const QString& off_caption, const QString& on_caption
             QAccessible::updateAccessibility(&state);
             QAccessibleValueChangeEvent value(this, caption());
             QAccessible::updateAccessibility(&value);
+            QAccessibleEvent description(this, QAccessible::DescriptionChanged);
+            QAccessible::updateAccessibility(&description);
         }
     });
 }

@@ -11,7 +11,9 @@ public:
     explicit ToggleSwitchAccessible(ToggleSwitch* toggle) : QAccessibleWidget(toggle, QAccessible::CheckBox) {}
 
     QString text(QAccessible::Text t) const override {
-        if (t == QAccessible::Value) return toggle()->caption();
+        // The caption goes in the description as well: the Linux bridge passes a check box's
+        // state but no value text, and "= 3" / "= 5" is more than checked or not.
+        if (t == QAccessible::Value || t == QAccessible::Description) return toggle()->caption();
         if (t == QAccessible::Name) {
             QString name = widget()->accessibleName();
             return name.isEmpty() ? toggle()->caption() : name;

@@ -1,0 +1,431 @@
+// Every window of the tool (the main window, the variant dialog and each window the main window
+// opens; one registered later joins without a change here) as a keyboard user and assistive
+// technology meet it: names, values, Tab order, and each control doing the same from the mouse,
+// the keyboard and the accessibility interface, down to the words the board latched.
+#include <gtest/gtest.h>
+
+#include <QAccessible>
+#include <QButtonGroup>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <map>
+#include <set>
+#include <sstream>
+
+#include "model/latch.h"
+#include "model/settings_file.h"
+#include "tests/ui/dialogs/dialog_test_util.h"
+#include "ui/dialogs/current_form.h"
+#include "ui/dialogs/synthform.h"
+#include "ui/main/deviceform.h"
+#include "ui/widgets/click_label.h"
+#include "ui/widgets/numeric_led.h"
+#include "ui/widgets/selector_knob.h"
+#include "ui/widgets/system_timer.h"
+#include "ui/widgets/toggle_switch.h"
+
+using testing_support::Harness;
+
+namespace {
+
+constexpr int kMain = -2, kDeviceForm = -1;  // then each Window by its number
+
+std::string subject_name(int subject) {
+    static const char* const windows[] = {"Synth", "Crystal", "Current1", "Current2", "Powerdown", "Mux", "Prescaler",
+                                          "Preset", "Fastlock", "Bandselect", "Rev", "Resend", "Conversion",
+                                          "Registers", "VcoTest", "Locktime", "Sweep", "SimulatedBoard"};
+    if (subject == kMain) return "Main";
+    if (subject == kDeviceForm) return "deviceform";
+    return subject < int(std::size(windows)) ? windows[subject] : "Window" + std::to_string(subject);
+}
+
+// A fresh tool on the simulated board with one window shown (none when it is not built yet).
+struct Scene {
+    explicit Scene(int subject, const std::string& variant = "ksy7100-1") : h(variant) {
+        if (subject == kMain) window = h.main.get();
+        else if (subject == kDeviceForm) owned = std::make_unique<deviceform>(*h.main, boardlink::BoardLink::Opened{});
+        else if (h.main->has_window(Window(subject))) owned = h.main->window_factory(Window(subject))(*h.main);
+        if (owned) window = owned.get();
+        if (!window) return;
+        window->show();
+        window->activateWindow();
+        (void)QTest::qWaitFor([&] { return QApplication::activeWindow() == window; });
+        h.words();  // only what the test does counts
+    }
+    Harness h;
+    std::unique_ptr<QWidget> owned;
+    QWidget* window = nullptr;
+};
+
+QString who(const QObject* o) { return QString("%1 %2").arg(o->metaObject()->className(), o->objectName()); }
+
+const std::set<QAccessible::Role> kControlRoles = {
+    QAccessible::Button, QAccessible::CheckBox, QAccessible::RadioButton, QAccessible::Slider, QAccessible::Dial,
+    QAccessible::SpinBox, QAccessible::ComboBox, QAccessible::EditableText, QAccessible::MenuItem,
+    QAccessible::ButtonMenu, QAccessible::ButtonDropDown, QAccessible::Link, QAccessible::PageTab};
+
+// An action beyond taking the focus: what a client operates the element with.
+bool operable(QAccessibleInterface* a) {
+    return a->actionInterface() && std::ranges::any_of(a->actionInterface()->actionNames(), [](const QString& n) {
+               return n != QAccessibleActionInterface::setFocusAction();
+           });
+}
+
+// The elements of a window a user acts on, and its LED readouts.
+void collect(QAccessibleInterface* parent, std::vector<QAccessibleInterface*>& found) {
+    for (int i = 0; i < parent->childCount(); ++i) {
+        QAccessibleInterface* c = parent->child(i);
+        if (!c || c->state().invisible) continue;
+        if (c->state().focusable || kControlRoles.count(c->role()) || operable(c) ||
+            qobject_cast<NumericLed*>(c->object()))
+            found.push_back(c);
+        collect(c, found);
+    }
+}
+
+std::vector<QAccessibleInterface*> elements(QWidget* window) {
+    std::vector<QAccessibleInterface*> found;
+    collect(QAccessible::queryAccessibleInterface(window), found);
+    return found;
+}
+
+// What the element says against what its widget shows; the description repeats the value where
+// the Linux bridge passes no value text.
+void expect_value_shown(QAccessibleInterface* a) {
+    QObject* o = a->object();
+    SCOPED_TRACE(who(o).toStdString());
+    std::optional<QString> shown;
+    if (auto* t = qobject_cast<ToggleSwitch*>(o)) {
+        shown = t->caption();
+        EXPECT_EQ(bool(a->state().checked), t->isChecked() && !t->isFixed());
+    } else if (auto* k = qobject_cast<SelectorKnob*>(o)) {
+        shown = k->valueText();
+        EXPECT_TRUE(shown->startsWith(k->label(k->position())));
+        ASSERT_TRUE(a->valueInterface());
+        EXPECT_EQ(a->valueInterface()->currentValue().toInt(), k->position());
+    } else if (auto* led = qobject_cast<NumericLed*>(o)) {
+        shown = led->text();
+    } else if (auto* l = qobject_cast<ClickLabel*>(o)) {
+        shown = l->text();
+    } else if (auto* e = qobject_cast<QLineEdit*>(o)) {
+        EXPECT_EQ(a->text(QAccessible::Value), e->text());
+    } else if (auto* b = qobject_cast<QAbstractButton*>(o); b && b->isCheckable()) {
+        EXPECT_EQ(bool(a->state().checked), b->isChecked());
+    }
+    if (shown) {
+        EXPECT_EQ(a->text(QAccessible::Value), *shown);
+        EXPECT_EQ(a->text(QAccessible::Description), *shown);
+    }
+}
+
+// Every value the window shows set to another one, as the program does.
+void change_every_value(QWidget* window) {
+    for (auto* t : window->findChildren<ToggleSwitch*>())
+        if (!t->isFixed()) t->setChecked(!t->isChecked());
+    for (auto* k : window->findChildren<SelectorKnob*>()) k->setPosition((k->position() + 1) % k->positions());
+    for (auto* led : window->findChildren<NumericLed*>()) led->setText(led->text() + "8");
+    for (auto* l : window->findChildren<ClickLabel*>()) l->setText(l->text() + "0");
+    for (auto* e : window->findChildren<QLineEdit*>()) e->setText(e->text() + "1");
+    for (auto* r : window->findChildren<QRadioButton*>()) r->setChecked(true);
+}
+
+// The controls Tab stops at, in the window's chain, from the one the window opens with (the
+// chain is a ring).
+std::vector<QWidget*> tab_chain(QWidget* window) {
+    std::vector<QWidget*> chain;
+    int guard = 0;
+    for (QWidget* w = window->nextInFocusChain(); w != window && ++guard < 10000; w = w->nextInFocusChain())
+        if (w->window() == window && w->isVisible() && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus))
+            chain.push_back(w);
+    const auto first = std::find(chain.begin(), chain.end(), window->focusWidget());
+    if (first != chain.end()) std::rotate(chain.begin(), first, chain.end());
+    return chain;
+}
+
+// On the chain, or, for an option button, its group is: Tab stops at the checked one of a group
+// and the arrow keys move among them.
+bool reached(QWidget* control, const std::vector<QWidget*>& chain) {
+    auto in_chain = [&](QWidget* w) { return std::find(chain.begin(), chain.end(), w) != chain.end(); };
+    auto* option = qobject_cast<QRadioButton*>(control);
+    if (in_chain(control) || !option) return in_chain(control);
+    if (option->group()) return std::ranges::any_of(option->group()->buttons(), in_chain);
+    return option->autoExclusive() &&
+           std::ranges::any_of(option->parentWidget()->findChildren<QRadioButton*>(Qt::FindDirectChildrenOnly),
+                               [&](QRadioButton* b) { return b->autoExclusive() && in_chain(b); });
+}
+
+// Whether `a` is read before `b`: of the two groups that hold them under their nearest common
+// container, the upper one first, and of two side by side the left one.
+bool reads_before(QWidget* a, QWidget* b) {
+    std::vector<QWidget*> up_a;
+    for (QWidget* w = a; w; w = w->isWindow() ? nullptr : w->parentWidget()) up_a.push_back(w);
+    QWidget *common = b, *holds_b = nullptr;
+    while (std::find(up_a.begin(), up_a.end(), common) == up_a.end()) holds_b = std::exchange(common, common->parentWidget());
+    const auto at = std::find(up_a.begin(), up_a.end(), common);
+    if (at == up_a.begin() || !holds_b) return at == up_a.begin();  // one holds the other
+    const QRect ra = (*(at - 1))->geometry(), rb = holds_b->geometry();
+    if (ra.bottom() < rb.top() || rb.bottom() < ra.top()) return ra.top() < rb.top();
+    return ra.center().x() < rb.center().x();
+}
+
+// ---- One control, acted on in one of the user's ways ----
+
+enum class Way { Mouse, Keyboard, Accessible };
+
+std::vector<QWidget*> controls_of(QWidget* window) {
+    std::vector<QWidget*> controls;
+    for (QWidget* w : window->findChildren<QWidget*>())
+        if (w->isVisibleTo(window) && w->isEnabled() &&
+            (qobject_cast<QAbstractButton*>(w) || qobject_cast<SelectorKnob*>(w) || qobject_cast<ClickLabel*>(w)))
+            controls.push_back(w);
+    return controls;
+}
+
+// A title beside a value, or a readout: the mouse alone acts on it.
+bool mouse_only(QWidget* control) {
+    auto* l = qobject_cast<ClickLabel*>(control);
+    return l && l->press() == ClickLabel::Press::None;
+}
+
+void act(QWidget* control, Way way) {
+    auto* knob = qobject_cast<SelectorKnob*>(control);
+    auto* label = qobject_cast<ClickLabel*>(control);
+    const int target = knob ? (knob->position() + 1) % knob->positions() : 0;
+    if (way == Way::Mouse) {
+        if (knob) return QTest::mouseClick(knob, Qt::LeftButton, {}, knob->labelRect(target).center());
+        if (label && label->press() == ClickLabel::Press::DoubleClick) return QTest::mouseDClick(label, Qt::LeftButton);
+        return dialog_tests::click(control);
+    }
+    if (way == Way::Keyboard) {
+        control->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(control, knob ? Qt::Key_Home : Qt::Key_Space);
+        for (int i = 0; i < target; ++i) QTest::keyClick(knob, Qt::Key_Right);
+        return;
+    }
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(control);
+    if (knob) return a->valueInterface()->setCurrentValue(target);
+    const QStringList actions = a->actionInterface()->actionNames();
+    if (actions.contains(QAccessibleActionInterface::toggleAction()))
+        return a->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    if (!actions.contains(QAccessibleActionInterface::pressAction())) return;  // the mouse's effect goes missing
+    // A press comes from the event loop, as Qt's own do, so the client's call returns first.
+    QSignalSpy clicked(control, SIGNAL(clicked()));
+    std::optional<QSignalSpy> double_clicked;
+    if (label) double_clicked.emplace(control, SIGNAL(doubleClicked()));
+    a->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !clicked.isEmpty() || (double_clicked && !double_clicked->isEmpty()); }))
+        << "the press never came";
+}
+
+// All an action may change: the board, the windows opened, the messages, the state, and what
+// the window shows.
+struct Effect {
+    std::vector<uint32_t> words;
+    std::vector<QString> opened, messages;
+    std::string state;
+    QStringList view;
+    bool operator==(const Effect&) const = default;
+};
+
+void PrintTo(const Effect& e, std::ostream* out) {
+    for (uint32_t w : e.words) *out << testing_support::hex(w) << ' ';
+    for (const QString& s : e.opened) *out << "opened " << s.toStdString() << ' ';
+    for (const QString& s : e.messages) *out << '"' << s.toStdString() << "\" ";
+    *out << e.view.join(" | ").toStdString();
+}
+
+// A fresh scene, one control acted on in one way (none: untouched), then the dialog's own apply,
+// since a dialog's choices reach the board only there.
+Effect effect_of(int subject, size_t index, std::optional<Way> way) {
+    Scene s(subject);
+    if (way) act(controls_of(s.window).at(index), *way);
+    QCoreApplication::processEvents();
+    if (auto* dialog = qobject_cast<SettingDialog*>(s.window)) dialog->Command3 ? dialog->Command3_Click() : dialog->Command1_Click();
+    Effect e{s.h.words(), s.h.prompts.opened, s.h.prompts.texts(), format_settings(s.h.state), {}};
+    for (uint8_t latch = 0; latch < 4; ++latch) e.state += std::to_string(assemble_latch(s.h.state, latch)) + '\n';
+    e.view << QString("shown %1").arg(s.window->isVisible());
+    for (QWidget* w : s.window->findChildren<QWidget*>()) {
+        const QString at = w->objectName() + (w->isVisibleTo(s.window) ? " " : " hidden ");
+        if (auto* b = qobject_cast<QAbstractButton*>(w); b && b->isCheckable()) e.view << at + (b->isChecked() ? "on" : "off");
+        else if (auto* k = qobject_cast<SelectorKnob*>(w)) e.view << at + k->valueText();
+        else if (auto* l = qobject_cast<QLineEdit*>(w)) e.view << at + l->text();
+        else if (auto* l = qobject_cast<QLabel*>(w)) e.view << at + l->text();
+        else if (auto* led = qobject_cast<NumericLed*>(w)) e.view << at + led->text();
+    }
+    for (SystemTimer* t : s.window->findChildren<SystemTimer*>())
+        e.view << t->objectName() + QString(" %1 %2").arg(t->enabled()).arg(t->interval());
+    return e;
+}
+
+class Walk : public ::testing::TestWithParam<int> {};
+
+}  // namespace
+
+TEST_P(Walk, EveryElementHasARoleAUniqueNameThatStaysWhenItsValueChangesAndTheValueItShows) {
+    for (const char* variant : {"ksy7100-1", "ksy7100-8"}) {
+        SCOPED_TRACE(variant);
+        Scene s(GetParam(), variant);
+        if (!s.window) GTEST_SKIP() << "not built yet";
+        std::map<QString, QString> holder;  // name -> the element that has it
+        std::map<QObject*, QString> names;
+        for (QAccessibleInterface* a : elements(s.window)) {
+            const std::string element = who(a->object()).toStdString();
+            const QString name = a->text(QAccessible::Name);
+            EXPECT_TRUE(kControlRoles.count(a->role()) || qobject_cast<NumericLed*>(a->object())) << element;
+            EXPECT_FALSE(name.trimmed().isEmpty()) << element << " has no name";
+            const auto [at, fresh] = holder.emplace(name, who(a->object()));
+            EXPECT_TRUE(fresh) << element << " and " << at->second.toStdString() << " are both \"" << name.toStdString() << '"';
+            names[a->object()] = name;
+            expect_value_shown(a);
+        }
+        change_every_value(s.window);
+        for (QAccessibleInterface* a : elements(s.window)) {
+            if (names.count(a->object())) {
+                EXPECT_EQ(a->text(QAccessible::Name), names[a->object()]) << who(a->object()).toStdString();
+            }
+            expect_value_shown(a);
+        }
+    }
+}
+
+TEST_P(Walk, TabGoesThroughTheControlsInTheOrderTheWindowIsReadAndReachesEveryOneTheUserOperates) {
+    for (const char* variant : {"ksy7100-1", "ksy7100-8"}) {
+        SCOPED_TRACE(variant);
+        Scene s(GetParam(), variant);
+        if (!s.window) GTEST_SKIP() << "not built yet";
+        const std::vector<QWidget*> chain = tab_chain(s.window);
+        for (size_t i = 0; i + 1 < chain.size(); ++i)
+            EXPECT_TRUE(reads_before(chain[i], chain[i + 1]))
+                << who(chain[i]).toStdString() << " comes on Tab before " << who(chain[i + 1]).toStdString();
+        for (QAccessibleInterface* a : elements(s.window)) {
+            auto* w = qobject_cast<QWidget*>(a->object());  // menu entries have their access keys
+            const bool editable = a->role() == QAccessible::EditableText && !a->state().readOnly;
+            if (w && (operable(a) || editable)) {
+                EXPECT_TRUE(reached(w, chain)) << who(w).toStdString() << " is never reached by Tab";
+            }
+        }
+    }
+}
+
+TEST_P(Walk, EveryControlDoesTheSameFromTheMouseTheKeyboardAndAssistiveTechnology) {
+    std::vector<std::pair<QString, bool>> controls;  // who, mouse only
+    {
+        Scene probe(GetParam());
+        if (!probe.window) GTEST_SKIP() << "not built yet";
+        for (QWidget* c : controls_of(probe.window)) controls.emplace_back(who(c), mouse_only(c));
+    }
+    std::vector<Effect> without_mouse{effect_of(GetParam(), 0, std::nullopt)};
+    std::vector<std::pair<QString, Effect>> by_mouse_only;
+    for (size_t i = 0; i < controls.size(); ++i) {
+        SCOPED_TRACE(controls[i].first.toStdString());
+        const Effect by_mouse = effect_of(GetParam(), i, Way::Mouse);
+        if (controls[i].second) {
+            by_mouse_only.emplace_back(controls[i].first, by_mouse);
+            continue;
+        }
+        EXPECT_EQ(effect_of(GetParam(), i, Way::Keyboard), by_mouse) << "by keyboard";
+        EXPECT_EQ(effect_of(GetParam(), i, Way::Accessible), by_mouse) << "by assistive technology";
+        without_mouse.push_back(by_mouse);
+    }
+    // A title that opens a window on a click opens one the keyboard opens from its value.
+    for (const auto& [name, effect] : by_mouse_only)
+        EXPECT_TRUE(std::ranges::find(without_mouse, effect) != without_mouse.end())
+            << name.toStdString() << " does on a click what no control does from the keyboard";
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryWindow, Walk, ::testing::Range(kMain, int(Window::SimulatedBoard) + 1),
+                         [](const ::testing::TestParamInfo<int>& info) { return subject_name(info.param); });
+
+// ---- Keyboard-only work ----
+
+namespace {
+
+QWidget* focused() { return QApplication::focusWidget(); }
+
+void press(Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
+    ASSERT_NE(focused(), nullptr) << "nothing has the focus";
+    QTest::keyClick(focused(), key, modifiers);
+}
+
+bool tab_to(QWidget* target) {
+    for (int i = 0; i < 100 && focused() != target; ++i) press(Qt::Key_Tab);
+    return focused() == target;
+}
+
+void activate(QWidget* window) {
+    window->show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == window; }));
+}
+
+}  // namespace
+
+TEST(KeyboardOnly, TheFrequencyDialogIsOpenedFilledInLoadedAndSteppedWithoutAMouse) {
+    using namespace dialog_tests;
+    Harness h("ksy7100-1");
+    activate(h.main.get());
+    ASSERT_TRUE(tab_to(h.main->ui.vcofreq));
+    // Return on the frequency opens the dialog on its first entry; Return there is OK.
+    h.prompts.on_modal = [&](QDialog& d) {
+        activate(&d);
+        ASSERT_EQ(focused(), dynamic_cast<synthform&>(d).Text1);
+        press(Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(focused(), "2400.2");
+        press(Qt::Key_Return);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !d.isVisible(); })) << "Return did not press OK";
+    };
+    press(Qt::Key_Return);
+    std::vector<uint32_t> words = h.words();
+    ASSERT_EQ(latches_of(words), std::vector<int>{N});
+    EXPECT_EQ(b_of(words[0]), 375u);
+    EXPECT_EQ(a_of(words[0]), 1u);
+
+    // Space opens it again; Tab, Tab and Space step one channel up; Escape closes it.
+    activate(h.main.get());
+    ASSERT_EQ(focused(), h.main->ui.vcofreq);
+    h.prompts.on_modal = [&](QDialog& d) {
+        activate(&d);
+        press(Qt::Key_Tab);
+        press(Qt::Key_Tab);
+        ASSERT_EQ(focused(), dynamic_cast<synthform&>(d).Command4);
+        press(Qt::Key_Space);
+        press(Qt::Key_Escape);
+        EXPECT_FALSE(d.isVisible());
+    };
+    press(Qt::Key_Space);
+    h.prompts.on_modal = nullptr;
+    words = h.words();
+    ASSERT_EQ(latches_of(words), std::vector<int>{N});
+    EXPECT_EQ(a_of(words[0]), 2u);
+    EXPECT_DOUBLE_EQ(h.state.vco_freq, 2400.4);
+    EXPECT_EQ(h.prompts.opened, (std::vector<QString>{"synthform", "synthform"}));
+}
+
+TEST(KeyboardOnly, ACurrentSettingIsChosenOnItsKnobWithTheArrowKeysAndLoadedWithReturn) {
+    using namespace dialog_tests;
+    Harness h("ksy7100-1");
+    activate(h.main.get());
+    ASSERT_TRUE(tab_to(h.main->ui.currentsetting1));
+    h.prompts.on_modal = [&](QDialog& d) {
+        auto& form = dynamic_cast<CurrentForm&>(d);
+        activate(&d);
+        EXPECT_EQ(focused(), form.Text2);
+        press(Qt::Key_Tab);
+        ASSERT_EQ(focused(), form.Selector1);
+        for (Qt::Key key : {Qt::Key_Home, Qt::Key_Right, Qt::Key_Right}) press(key);
+        QAccessibleInterface* knob = QAccessible::queryAccessibleInterface(form.Selector1);
+        EXPECT_EQ(knob->text(QAccessible::Name), "Charge pump current setting 1");
+        EXPECT_EQ(knob->text(QAccessible::Description), "0.94 mA");
+        EXPECT_TRUE(h.words().empty()) << "turning the knob sends nothing before OK";
+        press(Qt::Key_Return);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !d.isVisible(); })) << "Return did not press OK";
+    };
+    press(Qt::Key_Space);
+    h.prompts.on_modal = nullptr;
+    const std::vector<uint32_t> words = h.words();
+    ASSERT_EQ(latches_of(words), (std::vector<int>{T, N, R, C}));
+    EXPECT_EQ(bits(word_of(words, C), 16, 14), 2u);
+    EXPECT_EQ(h.main->ui.currentsetting1->text(), "0.9300");
+}
