@@ -187,21 +187,15 @@ registers::registers(Main& main) : SettingDialog(main, "registers", "KSY 7100 Re
     const int column = std::max(switches_[0][0]->sizeHint().width(), fm.horizontalAdvance("MLD") + 6);
     for (int c = 1; c <= 24; ++c) grid->setColumnMinimumWidth(c, column);
 
-    // Tab runs through each row's switches from DB23 down, then its button and its entry.
-    QWidget* previous = nullptr;
-    auto chain = [&](QWidget* w) {
-        if (previous) setTabOrder(previous, w);
-        previous = w;
-    };
+    // Tab runs through each row's switches from DB23 down, then its button and its entry, and
+    // the window opens on the first switch.
+    QList<QWidget*> order;
     for (Row row : regmap::kRows) {
         for (int db = 23; db >= 0; --db)
-            if (switch_at(row, db)->focusPolicy() != Qt::NoFocus) chain(switch_at(row, db));
-        chain(row == Row::Control ? Command4 : row == Row::N ? Command5 : Command6);
-        chain(entries_[size_t(row)]);
+            if (switch_at(row, db)->focusPolicy() != Qt::NoFocus) order << switch_at(row, db);
+        order << (row == Row::Control ? Command4 : row == Row::N ? Command5 : Command6) << entries_[size_t(row)];
     }
-    chain(Command1);
-    chain(Command2);
-    chain(Command3);
+    tab_order(order);
 
     Form_Load();
 }
@@ -285,7 +279,9 @@ void registers::build_row(Row row, QGridLayout* grid, int top) {
     static const char* sent_names[] = {"Label35", "Label36", "Label37"};
     auto* sent = label(sent_names[size_t(row)], {});
     sent->setAccessibleName(latch + " word last sent");
+    // The word can be selected and copied with the mouse; it takes no focus, being no control.
     sent->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    sent->setFocusPolicy(Qt::NoFocus);
     sent->setMinimumWidth(QFontMetrics(sent->font()).horizontalAdvance("DDDDDD") + 8);
     QFont bold_word = sent->font();
     bold_word.setBold(true);

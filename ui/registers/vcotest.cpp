@@ -11,6 +11,7 @@
 #include "model/test_modes.h"
 #include "ui/dialogs/dialog_parts.h"
 #include "ui/main/main_window.h"
+#include "ui/widgets/named_combo_box.h"
 #include "ui/widgets/toggle_switch.h"
 
 using namespace dialog_parts;
@@ -23,7 +24,7 @@ QString text_of(std::string_view s) { return QString::fromUtf8(s.data(), qsizety
 
 // A list with what it sets for assistive tools and a tip saying where it lands.
 QComboBox* list(const char* name, const QString& sets, const QString& tip) {
-    auto* combo = named(new QComboBox, name);
+    auto* combo = named(new NamedComboBox, name);
     combo->setAccessibleName(sets);
     combo->setToolTip(tip);
     combo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
@@ -80,21 +81,26 @@ vcotest::vcotest(Main& main) : QDialog(&main), main_(main), state_(main.state())
     test_word_status->setMinimumWidth(
         test_word_status->fontMetrics().horizontalAdvance("Test latch 0x000000 not yet sent: press Update Testmode Latch") + 8);
 
-    // Lists on the left under their captions, switches on the right, buttons at the bottom.
-    auto* lists = new QVBoxLayout;
+    // Lists on the left under their captions, switches on the right, buttons at the bottom. Each
+    // column is a widget of its own, so a screen reader reads the lists before the switches.
+    auto* lists_column = new QWidget;
+    auto* lists = new QVBoxLayout(lists_column);
+    lists->setContentsMargins(0, 0, 0, 0);
     for (auto [caption, combo] : {std::pair{Label3, Combo3}, {Label4, Combo1}, {Label5, Combo2}}) {
         if (caption != Label3) lists->addSpacing(caption->fontMetrics().height() / 2);
         lists->addWidget(caption);
         lists->addWidget(combo, 0, Qt::AlignLeft);
     }
     lists->addStretch(1);
-    auto* switches = new QVBoxLayout;
+    auto* switches_column = new QWidget;
+    auto* switches = new QVBoxLayout(switches_column);
+    switches->setContentsMargins(0, 0, 0, 0);
     for (ToggleSwitch* t : {Toggle4, Toggle2, Toggle3, Toggle1}) switches->addWidget(t);
     switches->addStretch(1);
     auto* columns = new QHBoxLayout;
-    columns->addLayout(lists, 1);
+    columns->addWidget(lists_column, 1);
     columns->addSpacing(24);
-    columns->addLayout(switches);
+    columns->addWidget(switches_column);
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);

@@ -1,0 +1,54 @@
+#include "ui/widgets/named_combo_box.h"
+
+#include <QAbstractItemView>
+#include <QAccessible>
+#include <QAccessibleWidget>
+
+namespace {
+
+class NamedComboAccessible : public QAccessibleWidget {
+public:
+    explicit NamedComboAccessible(QComboBox* combo) : QAccessibleWidget(combo, QAccessible::ComboBox) {}
+
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Value || t == QAccessible::Description) return combo()->currentText();
+        return QAccessibleWidget::text(t);  // the name the window set, or its buddy label
+    }
+
+    QAccessible::State state() const override {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.expandable = true;
+        s.expanded = combo()->view()->isVisible();
+        return s;
+    }
+
+    QStringList actionNames() const override {
+        return QStringList{showMenuAction(), pressAction()} + QAccessibleWidget::actionNames();
+    }
+
+    void doAction(const QString& action) override {
+        if (action == showMenuAction() || action == pressAction()) combo()->showPopup();
+        else QAccessibleWidget::doAction(action);
+    }
+
+private:
+    QComboBox* combo() const { return static_cast<QComboBox*>(widget()); }
+};
+
+QAccessibleInterface* named_combo_accessible(const QString& class_name, QObject* object) {
+    if (class_name == QLatin1String("NamedComboBox") && object && object->isWidgetType())
+        return new NamedComboAccessible(static_cast<QComboBox*>(object));
+    return nullptr;
+}
+
+}  // namespace
+
+NamedComboBox::NamedComboBox(QWidget* parent) : QComboBox(parent) {
+    static const bool accessible = (QAccessible::installFactory(named_combo_accessible), true);
+    (void)accessible;
+    connect(this, &QComboBox::currentIndexChanged, this, [this] {
+        if (!QAccessible::isActive()) return;
+        QAccessibleValueChangeEvent value(this, currentText());
+        QAccessible::updateAccessibility(&value);
+    });
+}
