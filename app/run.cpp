@@ -4,7 +4,7 @@
 
 #include "ui/main/deviceform.h"
 #include "ui/main/main_window.h"
-#include "ui/main/window_registry.h"
+#include "app/window_registry.h"
 
 int run_status(int loop_status, int signal, bool trace_incomplete) {
     if (trace_incomplete) return kExitTraceIncomplete;

@@ -27,7 +27,7 @@
 #include "ui/main/deviceform.h"
 #include "ui/main/main_window.h"
 #include "ui/main/supply_measurement.h"
-#include "ui/main/window_registry.h"
+#include "app/window_registry.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "model/variants.h"
 #include "ui/main/deviceform.h"
 #include "ui/main/supply_measurement.h"
-#include "ui/main/window_registry.h"
+#include "app/window_registry.h"
 
 namespace testing_support {
 

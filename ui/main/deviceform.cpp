@@ -11,6 +11,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "actions/startup.h"
 #include "model/variants.h"
 #include "ui/main/main_window.h"
 #include "ui/main/supply_measurement.h"
@@ -87,7 +88,7 @@ void deviceform::Form_Load() {
         main_.prompts().message(MessageIcon::None, kAppTitle, "Failed to claim Parallel Port",
                                 QString::fromStdString(opened_.claim_error) +
                                     "\n\nThe tool goes on with the simulated board: nothing reaches real hardware.");
-    variants::apply_port_defaults(main_.state());
+    actions::open_variant_dialog(main_.state());
     main_.ui.Label9->setText("5 mA");
 }
 
@@ -96,19 +97,16 @@ void deviceform::Command1_Click() {
     std::optional<std::string_view> chosen;
     for (int i = 1; i <= 9 && !chosen; ++i)
         if (Option[i]->isChecked()) chosen = variants::kNames[i - 1];
-    EvalState& s = main_.state();
-    variants::apply_variant_choice(s, chosen);
-    if (chosen) {
-        main_.ui.device->setText(QString::fromStdString(variants::display_name(*chosen)));
-        main_.ui.eval->setText(QString::fromStdString(variants::board_name(*chosen)));
-        if (auto* board = main_.link().simulated_board()) board->set_single_modulus(variants::is_single_modulus(*chosen));
-    }
-    main_.configure_main();
-    bool converter = main_.supply_measurement().setup() == boardlink::SetupResult::Ready;
-    main_.refresh_main();
+    // The simulated board carries the chip chosen: the variant without dual-modulus prescaler
+    // divides by B alone.
+    if (auto* board = main_.link().simulated_board(); board && chosen)
+        board->set_single_modulus(variants::is_single_modulus(*chosen));
+    const auto out = actions::choose_variant(main_.state(), main_.link(), chosen);
+    main_.supply_measurement().remember_setup(out.supply_monitor);
+    main_.show_outcome(out);
     chosen_ = true;
     close();
-    if (converter) main_.supply_measurement().start();
+    if (out.supply_monitor == boardlink::SetupResult::Ready) main_.supply_measurement().start();
 }
 
 void deviceform::closeEvent(QCloseEvent* event) {

@@ -2,14 +2,8 @@
 
 #include <QApplication>
 
-#include "model/supply.h"
 #include "ui/main/main_window.h"
 #include "ui/widgets/numeric_led.h"
-
-namespace {
-using boardlink::SupplyInput;
-constexpr SupplyInput kOrder[3] = {SupplyInput::Vp, SupplyInput::Vdd, SupplyInput::IddSense};
-}  // namespace
 
 SupplyMeasurement::SupplyMeasurement(Main& main) : main_(main) {
     timer_.setSingleShot(true);
@@ -18,16 +12,14 @@ SupplyMeasurement::SupplyMeasurement(Main& main) : main_(main) {
 
 SupplyMeasurement::~SupplyMeasurement() { cancel(); }
 
-uint16_t SupplyMeasurement::data_port() const { return static_cast<uint16_t>(main_.state().data_port); }
-uint16_t SupplyMeasurement::readback_port() const { return static_cast<uint16_t>(main_.state().readback_port); }
-
 boardlink::SetupResult SupplyMeasurement::setup() {
-    auto result = boardlink::readback_setup(main_.link(), data_port(), readback_port());
-    main_.link().flush();
-    ready_ = result == boardlink::SetupResult::Ready;
+    auto result = actions::set_up_supply_monitor(main_.state(), main_.link());
+    remember_setup(result);
     main_.check_link();
     return result;
 }
+
+void SupplyMeasurement::remember_setup(boardlink::SetupResult result) { ready_ = result == boardlink::SetupResult::Ready; }
 
 void SupplyMeasurement::start() {
     if (running() || main_.check_link()) return;
@@ -49,18 +41,15 @@ void SupplyMeasurement::cancel() {
     QApplication::restoreOverrideCursor();
 }
 
-// Stage k reads the input selected by the stage before (k > 0), then selects the next one
-// (k < 3) and waits for it to settle.
+// Each stage is one step of the reading (it reads the input the stage before selected and
+// selects the next one), then the converter is given time to settle.
 void SupplyMeasurement::step() {
-    auto& link = main_.link();
-    if (stage_ > 0) codes_[stage_ - 1] = boardlink::read_supply_code(link, data_port(), readback_port(), kOrder[stage_ - 1]);
-    if (stage_ < 3) boardlink::select_supply_input(link, data_port(), readback_port(), kOrder[stage_]);
-    link.flush();
+    reading_.step(main_.state(), main_.link(), stage_);
     if (main_.check_link()) {
         cancel();
         return;
     }
-    if (stage_ == 3) {
+    if (stage_ == actions::SupplyReading::kSteps - 1) {
         finish();
         return;
     }
@@ -70,7 +59,7 @@ void SupplyMeasurement::step() {
 
 void SupplyMeasurement::finish() {
     cancel();
-    SupplyTexts texts = supply_texts(codes_[0], codes_[1], codes_[2]);
+    const SupplyTexts texts = reading_.texts();
     main_.ui.NumLED2->setText(QString::fromStdString(texts.vp));
     main_.ui.NumLED1->setText(QString::fromStdString(texts.vdd));
     main_.ui.NumLED3->setText(QString::fromStdString(texts.idd));

@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <cstdint>
 
+#include "actions/supplies.h"
 #include "link/readback.h"
 
 class Main;
@@ -22,6 +23,8 @@ public:
 
     // The converter's set-up sequence; remembers whether it found the converter.
     boardlink::SetupResult setup();
+    // The outcome of a set-up made elsewhere (the variant dialog's).
+    void remember_setup(boardlink::SetupResult result);
     bool converter_ready() const { return ready_; }
 
     // Starts a measurement. When the last set-up did not find the converter it is tried again
@@ -37,13 +40,11 @@ signals:
 private:
     void step();
     void finish();
-    uint16_t data_port() const;
-    uint16_t readback_port() const;
 
     Main& main_;
     QTimer timer_;
     int settle_ms_ = kSettleMs;
     int stage_ = -1;
     bool ready_ = false;
-    uint16_t codes_[3] = {};
+    actions::SupplyReading reading_;
 };

@@ -6,7 +6,7 @@
 #include "model/variants.h"
 #include "tests/support/gui_harness.h"
 #include "ui/main/deviceform.h"
-#include "ui/main/window_registry.h"
+#include "app/window_registry.h"
 #include "ui/widgets/click_label.h"
 #include "ui/widgets/toggle_switch.h"
 

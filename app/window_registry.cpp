@@ -1,4 +1,4 @@
-#include "ui/main/window_registry.h"
+#include "app/window_registry.h"
 
 #include "exercisers/locktime.h"
 #include "exercisers/sweepform.h"
