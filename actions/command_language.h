@@ -54,6 +54,9 @@ struct Hooks {
     // Whether settings may be changed now; a cause when not (a window that edits settings is
     // open). Queries are always answered.
     std::function<std::optional<std::string>()> settings_locked;
+    // The path a file name of MEM:LOAD or MEM:SAVE stands for, or (second) why it is refused.
+    // Empty: the name is the path.
+    std::function<std::pair<std::string, std::string>(const std::string& name)> resolve_file;
 };
 
 class Interpreter {

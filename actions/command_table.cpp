@@ -6,6 +6,8 @@
 #include "actions/frequency.h"
 #include "actions/main_controls.h"
 #include "actions/options.h"
+#include "actions/register_sends.h"
+#include "actions/settings_files.h"
 #include "actions/test_latch.h"
 #include "model/latch.h"
 #include "model/number_format.h"
@@ -76,6 +78,13 @@ Reply frequency_dialog(Interpreter& in, Button button) {
     actions::FrequencyOutcome out = button(actions::open_frequency_dialog(s));
     if (!out.ok()) std::tie(s.loaded_vco_mhz, s.loaded_pfd_khz) = loaded;
     return in.finish(out);
+}
+
+// The path a file name of the memory commands stands for, or why it is refused.
+std::pair<std::string, std::string> resolve(Interpreter& in, const std::string& name) {
+    if (name.empty()) return {{}, "a file name is needed"};
+    if (in.hooks().resolve_file) return in.hooks().resolve_file(name);
+    return {name, {}};
 }
 
 std::optional<double> entry_number(const std::string& text) { return numfmt::parse_entry(text, '.'); }
@@ -313,6 +322,38 @@ std::vector<Handlers> build_table() {
          {1, 1}, "<board 1..5>",
          [](Interpreter& in, const Args&) { return answer(std::to_string(in.state().preset_index)); },
          {0, 0}, nullptr, "the board preset, 0 for a variant", "evaluation board dialog: OK"},
+        {"REGister:WRITe",
+         [](Interpreter& in, const Args& a) -> Reply {
+             auto k = keyword(a[0], {"CONTrol", "N", "R"});
+             if (!k) return illegal("REG:WRIT", "CONT, N or R, then the word");
+             static constexpr regmap::Row rows[] = {regmap::Row::Control, regmap::Row::N, regmap::Row::R};
+             return in.finish(actions::write_register_word(in.state(), in.port(), rows[*k], a[1]));
+         },
+         {2, 2}, "CONT|N|R,<hex word>", {}, {}, nullptr, nullptr,
+         "register map: the row's switches set from the word, then that row's send"},
+        {"MEMory:LOAD",
+         [](Interpreter& in, const Args& a) -> Reply {
+             auto [path, refused] = resolve(in, a[0]);
+             if (!refused.empty()) return error(kExecutionError, refused);
+             return in.finish(actions::load_settings_file(in.state(), in.port(), path, a[0]));
+         },
+         {1, 1}, "\"<file>\"", {}, {}, nullptr, nullptr, "Get Settings without the file dialog"},
+        {"MEMory:SAVE",
+         [](Interpreter& in, const Args& a) -> Reply {
+             auto [path, refused] = resolve(in, a[0]);
+             if (!refused.empty()) return error(kExecutionError, refused);
+             actions::Outcome out = actions::save_settings_file(in.state(), path, a[0], false);
+             if (out.refusal) return error(kExecutionError, out.refusal->message);
+             return {};
+         },
+         {1, 1}, "\"<file>\"", {}, {}, nullptr, nullptr,
+         "Save Settings without the file dialog (an existing file is replaced whole)"},
+        {"MEASure:SUPPlies", {}, {}, nullptr,
+         [](Interpreter& in, const Args&) -> Reply {
+             if (!in.hooks().measure_supplies) return error(kExecutionError, "this run cannot measure the supplies");
+             return in.hooks().measure_supplies();
+         },
+         {0, 0}, nullptr, "<Vdd>,<Vp>,<Idd> as the readouts show them", "Options > Measure Supplies"},
         test_list("TEST:MODE", test_modes::List::TestMode, "test-mode window: synthesizer test mode list (no send)"),
         test_list("TEST:READback", test_modes::List::Readback, "test-mode window: SAR / ADC readback list (no send)"),
         test_list("TEST:EBANd", test_modes::List::ExtBand, "test-mode window: external band control list (no send)"),

@@ -20,6 +20,7 @@ boardlink::SetupResult set_up_supply_monitor(EvalState& state, boardlink::Port& 
 class SupplyReading {
 public:
     static constexpr int kSteps = 4;
+    static constexpr int kSettleMs = 200;  // the converter's settling time after a step
     // Step k (0..3): reads the input that step k - 1 selected (k > 0), then selects the next
     // input (k < 3). The link is flushed at the end of the step.
     void step(EvalState& state, boardlink::Port& port, int k);

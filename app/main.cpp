@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/display.h"
+#include "app/headless.h"
 #include "app/options.h"
 #include "app/quit_on_signal.h"
 #include "app/run.h"
@@ -49,7 +50,7 @@ int main(int argc, char** argv) {
     const std::string display = display_problem(DisplayEnvironment::of_process(options.qt_platform));
     if (!opened.ok) {
         std::fprintf(stderr, "ksy7100-eval: %s\n", opened.error.c_str());
-        if (display.empty() && !signal_watch.received()) {
+        if (display.empty() && !options.headless && !signal_watch.received()) {
             begin_display_guard();
             QApplication app(argc, argv);
             end_display_guard();
@@ -59,6 +60,12 @@ int main(int argc, char** argv) {
         return kExitCannotStart;
     }
     std::fprintf(stderr, "ksy7100-eval: board link: %s\n", link.name().c_str());
+    if (options.headless) {
+        const int status = run_headless(options, link, opened, signal_watch, argc, argv);
+        link.close();
+        say_how_it_ended(link, signal_watch);
+        return status;
+    }
     if (!display.empty()) {
         std::fprintf(stderr, "ksy7100-eval: %s\n", display.c_str());
         link.close();
@@ -80,7 +87,7 @@ int main(int argc, char** argv) {
     int status = kExitOk;
     {
         Run run(link, prompts, signal_watch);
-        run.start(opened);
+        run.start(opened, options.variant, options.load_file);
         run.exec();
         status = run.teardown();
     }

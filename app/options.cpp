@@ -1,5 +1,10 @@
 #include "app/options.h"
 
+#include <algorithm>
+#include <cctype>
+
+#include "model/variants.h"
+
 namespace {
 
 bool parse_link(const std::string& value, boardlink::LinkRequest& request) {
@@ -43,47 +48,97 @@ bool is_qt_option(const std::string& arg, bool& takes_value) {
 
 }  // namespace
 
+const std::vector<OptionSpec> kOptionTable = {
+    {"--link", Takes::Value, "LINK",
+     "the board link: sim (the simulated board), parport (/dev/parport0) or parport:/dev/parportN; "
+     "without it /dev/parport0 when it exists, else the simulated board"},
+    {"--trace", Takes::Value, "FILE.vcd", "record every port access as a VCD waveform"},
+    {"--variant", Takes::Value, "NAME",
+     "the variant on the board, ksy7100-0 .. ksy7100-8 (with windows: marked in the variant dialog)"},
+    {"--load", Takes::Value, "FILE", "load this settings file once the variant is chosen, as Get Settings does"},
+    {"--headless", Takes::Nothing, nullptr, "run without any window or display (needs --variant)"},
+    {"--exec", Takes::Value, "COMMANDS",
+     "with --headless: run these commands (see the command table); - reads them from standard input"},
+    {"--help", Takes::Nothing, nullptr, "show this text"},
+    {"--version", Takes::Nothing, nullptr, "show the version"},
+};
+
+namespace {
+
+const OptionSpec* find_option(const std::string& name) {
+    for (const OptionSpec& o : kOptionTable)
+        if (name == o.name) return &o;
+    if (name == "-h") return find_option("--help");
+    return nullptr;
+}
+
+// A variant name as typed, in either case; empty when it is none of the nine.
+std::optional<std::string> variant_name(const std::string& typed) {
+    std::string lower = typed;
+    for (char& c : lower) c = char(std::tolower(static_cast<unsigned char>(c)));
+    if (variants::is_family_variant(lower)) return lower;
+    return std::nullopt;
+}
+
+// Stores one option's value; an error text when the value is not usable.
+std::string store(Options& o, const std::string& name, const std::string& value) {
+    if (name == "--help") o.help = true;
+    else if (name == "--version") o.version = true;
+    else if (name == "--headless") o.headless = true;
+    else if (name == "--link") {
+        if (!parse_link(value, o.link))
+            return "unknown link '" + shown_value(value) + "': use sim, parport or parport:/dev/parportN";
+    } else if (name == "--trace") {
+        if (value.empty()) return "--trace needs a file name";
+        o.link.trace_path = value;
+    } else if (name == "--variant") {
+        o.variant = variant_name(value);
+        if (!o.variant) return "unknown variant '" + shown_value(value) + "': use ksy7100-0 .. ksy7100-8";
+    } else if (name == "--load") {
+        if (value.empty()) return "--load needs a file name";
+        o.load_file = value;
+    } else if (name == "--exec") {
+        o.exec = value;
+    }
+    return {};
+}
+
+}  // namespace
+
 ParsedOptions parse_options(const std::vector<std::string>& args) {
     Options options;
-    bool link_given = false, trace_given = false;
+    std::vector<std::string> given;
     for (size_t i = 0; i < args.size(); ++i) {
         std::string arg = args[i];
-        std::string value;
-        bool has_value = false;
+        std::optional<std::string> value;
         if (auto eq = arg.find('='); arg.rfind("--", 0) == 0 && eq != std::string::npos) {
             value = arg.substr(eq + 1);
             arg = arg.substr(0, eq);
-            has_value = true;
         }
-        auto take_value = [&]() -> bool {
-            if (has_value) return true;
-            if (i + 1 >= args.size()) return false;
-            value = args[++i];
-            return true;
-        };
-
-        if (arg == "--help" || arg == "-h" || arg == "--version") {
-            if (has_value) return {std::nullopt, "option '" + arg + "' takes no value"};
-            (arg == "--version" ? options.version : options.help) = true;
-        } else if (arg == "--link") {
-            if (link_given) return {std::nullopt, "--link given twice"};
-            if (!take_value()) return {std::nullopt, "--link needs a value: sim, parport or parport:/dev/parportN"};
-            if (!parse_link(value, options.link))
-                return {std::nullopt, "unknown link '" + shown_value(value) + "': use sim, parport or parport:/dev/parportN"};
-            link_given = true;
-        } else if (arg == "--trace") {
-            if (trace_given) return {std::nullopt, "--trace given twice"};
-            if (!take_value() || value.empty()) return {std::nullopt, "--trace needs a file name"};
-            options.link.trace_path = value;
-            trace_given = true;
-        } else if (bool qt_value = false; is_qt_option(arg, qt_value)) {
+        if (bool qt_value = false; is_qt_option(arg, qt_value)) {
             // Left to Qt, with its value; the window system is noted for the display check.
             if (qt_value && arg == "-platform" && i + 1 < args.size()) options.qt_platform = args[i + 1];
             if (qt_value) ++i;
-        } else {
-            return {std::nullopt, "unknown option '" + shown_value(args[i]) + "'"};
+            continue;
         }
+        const OptionSpec* spec = find_option(arg);
+        if (!spec) return {std::nullopt, "unknown option '" + shown_value(args[i]) + "'"};
+        const std::string name = spec->name;
+        if (std::find(given.begin(), given.end(), name) != given.end()) return {std::nullopt, name + " given twice"};
+        given.push_back(name);
+        if (spec->takes == Takes::Nothing && value) return {std::nullopt, "option '" + arg + "' takes no value"};
+        if (spec->takes == Takes::Value && !value) {
+            if (i + 1 >= args.size()) {
+                const bool file = std::string(spec->value_name).find("FILE") != std::string::npos;
+                return {std::nullopt, name + (file ? " needs a file name" : " needs a value") +
+                                          (name == "--link" ? std::string(": sim, parport or parport:/dev/parportN") : "")};
+            }
+            value = args[++i];
+        }
+        if (std::string error = store(options, name, value.value_or("")); !error.empty()) return {std::nullopt, error};
     }
+    if (options.headless && !options.variant) return {std::nullopt, "--headless needs --variant NAME"};
+    if (options.exec && !options.headless) return {std::nullopt, "--exec runs commands only with --headless"};
     return {options, {}};
 }
 
@@ -96,17 +151,39 @@ std::string shown_value(const std::string& value) {
     return shown;
 }
 
+namespace {
+
+// A help text broken into lines of at most 100 columns, the lines after the first indented.
+std::string wrapped(const std::string& text, size_t indent) {
+    std::string out, line;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find(' ', start);
+        if (end == std::string::npos) end = text.size();
+        const std::string word = text.substr(start, end - start);
+        if (!line.empty() && indent + line.size() + 1 + word.size() > 100) {
+            out += line + "\n" + std::string(indent, ' ');
+            line.clear();
+        }
+        line += (line.empty() ? "" : " ") + word;
+        start = end + 1;
+    }
+    return out + line;
+}
+
+}  // namespace
+
 std::string usage_text() {
-    return "Usage: ksy7100-eval [options]\n"
-           "Evaluation tool for the KSY7100 family of PLL frequency synthesizers.\n"
-           "\n"
-           "Options:\n"
-           "  --link sim                   use the simulated evaluation board\n"
-           "  --link parport               use the parallel port /dev/parport0\n"
-           "  --link parport:/dev/parportN use the given parallel port device\n"
-           "  --trace FILE.vcd             record every port access as a VCD waveform\n"
-           "  --help                       show this text\n"
-           "  --version                    show the version\n"
-           "\n"
-           "Without --link the tool uses /dev/parport0 when it exists, else the simulated board.\n";
+    std::string text =
+        "Usage: ksy7100-eval [options]\n"
+        "Evaluation tool for the KSY7100 family of PLL frequency synthesizers.\n"
+        "\n"
+        "Options:\n";
+    for (const OptionSpec& o : kOptionTable) {
+        std::string form = std::string(o.name);
+        if (o.takes == Takes::Value) form += std::string(" ") + o.value_name;
+        if (o.takes == Takes::OptionalValue) form += std::string("[=") + o.value_name + "]";
+        text += "  " + form + std::string(form.size() < 22 ? 22 - form.size() : 1, ' ') + wrapped(o.help, 24) + "\n";
+    }
+    return text;
 }

@@ -1,5 +1,7 @@
 #pragma once
-// The command line: which board link to use and whether to trace it.
+// The command line, defined once: every option in one table (kOptionTable), parsed in one place.
+// An option that always takes a value takes it as `--opt VALUE` or `--opt=VALUE`; an option
+// whose value is optional takes it only as `--opt=VALUE`. No positional arguments.
 #include <optional>
 #include <string>
 #include <vector>
@@ -11,7 +13,20 @@ struct Options {
     bool help = false;
     bool version = false;
     std::string qt_platform;  // the window system named with Qt's -platform option, if any
+    bool headless = false;                 // no windows; needs a variant
+    std::optional<std::string> variant;    // "ksy7100-0" .. "ksy7100-8"
+    std::optional<std::string> load_file;  // a settings file loaded once the variant is chosen
+    std::optional<std::string> exec;       // commands to run; "-": read from standard input
 };
+
+enum class Takes { Nothing, Value, OptionalValue };
+struct OptionSpec {
+    const char* name;        // "--link"
+    Takes takes;
+    const char* value_name;  // "LINK"; nullptr when it takes none
+    const char* help;
+};
+extern const std::vector<OptionSpec> kOptionTable;
 
 struct ParsedOptions {
     std::optional<Options> options;  // empty: `error` says what is wrong

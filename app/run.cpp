@@ -1,5 +1,7 @@
 #include "app/run.h"
 
+#include "actions/settings_files.h"
+
 #include <QApplication>
 
 #include "ui/main/deviceform.h"
@@ -23,9 +25,15 @@ Run::Run(boardlink::BoardLink& link, Prompts& prompts, SignalWatch& signal_watch
 
 Run::~Run() { teardown(); }
 
-void Run::start(const boardlink::BoardLink::Opened& opened) {
+void Run::start(const boardlink::BoardLink::Opened& opened, const std::optional<std::string>& variant,
+                const std::optional<std::string>& load_file) {
     variant_ = std::make_unique<deviceform>(*main_, opened);
     variant_->Form_Load();
+    if (variant) variant_->mark(*variant);
+    if (load_file)
+        QObject::connect(variant_.get(), &deviceform::chosen, main_.get(), [this, path = *load_file] {
+            main_->show_outcome(actions::load_settings_file(state_, link_, path, path));
+        });
     if (!signal_watch_.received()) variant_->show();
 }
 

@@ -9,6 +9,7 @@
 #include <QObject>
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "app/quit_on_signal.h"
 #include "link/board_link.h"
@@ -22,6 +23,7 @@ class deviceform;
 enum ExitStatus : int {
     kExitOk = 0,
     kExitCannotStart = 1,       // no display, or the trace file cannot be created
+    kExitRefused = 1,           // a run without windows: a command or the settings file was refused
     kExitBadOption = 2,
     kExitTraceIncomplete = 3,   // the trace file could not be written to its end
     kExitSignalBase = 128,      // + N: ended by signal N, with the trace complete
@@ -40,8 +42,10 @@ public:
     Run& operator=(const Run&) = delete;
 
     // The variant dialog's load, with the start-up messages of opening the link, then the
-    // dialog itself, unless a signal ended the run under those messages.
-    void start(const boardlink::BoardLink::Opened& opened);
+    // dialog itself, unless a signal ended the run under those messages. `variant` is marked in
+    // the dialog; `load_file` is loaded, as Get Settings does, once the dialog's OK has run.
+    void start(const boardlink::BoardLink::Opened& opened, const std::optional<std::string>& variant = {},
+               const std::optional<std::string>& load_file = {});
     // Runs the event loop until the run ends; returns at once when a signal came before.
     void exec();
     // Ends the run: every window goes, then the link is closed (the trace completed, the port

@@ -47,6 +47,13 @@ TEST(Options, BadOptionsAreRejectedWithAReason) {
         {{"--link", std::string(100000, 'u')}, "unknown link '" + std::string(40, 'u') + "... (100000 characters)'"},
         {{"--link", "sim\x1b[2J"}, "unknown link 'sim?[2J'"},
         {{"--" + std::string(5000, 'z')}, "unknown option '--" + std::string(38, 'z') + "... (5002 characters)'"},
+        {{"--headless"}, "--headless needs --variant NAME"},
+        {{"--variant", "ksy7100-9"}, "unknown variant 'ksy7100-9'"},
+        {{"--variant", "ksy7102", "--headless"}, "unknown variant"},
+        {{"--exec", "*IDN?"}, "--exec runs commands only with --headless"},
+        {{"--headless=1", "--variant", "ksy7100-1"}, "takes no value"},
+        {{"--load"}, "--load needs a file name"},
+        {{"--variant", "ksy7100-1", "--variant", "ksy7100-2"}, "--variant given twice"},
     };
     for (const auto& c : cases) {
         auto parsed = parse_options(c.args);
@@ -54,4 +61,15 @@ TEST(Options, BadOptionsAreRejectedWithAReason) {
         EXPECT_NE(parsed.error.find(c.reason), std::string::npos) << parsed.error.substr(0, 200);
         EXPECT_LT(parsed.error.size(), 200u) << "a bad value is echoed as a short prefix only";
     }
+}
+
+TEST(Options, RunsWithoutWindowsTakeAVariantAFileAndCommands) {
+    auto parsed = parse_options({"--headless", "--variant", "KSY7100-8", "--load=a b.txt", "--exec", "FREQ?; *IDN?"});
+    ASSERT_TRUE(parsed.options) << parsed.error;
+    EXPECT_TRUE(parsed.options->headless);
+    EXPECT_EQ(parsed.options->variant, "ksy7100-8");
+    EXPECT_EQ(parsed.options->load_file, "a b.txt");
+    EXPECT_EQ(parsed.options->exec, "FREQ?; *IDN?");
+    // Every option of the table is in the help text.
+    for (const OptionSpec& o : kOptionTable) EXPECT_NE(usage_text().find(o.name), std::string::npos) << o.name;
 }

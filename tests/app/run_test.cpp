@@ -12,9 +12,11 @@
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 
 #include "app/run.h"
+#include "model/settings_file.h"
 #include "exercisers/locktime.h"
 #include "link/trace.h"
 #include "tests/support/file_size_limit.h"
@@ -241,4 +243,27 @@ TEST(TraceWriteFailure, IsReportedOnceTheLinkGoesOnAndTheRunEndsWithStatus3) {
     EXPECT_EQ(trace.words, std::vector<uint32_t>(rig.latched_at_close->begin(),
                                                  rig.latched_at_close->begin() + long(trace.words.size())));
     EXPECT_EQ(prompts.messages.size(), 1u) << "reported once";
+}
+
+// --variant marks its option in the variant dialog, and --load loads its file once the dialog's
+// OK has run: the board receives R, control, N from the file.
+TEST(Run, AVariantGivenIsMarkedAndASettingsFileGivenLoadsAfterTheVariantIsChosen) {
+    ScriptedPrompts prompts;
+    const std::string file = (std::filesystem::temp_directory_path() / ("ksy_run_load_" + std::to_string(::getpid()) + ".txt")).string();
+    {
+        testing_support::Harness source("ksy7100-4");
+        source.state.b_counter = 251;
+        std::ofstream(file, std::ios::binary) << format_settings(source.state);
+    }
+    RunRig rig(prompts);
+    rig.run->start({}, std::string("ksy7100-4"), file);
+    EXPECT_TRUE(rig.run->variant_dialog()->Option[4]->isChecked());
+    rig.run->variant_dialog()->Command1_Click();
+    EXPECT_EQ(rig.run->state().device, "ksy7100-4");
+    EXPECT_EQ(rig.run->state().b_counter, 251);
+    std::vector<int> latched;
+    for (uint32_t w : rig.board->history()) latched.push_back(int(w & 3));
+    EXPECT_EQ(latched, (std::vector<int>{1, 0, 2}));
+    EXPECT_TRUE(prompts.messages.empty());
+    std::filesystem::remove(file);
 }

@@ -94,19 +94,25 @@ void deviceform::Form_Load() {
 
 void deviceform::Command1_Click() {
     main_.show();
-    std::optional<std::string_view> chosen;
-    for (int i = 1; i <= 9 && !chosen; ++i)
-        if (Option[i]->isChecked()) chosen = variants::kNames[i - 1];
+    std::optional<std::string_view> picked;
+    for (int i = 1; i <= 9 && !picked; ++i)
+        if (Option[i]->isChecked()) picked = variants::kNames[i - 1];
     // The simulated board carries the chip chosen: the variant without dual-modulus prescaler
     // divides by B alone.
-    if (auto* board = main_.link().simulated_board(); board && chosen)
-        board->set_single_modulus(variants::is_single_modulus(*chosen));
-    const auto out = actions::choose_variant(main_.state(), main_.link(), chosen);
+    if (auto* board = main_.link().simulated_board(); board && picked)
+        board->set_single_modulus(variants::is_single_modulus(*picked));
+    const auto out = actions::choose_variant(main_.state(), main_.link(), picked);
     main_.supply_measurement().remember_setup(out.supply_monitor);
     main_.show_outcome(out);
     chosen_ = true;
     close();
     if (out.supply_monitor == boardlink::SetupResult::Ready) main_.supply_measurement().start();
+    emit chosen();
+}
+
+void deviceform::mark(std::string_view variant) {
+    for (int i = 1; i <= 9; ++i)
+        if (variants::kNames[i - 1] == variant) Option[i]->setChecked(true);
 }
 
 void deviceform::closeEvent(QCloseEvent* event) {

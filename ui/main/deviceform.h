@@ -2,6 +2,7 @@
 // The variant dialog: the first window of a run. It prepares the board link, lets the user pick
 // the variant, loads its defaults and opens the configured main window.
 #include <QDialog>
+#include <string_view>
 
 #include "link/board_link.h"
 
@@ -19,6 +20,14 @@ public:
 
     void Form_Load();
     void Command1_Click();
+    // Marks the option button of a variant ("ksy7100-3"), as if the user had.
+    void mark(std::string_view variant);
+
+signals:
+    // The OK has run: the variant is chosen and the main window shown.
+    void chosen();
+
+public:
 
     QLabel* Label1;
     QGroupBox* Frame1;

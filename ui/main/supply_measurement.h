@@ -16,7 +16,7 @@ class Main;
 class SupplyMeasurement : public QObject {
     Q_OBJECT
 public:
-    static constexpr int kSettleMs = 200;  // per input
+    static constexpr int kSettleMs = actions::SupplyReading::kSettleMs;  // per input
 
     explicit SupplyMeasurement(Main& main);
     ~SupplyMeasurement() override;

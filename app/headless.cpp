@@ -1,0 +1,155 @@
+#include "app/headless.h"
+
+#include <poll.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QThread>
+#include <cstdio>
+#include <string>
+
+#include "actions/command_language.h"
+#include "actions/settings_files.h"
+#include "actions/startup.h"
+#include "actions/supplies.h"
+#include "app/run.h"
+#include "model/variants.h"
+
+namespace {
+
+// The text a refusal is told with: an action's own message as the window shows it, or the
+// kind of error with its detail.
+std::string refusal_text(const commands::Error& e) {
+    if (e.code == commands::kDataOutOfRange) return e.message;
+    return commands::standard_text(e.code) + ": " + e.message;
+}
+
+class HeadlessRun {
+public:
+    HeadlessRun(const Options& options, boardlink::BoardLink& link, SignalWatch& signal_watch)
+        : options_(options), link_(link), signal_watch_(signal_watch), interpreter_(state_, link_, KSY_VERSION, hooks()) {}
+
+    int run() {
+        actions::open_variant_dialog(state_);
+        if (auto* board = link_.simulated_board()) board->set_single_modulus(variants::is_single_modulus(*options_.variant));
+        supply_monitor_ = actions::choose_variant(state_, link_, *options_.variant).supply_monitor;
+        if (options_.load_file) {
+            auto out = actions::load_settings_file(state_, link_, *options_.load_file, *options_.load_file);
+            if (out.refusal) return refuse(out.refusal->message + (out.refusal->detail.empty() ? "" : " " + out.refusal->detail));
+        }
+        if (options_.exec) {
+            const bool ok = *options_.exec == "-" ? run_standard_input() : run_text(*options_.exec);
+            if (!ok) return kExitRefused;
+        }
+        return kExitOk;
+    }
+
+private:
+    commands::Hooks hooks() {
+        commands::Hooks h;
+        h.measure_supplies = [this] { return measure_supplies(); };
+        return h;
+    }
+
+    int refuse(const std::string& text) {
+        std::fprintf(stderr, "ksy7100-eval: %s\n", text.c_str());
+        return kExitRefused;
+    }
+
+    // One measurement, waiting for the converter between its steps.
+    commands::Reply measure_supplies() {
+        if (supply_monitor_ != boardlink::SetupResult::Ready)
+            supply_monitor_ = actions::set_up_supply_monitor(state_, link_);
+        if (supply_monitor_ != boardlink::SetupResult::Ready)
+            return {{}, commands::Error{commands::kExecutionError, "No supply monitor answers on the board."}};
+        actions::SupplyReading reading;
+        for (int k = 0; k < actions::SupplyReading::kSteps; ++k) {
+            if (k > 0) QThread::msleep(actions::SupplyReading::kSettleMs);
+            reading.step(state_, link_, k);
+        }
+        if (!link_.failure().empty())
+            return {{}, commands::Error{commands::kExecutionError, "the board link failed: " + link_.failure()}};
+        return {actions::supply_answer(reading.texts()), {}};
+    }
+
+    // The lines of `text` (one or more commands a line); false after a refused command.
+    bool run_text(const std::string& text) {
+        size_t start = 0;
+        while (start <= text.size()) {
+            size_t end = text.find('\n', start);
+            if (end == std::string::npos) end = text.size();
+            if (!run_line(std::string_view(text).substr(start, end - start))) return false;
+            start = end + 1;
+        }
+        return true;
+    }
+
+    bool run_line(std::string_view line) {
+        if (signal_watch_.received()) return true;  // the run ends; what ran stays
+        for (const commands::Reply& r : interpreter_.run_line(line)) {
+            if (r.answer) {
+                std::fputs((*r.answer + "\n").c_str(), stdout);
+                std::fflush(stdout);
+            }
+            if (r.error) {
+                std::fflush(stdout);
+                refuse(refusal_text(*r.error));
+                return false;
+            }
+        }
+        return true;
+    }
+
+    // Lines from standard input as they come, until its end or a signal. A line longer than the
+    // language allows is not kept whole: it is refused as too long once its end arrives.
+    bool run_standard_input() {
+        std::string pending;
+        bool overlong = false;
+        char buffer[4096];
+        while (!signal_watch_.received()) {
+            pollfd in{STDIN_FILENO, POLLIN, 0};
+            if (::poll(&in, 1, 100) <= 0) continue;
+            const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) break;
+            for (ssize_t i = 0; i < n; ++i) {
+                if (buffer[i] != '\n') {
+                    if (pending.size() <= commands::kMaxLineBytes) pending += buffer[i];
+                    else overlong = true;
+                    continue;
+                }
+                const bool ok = overlong ? refuse_overlong() : run_line(pending);
+                pending.clear();
+                overlong = false;
+                if (!ok) return false;
+            }
+        }
+        if (signal_watch_.received()) return true;
+        return pending.empty() || run_line(pending);
+    }
+
+    bool refuse_overlong() {
+        refuse(refusal_text({commands::kTooMuchData,
+                             "a line holds at most " + std::to_string(commands::kMaxLineBytes) + " bytes"}));
+        return false;
+    }
+
+    const Options& options_;
+    boardlink::BoardLink& link_;
+    SignalWatch& signal_watch_;
+    EvalState state_;
+    commands::Interpreter interpreter_;
+    boardlink::SetupResult supply_monitor_ = boardlink::SetupResult::Absent;
+};
+
+}  // namespace
+
+int run_headless(const Options& options, boardlink::BoardLink& link, const boardlink::BoardLink::Opened& opened,
+                 SignalWatch& signal_watch, int argc, char** argv) {
+    if (!opened.claim_error.empty())
+        std::fprintf(stderr, "ksy7100-eval: Failed to claim Parallel Port: %s; going on with the simulated board\n",
+                     opened.claim_error.c_str());
+    QCoreApplication app(argc, argv);  // timers and sockets; no window system
+    const int status = HeadlessRun(options, link, signal_watch).run();
+    return run_status(status, signal_watch.received(), !link.trace_failure().empty());
+}
