@@ -27,6 +27,7 @@ struct Handlers {
     const char* query_arg_doc;  // the query's arguments, nullptr when it has none
     const char* query_doc;      // what it answers
     const char* action;         // the window action it runs
+    bool changes_settings = true;  // its setting form is refused while settings are locked
 
     // The arguments of one form, for a message about their number.
     std::string args_doc(bool query_form) const {

@@ -48,7 +48,7 @@ Reply Interpreter::run(const Command& c) {
         return {{}, Error{kMissingParameter, c.header + (c.query ? "?" : "") + " needs " + found->args_doc(c.query)}};
     if (int(c.args.size()) > count.max)
         return {{}, Error{kParameterNotAllowed, c.header + (c.query ? "?" : "") + " takes " + found->args_doc(c.query)}};
-    if (!c.query && hooks_.settings_locked)
+    if (!c.query && found->changes_settings && hooks_.settings_locked)
         if (auto cause = hooks_.settings_locked()) return {{}, Error{kExecutionError, *cause}};
     return handler(*this, c.args);
 }

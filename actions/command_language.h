@@ -44,6 +44,28 @@ struct Reply {
     std::optional<Error> error;
 };
 
+// The exercisers of a run driven by commands: the lock-time hopping and the sweep, each the same
+// run as its window's (actions/hopping.h, actions/sweeping.h) with its timers kept by the tool.
+class Exercisers {
+public:
+    virtual ~Exercisers() = default;
+    struct Hop {
+        std::string start, stop, interval;  // MHz, MHz, ms, as typed
+        bool divide_at_start = false, divide_at_stop = false;
+        bool with_gain = false;  // "Use CP Gain"
+        std::string delay;       // with gain: ms before the gain is lowered; "0": Delay Off
+    };
+    struct Sweep {
+        std::string start, stop, step, rate;  // MHz, MHz, kHz, ms, as typed
+    };
+    virtual actions::Outcome start_hop(const Hop& hop) = 0;
+    virtual void stop_hop() = 0;
+    virtual std::string hop_status() const = 0;  // "RUN,<hops>" or "IDLE,<hops>"
+    virtual actions::Outcome start_sweep(const Sweep& sweep) = 0;
+    virtual void stop_sweep() = 0;
+    virtual std::string sweep_status() const = 0;  // "RUN,<MHz>" or "IDLE,<MHz or NONE>"
+};
+
 // What the tool around the language provides.
 struct Hooks {
     // Shows an action's display effects (a windowed run's main window); may be empty.
@@ -57,6 +79,16 @@ struct Hooks {
     // The path a file name of MEM:LOAD or MEM:SAVE stands for, or (second) why it is refused.
     // Empty: the name is the path.
     std::function<std::pair<std::string, std::string>(const std::string& name)> resolve_file;
+    // Whether a refused settings file may be quoted (a short piece of the bad line); a remote
+    // client is told the line only, never the file's content.
+    bool quote_files = true;
+    // The exercisers; empty: this run has none.
+    Exercisers* exercisers = nullptr;
+    // The error queue of a connection: emptied (*CLS) and read (SYST:ERR?). Empty: no queue.
+    std::function<void()> clear_errors;
+    std::function<std::string()> next_error;
+    // Ends the run (SYST:EXIT); a cause when this run cannot be ended so.
+    std::function<std::optional<std::string>()> exit;
 };
 
 class Interpreter {

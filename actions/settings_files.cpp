@@ -22,17 +22,22 @@ const char* const kSaveTitle = "Save Settings";
 
 }  // namespace
 
-Outcome load_settings_file(EvalState& s, boardlink::Port& port, const std::string& path, const std::string& shown) {
+Outcome load_settings_file(EvalState& s, boardlink::Port& port, const std::string& path, const std::string& shown,
+                           bool quote_content) {
     const FileText file = read_file(path, kMaxSettingsFileBytes);
     if (!file.text) return refused_with_title(kGetTitle, "The settings could not be read from " + shown + ": " + file.cause);
-    return load_settings_text(s, port, *file.text, shown);
+    return load_settings_text(s, port, *file.text, shown, quote_content);
 }
 
-Outcome load_settings_text(EvalState& s, boardlink::Port& port, std::string_view text, const std::string& shown) {
+Outcome load_settings_text(EvalState& s, boardlink::Port& port, std::string_view text, const std::string& shown,
+                           bool quote_content) {
     auto parsed = parse_settings(text);
     if (auto* problem = std::get_if<SettingsProblem>(&parsed)) {
         if (problem->wrong_marker) return refused_with_title("Invalid file!", " File does not contain valid settings ");
-        return refused_with_title(kGetTitle, describe(*problem, shown));
+        if (quote_content) return refused_with_title(kGetTitle, describe(*problem, shown));
+        SettingsProblem brief = *problem;
+        brief.problem = problem->line > 0 ? "not a valid settings line" : "not a valid settings file";
+        return refused_with_title(kGetTitle, describe(brief, shown));
     }
     // The stored fields, the prescaler of the single-modulus variant, VCO and reference.
     apply_settings(s, std::get<SettingsRecord>(parsed));

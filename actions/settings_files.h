@@ -12,11 +12,13 @@
 
 namespace actions {
 
+// `quote_content`: a refusal may quote a short piece of the bad line; without it the refusal
+// names the line only (for a remote client, who is never told a file's content).
 Outcome load_settings_file(EvalState& state, boardlink::Port& port, const std::string& path,
-                           const std::string& shown_name);
+                           const std::string& shown_name, bool quote_content = true);
 // The same for a file's text already read.
 Outcome load_settings_text(EvalState& state, boardlink::Port& port, std::string_view text,
-                           const std::string& shown_name);
+                           const std::string& shown_name, bool quote_content = true);
 
 // Writes the settings, replacing the file whole or not at all. `replacing`: a file is there,
 // which a failure leaves as it was.

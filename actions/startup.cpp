@@ -1,6 +1,7 @@
 #include "actions/startup.h"
 
 #include "actions/supplies.h"
+#include "actions/transfer.h"
 #include "model/variants.h"
 
 namespace actions {
@@ -17,6 +18,27 @@ VariantOutcome choose_variant(EvalState& s, boardlink::Port& port, std::optional
     out.display.configure = true;
     out.display.refresh = true;
     out.supply_monitor = set_up_supply_monitor(s, port);
+    return out;
+}
+
+Outcome reset_to_defaults(EvalState& s, boardlink::Port& port) {
+    if (!variants::is_family_variant(s.device))
+        return refused("There is no variant to return to: the device is \"" + s.device.substr(0, 20) +
+                       "\", not one of the nine variants.");
+    const std::string variant = s.device;
+    EvalState fresh;
+    open_variant_dialog(fresh);
+    variants::apply_variant_choice(fresh, variant);
+    // The record of what the board was sent stays: it is true until the sends below renew it.
+    fresh.latches_sent = s.latches_sent;
+    s = fresh;
+    Outcome out;
+    out.display.device = variants::display_name(variant);
+    out.display.eval = variants::board_name(variant);
+    out.display.configure = true;
+    out.display.refresh = true;
+    out.display.cp_gain = false;
+    Transfer(s, port).send_full_sequence();
     return out;
 }
 

@@ -20,4 +20,10 @@ struct VariantOutcome : Outcome {
 };
 VariantOutcome choose_variant(EvalState& state, boardlink::Port& port, std::optional<std::string_view> variant);
 
+// Back to the start-up state of the variant chosen (every field as at the start, then that
+// variant's defaults), and the full write sequence, so the board holds what the state says.
+// Refused while the device is none of the nine variants (a board preset): there is no variant
+// to return to.
+Outcome reset_to_defaults(EvalState& state, boardlink::Port& port);
+
 }  // namespace actions

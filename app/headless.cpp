@@ -4,14 +4,13 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
-#include <QThread>
 #include <cstdio>
 #include <string>
 
 #include "actions/command_language.h"
 #include "actions/settings_files.h"
 #include "actions/startup.h"
-#include "actions/supplies.h"
+#include "app/remote_control.h"
 #include "app/run.h"
 #include "model/variants.h"
 
@@ -37,9 +36,26 @@ public:
             auto out = actions::load_settings_file(state_, link_, *options_.load_file, *options_.load_file);
             if (out.refusal) return refuse(out.refusal->message + (out.refusal->detail.empty() ? "" : " " + out.refusal->detail));
         }
+        std::unique_ptr<RemoteControl> remote;
+        if (options_.scpi_port) {
+            remote = std::make_unique<RemoteControl>(options_, state_, link_, [] { QCoreApplication::exit(0); });
+            std::string error;
+            if (!remote->listen(error)) {
+                refuse(error);
+                return kExitCannotStart;
+            }
+            std::fprintf(stderr, "ksy7100-eval: command server on %s port %u\n", options_.scpi_listen.c_str(),
+                         unsigned(remote->port()));
+            interpreter_.hooks().exercisers = &remote->exercisers();
+        }
         if (options_.exec) {
             const bool ok = *options_.exec == "-" ? run_standard_input() : run_text(*options_.exec);
             if (!ok) return kExitRefused;
+        }
+        if (remote) {
+            // Served until a signal or SYST:EXIT.
+            signal_watch_.notify(QCoreApplication::instance(), [] { QCoreApplication::exit(0); });
+            if (!signal_watch_.received()) QCoreApplication::exec();
         }
         return kExitOk;
     }
@@ -57,20 +73,7 @@ private:
     }
 
     // One measurement, waiting for the converter between its steps.
-    commands::Reply measure_supplies() {
-        if (supply_monitor_ != boardlink::SetupResult::Ready)
-            supply_monitor_ = actions::set_up_supply_monitor(state_, link_);
-        if (supply_monitor_ != boardlink::SetupResult::Ready)
-            return {{}, commands::Error{commands::kExecutionError, "No supply monitor answers on the board."}};
-        actions::SupplyReading reading;
-        for (int k = 0; k < actions::SupplyReading::kSteps; ++k) {
-            if (k > 0) QThread::msleep(actions::SupplyReading::kSettleMs);
-            reading.step(state_, link_, k);
-        }
-        if (!link_.failure().empty())
-            return {{}, commands::Error{commands::kExecutionError, "the board link failed: " + link_.failure()}};
-        return {actions::supply_answer(reading.texts()), {}};
-    }
+    commands::Reply measure_supplies() { return measure_supplies_waiting(state_, link_, supply_monitor_); }
 
     // The lines of `text` (one or more commands a line); false after a refused command.
     bool run_text(const std::string& text) {

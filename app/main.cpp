@@ -9,6 +9,7 @@
 #include "app/headless.h"
 #include "app/options.h"
 #include "app/quit_on_signal.h"
+#include "app/remote_control.h"
 #include "app/run.h"
 #include "link/board_link.h"
 #include "ui/prompts.h"
@@ -87,8 +88,21 @@ int main(int argc, char** argv) {
     int status = kExitOk;
     {
         Run run(link, prompts, signal_watch);
+        std::unique_ptr<RemoteControl> remote;
+        if (options.scpi_port) {
+            remote = std::make_unique<RemoteControl>(options, *run.main_window(), [&run] { return run.variant_dialog(); });
+            if (std::string error; !remote->listen(error)) {
+                std::fprintf(stderr, "ksy7100-eval: %s\n", error.c_str());
+                remote.reset();
+                run.teardown();
+                return kExitCannotStart;
+            }
+            std::fprintf(stderr, "ksy7100-eval: command server on %s port %u\n", options.scpi_listen.c_str(),
+                         unsigned(remote->port()));
+        }
         run.start(opened, options.variant, options.load_file);
         run.exec();
+        remote.reset();  // before the windows it shows its changes in
         status = run.teardown();
     }
     say_how_it_ended(link, signal_watch);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 
 #include "model/variants.h"
 
@@ -59,6 +60,12 @@ const std::vector<OptionSpec> kOptionTable = {
     {"--headless", Takes::Nothing, nullptr, "run without any window or display (needs --variant)"},
     {"--exec", Takes::Value, "COMMANDS",
      "with --headless: run these commands (see the command table); - reads them from standard input"},
+    {"--scpi", Takes::OptionalValue, "PORT",
+     "serve the command language over TCP on this port (5025 when none is given), with windows or with --headless",
+     "5025"},
+    {"--scpi-listen", Takes::Value, "ADDRESS",
+     "the address the command server listens on (default 127.0.0.1: this machine only)"},
+    {"--scpi-files", Takes::Value, "DIR", "the folder MEM:LOAD and MEM:SAVE of the command server work in (default .)"},
     {"--help", Takes::Nothing, nullptr, "show this text"},
     {"--version", Takes::Nothing, nullptr, "show the version"},
 };
@@ -99,6 +106,18 @@ std::string store(Options& o, const std::string& name, const std::string& value)
         o.load_file = value;
     } else if (name == "--exec") {
         o.exec = value;
+    } else if (name == "--scpi") {
+        char* end = nullptr;
+        const long port = std::strtol(value.c_str(), &end, 10);
+        if (value.empty() || *end != '\0' || port < 1 || port > 65535 || !std::isdigit(static_cast<unsigned char>(value[0])))
+            return "--scpi takes a port from 1 to 65535, not '" + shown_value(value) + "'";
+        o.scpi_port = uint16_t(port);
+    } else if (name == "--scpi-listen") {
+        if (value.empty()) return "--scpi-listen needs an address";
+        o.scpi_listen = value;
+    } else if (name == "--scpi-files") {
+        if (value.empty()) return "--scpi-files needs a folder";
+        o.scpi_files = value;
     }
     return {};
 }
@@ -127,6 +146,7 @@ ParsedOptions parse_options(const std::vector<std::string>& args) {
         if (std::find(given.begin(), given.end(), name) != given.end()) return {std::nullopt, name + " given twice"};
         given.push_back(name);
         if (spec->takes == Takes::Nothing && value) return {std::nullopt, "option '" + arg + "' takes no value"};
+        if (spec->takes == Takes::OptionalValue && !value) value = spec->default_value;  // only --opt=VALUE gives one
         if (spec->takes == Takes::Value && !value) {
             if (i + 1 >= args.size()) {
                 const bool file = std::string(spec->value_name).find("FILE") != std::string::npos;

@@ -17,6 +17,9 @@ struct Options {
     std::optional<std::string> variant;    // "ksy7100-0" .. "ksy7100-8"
     std::optional<std::string> load_file;  // a settings file loaded once the variant is chosen
     std::optional<std::string> exec;       // commands to run; "-": read from standard input
+    std::optional<uint16_t> scpi_port;     // the command server's port, when it is to run
+    std::string scpi_listen = "127.0.0.1"; // the address it listens on
+    std::string scpi_files = ".";          // the folder MEM:LOAD and MEM:SAVE work in
 };
 
 enum class Takes { Nothing, Value, OptionalValue };
@@ -25,6 +28,7 @@ struct OptionSpec {
     Takes takes;
     const char* value_name;  // "LINK"; nullptr when it takes none
     const char* help;
+    const char* default_value = nullptr;  // an optional value's, when the option comes without one
 };
 extern const std::vector<OptionSpec> kOptionTable;
 

@@ -204,7 +204,18 @@ void Main::open_window(Window window) {
     std::unique_ptr<QDialog> dialog = found->second(*this);
     dialog->setParent(this, dialog->windowFlags() | Qt::Dialog);
     dialog->setWindowModality(Qt::ApplicationModal);
+    open_dialogs_.push_back({window, dialog.get()});
     prompts_.run_modal(*dialog);
+    open_dialogs_.pop_back();
+}
+
+std::optional<std::string> Main::settings_window_open() const {
+    for (const auto& [window, dialog] : open_dialogs_) {
+        // The windows that only show or resend leave the settings alone.
+        if (window == Window::Rev || window == Window::Conversion || window == Window::Resend) continue;
+        return dialog->windowTitle().toStdString();
+    }
+    return std::nullopt;
 }
 
 void Main::open_if(Window window, bool allowed) {

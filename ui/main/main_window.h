@@ -6,6 +6,9 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "actions/outcome.h"
 #include "link/board_link.h"
@@ -63,6 +66,10 @@ public:
     const WindowFactory& window_factory(Window window) const { return factories_.at(window); }
 
     SupplyMeasurement& supply_measurement() { return *measurement_; }
+
+    // The caption of a window that edits settings and is open now (modally), if any: a change
+    // made meanwhile from elsewhere would be undone by its entries on OK.
+    std::optional<std::string> settings_window_open() const;
 
     // The controls, under their names; other windows write some of them directly.
     struct Controls {
@@ -139,6 +146,7 @@ private:
     std::map<Window, WindowFactory> factories_;
     std::unique_ptr<SupplyMeasurement> measurement_;
     QDialog* sim_window_ = nullptr;
+    std::vector<std::pair<Window, QDialog*>> open_dialogs_;  // the modal windows open now, innermost last
     bool failure_reported_ = false;
     bool trace_failure_reported_ = false;
 };

@@ -1,0 +1,84 @@
+#include "app/remote_control.h"
+
+#include <QEventLoop>
+#include <QTimer>
+
+#include "actions/supplies.h"
+#include "ui/main/deviceform.h"
+#include "ui/main/main_window.h"
+#include "ui/main/supply_measurement.h"
+#include "ui/widgets/numeric_led.h"
+
+namespace {
+
+ScpiConfig config_of(const Options& o) { return {o.scpi_port.value_or(5025), o.scpi_listen, o.scpi_files}; }
+
+void wait_ms(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+commands::Reply execution_error(std::string text) {
+    return {{}, commands::Error{commands::kExecutionError, std::move(text)}};
+}
+
+}  // namespace
+
+commands::Reply measure_supplies_waiting(EvalState& state, boardlink::Port& port, boardlink::SetupResult& monitor) {
+    if (monitor != boardlink::SetupResult::Ready) monitor = actions::set_up_supply_monitor(state, port);
+    if (monitor != boardlink::SetupResult::Ready) return execution_error("No supply monitor answers on the board.");
+    actions::SupplyReading reading;
+    for (int k = 0; k < actions::SupplyReading::kSteps; ++k) {
+        if (k > 0) wait_ms(actions::SupplyReading::kSettleMs);
+        reading.step(state, port, k);
+    }
+    if (!port.failure().empty()) return execution_error("the board link failed: " + port.failure());
+    return {actions::supply_answer(reading.texts()), {}};
+}
+
+RemoteControl::RemoteControl(const Options& options, Main& main, std::function<const deviceform*()> variant_dialog) {
+    auto show = [&main](const actions::Display& d) {
+        main.show_display(d);
+        main.check_link();
+    };
+    exercisers_ = std::make_unique<RemoteExercisers>(main.state(), main.link(), show);
+    commands::Hooks hooks;
+    hooks.show = show;
+    hooks.exercisers = exercisers_.get();
+    hooks.settings_locked = [&main, variant_dialog]() -> std::optional<std::string> {
+        if (const deviceform* d = variant_dialog(); d && d->isVisible())
+            return "no variant is chosen yet: the variant dialog is open";
+        if (auto title = main.settings_window_open())
+            return "the window \"" + *title + "\" is open: its entries would undo the change";
+        return std::nullopt;
+    };
+    hooks.measure_supplies = [&main]() -> commands::Reply {
+        // The main window's own measurement, so its readouts show what the command answers.
+        SupplyMeasurement& m = main.supply_measurement();
+        if (!m.converter_ready() && m.setup() != boardlink::SetupResult::Ready)
+            return execution_error("No supply monitor answers on the board.");
+        QEventLoop loop;
+        QObject::connect(&m, &SupplyMeasurement::finished, &loop, &QEventLoop::quit);
+        m.start();
+        if (m.running()) loop.exec();
+        if (main.link_failed()) return execution_error("the board link failed: " + main.link().failure());
+        auto text = [](NumericLed* led) { return led->text().toStdString(); };
+        return {text(main.ui.NumLED1) + "," + text(main.ui.NumLED2) + "," + text(main.ui.NumLED3), {}};
+    };
+    hooks.exit = [] { return std::optional<std::string>("SYST:EXIT ends only a run without windows"); };
+    server_ = std::make_unique<ScpiServer>(main.state(), main.link(), KSY_VERSION, hooks, config_of(options));
+}
+
+RemoteControl::RemoteControl(const Options& options, EvalState& state, boardlink::Port& port, std::function<void()> quit) {
+    exercisers_ = std::make_unique<RemoteExercisers>(state, port, nullptr);
+    commands::Hooks hooks;
+    hooks.exercisers = exercisers_.get();
+    auto monitor = std::make_shared<boardlink::SetupResult>(boardlink::SetupResult::Absent);
+    hooks.measure_supplies = [&state, &port, monitor] { return measure_supplies_waiting(state, port, *monitor); };
+    hooks.exit = [quit] {
+        QTimer::singleShot(0, quit);  // after the command's reply is sent
+        return std::optional<std::string>();
+    };
+    server_ = std::make_unique<ScpiServer>(state, port, KSY_VERSION, hooks, config_of(options));
+}

@@ -1,0 +1,62 @@
+#pragma once
+// The command server: the command language (actions/command_language.h) over TCP, one command
+// line per LF (CR LF accepted), answers on lines of their own, errors in a queue per connection
+// read with SYST:ERR?. Commands run on the GUI thread between events, one at a time, like a
+// user's action.
+//
+// Safety: it listens on 127.0.0.1 unless told another address; at most kMaxConnections clients at
+// once; a line longer than the language allows is refused (-223) and the connection goes on; a
+// client that never reads its answers is dropped once kMaxPendingOutput bytes wait for it; files
+// are loaded and saved only inside one folder, and refusals never quote a file's content.
+#include <QObject>
+#include <QPointer>
+#include <QTcpServer>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "actions/command_language.h"
+
+class QTcpSocket;
+
+struct ScpiConfig {
+    uint16_t port = 5025;              // the raw-socket port of bench instruments
+    std::string listen = "127.0.0.1";  // only this machine, unless told otherwise
+    std::string files_folder = ".";    // MEM:LOAD and MEM:SAVE work inside it only
+};
+
+class ScpiServer : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int kMaxConnections = 4;
+    static constexpr size_t kErrorQueueDepth = 16;
+    static constexpr qint64 kMaxPendingOutput = 1 << 20;
+
+    // `hooks`: what the run around the server provides (display, lock, measurement, exit,
+    // exercisers); each connection adds its own error queue and file folder.
+    ScpiServer(EvalState& state, boardlink::Port& port, std::string version, commands::Hooks hooks, ScpiConfig config);
+    ~ScpiServer() override;
+
+    // Starts listening; false with the cause when the address or port cannot be had.
+    bool listen(std::string& error);
+    uint16_t port() const;
+    int connections() const { return int(connections_.size()); }
+
+    // A file name of MEM:LOAD or MEM:SAVE as a path inside `folder`, or why it is refused.
+    static std::pair<std::string, std::string> resolve_in(const std::string& folder, const std::string& name);
+
+private:
+    class Connection;
+    void accept_connections();
+    void drop(Connection* connection);
+
+    EvalState& state_;
+    boardlink::Port& port_;
+    std::string version_;
+    commands::Hooks hooks_;
+    ScpiConfig config_;
+    QTcpServer server_;
+    std::vector<std::unique_ptr<Connection>> connections_;
+};

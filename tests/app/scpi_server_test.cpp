@@ -1,0 +1,122 @@
+// The command server inside a windowed run: what a command changes shows on the main window, a
+// command that changes settings waits for no window (it is refused while one that edits settings
+// is open, or before a variant is chosen), and clients are held within their bounds.
+#include <gtest/gtest.h>
+
+#include <QTcpSocket>
+#include <QTest>
+
+#include "app/remote_control.h"
+#include "tests/support/gui_harness.h"
+#include "ui/main/deviceform.h"
+#include "ui/widgets/click_label.h"
+
+using testing_support::Harness;
+
+namespace {
+
+Options serving() {
+    Options o;
+    o.scpi_port = 0;  // any free port
+    return o;
+}
+
+class Client {
+public:
+    explicit Client(uint16_t port) {
+        socket.connectToHost("127.0.0.1", port);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return socket.state() == QAbstractSocket::ConnectedState; }, 3000));
+    }
+    void send(const QByteArray& line) {
+        socket.write(line + "\n");
+        socket.flush();
+    }
+    QString ask(const QByteArray& line) {
+        send(line);
+        if (!QTest::qWaitFor([&] { return socket.canReadLine(); }, 3000)) return "(no answer)";
+        return QString::fromUtf8(socket.readLine()).trimmed();
+    }
+    QTcpSocket socket;
+};
+
+}  // namespace
+
+TEST(ScpiServer, ACommandShowsOnTheMainWindowAndIsRefusedWhileASettingsWindowIsOpen) {
+    Harness h("ksy7100-1");
+    const deviceform* no_dialog = nullptr;
+    RemoteControl remote(serving(), *h.main, [&] { return no_dialog; });
+    std::string error;
+    ASSERT_TRUE(remote.listen(error)) << error;
+    Client c(remote.port());
+
+    EXPECT_EQ(c.ask("FREQ 2401; *OPC?"), "1");
+    EXPECT_EQ(h.main->ui.vcofreq->text(), "2401.00000MHz");
+    EXPECT_EQ(h.latches(), std::vector<int>{2});
+
+    QString refused, answered;
+    h.prompts.on_modal = [&](QDialog&) {
+        c.send("FREQ 2402");
+        refused = c.ask("SYST:ERR?");
+        answered = c.ask("FREQ?");
+    };
+    QTest::mouseClick(h.main->ui.vcofreq, Qt::LeftButton);
+    h.prompts.on_modal = nullptr;
+    EXPECT_EQ(refused, "-200,\"Execution error; the window \"\"RF Output Frequency\"\" is open: its entries would undo the change\"");
+    EXPECT_EQ(answered, "2401") << "queries are answered";
+    EXPECT_TRUE(h.words().empty());
+    EXPECT_EQ(c.ask("FREQ 2402; *OPC?"), "1") << "once the window is closed";
+
+    // Before a variant is chosen the variant dialog is open.
+    deviceform variant(*h.main, {});
+    variant.show();
+    no_dialog = &variant;
+    c.send("FREQ 2403");
+    EXPECT_EQ(c.ask("SYST:ERR?"), "-200,\"Execution error; no variant is chosen yet: the variant dialog is open\"");
+    c.send("SYST:EXIT");
+    EXPECT_EQ(c.ask("SYST:ERR?"), "-200,\"Execution error; SYST:EXIT ends only a run without windows\"");
+}
+
+TEST(ScpiServer, ClientsAreHeldWithinTheirBounds) {
+    Harness h("ksy7100-1");
+    RemoteControl remote(serving(), *h.main, [] { return nullptr; });
+    std::string error;
+    ASSERT_TRUE(remote.listen(error)) << error;
+
+    // Four at once; a fifth is told so and closed.
+    std::vector<std::unique_ptr<Client>> four;
+    for (int i = 0; i < ScpiServer::kMaxConnections; ++i) four.push_back(std::make_unique<Client>(remote.port()));
+    for (auto& c : four) EXPECT_TRUE(c->ask("*IDN?").startsWith("KSY7100-EVAL"));
+    Client fifth(remote.port());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return fifth.socket.canReadLine(); }, 3000));
+    EXPECT_EQ(fifth.socket.readLine().trimmed(), "-200,\"Execution error; too many connections: 4 at most\"");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return fifth.socket.state() == QAbstractSocket::UnconnectedState; }, 3000));
+    four.pop_back();  // one leaves, another may come
+    QTest::qWait(50);
+    Client next(remote.port());
+    EXPECT_TRUE(next.ask("*IDN?").startsWith("KSY7100-EVAL"));
+
+    // The error queue holds 16; the last place then tells of the overflow.
+    for (int i = 0; i < 20; ++i) next.send("BOGUS");
+    std::vector<QString> queue;
+    for (int i = 0; i < 17; ++i) queue.push_back(next.ask("SYST:ERR?"));
+    EXPECT_TRUE(queue[0].startsWith("-113,"));
+    EXPECT_EQ(queue[15], "-350,\"Queue overflow\"");
+    EXPECT_EQ(queue[16], "0,\"No error\"");
+
+    // A client that asks and never reads its answers is let go of, not buffered for without end.
+    Client greedy(remote.port());
+    const QByteArray many = QByteArray("*IDN?\n").repeated(200000);
+    greedy.socket.write(many);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return greedy.socket.state() == QAbstractSocket::UnconnectedState; }, 20000));
+    EXPECT_TRUE(next.ask("*IDN?").startsWith("KSY7100-EVAL")) << "the others are served on";
+}
+
+TEST(ScpiServer, FileNamesResolveInsideTheFolderOnly) {
+    const std::string folder = ::testing::TempDir();
+    struct Case { const char* name; bool allowed; };
+    for (auto [name, allowed] : {Case{"a.txt", true}, {"sub/a.txt", true}, {"./a.txt", true}, {"../a.txt", false},
+                                 {"sub/../../a.txt", false}, {"/etc/passwd", false}, {"", false}}) {
+        auto [path, refused] = ScpiServer::resolve_in(folder, name);
+        EXPECT_EQ(refused.empty(), allowed) << name << ": " << refused;
+    }
+}
