@@ -26,9 +26,7 @@ Outcome reset_to_defaults(EvalState& s, boardlink::Port& port) {
         return refused("There is no variant to return to: the device is \"" + s.device.substr(0, 20) +
                        "\", not one of the nine variants.");
     const std::string variant = s.device;
-    EvalState fresh;
-    open_variant_dialog(fresh);
-    variants::apply_variant_choice(fresh, variant);
+    EvalState fresh = variants::start_state(variant);
     // The record of what the board was sent stays: it is true until the sends below renew it.
     fresh.latches_sent = s.latches_sent;
     s = fresh;

@@ -8,6 +8,7 @@
 
 #include "actions/frequency.h"
 #include "bench/discarding_port.h"
+#include "bench/qt_main.h"
 #include "link/board_link.h"
 #include "model/variants.h"
 #include "ui/dialogs/synthform.h"
@@ -15,12 +16,7 @@
 
 namespace {
 
-EvalState bench_state() {
-    EvalState s;
-    variants::apply_port_defaults(s);
-    variants::apply_variant_choice(s, "ksy7100-1");
-    return s;
-}
+EvalState bench_state() { return variants::start_state("ksy7100-1"); }
 
 // Alternates between two frequencies, so every load sends its N latch.
 void BM_FrequencyPlanAction(benchmark::State& bs) {
@@ -58,11 +54,4 @@ void BM_FrequencyPlanThroughWindow(benchmark::State& bs) {
 BENCHMARK(BM_FrequencyPlanAction);
 BENCHMARK(BM_FrequencyPlanThroughWindow);
 
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return run_benchmarks_with_qt(argc, argv); }

@@ -21,6 +21,7 @@
 #include <cmath>
 #include <vector>
 
+#include "bench/qt_main.h"
 #include "exercisers/locktime.h"
 #include "exercisers/sweepform.h"
 #include "link/board_link.h"
@@ -167,11 +168,4 @@ BENCHMARK(BM_SweepSteps)->Arg(10)->Arg(1)->Iterations(1)->Unit(benchmark::kMilli
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return run_benchmarks_with_qt(argc, argv); }

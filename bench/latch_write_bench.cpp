@@ -10,12 +10,7 @@
 
 namespace {
 
-EvalState bench_state() {
-    EvalState s;
-    variants::apply_port_defaults(s);
-    variants::apply_variant_choice(s, "ksy7100-1");
-    return s;
-}
+EvalState bench_state() { return variants::start_state("ksy7100-1"); }
 
 template <class P>
 void run(benchmark::State& bs, P& port, uint64_t& writes) {

@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <fstream>
 
+#include "bench/qt_main.h"
 #include "link/board_link.h"
 #include "ui/main/deviceform.h"
 #include "ui/main/main_window.h"
@@ -130,10 +131,5 @@ BENCHMARK(BM_RefreshMain)->Unit(benchmark::kMicrosecond);
 int main(int argc, char** argv) {
     if (argc > 1 && std::string(argv[1]) == "--probe") return probe(argc, argv);
     g_self = argv[0];
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return run_benchmarks_with_qt(argc, argv);
 }

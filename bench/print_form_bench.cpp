@@ -10,6 +10,7 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 
+#include "bench/qt_main.h"
 #include "link/board_link.h"
 #include "ui/main/deviceform.h"
 #include "ui/main/main_window.h"
@@ -76,11 +77,4 @@ BENCHMARK(BM_RenderStraightOntoPrinter)->Arg(300)->Arg(600)->Unit(benchmark::kMi
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return run_benchmarks_with_qt(argc, argv); }

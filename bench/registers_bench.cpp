@@ -7,6 +7,8 @@
 #include <QApplication>
 #include <QRadioButton>
 
+#include "bench/discarding_port.h"
+#include "bench/qt_main.h"
 #include "link/board_link.h"
 #include "model/variants.h"
 #include "ui/main/deviceform.h"
@@ -15,17 +17,6 @@
 #include "ui/registers/registers.h"
 
 namespace {
-
-class DiscardingPort : public boardlink::Port {
-public:
-    void out(uint16_t, uint8_t value) override {
-        benchmark::DoNotOptimize(value);
-        ++writes;
-    }
-    uint8_t in(uint16_t) override { return 0xFF; }
-    std::string name() const override { return "discarding port"; }
-    uint64_t writes = 0;
-};
 
 // The tool started for a variant, on a port that discards what it is sent.
 struct Rig {
@@ -70,11 +61,4 @@ BENCHMARK(BM_LoadNow)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return run_benchmarks_with_qt(argc, argv); }

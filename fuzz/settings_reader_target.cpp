@@ -22,12 +22,7 @@ namespace {
 }
 
 // The state a load starts from: the tool after start-up with a variant chosen.
-EvalState started() {
-    EvalState s;
-    variants::apply_port_defaults(s);
-    variants::apply_variant_choice(s, "ksy7100-1");
-    return s;
-}
+EvalState started() { return variants::start_state("ksy7100-1"); }
 
 }  // namespace
 

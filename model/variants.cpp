@@ -95,4 +95,11 @@ void apply_variant_choice(EvalState& s, std::optional<std::string_view> device) 
     set_currents_and_polarity(s);
 }
 
+EvalState start_state(std::optional<std::string_view> device) {
+    EvalState s;
+    apply_port_defaults(s);
+    apply_variant_choice(s, device);
+    return s;
+}
+
 }  // namespace variants

@@ -37,4 +37,8 @@ void apply_port_defaults(EvalState& state);
 // when no variant was marked): frequency plan, counters, power levels, prescaler, RSet.
 void apply_variant_choice(EvalState& state, std::optional<std::string_view> device);
 
+// The state of a run right after the variant dialog's OK chose `device`: every field as at the
+// start, the port defaults, then the variant's defaults.
+EvalState start_state(std::optional<std::string_view> device);
+
 }  // namespace variants

@@ -32,12 +32,7 @@ public:
     }
 };
 
-EvalState variant(const char* device) {
-    EvalState s;
-    variants::apply_port_defaults(s);
-    variants::apply_variant_choice(s, device);
-    return s;
-}
+EvalState variant(const char* device) { return variants::start_state(device); }
 
 }  // namespace
 

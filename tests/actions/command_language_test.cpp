@@ -13,12 +13,7 @@ using namespace commands;
 
 namespace {
 
-EvalState variant(const char* device) {
-    EvalState s;
-    variants::apply_port_defaults(s);
-    variants::apply_variant_choice(s, device);
-    return s;
-}
+EvalState variant(const char* device) { return variants::start_state(device); }
 
 struct Bench {
     EvalState state = variant("ksy7100-1");

@@ -10,12 +10,7 @@
 // reach only with states from elsewhere (settings files, board presets) or extreme entries.
 namespace {
 
-EvalState variant(const char* device) {
-    EvalState s;
-    variants::apply_port_defaults(s);
-    variants::apply_variant_choice(s, device);
-    return s;
-}
+EvalState variant(const char* device) { return variants::start_state(device); }
 
 }  // namespace
 

@@ -10,12 +10,7 @@ using testing_support::RecordingPort;
 
 namespace {
 
-EvalState variant_state(std::string_view device) {
-    EvalState s;
-    variants::apply_port_defaults(s);
-    variants::apply_variant_choice(s, device);
-    return s;
-}
+EvalState variant_state(std::string_view device) { return variants::start_state(device); }
 
 void send(EvalState& s, boardlink::Port& port, uint8_t latch) {
     s.latch_select = latch;

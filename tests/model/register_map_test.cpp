@@ -8,12 +8,7 @@ using namespace regmap;
 
 namespace {
 
-EvalState variant_state(std::string_view device) {
-    EvalState s;
-    variants::apply_port_defaults(s);
-    variants::apply_variant_choice(s, device);
-    return s;
-}
+EvalState variant_state(std::string_view device) { return variants::start_state(device); }
 
 // Switches as opened, with the bits of `mask` in one row replaced by `value`.
 RegisterBits edited(const EvalState& s, Row row, uint32_t mask, uint32_t value) {

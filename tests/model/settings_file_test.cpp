@@ -6,12 +6,7 @@
 
 namespace {
 
-EvalState variant_state(const std::string& name) {
-    EvalState s;
-    variants::apply_port_defaults(s);
-    variants::apply_variant_choice(s, name);
-    return s;
-}
+EvalState variant_state(const std::string& name) { return variants::start_state(name); }
 
 std::string replace_line(std::string text, int line, const std::string& value) {
     size_t start = 0;

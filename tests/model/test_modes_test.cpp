@@ -11,9 +11,7 @@ using test_modes::List;
 namespace {
 
 EvalState variant_state() {
-    EvalState s;
-    variants::apply_port_defaults(s);
-    variants::apply_variant_choice(s, "ksy7100-5");
+    EvalState s = variants::start_state("ksy7100-5");
     s.ext_band_en_bits = 32768;  // neighbours that must not move
     s.adc_ctrl_bits = 512;
     return s;
