@@ -7,6 +7,7 @@
 #include "actions/command_language.h"
 #include "link/sim_board.h"
 #include "model/latch.h"
+#include "model/settings_file.h"
 #include "model/variants.h"
 
 using namespace commands;
@@ -167,4 +168,26 @@ TEST(CommandLanguage, GarbageIsRefusedAndNeverCrashes) {
             }
         }
     }
+}
+
+// *RST returns to the variant's start-up state and sends all four latches, so the board holds
+// what the state says; it is refused when there is no variant to return to.
+TEST(CommandLanguage, ResetReturnsToTheVariantsStartAndSendsEveryLatch) {
+    Bench b;
+    b.run("FREQ 2401; SWIT:POL OFF; CURR1 2,2700; TEST:MODE 7");
+    const uint64_t before = b.board.words_loaded();
+    EXPECT_EQ(b.run("*RST; FREQ?; CURR:RSET?"), (std::vector<std::string>{"2400", "4700"}));
+    EvalState expected = variants::start_state("ksy7100-1");
+    EXPECT_EQ(format_settings(b.state), format_settings(expected));
+    EXPECT_EQ(b.state.test_mode_code, 0);
+    std::vector<int> latched;
+    for (auto w = b.board.history().end() - long(b.board.words_loaded() - before); w != b.board.history().end(); ++w)
+        latched.push_back(int(*w & 3));
+    EXPECT_EQ(latched, (std::vector<int>{3, 2, 1, 0}));
+    for (int latch : {0, 1, 2, 3})
+        EXPECT_EQ(*b.board.latches()[latch], uint32_t(assemble_latch(expected, uint8_t(latch))));
+
+    b.run("BOAR 3");
+    EXPECT_EQ(b.run("*RST"), (std::vector<std::string>{
+                                 "-222: There is no variant to return to: the device is \"ksy7102\", not one of the nine variants."}));
 }

@@ -115,7 +115,7 @@ void ToggleSwitch::paintEvent(QPaintEvent*) {
         }
         if (hasFocus()) {
             p.setBrush(Qt::NoBrush);
-            p.setPen(QPen(palette().highlight().color(), 1, Qt::DotLine));
+            p.setPen(QPen(palette().highlight().color(), 2));  // as plain as the knob's and the labels' frames
             p.drawRoundedRect(slot.adjusted(-1.5, -1.5, 1.5, 1.5), w * 0.3, w * 0.3);
         }
     }
