@@ -140,16 +140,16 @@ ParsedOptions parse_options(const std::vector<std::string>& args) {
             if (qt_value) ++i;
             continue;
         }
-        const OptionSpec* spec = find_option(arg);
-        if (!spec) return {std::nullopt, "unknown option '" + shown_value(args[i]) + "'"};
-        const std::string name = spec->name;
+        const OptionSpec* option = find_option(arg);
+        if (!option) return {std::nullopt, "unknown option '" + shown_value(args[i]) + "'"};
+        const std::string name = option->name;
         if (std::find(given.begin(), given.end(), name) != given.end()) return {std::nullopt, name + " given twice"};
         given.push_back(name);
-        if (spec->takes == Takes::Nothing && value) return {std::nullopt, "option '" + arg + "' takes no value"};
-        if (spec->takes == Takes::OptionalValue && !value) value = spec->default_value;  // only --opt=VALUE gives one
-        if (spec->takes == Takes::Value && !value) {
+        if (option->takes == Takes::Nothing && value) return {std::nullopt, "option '" + arg + "' takes no value"};
+        if (option->takes == Takes::OptionalValue && !value) value = option->default_value;  // only --opt=VALUE gives one
+        if (option->takes == Takes::Value && !value) {
             if (i + 1 >= args.size()) {
-                const bool file = std::string(spec->value_name).find("FILE") != std::string::npos;
+                const bool file = std::string(option->value_name).find("FILE") != std::string::npos;
                 return {std::nullopt, name + (file ? " needs a file name" : " needs a value") +
                                           (name == "--link" ? std::string(": sim, parport or parport:/dev/parportN") : "")};
             }
