@@ -17,6 +17,7 @@ struct Options {
     std::optional<std::string> variant;    // "ksy7100-0" .. "ksy7100-8"
     std::optional<std::string> load_file;  // a settings file loaded once the variant is chosen
     std::optional<std::string> exec;       // commands to run; "-": read from standard input
+    std::string pins;  // --pins as given; applied to link.pins once the link's kind is known
 };
 
 enum class Takes { Nothing, Value, OptionalValue };
