@@ -92,6 +92,16 @@ std::string apply_pins(AdapterKind kind, const std::string& text, PinMap& map) {
             if (result[line] == PinMap::kNone)
                 missing += (missing.empty() ? "" : ", ") + std::string(kBoardLineNames[size_t(line)]);
         if (!missing.empty()) return "a GPIO link needs CLK, DATA and LE wired (missing: " + missing + ")";
+        // The readback clocks the converter with RBCLK, holds D4 low while it talks and hears it
+        // on STATUS: with only some of them wired it would read nonsense rather than nothing.
+        std::string wired, unwired;
+        for (BoardLine line : {BoardLine::RbClk, BoardLine::D4, BoardLine::Status}) {
+            std::string& list = result[line] == PinMap::kNone ? unwired : wired;
+            list += (list.empty() ? "" : ", ") + std::string(kBoardLineNames[size_t(line)]);
+        }
+        if (!wired.empty() && !unwired.empty())
+            return "RBCLK, D4 and STATUS carry the supply readback together: wire all three or none (missing: " +
+                   unwired + ")";
     }
     map = result;
     return {};

@@ -31,8 +31,9 @@ struct PinMap {
 PinMap default_usb_pins();
 
 // Applies "NAME=PIN,NAME=PIN,..." over `map` (line names in either case; USB pins D0..D7, GPIO
-// lines as numbers). A GPIO map must wire CLK, DATA and LE; a USB map keeps its defaults for the
-// lines not named. On a fault returns the reason and leaves `map` as it was.
+// lines as numbers). A GPIO map must wire CLK, DATA and LE, and RBCLK, D4 and STATUS all or none;
+// a USB map keeps its defaults for the lines not named. On a fault returns the reason and leaves
+// `map` as it was.
 std::string apply_pins(AdapterKind kind, const std::string& text, PinMap& map);
 
 // "CLK=D0,DATA=D1,..." (USB) or "CLK=17,DATA=27,..." (GPIO), the lines not wired left out.

@@ -50,7 +50,9 @@ public:
                 return end_open({DeviceFault::Other, words}, list);
             }
             open_ = true;
-            description_ = std::string(product[0] ? product : "adapter") + (number[0] ? std::string(", serial ") + number : "");
+            // Kept short: the main window's status line shows it.
+            description_ = std::string(product[0] ? product : "adapter").substr(0, 32) +
+                           (number[0] ? std::string(", serial ") + std::string(number).substr(0, 32) : "");
             return end_open({}, list);
         }
         if (denied) return end_open({DeviceFault::Permission, {}}, list);

@@ -36,7 +36,9 @@ public:
         chip_ = name.by_label ? gpiod_chip_open_by_label(name.path_or_label.c_str())
                               : gpiod_chip_open(name.path_or_label.c_str());
         if (!chip_) return errno ? last_error() : DeviceResult{DeviceFault::NoDevice, {}};
-        description_ = std::string(gpiod_chip_name(chip_)) + " [" + gpiod_chip_label(chip_) + "]";
+        // Kept short: the main window's status line shows it.
+        description_ = std::string(gpiod_chip_name(chip_)).substr(0, 32) + " [" +
+                       std::string(gpiod_chip_label(chip_)).substr(0, 32) + "]";
         return {};
     }
 

@@ -88,7 +88,6 @@ TEST(Options, AdapterLinksTakeTheirPinMapAndRate) {
         {{"--link=ftdi:A10K2XYZ", "--rate", "500k"}, Kind::Ftdi, "A10K2XYZ", "CLK=D0,DATA=D1,LE=D2,RBCLK=D3,D4=D4,STATUS=D5", 500'000},
         {{"--pins", "STATUS=D7,LE=D5", "--link", "ftdi", "--rate=2M"}, Kind::Ftdi, "",
          "CLK=D0,DATA=D1,LE=D5,RBCLK=D3,D4=D4,STATUS=D7", 2'000'000},
-        {{"--link", "ftdi", "--rate", "1500000"}, Kind::Ftdi, "", "CLK=D0,DATA=D1,LE=D2,RBCLK=D3,D4=D4,STATUS=D5", 1'500'000},
         {{"--link", "ftdi", "--rate", "2.5MHz"}, Kind::Ftdi, "", "CLK=D0,DATA=D1,LE=D2,RBCLK=D3,D4=D4,STATUS=D5", 2'500'000},
         {{"--link", "gpio:gpiochip0", "--pins", "CLK=17,DATA=27,LE=22"}, Kind::Gpio, "gpiochip0", "CLK=17,DATA=27,LE=22",
          std::nullopt},
@@ -117,20 +116,15 @@ TEST(Options, APinMapOrRateThatCannotBeUsedIsABadOption) {
         {{"--link", "gpio"}, "unknown link 'gpio': use sim, parport, parport:/dev/parportN, ftdi, ftdi:SERIAL or gpio:CHIP"},
         {{"--link", "ftdi:"}, "unknown link 'ftdi:'"},
         {{"--pins", "CLK=D0"}, "--pins needs --link ftdi or --link gpio:CHIP"},
-        {{"--link", "parport", "--pins", "CLK=D0"}, "--pins needs --link ftdi or --link gpio:CHIP"},
         {{"--link", "ftdi", "--pins="}, "--pins needs NAME=PIN entries"},
-        {{"--link", "ftdi", "--pins"}, "--pins needs a value"},
         {{"--rate", "1M"}, "--rate applies to --link ftdi only"},
         {{"--link", "gpio:0", "--pins", "CLK=1,DATA=2,LE=3", "--rate", "1M"}, "--rate applies to --link ftdi only"},
         {{"--link", "ftdi", "--rate", "99"}, "bad rate '99': use a whole number of Hz from 100 to 12000000"},
         {{"--link", "ftdi", "--rate", "13M"}, "bad rate '13M'"},
         {{"--link", "ftdi", "--rate", "0.5"}, "bad rate '0.5'"},
-        {{"--link", "ftdi", "--rate", "-1M"}, "bad rate"},
         {{"--link", "ftdi", "--rate", "1 M"}, "bad rate"},
         {{"--link", "ftdi", "--rate", "1Mbit"}, "bad rate"},
-        {{"--link", "ftdi", "--rate", "nan"}, "bad rate"},
         {{"--link", "ftdi", "--rate", std::string(300, '9')}, "bad rate '" + std::string(40, '9') + "... (300 characters)'"},
-        {{"--link", "ftdi", "--rate", "1M", "--rate", "2M"}, "--rate given twice"},
     };
     for (const auto& c : cases) {
         auto parsed = parse_options(c.args);

@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <functional>
 
 #include "actions/hopping.h"
 #include "actions/main_controls.h"
@@ -74,49 +73,37 @@ TEST(AdapterTrace, DecodesToTheSameWordsAndAnswersAsOverTheSimulatedBoard) {
     EXPECT_EQ(reference.reading.words, reference.latched);
     EXPECT_GT(reference.reading.status_changes, 0);
 
+    using testing_support::Sampling;
     struct Case {
         const char* what;
-        std::function<std::unique_ptr<boardlink::Port>(WiredBoard&)> open;
-        const char* pins;
         boardlink::AdapterKind kind;
+        const char* pins;
+        Sampling sampling = Sampling::BeforeTheByte;
     };
     const Case cases[] = {
-        {"USB adapter, default pins",
-         [](WiredBoard& w) {
-             auto log = std::make_shared<testing_support::FtdiLog>();
-             log->wired = &w;
-             std::string error;
-             return std::unique_ptr<boardlink::Port>(
-                 boardlink::FtdiPort::open(std::make_unique<testing_support::RecordingFtdi>(log), {"", w.pins, 1'000'000}, error));
-         },
-         "CLK=D0", boardlink::AdapterKind::UsbBitbang},
-        {"USB adapter, lines moved",
-         [](WiredBoard& w) {
-             auto log = std::make_shared<testing_support::FtdiLog>();
-             log->wired = &w;
-             log->sampling = testing_support::Sampling::AsTheByteTakesEffect;
-             std::string error;
-             return std::unique_ptr<boardlink::Port>(
-                 boardlink::FtdiPort::open(std::make_unique<testing_support::RecordingFtdi>(log), {"", w.pins, 1'000'000}, error));
-         },
-         "CLK=D4,DATA=D3,LE=D2,RBCLK=D1,D4=D0,STATUS=D6", boardlink::AdapterKind::UsbBitbang},
-        {"GPIO chip",
-         [](WiredBoard& w) {
-             auto log = std::make_shared<testing_support::GpioLog>();
-             log->wired = &w;
-             std::string error;
-             return std::unique_ptr<boardlink::Port>(
-                 boardlink::GpioPort::open(std::make_unique<testing_support::RecordingGpio>(log), {"gpiochip0", w.pins}, error));
-         },
-         "CLK=17,DATA=27,LE=22,RBCLK=23,D4=24,STATUS=25", boardlink::AdapterKind::Gpio},
+        {"USB adapter, default pins", boardlink::AdapterKind::UsbBitbang, "CLK=D0"},
+        {"USB adapter, lines moved", boardlink::AdapterKind::UsbBitbang, "CLK=D4,DATA=D3,LE=D2,RBCLK=D1,D4=D0,STATUS=D6",
+         Sampling::AsTheByteTakesEffect},
+        {"GPIO chip", boardlink::AdapterKind::Gpio, "CLK=17,DATA=27,LE=22,RBCLK=23,D4=24,STATUS=25"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         WiredBoard wired;
         if (c.kind == boardlink::AdapterKind::UsbBitbang) wired.pins = boardlink::default_usb_pins();
         ASSERT_EQ(boardlink::apply_pins(c.kind, c.pins, wired.pins), "");
-        auto backend = c.open(wired);
-        ASSERT_TRUE(backend);
+        std::string error;
+        std::unique_ptr<boardlink::Port> backend;
+        if (c.kind == boardlink::AdapterKind::UsbBitbang) {
+            auto log = std::make_shared<testing_support::FtdiLog>();
+            log->wired = &wired;
+            log->sampling = c.sampling;
+            backend = boardlink::FtdiPort::open(std::make_unique<testing_support::RecordingFtdi>(log), {"", wired.pins, 1'000'000}, error);
+        } else {
+            auto log = std::make_shared<testing_support::GpioLog>();
+            log->wired = &wired;
+            backend = boardlink::GpioPort::open(std::make_unique<testing_support::RecordingGpio>(log), {"gpiochip0", wired.pins}, error);
+        }
+        ASSERT_TRUE(backend) << error;
         const Traced t = trace_over(std::move(backend), wired.board, "adapter.vcd");
         EXPECT_EQ(t.reading.problem, "");
         EXPECT_TRUE(t.reading.complete);

@@ -184,7 +184,7 @@ TEST(GpioChip, AChipThatCannotBeTakenNamesTheStepAndTheRemedy) {
          {"permission denied", "group gpio", "usermod -aG gpio"}, false},
         {"a line held by a driver", kFull, [](GpioLog& l) { l.request_result = {DeviceFault::Busy, {}}; },
          {"taking the lines failed: a line is busy"}, true},
-        {"a line the chip has not", "CLK=17,DATA=27,LE=22,STATUS=32", [](GpioLog& l) { l.line_count = 32; },
+        {"a line the chip has not", "CLK=17,DATA=27,LE=22,RBCLK=23,D4=24,STATUS=32", [](GpioLog& l) { l.line_count = 32; },
          {"taking the lines failed: STATUS is on line 32, but the chip has lines 0 .. 31 only"}, true},
     };
     for (const auto& c : cases) {
