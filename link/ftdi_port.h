@@ -54,8 +54,8 @@ public:
 
 private:
     FtdiPort(std::unique_ptr<FtdiDevice> device, const FtdiSettings& settings);
-    // Sends the queue as one transfer; with `hold`, one more byte that keeps the pins as they
-    // are, whose sample is returned. Empty when the transfer failed (or there was nothing to send).
+    // Sends the queue as one transfer (nothing when it is empty); with `hold`, one more byte that
+    // keeps the pins as they are, whose sample goes to `sample`. False when the link has failed.
     bool send(bool hold, uint8_t* sample = nullptr);
 
     std::unique_ptr<FtdiDevice> device_;
