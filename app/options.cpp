@@ -3,10 +3,45 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
+#include <charconv>
+#include <cmath>
 
 #include "model/variants.h"
 
 namespace {
+
+const char* const kLinkForms = "sim, parport, parport:/dev/parportN, ftdi, ftdi:SERIAL or gpio:CHIP";
+
+// A bit-bang rate: a whole number of Hz, with k or M after it for thousands or millions.
+std::optional<uint32_t> rate_hz(const std::string& text) {
+    double value = 0;
+    const char* end = text.data() + text.size();
+    auto [rest, ec] = std::from_chars(text.data(), end, value, std::chars_format::fixed);
+    if (ec != std::errc() || rest == text.data()) return std::nullopt;
+    std::string unit(rest, end);
+    if (unit.size() >= 2 && (unit.substr(unit.size() - 2) == "Hz" || unit.substr(unit.size() - 2) == "hz"))
+        unit.resize(unit.size() - 2);
+    if (unit == "k" || unit == "K") value *= 1e3;
+    else if (unit == "M") value *= 1e6;
+    else if (!unit.empty()) return std::nullopt;
+    if (!(value >= 100 && value <= 12e6) || value != std::floor(value)) return std::nullopt;
+    return static_cast<uint32_t>(value);
+}
+
+// --pins and --rate fit the link only once every option is read: the pin names depend on it.
+std::string settle_adapter(Options& o) {
+    using Kind = boardlink::LinkRequest::Kind;
+    const Kind kind = o.link.kind;
+    if (o.link.rate_hz && kind != Kind::Ftdi) return "--rate applies to --link ftdi only";
+    if (kind == Kind::Gpio && o.pins.empty())
+        return "--link gpio:CHIP needs --pins CLK=LINE,DATA=LINE,LE=LINE (and RBCLK, D4, STATUS for the readback)";
+    if (o.pins.empty()) return {};
+    if (kind != Kind::Ftdi && kind != Kind::Gpio) return "--pins needs --link ftdi or --link gpio:CHIP";
+    const auto adapter = kind == Kind::Ftdi ? boardlink::AdapterKind::UsbBitbang : boardlink::AdapterKind::Gpio;
+    if (kind == Kind::Gpio) o.link.pins = {};  // no default wiring: every line is named
+    if (std::string error = boardlink::apply_pins(adapter, o.pins, o.link.pins); !error.empty()) return "bad --pins: " + error;
+    return {};
+}
 
 bool parse_link(const std::string& value, boardlink::LinkRequest& request) {
     const std::string parport = "parport";
@@ -17,6 +52,12 @@ bool parse_link(const std::string& value, boardlink::LinkRequest& request) {
     } else if (value.rfind(parport + ":", 0) == 0 && value.size() > parport.size() + 1) {
         request.kind = boardlink::LinkRequest::Kind::Parport;
         request.device = value.substr(parport.size() + 1);
+    } else if (value == "ftdi" || (value.rfind("ftdi:", 0) == 0 && value.size() > 5)) {
+        request.kind = boardlink::LinkRequest::Kind::Ftdi;
+        request.device = value.size() > 5 ? value.substr(5) : std::string();  // the serial number; empty: the first
+    } else if (value.rfind("gpio:", 0) == 0 && value.size() > 5) {
+        request.kind = boardlink::LinkRequest::Kind::Gpio;
+        request.device = value.substr(5);
     } else {
         return false;
     }
@@ -52,7 +93,13 @@ bool is_qt_option(const std::string& arg, bool& takes_value) {
 const std::vector<OptionSpec> kOptionTable = {
     {"--link", Takes::Value, "LINK",
      "the board link: sim (the simulated board), parport (/dev/parport0) or parport:/dev/parportN; "
+     "ftdi (the first USB bit-bang adapter) or ftdi:SERIAL; gpio:CHIP (a GPIO chip's lines, with --pins); "
      "without it /dev/parport0 when it exists, else the simulated board"},
+    {"--pins", Takes::Value, "MAP",
+     "which adapter pin carries which board line, e.g. CLK=D0,DATA=D1,LE=D2,RBCLK=D3,D4=D4,STATUS=D5 "
+     "(ftdi: D0..D7, these are the defaults) or CLK=17,DATA=27,LE=22,... (gpio: line numbers; CLK, DATA and LE "
+     "needed, RBCLK, D4 and STATUS for the readback)"},
+    {"--rate", Takes::Value, "HZ", "the USB adapter's bit-bang rate, 100 .. 12000000 Hz (500k, 2M); default 1M"},
     {"--trace", Takes::Value, "FILE.vcd", "record every port access as a VCD waveform"},
     {"--variant", Takes::Value, "NAME",
      "the variant on the board, ksy7100-0 .. ksy7100-8 (with windows: marked in the variant dialog)"},
@@ -94,7 +141,14 @@ std::string store(Options& o, const std::string& name, const std::string& value)
     else if (name == "--headless") o.headless = true;
     else if (name == "--link") {
         if (!parse_link(value, o.link))
-            return "unknown link '" + shown_value(value) + "': use sim, parport or parport:/dev/parportN";
+            return "unknown link '" + shown_value(value) + "': use " + kLinkForms;
+    } else if (name == "--pins") {
+        if (value.empty()) return "--pins needs NAME=PIN entries, e.g. CLK=D0,DATA=D1";
+        o.pins = value;
+    } else if (name == "--rate") {
+        const std::optional<uint32_t> hz = rate_hz(value);
+        if (!hz) return "bad rate '" + shown_value(value) + "': use a whole number of Hz from 100 to 12000000 (500k, 2M)";
+        o.link.rate_hz = *hz;
     } else if (name == "--trace") {
         if (value.empty()) return "--trace needs a file name";
         o.link.trace_path = value;
@@ -151,7 +205,7 @@ ParsedOptions parse_options(const std::vector<std::string>& args) {
             if (i + 1 >= args.size()) {
                 const bool file = std::string(option->value_name).find("FILE") != std::string::npos;
                 return {std::nullopt, name + (file ? " needs a file name" : " needs a value") +
-                                          (name == "--link" ? std::string(": sim, parport or parport:/dev/parportN") : "")};
+                                          (name == "--link" ? std::string(": ") + kLinkForms : "")};
             }
             value = args[++i];
         }
@@ -159,6 +213,7 @@ ParsedOptions parse_options(const std::vector<std::string>& args) {
     }
     if (options.headless && !options.variant) return {std::nullopt, "--headless needs --variant NAME"};
     if (options.exec && !options.headless) return {std::nullopt, "--exec runs commands only with --headless"};
+    if (std::string error = settle_adapter(options); !error.empty()) return {std::nullopt, error};
     return {options, {}};
 }
 

@@ -2,12 +2,14 @@
 
 #include <sys/stat.h>
 
+#include "link/ftdi_port.h"
+#include "link/gpio_port.h"
 #include "link/parport.h"
 #include "link/trace.h"
 
 namespace boardlink {
 
-BoardLink::Opened BoardLink::open(const LinkRequest& request) {
+BoardLink::Opened BoardLink::open(const LinkRequest& request, const AdapterDevices& devices) {
     Opened result;
     std::unique_ptr<Port> backend;
 
@@ -17,6 +19,12 @@ BoardLink::Opened BoardLink::open(const LinkRequest& request) {
         want_parport = ::stat(request.device.c_str(), &st) == 0;
     }
     if (want_parport) backend = ParallelPort::open(request.device, result.claim_error);
+    if (request.kind == LinkRequest::Kind::Ftdi)
+        backend = FtdiPort::open(devices.ftdi(),
+                                 {request.device, request.pins, request.rate_hz.value_or(FtdiSettings::kDefaultRateHz)},
+                                 result.claim_error);
+    if (request.kind == LinkRequest::Kind::Gpio)
+        backend = GpioPort::open(devices.gpio(), {request.device, request.pins}, result.claim_error);
     if (!backend) backend = std::make_unique<SimBoard>();
     if (!request.trace_path.empty()) {
         backend = TracePort::create(std::move(backend), request.trace_path, result.error);

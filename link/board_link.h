@@ -1,9 +1,16 @@
 #pragma once
-// The one board link of a run: it holds whichever backend was opened (the parallel port or
-// the simulated board), optionally wrapped in a trace, and forwards every access to it.
+// The one board link of a run: it holds whichever backend was opened (the parallel port, a USB
+// bit-bang adapter, a GPIO chip or the simulated board), optionally wrapped in a trace, and
+// forwards every access to it.
+#include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
+#include "link/adapter_pins.h"
+#include "link/ftdi_device.h"
+#include "link/gpio_chip.h"
 #include "link/port.h"
 #include "link/sim_board.h"
 
@@ -16,23 +23,33 @@ struct LinkRequest {
         Auto,     // /dev/parport0 when it exists, else the simulated board
         Sim,      // the simulated board
         Parport,  // the given device (default /dev/parport0)
+        Ftdi,     // a USB bit-bang adapter: the one with serial number `device`, or the first when empty
+        Gpio,     // the lines of the GPIO chip `device`
     };
     Kind kind = Kind::Auto;
     std::string device = "/dev/parport0";
     std::string trace_path;  // empty: no trace
+    PinMap pins = default_usb_pins();    // Ftdi and Gpio: which adapter pin carries which board line
+    std::optional<uint32_t> rate_hz;     // Ftdi: the bit-bang rate; empty: the default
+};
+
+// Where the adapters' devices come from: their libraries, or recording stand-ins in tests.
+struct AdapterDevices {
+    std::function<std::unique_ptr<FtdiDevice>()> ftdi = make_usb_ftdi_device;
+    std::function<std::unique_ptr<GpioChip>()> gpio = make_gpiod_chip;
 };
 
 class BoardLink : public Port {
 public:
     struct Opened {
         bool ok = true;           // false: the trace could not be created; nothing was opened
-        std::string claim_error;  // the parallel port could not be claimed; the simulated board took its place
+        std::string claim_error;  // the port or adapter could not be opened; the simulated board took its place
         std::string error;        // why nothing was opened (with ok false)
     };
 
-    // Opens the requested backend. A parallel port that cannot be opened or claimed is replaced
-    // by the simulated board, and the cause is returned for the user.
-    Opened open(const LinkRequest& request);
+    // Opens the requested backend. A parallel port or adapter that cannot be opened or claimed
+    // is replaced by the simulated board, and the cause is returned for the user.
+    Opened open(const LinkRequest& request, const AdapterDevices& devices = {});
     // Puts a given backend in place (tests, and the simulated fallback).
     void attach(std::unique_ptr<Port> backend);
     // Releases the backend: the trace is completed, then the parallel port is released and

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/options.h"
+#include "tests/link/adapter_rig.h"
 
 using Kind = boardlink::LinkRequest::Kind;
 
@@ -72,4 +73,79 @@ TEST(Options, RunsWithoutWindowsTakeAVariantAFileAndCommands) {
     EXPECT_EQ(parsed.options->exec, "FREQ?; *IDN?");
     // Every option of the table is in the help text.
     for (const OptionSpec& o : kOptionTable) EXPECT_NE(usage_text().find(o.name), std::string::npos) << o.name;
+}
+
+TEST(Options, AdapterLinksTakeTheirPinMapAndRate) {
+    struct Case {
+        std::vector<std::string> args;
+        Kind kind;
+        std::string device;
+        std::string pins;  // as the link shows them
+        std::optional<uint32_t> rate;
+    };
+    const Case cases[] = {
+        {{"--link", "ftdi"}, Kind::Ftdi, "", "CLK=D0,DATA=D1,LE=D2,RBCLK=D3,D4=D4,STATUS=D5", std::nullopt},
+        {{"--link=ftdi:A10K2XYZ", "--rate", "500k"}, Kind::Ftdi, "A10K2XYZ", "CLK=D0,DATA=D1,LE=D2,RBCLK=D3,D4=D4,STATUS=D5", 500'000},
+        {{"--pins", "STATUS=D7,LE=D5", "--link", "ftdi", "--rate=2M"}, Kind::Ftdi, "",
+         "CLK=D0,DATA=D1,LE=D5,RBCLK=D3,D4=D4,STATUS=D7", 2'000'000},
+        {{"--link", "ftdi", "--rate", "2.5MHz"}, Kind::Ftdi, "", "CLK=D0,DATA=D1,LE=D2,RBCLK=D3,D4=D4,STATUS=D5", 2'500'000},
+        {{"--link", "gpio:gpiochip0", "--pins", "CLK=17,DATA=27,LE=22"}, Kind::Gpio, "gpiochip0", "CLK=17,DATA=27,LE=22",
+         std::nullopt},
+        {{"--pins=CLK=17,DATA=27,LE=22,RBCLK=23,D4=24,STATUS=25", "--link", "gpio:pinctrl-bcm2711"}, Kind::Gpio,
+         "pinctrl-bcm2711", "CLK=17,DATA=27,LE=22,RBCLK=23,D4=24,STATUS=25", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        auto parsed = parse_options(c.args);
+        ASSERT_TRUE(parsed.options) << parsed.error;
+        const auto& link = parsed.options->link;
+        EXPECT_EQ(link.kind, c.kind);
+        EXPECT_EQ(link.device, c.device);
+        const auto adapter = c.kind == Kind::Gpio ? boardlink::AdapterKind::Gpio : boardlink::AdapterKind::UsbBitbang;
+        EXPECT_EQ(boardlink::pins_text(adapter, link.pins), c.pins);
+        EXPECT_EQ(link.rate_hz, c.rate);
+    }
+}
+
+TEST(Options, APinMapOrRateThatCannotBeUsedIsABadOption) {
+    struct Case { std::vector<std::string> args; std::string reason; };
+    const Case cases[] = {
+        {{"--link", "ftdi", "--pins", "CLK=D5"}, "bad --pins: CLK and STATUS are both on D5"},
+        {{"--link", "ftdi", "--pins", "CLK=17"}, "bad --pins: '17' is no pin of the USB adapter: use D0 .. D7"},
+        {{"--link", "gpio:0", "--pins", "CLK=17,DATA=27"}, "bad --pins: a GPIO link needs CLK, DATA and LE wired (missing: LE)"},
+        {{"--link", "gpio:0"}, "--link gpio:CHIP needs --pins CLK=LINE,DATA=LINE,LE=LINE"},
+        {{"--link", "gpio"}, "unknown link 'gpio': use sim, parport, parport:/dev/parportN, ftdi, ftdi:SERIAL or gpio:CHIP"},
+        {{"--link", "ftdi:"}, "unknown link 'ftdi:'"},
+        {{"--pins", "CLK=D0"}, "--pins needs --link ftdi or --link gpio:CHIP"},
+        {{"--link", "ftdi", "--pins="}, "--pins needs NAME=PIN entries"},
+        {{"--rate", "1M"}, "--rate applies to --link ftdi only"},
+        {{"--link", "gpio:0", "--pins", "CLK=1,DATA=2,LE=3", "--rate", "1M"}, "--rate applies to --link ftdi only"},
+        {{"--link", "ftdi", "--rate", "99"}, "bad rate '99': use a whole number of Hz from 100 to 12000000"},
+        {{"--link", "ftdi", "--rate", "13M"}, "bad rate '13M'"},
+        {{"--link", "ftdi", "--rate", "0.5"}, "bad rate '0.5'"},
+        {{"--link", "ftdi", "--rate", "1 M"}, "bad rate"},
+        {{"--link", "ftdi", "--rate", "1Mbit"}, "bad rate"},
+        {{"--link", "ftdi", "--rate", std::string(300, '9')}, "bad rate '" + std::string(40, '9') + "... (300 characters)'"},
+    };
+    for (const auto& c : cases) {
+        auto parsed = parse_options(c.args);
+        EXPECT_FALSE(parsed.options);
+        EXPECT_NE(parsed.error.find(c.reason), std::string::npos) << parsed.error.substr(0, 200);
+        EXPECT_LT(parsed.error.size(), 200u);
+    }
+}
+
+TEST(Options, APinMapGivenOnTheCommandLineReachesTheAdapter) {
+    auto parsed = parse_options({"--link", "ftdi:A10K2XYZ", "--pins", "CLK=D7,STATUS=D0", "--rate", "250k"});
+    ASSERT_TRUE(parsed.options) << parsed.error;
+    auto log = std::make_shared<testing_support::FtdiLog>();
+    boardlink::AdapterDevices devices;
+    devices.ftdi = [&] { return std::make_unique<testing_support::RecordingFtdi>(log); };
+    boardlink::BoardLink link;
+    ASSERT_EQ(link.open(parsed.options->link, devices).claim_error, "");
+    EXPECT_EQ(log->opened_serial, "A10K2XYZ");
+    EXPECT_EQ(log->outputs, 0x9E) << "CLK on D7, DATA, LE, RBCLK, D4 on D1 .. D4";
+    EXPECT_EQ(log->rate_hz, 250'000u);
+    link.out(boardlink::kDataRegister, 1);  // CLK alone
+    link.flush();
+    EXPECT_EQ(log->transfers.back(), std::vector<uint8_t>{0x80});
 }

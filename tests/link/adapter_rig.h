@@ -1,0 +1,169 @@
+#pragma once
+// Stand-ins for the adapters' libraries: a USB bit-bang adapter and a GPIO chip that record
+// every call made of them, with the simulated board wired to their pins through a pin map, so a
+// test sees both what would go to the device and what the board behind it latched.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "link/adapter_pins.h"
+#include "link/ftdi_device.h"
+#include "link/gpio_chip.h"
+#include "link/port.h"
+#include "link/sim_board.h"
+
+namespace testing_support {
+
+// The simulated board on the far end of the cable: the adapter's pins go to the board's lines
+// through the pin map, and STATUS comes back on its pin. Pins that drive no board line read 1,
+// as pulled-up inputs do.
+struct WiredBoard {
+    boardlink::PinMap pins;
+    boardlink::SimBoard board;
+
+    // The data-register value the board sees for the adapter's pin levels.
+    uint8_t data_of(uint64_t pin_levels) const {
+        uint8_t value = 0;
+        for (int line = 0; line < boardlink::kDataLines; ++line)
+            if (int pin = pins.pin[size_t(line)]; pin != boardlink::PinMap::kNone && (pin_levels >> pin) & 1u)
+                value |= uint8_t(1u << line);
+        return value;
+    }
+    // The STATUS line's level.
+    int status() { return (board.in(boardlink::kStatusRegister) >> 4) & 1; }
+};
+
+// How the adapter's sample of a step relates to the byte of that step.
+enum class Sampling { BeforeTheByte, AsTheByteTakesEffect };
+
+struct FtdiLog {
+    // What the tool asked of the device.
+    std::optional<std::string> opened_serial;
+    std::optional<uint8_t> outputs;
+    std::optional<uint32_t> rate_hz;
+    std::vector<std::vector<uint8_t>> transfers;  // every exchange, failed ones included
+    bool closed = false;
+
+    // How the device answers.
+    boardlink::DeviceResult open_result, start_result;
+    std::optional<size_t> failing_transfer;  // this exchange (from 0) and all after it fail
+    boardlink::DeviceResult failure{boardlink::DeviceFault::Gone, "LIBUSB_ERROR_NO_DEVICE"};
+    Sampling sampling = Sampling::BeforeTheByte;
+    WiredBoard* wired = nullptr;  // the board on the pins; none: samples from `sample`
+    std::function<uint8_t(size_t transfer, size_t index)> sample;  // none: 0
+};
+
+class RecordingFtdi : public boardlink::FtdiDevice {
+public:
+    explicit RecordingFtdi(std::shared_ptr<FtdiLog> log) : log_(std::move(log)) {}
+
+    boardlink::DeviceResult open(const std::string& serial) override {
+        log_->opened_serial = serial;
+        return log_->open_result;
+    }
+    boardlink::DeviceResult start_bitbang(uint8_t outputs, uint32_t rate_hz) override {
+        log_->outputs = outputs;
+        log_->rate_hz = rate_hz;
+        return log_->start_result;
+    }
+    boardlink::DeviceResult exchange(std::span<const uint8_t> bytes, std::span<uint8_t> samples) override {
+        const size_t n = log_->transfers.size();
+        log_->transfers.emplace_back(bytes.begin(), bytes.end());
+        if (log_->failing_transfer && n >= *log_->failing_transfer) return log_->failure;
+        for (size_t i = 0; i < bytes.size(); ++i) {
+            if (!log_->wired) {
+                samples[i] = log_->sample ? log_->sample(n, i) : 0;
+                continue;
+            }
+            if (log_->sampling == Sampling::BeforeTheByte) samples[i] = pins_now();
+            pins_ = bytes[i];
+            log_->wired->board.out(boardlink::kDataRegister, log_->wired->data_of(pins_));
+            if (log_->sampling == Sampling::AsTheByteTakesEffect) samples[i] = pins_now();
+        }
+        return {};
+    }
+    void close() override { log_->closed = true; }
+    std::string description() const override { return "FT232R USB UART, serial T3ST0001"; }
+
+private:
+    // The eight pins as sampled: the driven ones as driven, STATUS from the board, the rest high.
+    uint8_t pins_now() {
+        const uint8_t outputs = log_->outputs.value_or(0);
+        uint8_t levels = uint8_t((pins_ & outputs) | ~outputs);
+        if (int pin = log_->wired->pins[boardlink::BoardLine::Status]; pin != boardlink::PinMap::kNone) {
+            levels = uint8_t(levels & ~(1u << pin));
+            levels = uint8_t(levels | (log_->wired->status() << pin));
+        }
+        return levels;
+    }
+
+    std::shared_ptr<FtdiLog> log_;
+    uint8_t pins_ = 0;
+};
+
+struct GpioLog {
+    std::optional<boardlink::GpioChipName> opened;
+    std::vector<unsigned> outputs;
+    std::vector<int> initial_levels;
+    std::optional<unsigned> input;
+    std::string consumer;
+    std::vector<std::vector<int>> sets;  // every set of the outputs, failed ones included
+    size_t gets = 0;
+    bool closed = false;
+
+    boardlink::DeviceResult open_result, request_result;
+    unsigned line_count = 54;
+    std::optional<size_t> failing_set;  // this set (from 0) and all after it fail
+    boardlink::DeviceResult failure{boardlink::DeviceFault::Gone, "No such device"};
+    WiredBoard* wired = nullptr;  // the board on the lines; none: STATUS reads 0
+};
+
+class RecordingGpio : public boardlink::GpioChip {
+public:
+    explicit RecordingGpio(std::shared_ptr<GpioLog> log) : log_(std::move(log)) {}
+
+    boardlink::DeviceResult open(const boardlink::GpioChipName& name) override {
+        log_->opened = name;
+        return log_->open_result;
+    }
+    unsigned line_count() const override { return log_->line_count; }
+    boardlink::DeviceResult request(std::span<const unsigned> outputs, std::span<const int> levels,
+                                    std::optional<unsigned> input, const std::string& consumer) override {
+        log_->outputs.assign(outputs.begin(), outputs.end());
+        log_->initial_levels.assign(levels.begin(), levels.end());
+        log_->input = input;
+        log_->consumer = consumer;
+        if (log_->request_result.ok()) drive(levels);
+        return log_->request_result;
+    }
+    boardlink::DeviceResult set(std::span<const int> levels) override {
+        const size_t n = log_->sets.size();
+        log_->sets.emplace_back(levels.begin(), levels.end());
+        if (log_->failing_set && n >= *log_->failing_set) return log_->failure;
+        drive(levels);
+        return {};
+    }
+    boardlink::DeviceResult get(int& level) override {
+        ++log_->gets;
+        level = log_->wired ? log_->wired->status() : 0;
+        return {};
+    }
+    void close() override { log_->closed = true; }
+    std::string description() const override { return "gpiochip0 [test-header]"; }
+
+private:
+    void drive(std::span<const int> levels) {
+        if (!log_->wired) return;
+        uint64_t pins = 0;  // the tests keep their line offsets below 64
+        for (size_t i = 0; i < levels.size(); ++i)
+            if (levels[i]) pins |= uint64_t{1} << log_->outputs[i];
+        log_->wired->board.out(boardlink::kDataRegister, log_->wired->data_of(pins));
+    }
+
+    std::shared_ptr<GpioLog> log_;
+};
+
+}  // namespace testing_support
