@@ -150,8 +150,8 @@ private:
 int run_headless(const Options& options, boardlink::BoardLink& link, const boardlink::BoardLink::Opened& opened,
                  SignalWatch& signal_watch, int argc, char** argv) {
     if (!opened.claim_error.empty())
-        std::fprintf(stderr, "ksy7100-eval: Failed to claim Parallel Port: %s; going on with the simulated board\n",
-                     opened.claim_error.c_str());
+        std::fprintf(stderr, "ksy7100-eval: Failed to claim %s: %s; going on with the simulated board\n",
+                     opened.claimed.c_str(), opened.claim_error.c_str());
     QCoreApplication app(argc, argv);  // timers and sockets; no window system
     const int status = HeadlessRun(options, link, signal_watch).run();
     return run_status(status, signal_watch.received(), !link.trace_failure().empty());

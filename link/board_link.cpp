@@ -19,6 +19,8 @@ BoardLink::Opened BoardLink::open(const LinkRequest& request, const AdapterDevic
         want_parport = ::stat(request.device.c_str(), &st) == 0;
     }
     if (want_parport) backend = ParallelPort::open(request.device, result.claim_error);
+    if (request.kind == LinkRequest::Kind::Ftdi) result.claimed = "USB Adapter";
+    if (request.kind == LinkRequest::Kind::Gpio) result.claimed = "GPIO Chip";
     if (request.kind == LinkRequest::Kind::Ftdi)
         backend = FtdiPort::open(devices.ftdi(),
                                  {request.device, request.pins, request.rate_hz.value_or(FtdiSettings::kDefaultRateHz)},

@@ -44,6 +44,7 @@ public:
     struct Opened {
         bool ok = true;           // false: the trace could not be created; nothing was opened
         std::string claim_error;  // the port or adapter could not be opened; the simulated board took its place
+        std::string claimed = "Parallel Port";  // what could not be claimed: the port, the USB adapter, the GPIO chip
         std::string error;        // why nothing was opened (with ok false)
     };
 

@@ -85,7 +85,7 @@ void deviceform::Form_Load() {
     // Port preparation: the link was opened at start; a parallel port that could not be claimed
     // has been replaced by the simulated board.
     if (!opened_.claim_error.empty())
-        main_.prompts().message(MessageIcon::None, kAppTitle, "Failed to claim Parallel Port",
+        main_.prompts().message(MessageIcon::None, kAppTitle, "Failed to claim " + QString::fromStdString(opened_.claimed),
                                 QString::fromStdString(opened_.claim_error) +
                                     "\n\nThe tool goes on with the simulated board: nothing reaches real hardware.");
     actions::open_variant_dialog(main_.state());
