@@ -2,6 +2,8 @@
 // The inside of the command table: each header with the handlers of its setting and query
 // forms. Only the language's own files include this.
 #include <functional>
+#include <initializer_list>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,6 +39,19 @@ struct Handlers {
 };
 
 const std::vector<Handlers>& handler_table();
+// The instrument's own commands (*RST, *OPC?, SYST:..., the files, the measurement, the exercisers).
+std::vector<Handlers> instrument_commands();
+
+// Helpers of the handlers.
+inline Reply answer(std::string text) { return {std::move(text), {}}; }
+inline Reply error(int code, std::string message) { return {{}, Error{code, std::move(message)}}; }
+// The index of the keyword `arg` names among `keywords` (mnemonic patterns), or empty.
+std::optional<int> keyword(const std::string& arg, std::initializer_list<const char*> keywords);
+std::optional<bool> on_off(const std::string& arg);  // ON, OFF, 1, 0
+// A whole number within low..high, or empty.
+std::optional<int> whole(const std::string& arg, int low, int high);
+// "<header> takes <allowed>", as an illegal parameter value.
+Reply illegal(const char* header, const char* allowed);
 const Handlers* find_handlers(std::string_view typed_header);
 
 }  // namespace commands

@@ -1,4 +1,5 @@
-// The command table: each command, its arguments, and the action it runs.
+// The command table: each command that sets or asks what a window sets, its arguments, and the
+// action it runs. The instrument's own commands are in command_table_instrument.cpp.
 #include <cctype>
 #include <tuple>
 
@@ -7,8 +8,6 @@
 #include "actions/main_controls.h"
 #include "actions/options.h"
 #include "actions/register_sends.h"
-#include "actions/settings_files.h"
-#include "actions/startup.h"
 #include "actions/test_latch.h"
 #include "model/latch.h"
 #include "model/number_format.h"
@@ -16,13 +15,7 @@
 #include "model/variants.h"
 
 namespace commands {
-namespace {
 
-Reply answer(std::string text) { return {std::move(text), {}}; }
-Reply error(int code, std::string message) { return {{}, Error{code, std::move(message)}}; }
-std::string number_text(double value) { return numfmt::general(value); }
-
-// The index of the keyword `arg` names among `keywords` (mnemonic patterns), or empty.
 std::optional<int> keyword(const std::string& arg, std::initializer_list<const char*> keywords) {
     int i = 0;
     for (const char* k : keywords) {
@@ -37,7 +30,6 @@ std::optional<bool> on_off(const std::string& arg) {
     return std::nullopt;
 }
 
-// A whole number within low..high, or empty.
 std::optional<int> whole(const std::string& arg, int low, int high) {
     auto v = parse_number(arg);
     if (!v || *v != double(int64_t(*v)) || *v < low || *v > high) return std::nullopt;
@@ -47,6 +39,10 @@ std::optional<int> whole(const std::string& arg, int low, int high) {
 Reply illegal(const char* header, const char* allowed) {
     return error(kIllegalParameterValue, std::string(header) + " takes " + allowed);
 }
+
+namespace {
+
+std::string number_text(double value) { return numfmt::general(value); }
 
 // The latch a keyword names: CONTrol 0, R 1, N 2, TEST 3.
 std::optional<uint8_t> latch_keyword(const std::string& arg) {
@@ -79,18 +75,6 @@ Reply frequency_dialog(Interpreter& in, Button button) {
     actions::FrequencyOutcome out = button(actions::open_frequency_dialog(s));
     if (!out.ok()) std::tie(s.loaded_vco_mhz, s.loaded_pfd_khz) = loaded;
     return in.finish(out);
-}
-
-// The path a file name of the memory commands stands for, or why it is refused.
-std::pair<std::string, std::string> resolve(Interpreter& in, const std::string& name) {
-    if (name.empty()) return {{}, "a file name is needed"};
-    if (in.hooks().resolve_file) return in.hooks().resolve_file(name);
-    return {name, {}};
-}
-
-Reply start_hop(Interpreter& in, const Exercisers::Hop& hop) {
-    if (!in.hooks().exercisers) return error(kExecutionError, "this run has no exercisers");
-    return in.finish(in.hooks().exercisers->start_hop(hop));
 }
 
 std::optional<double> entry_number(const std::string& text) { return numfmt::parse_entry(text, '.'); }
@@ -337,116 +321,6 @@ std::vector<Handlers> build_table() {
          },
          {2, 2}, "CONT|N|R,<hex word>", {}, {}, nullptr, nullptr,
          "register map: the row's switches set from the word, then that row's send"},
-        {"MEMory:LOAD",
-         [](Interpreter& in, const Args& a) -> Reply {
-             auto [path, refused] = resolve(in, a[0]);
-             if (!refused.empty()) return error(kExecutionError, refused);
-             return in.finish(actions::load_settings_file(in.state(), in.port(), path, a[0], in.hooks().quote_files));
-         },
-         {1, 1}, "\"<file>\"", {}, {}, nullptr, nullptr, "Get Settings without the file dialog"},
-        {"MEMory:SAVE",
-         [](Interpreter& in, const Args& a) -> Reply {
-             auto [path, refused] = resolve(in, a[0]);
-             if (!refused.empty()) return error(kExecutionError, refused);
-             actions::Outcome out = actions::save_settings_file(in.state(), path, a[0], false);
-             if (out.refusal) return error(kExecutionError, out.refusal->message);
-             return {};
-         },
-         {1, 1}, "\"<file>\"", {}, {}, nullptr, nullptr,
-         "Save Settings without the file dialog (an existing file is replaced whole)"},
-        {"MEASure:SUPPlies", {}, {}, nullptr,
-         [](Interpreter& in, const Args&) -> Reply {
-             if (!in.hooks().measure_supplies) return error(kExecutionError, "this run cannot measure the supplies");
-             return in.hooks().measure_supplies();
-         },
-         {0, 0}, nullptr, "<Vdd>,<Vp>,<Idd> as the readouts show them", "Options > Measure Supplies"},
-        {"*RST",
-         [](Interpreter& in, const Args&) {
-             if (auto* ex = in.hooks().exercisers) {
-                 ex->stop_hop();
-                 ex->stop_sweep();
-             }
-             return in.finish(actions::reset_to_defaults(in.state(), in.port()));
-         },
-         {0, 0}, nullptr, {}, {}, nullptr, nullptr,
-         "the variant's start-up defaults, then test, N, R, control (exercisers stopped)"},
-        {"*CLS",
-         [](Interpreter& in, const Args&) -> Reply {
-             if (in.hooks().clear_errors) in.hooks().clear_errors();
-             return {};
-         },
-         {0, 0}, nullptr, {}, {}, nullptr, nullptr, "empties the error queue", false},
-        {"*OPC", {}, {}, nullptr, [](Interpreter&, const Args&) { return answer("1"); }, {0, 0}, nullptr,
-         "1, once every earlier command of the connection is done", "none (a query)"},
-        {"SYSTem:ERRor", {}, {}, nullptr,
-         [](Interpreter& in, const Args&) {
-             return answer(in.hooks().next_error ? in.hooks().next_error() : "0,\"No error\"");
-         },
-         {0, 0}, nullptr, "the oldest error of the connection: <code>,\"<text>\", or 0,\"No error\"", "none (a query)"},
-        {"SYSTem:EXIT",
-         [](Interpreter& in, const Args&) -> Reply {
-             if (!in.hooks().exit) return error(kExecutionError, "this run is not ended by a command");
-             if (auto cause = in.hooks().exit()) return error(kExecutionError, *cause);
-             return {};
-         },
-         {0, 0}, nullptr, {}, {}, nullptr, nullptr, "ends a headless run", false},
-        {"HOP:STARt",
-         [](Interpreter& in, const Args& a) -> Reply {
-             Exercisers::Hop hop;
-             hop.start = a[0], hop.stop = a[1], hop.interval = a[2];
-             if (a.size() == 4) return error(kMissingParameter, "HOP:STAR takes both divide switches or none");
-             if (a.size() == 5) {
-                 auto d1 = on_off(a[3]), d2 = on_off(a[4]);
-                 if (!d1 || !d2) return illegal("HOP:STAR", "0 or 1 for the divide switches");
-                 hop.divide_at_start = *d1;
-                 hop.divide_at_stop = *d2;
-             }
-             return start_hop(in, hop);
-         },
-         {3, 5}, "<f1 MHz>,<f2 MHz>,<ms>[,<div1 0|1>,<div2 0|1>]", {}, {}, nullptr, nullptr,
-         "lock-time window: Start (plain hopping)"},
-        {"HOP:GAIN",
-         [](Interpreter& in, const Args& a) {
-             Exercisers::Hop hop;
-             hop.start = a[0], hop.stop = a[1], hop.interval = a[2];
-             hop.with_gain = true;
-             hop.delay = a[3];
-             return start_hop(in, hop);
-         },
-         {4, 4}, "<f1 MHz>,<f2 MHz>,<ms>,<delay ms, 0 for Delay Off>", {}, {}, nullptr, nullptr,
-         "lock-time window: Use CP Gain"},
-        {"HOP:STOP",
-         [](Interpreter& in, const Args&) -> Reply {
-             if (!in.hooks().exercisers) return error(kExecutionError, "this run has no exercisers");
-             in.hooks().exercisers->stop_hop();
-             return {};
-         },
-         {0, 0}, nullptr, {}, {}, nullptr, nullptr, "lock-time window: Stop", false},
-        {"HOP:STATe", {}, {}, nullptr,
-         [](Interpreter& in, const Args&) -> Reply {
-             if (!in.hooks().exercisers) return error(kExecutionError, "this run has no exercisers");
-             return answer(in.hooks().exercisers->hop_status());
-         },
-         {0, 0}, nullptr, "RUN or IDLE, and the hops made: RUN,102", "none (a query)"},
-        {"SWEep:STARt",
-         [](Interpreter& in, const Args& a) -> Reply {
-             if (!in.hooks().exercisers) return error(kExecutionError, "this run has no exercisers");
-             return in.finish(in.hooks().exercisers->start_sweep({a[0], a[1], a[2], a[3]}));
-         },
-         {4, 4}, "<start MHz>,<stop MHz>,<step kHz>,<ms>", {}, {}, nullptr, nullptr, "sweep window: Start"},
-        {"SWEep:STOP",
-         [](Interpreter& in, const Args&) -> Reply {
-             if (!in.hooks().exercisers) return error(kExecutionError, "this run has no exercisers");
-             in.hooks().exercisers->stop_sweep();
-             return {};
-         },
-         {0, 0}, nullptr, {}, {}, nullptr, nullptr, "sweep window: Stop", false},
-        {"SWEep:STATe", {}, {}, nullptr,
-         [](Interpreter& in, const Args&) -> Reply {
-             if (!in.hooks().exercisers) return error(kExecutionError, "this run has no exercisers");
-             return answer(in.hooks().exercisers->sweep_status());
-         },
-         {0, 0}, nullptr, "RUN or IDLE, and the frequency of the last step: RUN,1750.4", "none (a query)"},
         test_list("TEST:MODE", test_modes::List::TestMode, "test-mode window: synthesizer test mode list (no send)"),
         test_list("TEST:READback", test_modes::List::Readback, "test-mode window: SAR / ADC readback list (no send)"),
         test_list("TEST:EBANd", test_modes::List::ExtBand, "test-mode window: external band control list (no send)"),
@@ -466,7 +340,11 @@ std::vector<Handlers> build_table() {
 }  // namespace
 
 const std::vector<Handlers>& handler_table() {
-    static const std::vector<Handlers> table = build_table();
+    static const std::vector<Handlers> table = [] {
+        std::vector<Handlers> t = build_table();
+        for (Handlers& h : instrument_commands()) t.push_back(std::move(h));
+        return t;
+    }();
     return table;
 }
 
