@@ -3,15 +3,19 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <stdexcept>
 #include <thread>
 
 #include "tests/support/trace_reader.h"
+
+extern char** environ;
 
 using testing_support::temp_path;
 
@@ -27,11 +31,6 @@ constexpr auto kEndDeadline = 3s;
 #else
 constexpr auto kEndDeadline = 1s;
 #endif
-
-std::string read_file(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
 
 // Changes to the environment as env(1) takes them: "-u NAME" removes, then "NAME=VALUE" sets.
 using EnvChanges = std::vector<std::string>;
@@ -56,27 +55,26 @@ public:
         std::vector<char*> argv;
         for (auto& w : words) argv.push_back(w.data());
         argv.push_back(nullptr);
-        const char* err_path = err_path_.c_str();
-
-        pid_ = ::fork();
-        if (pid_ == 0) {  // only async-signal-safe calls from here to exec
-            int null = ::open("/dev/null", O_RDWR);
-            int err = ::open(err_path, O_WRONLY | O_CREAT | O_TRUNC, 0600);
-            ::dup2(null, 0);
-            ::dup2(null, 1);
-            ::dup2(err, 2);
-            ::execv(argv[0], argv.data());
-            ::_exit(127);
-        }
+        posix_spawn_file_actions_t files;
+        ::posix_spawn_file_actions_init(&files);
+        ::posix_spawn_file_actions_addopen(&files, 0, "/dev/null", O_RDONLY, 0);
+        ::posix_spawn_file_actions_addopen(&files, 1, "/dev/null", O_WRONLY, 0);
+        ::posix_spawn_file_actions_addopen(&files, 2, err_path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int started = ::posix_spawn(&pid_, argv[0], &files, nullptr, argv.data(), environ);
+        ::posix_spawn_file_actions_destroy(&files);
+        if (started != 0) throw std::runtime_error("cannot start " + words[0]);  // the test fails
     }
     ~Tool() {
-        if (pid_ > 0 && !reaped_) {
+        if (!reaped_) {
             ::kill(pid_, SIGKILL);
             ::waitpid(pid_, nullptr, 0);
         }
     }
 
-    std::string err() const { return read_file(err_path_); }
+    std::string err() const {
+        std::ifstream in(err_path_, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), {}};
+    }
     // Waits until its standard error holds `text`.
     bool wait_for_err(const std::string& text, std::chrono::milliseconds limit = 20s) {
         for (auto end = Clock::now() + limit; Clock::now() < end; std::this_thread::sleep_for(10ms))

@@ -185,17 +185,15 @@ struct WiredAdapter {
     WiredAdapter(const WiredAdapter&) = delete;
     WiredAdapter& operator=(const WiredAdapter&) = delete;
 
-    std::unique_ptr<boardlink::FtdiPort> open_usb(const std::string& serial = {}) {
-        return boardlink::FtdiPort::open(std::make_unique<RecordingFtdi>(ftdi), {serial, wired.pins}, error);
-    }
-    std::unique_ptr<boardlink::GpioPort> open_gpio(const std::string& chip = "gpiochip0") {
-        return boardlink::GpioPort::open(std::make_unique<RecordingGpio>(gpio), {chip, wired.pins}, error);
-    }
     // `device`: the serial number or the chip; empty: the first adapter, or gpiochip0.
     std::unique_ptr<boardlink::Port> open(const std::string& device = {}) {
-        if (kind == boardlink::AdapterKind::UsbBitbang) return open_usb(device);
-        return open_gpio(device.empty() ? "gpiochip0" : device);
+        if (kind == boardlink::AdapterKind::UsbBitbang)
+            return boardlink::FtdiPort::open(std::make_unique<RecordingFtdi>(ftdi), {device, wired.pins}, error);
+        return boardlink::GpioPort::open(std::make_unique<RecordingGpio>(gpio), {device.empty() ? "gpiochip0" : device, wired.pins},
+                                         error);
     }
+    // Sends to the device tried so far: USB transfers, or sets of the GPIO lines.
+    size_t attempts() const { return kind == boardlink::AdapterKind::UsbBitbang ? ftdi->transfers.size() : gpio->sets.size(); }
     bool closed() const { return kind == boardlink::AdapterKind::UsbBitbang ? ftdi->closed : gpio->closed; }
 
     boardlink::AdapterKind kind;

@@ -1,5 +1,6 @@
-// A trace taken over either adapter reads back as the same waveform as one taken over the
-// simulated board: the same latch words, the same readback answers on STATUS, the same supplies.
+// Either adapter stands in for the parallel port: a trace taken over it reads back as the same
+// waveform as one taken over the simulated board (the same latch words, the same readback answers
+// on STATUS, the same supplies), and a device that fails breaks the link once and for good.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -95,5 +96,41 @@ TEST(AdapterTrace, DecodesToTheSameWordsAndAnswersAsOverTheSimulatedBoard) {
         EXPECT_EQ(t.reading.status_changes, reference.reading.status_changes);
         EXPECT_EQ(t.reading.link_failed_at, -1);
         EXPECT_EQ(t.supplies, reference.supplies);
+    }
+}
+
+TEST(AdapterFailure, BreaksTheLinkOnceStopsTheHopsAndLaterAccessesSendNothing) {
+    struct Case { boardlink::AdapterKind kind; const char* pins; size_t failing; uint64_t words; const char* failure; };
+    const char* const usb_gone =
+        "USB adapter: sending to the adapter failed: the adapter was unplugged or stopped answering (LIBUSB_ERROR_NO_DEVICE)";
+    const Case cases[] = {
+        // Transfer 0 puts the lines at idle; each hop is one transfer of two words.
+        {boardlink::AdapterKind::UsbBitbang, "CLK=D0", 1, 0, usb_gone},
+        {boardlink::AdapterKind::UsbBitbang, "CLK=D0", 2, 2, usb_gone},
+        {boardlink::AdapterKind::Gpio, "CLK=17,DATA=27,LE=22,RBCLK=23,D4=24,STATUS=25", 10, 0,
+         "GPIO chip gpiochip0: setting the lines failed: the GPIO chip went away or stopped answering (No such device)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.pins) + ", failing at " + std::to_string(c.failing));
+        testing_support::WiredAdapter adapter(c.kind, c.pins);
+        adapter.ftdi->failing_transfer = adapter.gpio->failing_set = c.failing;
+        auto port = adapter.open();
+        ASSERT_TRUE(port) << adapter.error;
+        EvalState s = variants::start_state("ksy7100-1");
+        actions::HopRun run;
+        const actions::HopRun::Entries hop{"1750", "1752", "10", "5"};
+        ASSERT_TRUE(run.start_plain(s, *port, hop).ok());
+        for (int tick = 0; tick < 3 && run.running(); ++tick) run.tick_plain(s, *port, hop, {});
+
+        EXPECT_EQ(port->failure(), c.failure);
+        EXPECT_FALSE(run.running()) << "the hop whose transfer failed stops the run";
+        EXPECT_EQ(adapter.wired.board.words_loaded(), c.words) << "only the hops sent before";
+        ASSERT_EQ(adapter.attempts(), c.failing + 1) << "nothing is tried after the failure";
+        actions::resend_all(s, *port);
+        EXPECT_EQ(port->in(boardlink::kStatusRegister), 0xFF);
+        port->flush();
+        EXPECT_EQ(adapter.attempts(), c.failing + 1);
+        EXPECT_EQ(adapter.gpio->gets, 0u);
+        EXPECT_EQ(port->failure(), c.failure) << "reported once, as it first was";
     }
 }

@@ -118,40 +118,36 @@ TEST(Trace, AFileThatCannotBeWrittenIsRefusedWithItsNameAndCause) {
     }
 }
 
-TEST(TraceOfAFailingLink, ShowsExactlyTheWordsTheBoardLatchedWhereverTheCableBreaks) {
+TEST(TraceOfAFailingLink, ShowsExactlyTheWordsTheBoardLatchedAndWhereTheLinkFailed) {
     const size_t total = 3 * kAccessesPerWord;
+    // `good`: the accesses that reached the board before the failure.
+    auto expect_trace = [&](const Loaded& l, size_t good, const std::string& cause) {
+        ASSERT_EQ(l.trace.problem, "");
+        // A word latches as LE rises, one access before its end.
+        EXPECT_EQ(l.latched, std::vector<uint32_t>(kLoad, kLoad + (good + 1) / kAccessesPerWord));
+        EXPECT_EQ(l.trace.words, l.latched);
+        ASSERT_TRUE(l.trace.complete);
+        // The failing access is the step after the last one that reached the board.
+        EXPECT_EQ(l.trace.link_failed_at, good < total ? long(good) + 1 : -1);
+        EXPECT_EQ(l.trace.comments.front(), good < total ? "link failed: " + cause : "end of trace");
+    };
+    // A backend that writes each access at once, its cable breaking at every access in turn.
     for (size_t good = 0; good <= total; ++good) {
         SCOPED_TRACE("failing at access " + std::to_string(good));
         auto inner = std::make_unique<BreakingBoard>(good);
         const SimBoard& board = inner->board;
-        const Loaded l = load_traced(std::move(inner), board);
-        ASSERT_EQ(l.trace.problem, "");
-        EXPECT_EQ(l.trace.words, l.latched);
-        EXPECT_EQ(l.latched.size(), (good + 1) / kAccessesPerWord);  // a word latches as LE rises, one access before its end
-        ASSERT_TRUE(l.trace.complete);
-        // The failing access is the step after the last one that reached the board.
-        EXPECT_EQ(l.trace.link_failed_at, good < total ? long(good) + 1 : -1);
-        EXPECT_EQ(l.trace.comments.front(), good < total ? "link failed: adapter unplugged" : "end of trace");
+        expect_trace(load_traced(std::move(inner), board), good, "adapter unplugged");
     }
-}
-
-// A USB adapter sends at flush(): the trace holds the flushes that went out, and none after.
-TEST(TraceOfAFailingLink, ABatchingAdapterShowsOnlyTheFlushesThatWentOut) {
+    // A USB adapter sends at flush(): the trace holds the transfers that went out, none after.
     for (size_t failing = 1; failing <= 4; ++failing) {  // transfer 0 puts the lines at idle
         SCOPED_TRACE("failing transfer " + std::to_string(failing));
         testing_support::WiredAdapter adapter(boardlink::AdapterKind::UsbBitbang, "CLK=D0");
         adapter.ftdi->failing_transfer = failing;
         auto port = adapter.open();
         ASSERT_TRUE(port) << adapter.error;
-        const Loaded l = load_traced(std::move(port), adapter.wired.board);
-        ASSERT_EQ(l.trace.problem, "");
-        EXPECT_EQ(l.latched, std::vector<uint32_t>(kLoad, kLoad + std::min<size_t>(failing - 1, 3)));
-        EXPECT_EQ(l.trace.words, l.latched);
-        EXPECT_EQ(l.trace.link_failed_at != -1, failing < 4);
-        ASSERT_TRUE(l.trace.complete);
-        EXPECT_EQ(l.trace.comments.front(), failing < 4 ? "link failed: USB adapter: sending to the adapter failed: the "
-                                                          "adapter was unplugged or stopped answering (LIBUSB_ERROR_NO_DEVICE)"
-                                                        : "end of trace");
+        expect_trace(load_traced(std::move(port), adapter.wired.board), (failing - 1) * kAccessesPerWord,
+                     "USB adapter: sending to the adapter failed: the adapter was unplugged or stopped answering "
+                     "(LIBUSB_ERROR_NO_DEVICE)");
     }
 }
 
