@@ -2,7 +2,6 @@
 // waveform as one taken over the simulated board (the same latch words, the same readback answers
 // on STATUS, the same supplies), and a device that fails breaks the link once and for good.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 
@@ -19,6 +18,8 @@ using testing_support::Sampling;
 
 namespace {
 
+const actions::HopRun::Entries kHop{"1750", "1752", "10", "5"};
+
 struct Traced {
     testing_support::TraceReading reading;
     std::vector<uint32_t> latched;  // by the board at the far end
@@ -28,8 +29,7 @@ struct Traced {
 // A short session on a trace of `backend`: the supply monitor set up and read, settings sent,
 // two hops.
 Traced trace_session(std::unique_ptr<boardlink::Port> backend, boardlink::SimBoard& board) {
-    const std::string path =
-        (std::filesystem::temp_directory_path() / ("ksy_" + std::to_string(::getpid()) + "_adapter.vcd")).string();
+    const std::string path = testing_support::temp_path("adapter.vcd");
     std::string error;
     Traced t;
     {
@@ -45,10 +45,9 @@ Traced trace_session(std::unique_ptr<boardlink::Port> backend, boardlink::SimBoa
         actions::resend_all(s, *trace);
         actions::set_main_switch(s, *trace, actions::MainSwitch::CpGain, true);
         actions::HopRun run;
-        const actions::HopRun::Entries hop{"1750", "1752", "10", "5"};
-        EXPECT_TRUE(run.start_plain(s, *trace, hop).ok());
-        run.tick_plain(s, *trace, hop, {});
-        run.tick_plain(s, *trace, hop, {});
+        EXPECT_TRUE(run.start_plain(s, *trace, kHop).ok());
+        run.tick_plain(s, *trace, kHop, {});
+        run.tick_plain(s, *trace, kHop, {});
         t.latched.assign(board.history().begin(), board.history().end());  // the board may go with the trace
     }
     t.reading = testing_support::read_trace(path);
@@ -118,9 +117,8 @@ TEST(AdapterFailure, BreaksTheLinkOnceStopsTheHopsAndLaterAccessesSendNothing) {
         ASSERT_TRUE(port) << adapter.error;
         EvalState s = variants::start_state("ksy7100-1");
         actions::HopRun run;
-        const actions::HopRun::Entries hop{"1750", "1752", "10", "5"};
-        ASSERT_TRUE(run.start_plain(s, *port, hop).ok());
-        for (int tick = 0; tick < 3 && run.running(); ++tick) run.tick_plain(s, *port, hop, {});
+        ASSERT_TRUE(run.start_plain(s, *port, kHop).ok());
+        for (int tick = 0; tick < 3 && run.running(); ++tick) run.tick_plain(s, *port, kHop, {});
 
         EXPECT_EQ(port->failure(), c.failure);
         EXPECT_FALSE(run.running()) << "the hop whose transfer failed stops the run";

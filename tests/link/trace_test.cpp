@@ -105,17 +105,11 @@ TEST(Trace, ReadsBackTheLatchWordsAndTheStatusLineAndNamesItsSignals) {
         EXPECT_NE(text.find(std::string(" ") + name + " $end"), std::string::npos) << name;
 }
 
-TEST(Trace, AFileThatCannotBeWrittenIsRefusedWithItsNameAndCause) {
-    const struct { const char* path; const char* cause; } cases[] = {
-        {"/nonexistent-dir/t.vcd", "No such file or directory"},
-        {"/dev/full", "No space left on device"},  // opens, but the header cannot be written
-    };
-    for (const auto& c : cases) {
-        std::string error;
-        EXPECT_EQ(TracePort::create(std::make_unique<SimBoard>(), c.path, error), nullptr) << c.path;
-        EXPECT_NE(error.find(c.path), std::string::npos) << error;
-        EXPECT_NE(error.find(c.cause), std::string::npos) << error;
-    }
+// A file that cannot be opened is refused the same way; the command-line tests check that one.
+TEST(Trace, AFileThatCannotTakeItsHeaderIsRefusedWithItsNameAndCause) {
+    std::string error;
+    EXPECT_EQ(TracePort::create(std::make_unique<SimBoard>(), "/dev/full", error), nullptr);
+    EXPECT_EQ(error.rfind("Writing the trace file /dev/full failed: No space left on device", 0), 0u) << error;
 }
 
 TEST(TraceOfAFailingLink, ShowsExactlyTheWordsTheBoardLatchedAndWhereTheLinkFailed) {
