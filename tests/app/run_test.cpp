@@ -33,13 +33,10 @@ using testing_support::temp_path;
 namespace {
 
 // A simulated board that keeps, when the link closes it, the words it latched.
-class ClosingBoard : public boardlink::SimBoard {
-public:
-    explicit ClosingBoard(std::optional<std::vector<uint32_t>>& at_close) : at_close_(at_close) {}
-    ~ClosingBoard() override { at_close_ = std::vector<uint32_t>(history().begin(), history().end()); }
-
-private:
-    std::optional<std::vector<uint32_t>>& at_close_;
+struct ClosingBoard : boardlink::SimBoard {
+    explicit ClosingBoard(std::optional<std::vector<uint32_t>>& at_close) : at_close(at_close) {}
+    ~ClosingBoard() override { at_close = std::vector<uint32_t>(history().begin(), history().end()); }
+    std::optional<std::vector<uint32_t>>& at_close;
 };
 
 // A run on a traced simulated board, made as main() makes it.
