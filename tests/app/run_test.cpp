@@ -1,14 +1,12 @@
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <unistd.h>
 
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QMessageBox>
-#include <QStatusBar>
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
@@ -16,9 +14,9 @@
 #include <functional>
 
 #include "app/run.h"
-#include "model/settings_file.h"
 #include "exercisers/locktime.h"
 #include "link/trace.h"
+#include "model/settings_file.h"
 #include "tests/support/file_size_limit.h"
 #include "tests/support/gui_harness.h"
 #include "tests/support/trace_reader.h"
@@ -30,23 +28,20 @@
 
 using testing_support::read_trace;
 using testing_support::ScriptedPrompts;
+using testing_support::temp_path;
 
 namespace {
 
 // A simulated board that keeps, when the link closes it, the words it latched.
-class ClosingBoard : public testing_support::TappedBoard {
-public:
-    explicit ClosingBoard(std::optional<std::vector<uint32_t>>& at_close) : at_close_(at_close) {}
-    ~ClosingBoard() override { at_close_ = std::vector<uint32_t>(history().begin(), history().end()); }
-
-private:
-    std::optional<std::vector<uint32_t>>& at_close_;
+struct ClosingBoard : boardlink::SimBoard {
+    explicit ClosingBoard(std::optional<std::vector<uint32_t>>& at_close) : at_close(at_close) {}
+    ~ClosingBoard() override { at_close = std::vector<uint32_t>(history().begin(), history().end()); }
+    std::optional<std::vector<uint32_t>>& at_close;
 };
 
 // A run on a traced simulated board, made as main() makes it.
 struct RunRig {
-    explicit RunRig(Prompts& prompts, int settle_ms = 0)
-        : path((std::filesystem::temp_directory_path() / ("ksy_run_" + std::to_string(::getpid()) + ".vcd")).string()) {
+    explicit RunRig(Prompts& prompts, int settle_ms = 0) : path(temp_path("run.vcd")) {
         std::string error;
         auto closing = std::make_unique<ClosingBoard>(latched_at_close);
         board = closing.get();
@@ -67,6 +62,14 @@ struct RunRig {
         run->variant_dialog()->Option[1]->setChecked(true);
         run->variant_dialog()->Command1_Click();
     }
+    // The link was closed, and the trace was completed holding exactly what the board latched.
+    void expect_closed_with_a_whole_trace() {
+        ASSERT_TRUE(latched_at_close) << "the link was not closed";
+        auto trace = read_trace(path);
+        EXPECT_EQ(trace.problem, "");
+        EXPECT_TRUE(trace.complete);
+        EXPECT_EQ(trace.words, *latched_at_close);
+    }
 
     std::optional<std::vector<uint32_t>> latched_at_close;  // set when the link closed the board
     SignalWatch signal_watch;
@@ -79,32 +82,29 @@ struct RunRig {
 // Raises SIGTERM from the event loop after `ms`, as a kill from outside arrives, noting whether
 // the run is at the stage meant. Should the run not end, a watchdog ends every loop a few seconds
 // later, so the test fails instead of hanging.
-class SignalLater {
-public:
+struct SignalLater {
     SignalLater(int ms, std::function<bool()> at_stage) {
-        signal_.setSingleShot(true);
-        QObject::connect(&signal_, &QTimer::timeout, [this, at_stage] {
+        QTimer::singleShot(ms, &timers, [this, at_stage] {
             in_stage = at_stage();
             ::raise(SIGTERM);
         });
-        signal_.start(ms);
-        watchdog_.setSingleShot(true);
-        QObject::connect(&watchdog_, &QTimer::timeout, [this] {
+        QTimer::singleShot(5000, &timers, [this] {
             hung = true;
             QCoreApplication::exit(99);
         });
-        watchdog_.start(5000);
     }
-    bool in_stage = false;
-    bool hung = false;
-
-private:
-    QTimer signal_, watchdog_;
+    bool in_stage = false, hung = false;
+    QObject timers;  // the timers end with it
 };
 
-bool modal_is(const char* name) {
-    QWidget* modal = QApplication::activeModalWidget();
-    return modal && modal->objectName() == name;
+bool message_box_up(RunRig&) { return qobject_cast<QMessageBox*>(QApplication::activeModalWidget()) != nullptr; }
+
+// Chooses the variant, then opens `window` from the event loop.
+std::function<void(RunRig&)> open_later(Window window) {
+    return [window](RunRig& r) {
+        r.choose();
+        QTimer::singleShot(0, &r.main(), [&r, window] { r.main().open_window(window); });
+    };
 }
 
 }  // namespace
@@ -121,30 +121,25 @@ TEST(SignalEndsTheRun, AtEveryStageWithTheTraceCompletedAndTheLinkClosed) {
     const Stage stages[] = {
         {"before the event loop", "", 0, -1, nullptr, nullptr},
         {"under the start-up message, before the event loop", "/dev/parport0: claim failed: the port is busy", 0, 100,
-         nullptr, [](RunRig&) { return qobject_cast<QMessageBox*>(QApplication::activeModalWidget()) != nullptr; }},
-        {"under a modal dialog", "", 0, 200,
-         [](RunRig& r) {
-             r.choose();
-             QTimer::singleShot(0, &r.main(), [&r] { r.main().open_window(Window::Synth); });
-         },
-         [](RunRig&) { return modal_is("synthform"); }},
+         nullptr, message_box_up},
+        {"under a modal dialog", "", 0, 200, open_later(Window::Synth),
+         [](RunRig&) { return QApplication::activeModalWidget() && QApplication::activeModalWidget()->objectName() == "synthform"; }},
         {"under a message box in the event loop", "", 0, 200,
          [](RunRig& r) {
              r.choose();
              QTimer::singleShot(0, &r.main(), [&r] { r.main().prompts().message(MessageIcon::Information, "t", "m"); });
          },
-         [](RunRig&) { return qobject_cast<QMessageBox*>(QApplication::activeModalWidget()) != nullptr; }},
+         message_box_up},
         {"during a supply measurement", "", 400, 100, [](RunRig& r) { r.choose(); },
          [](RunRig& r) { return r.main().supply_measurement().running() && QApplication::overrideCursor(); }},
         {"during a running exerciser", "", 0, 400,
          [](RunRig& r) {
-             r.choose();
-             QTimer::singleShot(0, &r.main(), [&r] { r.main().open_window(Window::Locktime); });
+             open_later(Window::Locktime)(r);
              QTimer::singleShot(100, &r.main(), [] {
-                 auto* w = qobject_cast<locktime*>(QApplication::activeModalWidget());
-                 if (!w) return;
-                 w->Text3->setText("20");
-                 QTest::mouseClick(w->Command1, Qt::LeftButton);
+                 if (auto* w = qobject_cast<locktime*>(QApplication::activeModalWidget())) {
+                     w->Text3->setText("20");
+                     QTest::mouseClick(w->Command1, Qt::LeftButton);
+                 }
              });
          },
          [](RunRig& r) {
@@ -157,11 +152,8 @@ TEST(SignalEndsTheRun, AtEveryStageWithTheTraceCompletedAndTheLinkClosed) {
         DesktopPrompts prompts;  // real modal loops, as a user sees them
         RunRig rig(prompts, stage.settle_ms);
         std::unique_ptr<SignalLater> later;
-        if (stage.signal_ms < 0) {
-            ::raise(SIGTERM);
-        } else {
-            later = std::make_unique<SignalLater>(stage.signal_ms, [&] { return stage.at_stage(rig); });
-        }
+        if (stage.signal_ms < 0) ::raise(SIGTERM);
+        else later = std::make_unique<SignalLater>(stage.signal_ms, [&] { return stage.at_stage(rig); });
         boardlink::BoardLink::Opened opened;
         opened.claim_error = stage.claim_error;
         rig.run->start(opened);
@@ -173,11 +165,7 @@ TEST(SignalEndsTheRun, AtEveryStageWithTheTraceCompletedAndTheLinkClosed) {
             EXPECT_TRUE(later->in_stage) << "the signal came at another stage";
         }
         EXPECT_EQ(rig.run->teardown(), 128 + SIGTERM);
-        ASSERT_TRUE(rig.latched_at_close) << "the link was not closed";
-        auto trace = read_trace(rig.path);
-        EXPECT_EQ(trace.problem, "");
-        EXPECT_TRUE(trace.complete);
-        EXPECT_EQ(trace.words, *rig.latched_at_close);
+        rig.expect_closed_with_a_whole_trace();
         EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     }
 }
@@ -201,11 +189,8 @@ TEST(Teardown, WithTheSimulatedBoardWindowOpenEndsCleanlyHoweverTheRunEnds) {
         // Under AddressSanitizer a window that outlives the board it watches is caught here.
         EXPECT_EQ(rig.run->teardown(), kExitOk);
         EXPECT_EQ(rig.run->main_window(), nullptr);
-        ASSERT_TRUE(rig.latched_at_close);
-        EXPECT_EQ(rig.latched_at_close->size(), 3u);
-        auto trace = read_trace(rig.path);
-        EXPECT_TRUE(trace.complete);
-        EXPECT_EQ(trace.words, *rig.latched_at_close);
+        rig.expect_closed_with_a_whole_trace();
+        EXPECT_EQ(rig.latched_at_close.value_or(std::vector<uint32_t>{}).size(), 3u);
         EXPECT_TRUE(prompts.messages.empty());
     }
 }
@@ -227,34 +212,28 @@ TEST(TraceWriteFailure, IsReportedOnceTheLinkGoesOnAndTheRunEndsWithStatus3) {
     }
     EXPECT_EQ(rig.board->words_loaded(), before + 12) << "the board link goes on";
     ASSERT_EQ(prompts.messages.size(), 1u);
-    const auto& m = prompts.messages[0];
-    EXPECT_EQ(m.icon, MessageIcon::Exclamation);
-    EXPECT_EQ(m.text, QString::fromStdString("Writing the trace file " + rig.path + " failed: File too large"));
-    EXPECT_TRUE(m.detail.startsWith("Tracing has stopped.")) << m.detail.toStdString();
+    EXPECT_EQ(prompts.messages[0].icon, MessageIcon::Exclamation);
+    EXPECT_EQ(prompts.messages[0].text, QString::fromStdString("Writing the trace file " + rig.path + " failed: File too large"));
+    EXPECT_TRUE(prompts.messages[0].detail.startsWith("Tracing has stopped.")) << prompts.messages[0].detail.toStdString();
     EXPECT_EQ(rig.main().ui.link_status->text(),
               QString::fromStdString("Board link: simulated board; trace to " + rig.path + " stopped"));
 
+    // What the file holds once cut back is checked where the trace is written.
     EXPECT_EQ(rig.run->teardown(), kExitTraceIncomplete);
-    auto trace = read_trace(rig.path);
-    EXPECT_EQ(trace.problem, "");
-    EXPECT_FALSE(trace.complete);
-    ASSERT_TRUE(rig.latched_at_close);
-    ASSERT_LT(trace.words.size(), rig.latched_at_close->size());
-    EXPECT_EQ(trace.words, std::vector<uint32_t>(rig.latched_at_close->begin(),
-                                                 rig.latched_at_close->begin() + long(trace.words.size())));
     EXPECT_EQ(prompts.messages.size(), 1u) << "reported once";
+    EXPECT_FALSE(read_trace(rig.path).complete);
 }
 
 // --variant marks its option in the variant dialog, and --load loads its file once the dialog's
 // OK has run: the board receives R, control, N from the file.
 TEST(Run, AVariantGivenIsMarkedAndASettingsFileGivenLoadsAfterTheVariantIsChosen) {
-    ScriptedPrompts prompts;
-    const std::string file = (std::filesystem::temp_directory_path() / ("ksy_run_load_" + std::to_string(::getpid()) + ".txt")).string();
+    const std::string file = temp_path("load.txt");
     {
         testing_support::Harness source("ksy7100-4");
         source.state.b_counter = 251;
         std::ofstream(file, std::ios::binary) << format_settings(source.state);
     }
+    ScriptedPrompts prompts;
     RunRig rig(prompts);
     rig.run->start({}, std::string("ksy7100-4"), file);
     EXPECT_TRUE(rig.run->variant_dialog()->Option[4]->isChecked());

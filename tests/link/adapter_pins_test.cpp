@@ -1,28 +1,45 @@
-// Pin maps as typed on the command line, and the adapters' messages for each cause of failure.
+// Pin maps as typed on the command line, and how either adapter tells why it cannot be opened:
+// the adapter, the step, the cause and its remedy, and the simulated board in its place.
 #include <gtest/gtest.h>
 
 #include <cerrno>
 
-#include "link/adapter_error.h"
-#include "link/adapter_pins.h"
+#include "link/board_link.h"
+#include "tests/link/adapter_rig.h"
 
 using boardlink::AdapterKind;
+using boardlink::DeviceFault;
+using boardlink::fault_of_errno;
 using boardlink::PinMap;
+using testing_support::WiredAdapter;
+
+namespace {
+
+const char* const kGpioFull = "CLK=17,DATA=27,LE=22,RBCLK=23,D4=24,STATUS=25";
+
+// How opening the device ends, or starting bit-bang on it (USB) or taking its lines (GPIO).
+using Fault = std::function<void(WiredAdapter&)>;
+Fault open_ends(boardlink::DeviceResult r) {
+    return [r](WiredAdapter& a) { a.ftdi->open_result = a.gpio->open_result = r; };
+}
+Fault start_ends(boardlink::DeviceResult r) {
+    return [r](WiredAdapter& a) { a.ftdi->start_result = a.gpio->request_result = r; };
+}
+
+}  // namespace
 
 TEST(PinMap, AppliedOverTheDefaultsOrFromNothing) {
     struct Case { AdapterKind kind; const char* text; const char* result; };
     const Case cases[] = {
-        {AdapterKind::UsbBitbang, "CLK=D0,DATA=D1,LE=D2,RBCLK=D3,D4=D4,STATUS=D5", "CLK=D0,DATA=D1,LE=D2,RBCLK=D3,D4=D4,STATUS=D5"},
+        {AdapterKind::UsbBitbang, "CLK=D0,DATA=D1,LE=D2,RBCLK=D3,D4=D4,STATUS=D5",
+         "CLK=D0,DATA=D1,LE=D2,RBCLK=D3,D4=D4,STATUS=D5"},
         {AdapterKind::UsbBitbang, "status=d7", "CLK=D0,DATA=D1,LE=D2,RBCLK=D3,D4=D4,STATUS=D7"},
         {AdapterKind::UsbBitbang, "CLK=D5,STATUS=D0", "CLK=D5,DATA=D1,LE=D2,RBCLK=D3,D4=D4,STATUS=D0"},  // a swap
         {AdapterKind::Gpio, "CLK=17,DATA=27,LE=22", "CLK=17,DATA=27,LE=22"},
-        {AdapterKind::Gpio, "STATUS=25,LE=22,DATA=27,CLK=17,RBCLK=23,D4=24", "CLK=17,DATA=27,LE=22,RBCLK=23,D4=24,STATUS=25"},
+        {AdapterKind::Gpio, "STATUS=25,LE=22,DATA=27,CLK=17,RBCLK=23,D4=24", kGpioFull},
     };
-    for (const auto& c : cases) {
-        PinMap map = c.kind == AdapterKind::UsbBitbang ? boardlink::default_usb_pins() : PinMap{};
-        EXPECT_EQ(boardlink::apply_pins(c.kind, c.text, map), "") << c.text;
-        EXPECT_EQ(boardlink::pins_text(c.kind, map), c.result) << c.text;
-    }
+    for (const auto& c : cases)
+        EXPECT_EQ(boardlink::pins_text(c.kind, testing_support::pin_map(c.kind, c.text)), c.result) << c.text;
 }
 
 TEST(PinMap, AFaultyMapIsRefusedWithItsReasonAndChangesNothing) {
@@ -37,8 +54,7 @@ TEST(PinMap, AFaultyMapIsRefusedWithItsReasonAndChangesNothing) {
         {AdapterKind::UsbBitbang, "", "no pins given"},
         {AdapterKind::UsbBitbang, "CLK=D6,DATA=" + std::string(500, 'x'), "'xxxxxxxxxxxxxxxx...' is no pin"},
         {AdapterKind::UsbBitbang, "CLK=\x1b[2J", "'\?[2J' is no pin"},
-        {AdapterKind::Gpio, "CLK=17,DATA=27", "a GPIO link needs CLK, DATA and LE wired (missing: LE)"},
-        {AdapterKind::Gpio, "STATUS=4", "(missing: CLK, DATA, LE)"},
+        {AdapterKind::Gpio, "STATUS=4", "a GPIO link needs CLK, DATA and LE wired (missing: CLK, DATA, LE)"},
         {AdapterKind::Gpio, "CLK=17,DATA=27,LE=22,STATUS=25",
          "RBCLK, D4 and STATUS carry the supply readback together: wire all three or none (missing: RBCLK, D4)"},
         {AdapterKind::Gpio, "CLK=17,DATA=27,LE=22,RBCLK=23,STATUS=25", "or none (missing: D4)"},
@@ -56,22 +72,84 @@ TEST(PinMap, AFaultyMapIsRefusedWithItsReasonAndChangesNothing) {
     }
 }
 
-TEST(AdapterError, EachCauseNamesTheAdapterTheStepAndTheRemedyForItsKind) {
-    using boardlink::DeviceFault;
-    struct Case { AdapterKind kind; boardlink::DeviceResult result; std::vector<const char*> says; };
+// The causes come as the system's errno where the library gives one, so its mapping is checked too.
+TEST(AdapterOpening, AFailureNamesTheAdapterTheStepTheCauseAndTheRemedy) {
+    const AdapterKind usb = AdapterKind::UsbBitbang, gpio = AdapterKind::Gpio;
+    struct Case {
+        const char* what;
+        AdapterKind kind;
+        std::string device;
+        Fault fault;
+        std::vector<std::string> says;
+        bool opened;  // so it must be let go again
+    };
     const Case cases[] = {
-        {AdapterKind::UsbBitbang, boardlink::fault_of_errno(ENOENT), {"no such device", "plugged in"}},
-        {AdapterKind::UsbBitbang, boardlink::fault_of_errno(EACCES), {"permission denied", "udev rule", "plugdev"}},
-        {AdapterKind::Gpio, boardlink::fault_of_errno(EACCES), {"permission denied", "group gpio"}},
-        {AdapterKind::Gpio, boardlink::fault_of_errno(ENODEV), {"no such device", "/dev/gpiochip*"}},
-        {AdapterKind::Gpio, boardlink::fault_of_errno(EBUSY), {"a line is busy", "gpioinfo"}},
-        {AdapterKind::UsbBitbang, {DeviceFault::Gone, "LIBUSB_ERROR_IO"}, {"unplugged", "(LIBUSB_ERROR_IO)"}},
-        {AdapterKind::Gpio, boardlink::fault_of_errno(EIO), {"failed: Input/output error"}},
+        {"none plugged in", usb, "", open_ends(fault_of_errno(ENOENT)),
+         {"USB adapter: open failed: no such device", "plugged in"}, false},
+        {"no such serial", usb, "A10K2XYZ", open_ends({DeviceFault::NoDevice, "no adapter with serial number A10K2XYZ"}),
+         {"USB adapter A10K2XYZ: open failed: no such device", "(no adapter with serial number A10K2XYZ)"}, false},
+        {"no udev rule", usb, "", open_ends(fault_of_errno(EACCES)),
+         {"USB adapter: open failed: permission denied", "udev rule", "plugdev", "usermod"}, false},
+        {"held by another program", usb, "", open_ends({DeviceFault::Busy, "unable to claim"}),
+         {"open failed: the adapter is busy", "(unable to claim)"}, false},
+        {"rate out of reach", usb, "", start_ends({DeviceFault::Refused, "the adapter cannot step at 1000000 Hz"}),
+         {"starting synchronous bit-bang failed: the adapter cannot step at 1000000 Hz"}, true},
+        {"gone before the idle levels", usb, "", [](WiredAdapter& a) { a.ftdi->failing_transfer = 0; },
+         {"sending to the adapter failed: the adapter was unplugged", "(LIBUSB_ERROR_NO_DEVICE)"}, true},
+        {"no such chip", gpio, "", open_ends(fault_of_errno(ENODEV)),
+         {"GPIO chip gpiochip0: open failed: no such device", "/dev/gpiochip*"}, false},
+        {"not in group gpio", gpio, "", open_ends(fault_of_errno(EACCES)),
+         {"permission denied", "group gpio", "usermod -aG gpio"}, false},
+        {"a line held by a driver", gpio, "", start_ends(fault_of_errno(EBUSY)),
+         {"taking the lines failed: a line is busy", "gpioinfo"}, true},
+        {"a line the chip has not", gpio, "", [](WiredAdapter& a) { a.gpio->line_count = 27; },
+         {"taking the lines failed: DATA is on line 27, but the chip has lines 0 .. 26 only"}, true},
+        {"any other error", gpio, "", start_ends(fault_of_errno(EIO)),
+         {"GPIO chip gpiochip0: taking the lines failed: Input/output error"}, true},
     };
     for (const auto& c : cases) {
-        const std::string message = boardlink::adapter_error(c.kind, "THE-ADAPTER", "THE-STEP", c.result);
-        EXPECT_EQ(message.rfind("THE-ADAPTER: THE-STEP failed: ", 0), 0u) << message;
-        for (const char* words : c.says) EXPECT_NE(message.find(words), std::string::npos) << message;
+        SCOPED_TRACE(c.what);
+        WiredAdapter adapter(c.kind, c.kind == usb ? "CLK=D0" : kGpioFull);
+        c.fault(adapter);
+        EXPECT_FALSE(adapter.open(c.device));
+        for (const auto& words : c.says) EXPECT_NE(adapter.error.find(words), std::string::npos) << adapter.error;
+        EXPECT_EQ(adapter.closed(), c.opened);
+        EXPECT_EQ(adapter.wired.board.words_loaded(), 0u);
     }
-    EXPECT_EQ(boardlink::adapter_error(AdapterKind::Gpio, "x", "y", {}), "");
+}
+
+TEST(AdapterOpening, TheBoardLinkTakesTheAdapterOrFallsBackToTheSimulatedBoardWithTheCause) {
+    using Kind = boardlink::LinkRequest::Kind;
+    // text: the link's name when the adapter is there, else what the start-up message says could
+    // not be claimed.
+    struct Case { Kind kind; bool present; const char* text; };
+    const Case cases[] = {
+        {Kind::Ftdi, true, "USB adapter FT232R USB UART, serial T3ST0001 (CLK=D0,DATA=D1,LE=D2,RBCLK=D3,D4=D4,STATUS=D7, 250 kHz)"},
+        {Kind::Ftdi, false, "USB Adapter"},
+        {Kind::Gpio, true, "GPIO gpiochip0 [test-header] (CLK=17,DATA=27,LE=22,RBCLK=23,D4=24,STATUS=25)"},
+        {Kind::Gpio, false, "GPIO Chip"},
+    };
+    for (const auto& c : cases) {
+        const bool usb = c.kind == Kind::Ftdi;
+        SCOPED_TRACE(c.text);
+        WiredAdapter adapter(usb ? AdapterKind::UsbBitbang : AdapterKind::Gpio, usb ? "STATUS=D7" : kGpioFull);
+        if (!c.present) open_ends({DeviceFault::Permission, {}})(adapter);
+        boardlink::AdapterDevices devices;
+        devices.ftdi = [&] { return std::make_unique<testing_support::RecordingFtdi>(adapter.ftdi); };
+        devices.gpio = [&] { return std::make_unique<testing_support::RecordingGpio>(adapter.gpio); };
+        boardlink::LinkRequest request;
+        request.kind = c.kind;
+        request.device = usb ? "" : "gpiochip0";
+        request.pins = adapter.wired.pins;
+        request.rate_hz = 250'000;
+        boardlink::BoardLink link;
+        auto opened = link.open(request, devices);
+        EXPECT_TRUE(opened.ok);
+        EXPECT_EQ(link.simulated_board() == nullptr, c.present);
+        EXPECT_EQ(link.sends_at_flush(), c.present && usb);
+        EXPECT_EQ(c.present ? link.name() : opened.claimed, c.text);
+        EXPECT_EQ(opened.claim_error.empty(), c.present) << opened.claim_error;
+        link.close();
+        EXPECT_EQ(adapter.closed(), c.present);
+    }
 }

@@ -9,13 +9,22 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "link/adapter_pins.h"
-#include "link/ftdi_device.h"
-#include "link/gpio_chip.h"
-#include "link/port.h"
+#include "link/ftdi_port.h"
+#include "link/gpio_port.h"
 #include "link/sim_board.h"
 
 namespace testing_support {
+
+// A pin map as typed on the command line: over the USB adapter's defaults, or from nothing for a
+// GPIO chip.
+inline boardlink::PinMap pin_map(boardlink::AdapterKind kind, const std::string& text) {
+    boardlink::PinMap map = kind == boardlink::AdapterKind::UsbBitbang ? boardlink::default_usb_pins() : boardlink::PinMap{};
+    EXPECT_EQ(boardlink::apply_pins(kind, text, map), "") << text;
+    return map;
+}
 
 // The simulated board on the far end of the cable: the adapter's pins go to the board's lines
 // through the pin map, and STATUS comes back on its pin. Pins that drive no board line read 1,
@@ -164,6 +173,34 @@ private:
     }
 
     std::shared_ptr<GpioLog> log_;
+};
+
+// An adapter of either kind with the simulated board wired to its pins. Set how it answers in
+// its log, then open it. It stays where it is made: the logs point at its board.
+struct WiredAdapter {
+    WiredAdapter(boardlink::AdapterKind kind, const std::string& pin_text) : kind(kind), wired{pin_map(kind, pin_text), {}} {
+        ftdi->wired = &wired;
+        gpio->wired = &wired;
+    }
+    WiredAdapter(const WiredAdapter&) = delete;
+    WiredAdapter& operator=(const WiredAdapter&) = delete;
+
+    // `device`: the serial number or the chip; empty: the first adapter, or gpiochip0.
+    std::unique_ptr<boardlink::Port> open(const std::string& device = {}) {
+        if (kind == boardlink::AdapterKind::UsbBitbang)
+            return boardlink::FtdiPort::open(std::make_unique<RecordingFtdi>(ftdi), {device, wired.pins}, error);
+        return boardlink::GpioPort::open(std::make_unique<RecordingGpio>(gpio), {device.empty() ? "gpiochip0" : device, wired.pins},
+                                         error);
+    }
+    // Sends to the device tried so far: USB transfers, or sets of the GPIO lines.
+    size_t attempts() const { return kind == boardlink::AdapterKind::UsbBitbang ? ftdi->transfers.size() : gpio->sets.size(); }
+    bool closed() const { return kind == boardlink::AdapterKind::UsbBitbang ? ftdi->closed : gpio->closed; }
+
+    boardlink::AdapterKind kind;
+    WiredBoard wired;
+    std::shared_ptr<FtdiLog> ftdi = std::make_shared<FtdiLog>();
+    std::shared_ptr<GpioLog> gpio = std::make_shared<GpioLog>();
+    std::string error;  // why the last open failed
 };
 
 }  // namespace testing_support

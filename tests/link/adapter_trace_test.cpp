@@ -1,7 +1,7 @@
-// A trace taken over either adapter reads back as the same waveform as one taken over the
-// simulated board: the same latch words, the same readback answers on STATUS.
+// Either adapter stands in for the parallel port: a trace taken over it reads back as the same
+// waveform as one taken over the simulated board (the same latch words, the same readback answers
+// on STATUS, the same supplies), and a device that fails breaks the link once and for good.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 
@@ -9,55 +9,48 @@
 #include "actions/main_controls.h"
 #include "actions/options.h"
 #include "actions/supplies.h"
-#include "link/ftdi_port.h"
-#include "link/gpio_port.h"
 #include "link/trace.h"
 #include "model/variants.h"
 #include "tests/link/adapter_rig.h"
 #include "tests/support/trace_reader.h"
 
-using testing_support::read_trace;
-using testing_support::WiredBoard;
+using testing_support::Sampling;
 
 namespace {
 
-std::string temp_path(const std::string& name) {
-    return (std::filesystem::temp_directory_path() / ("ksy_" + std::to_string(::getpid()) + "_" + name)).string();
-}
-
-// A short session: the supply monitor set up and read, settings sent, two hops.
-void session(boardlink::Port& port) {
-    EvalState s;
-    variants::apply_port_defaults(s);
-    variants::apply_variant_choice(s, "ksy7100-1");
-    actions::set_up_supply_monitor(s, port);
-    actions::SupplyReading reading;
-    for (int k = 0; k < actions::SupplyReading::kSteps; ++k) reading.step(s, port, k);
-    actions::resend_all(s, port);
-    actions::set_main_switch(s, port, actions::MainSwitch::CpGain, true);
-    actions::HopRun run;
-    const actions::HopRun::Entries hop{"1750", "1752", "10", "5"};
-    ASSERT_TRUE(run.start_plain(s, port, hop).ok());
-    run.tick_plain(s, port, hop, {});
-    run.tick_plain(s, port, hop, {});
-}
+const actions::HopRun::Entries kHop{"1750", "1752", "10", "5"};
 
 struct Traced {
     testing_support::TraceReading reading;
     std::vector<uint32_t> latched;  // by the board at the far end
+    std::string supplies;           // as the main window shows them
 };
 
-Traced trace_over(std::unique_ptr<boardlink::Port> backend, boardlink::SimBoard& board, const std::string& name) {
-    const std::string path = temp_path(name);
+// A short session on a trace of `backend`: the supply monitor set up and read, settings sent,
+// two hops.
+Traced trace_session(std::unique_ptr<boardlink::Port> backend, boardlink::SimBoard& board) {
+    const std::string path = testing_support::temp_path("adapter.vcd");
     std::string error;
     Traced t;
     {
         auto trace = boardlink::TracePort::create(std::move(backend), path, error);
         EXPECT_TRUE(trace) << error;
-        if (trace) session(*trace);
+        if (!trace) return t;
+        EvalState s = variants::start_state("ksy7100-1");
+        if (actions::set_up_supply_monitor(s, *trace) == boardlink::SetupResult::Ready) {
+            actions::SupplyReading reading;
+            for (int k = 0; k < actions::SupplyReading::kSteps; ++k) reading.step(s, *trace, k);
+            t.supplies = reading.texts().vp + " V, " + reading.texts().vdd + " V, " + reading.texts().idd + " mA";
+        }
+        actions::resend_all(s, *trace);
+        actions::set_main_switch(s, *trace, actions::MainSwitch::CpGain, true);
+        actions::HopRun run;
+        EXPECT_TRUE(run.start_plain(s, *trace, kHop).ok());
+        run.tick_plain(s, *trace, kHop, {});
+        run.tick_plain(s, *trace, kHop, {});
         t.latched.assign(board.history().begin(), board.history().end());  // the board may go with the trace
     }
-    t.reading = read_trace(path);
+    t.reading = testing_support::read_trace(path);
     std::filesystem::remove(path);
     return t;
 }
@@ -67,49 +60,75 @@ Traced trace_over(std::unique_ptr<boardlink::Port> backend, boardlink::SimBoard&
 TEST(AdapterTrace, DecodesToTheSameWordsAndAnswersAsOverTheSimulatedBoard) {
     auto direct = std::make_unique<boardlink::SimBoard>();
     boardlink::SimBoard& direct_board = *direct;
-    const Traced reference = trace_over(std::move(direct), direct_board, "sim.vcd");
+    const Traced reference = trace_session(std::move(direct), direct_board);
     ASSERT_EQ(reference.reading.problem, "");
-    ASSERT_EQ(reference.latched.size(), 4u + 3 + 2 * 2);
+    ASSERT_EQ(reference.latched.size(), 4u + 3 + 2 * 2) << "readback traffic latches no word";
     EXPECT_EQ(reference.reading.words, reference.latched);
     EXPECT_GT(reference.reading.status_changes, 0);
+    EXPECT_EQ(reference.supplies, "4.5 V, 3.3 V, 22.00 mA");
 
-    using testing_support::Sampling;
-    struct Case {
-        const char* what;
-        boardlink::AdapterKind kind;
-        const char* pins;
-        Sampling sampling = Sampling::BeforeTheByte;
-    };
+    // Whichever sample of a byte the adapter takes, and wherever STATUS is wired, a read must
+    // take the sample made once the bytes before it are on the pins.
+    struct Case { const char* what; boardlink::AdapterKind kind; const char* pins; Sampling sampling; };
     const Case cases[] = {
-        {"USB adapter, default pins", boardlink::AdapterKind::UsbBitbang, "CLK=D0"},
-        {"USB adapter, lines moved", boardlink::AdapterKind::UsbBitbang, "CLK=D4,DATA=D3,LE=D2,RBCLK=D1,D4=D0,STATUS=D6",
+        {"USB adapter, default pins, sampled before the byte", boardlink::AdapterKind::UsbBitbang, "CLK=D0",
+         Sampling::BeforeTheByte},
+        {"USB adapter, default pins, sampled as the byte takes effect", boardlink::AdapterKind::UsbBitbang, "CLK=D0",
          Sampling::AsTheByteTakesEffect},
-        {"GPIO chip", boardlink::AdapterKind::Gpio, "CLK=17,DATA=27,LE=22,RBCLK=23,D4=24,STATUS=25"},
+        {"USB adapter, lines reversed, sampled before the byte", boardlink::AdapterKind::UsbBitbang,
+         "CLK=D7,DATA=D6,LE=D5,RBCLK=D4,D4=D3,STATUS=D0", Sampling::BeforeTheByte},
+        {"USB adapter, lines moved, sampled as the byte takes effect", boardlink::AdapterKind::UsbBitbang,
+         "CLK=D4,DATA=D3,LE=D2,RBCLK=D1,D4=D0,STATUS=D6", Sampling::AsTheByteTakesEffect},
+        {"GPIO chip", boardlink::AdapterKind::Gpio, "CLK=17,DATA=27,LE=22,RBCLK=23,D4=24,STATUS=25", Sampling::BeforeTheByte},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        WiredBoard wired;
-        if (c.kind == boardlink::AdapterKind::UsbBitbang) wired.pins = boardlink::default_usb_pins();
-        ASSERT_EQ(boardlink::apply_pins(c.kind, c.pins, wired.pins), "");
-        std::string error;
-        std::unique_ptr<boardlink::Port> backend;
-        if (c.kind == boardlink::AdapterKind::UsbBitbang) {
-            auto log = std::make_shared<testing_support::FtdiLog>();
-            log->wired = &wired;
-            log->sampling = c.sampling;
-            backend = boardlink::FtdiPort::open(std::make_unique<testing_support::RecordingFtdi>(log), {"", wired.pins, 1'000'000}, error);
-        } else {
-            auto log = std::make_shared<testing_support::GpioLog>();
-            log->wired = &wired;
-            backend = boardlink::GpioPort::open(std::make_unique<testing_support::RecordingGpio>(log), {"gpiochip0", wired.pins}, error);
-        }
-        ASSERT_TRUE(backend) << error;
-        const Traced t = trace_over(std::move(backend), wired.board, "adapter.vcd");
+        testing_support::WiredAdapter adapter(c.kind, c.pins);
+        adapter.ftdi->sampling = c.sampling;
+        auto backend = adapter.open();
+        ASSERT_TRUE(backend) << adapter.error;
+        const Traced t = trace_session(std::move(backend), adapter.wired.board);
         EXPECT_EQ(t.reading.problem, "");
         EXPECT_TRUE(t.reading.complete);
         EXPECT_EQ(t.reading.words, reference.reading.words);
         EXPECT_EQ(t.latched, reference.latched) << "the board behind the adapter holds what the trace shows";
         EXPECT_EQ(t.reading.status_changes, reference.reading.status_changes);
         EXPECT_EQ(t.reading.link_failed_at, -1);
+        EXPECT_EQ(t.supplies, reference.supplies);
+    }
+}
+
+TEST(AdapterFailure, BreaksTheLinkOnceStopsTheHopsAndLaterAccessesSendNothing) {
+    struct Case { boardlink::AdapterKind kind; const char* pins; size_t failing; uint64_t words; const char* failure; };
+    const char* const usb_gone =
+        "USB adapter: sending to the adapter failed: the adapter was unplugged or stopped answering (LIBUSB_ERROR_NO_DEVICE)";
+    const Case cases[] = {
+        // Transfer 0 puts the lines at idle; each hop is one transfer of two words.
+        {boardlink::AdapterKind::UsbBitbang, "CLK=D0", 1, 0, usb_gone},
+        {boardlink::AdapterKind::UsbBitbang, "CLK=D0", 2, 2, usb_gone},
+        {boardlink::AdapterKind::Gpio, "CLK=17,DATA=27,LE=22,RBCLK=23,D4=24,STATUS=25", 10, 0,
+         "GPIO chip gpiochip0: setting the lines failed: the GPIO chip went away or stopped answering (No such device)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.pins) + ", failing at " + std::to_string(c.failing));
+        testing_support::WiredAdapter adapter(c.kind, c.pins);
+        adapter.ftdi->failing_transfer = adapter.gpio->failing_set = c.failing;
+        auto port = adapter.open();
+        ASSERT_TRUE(port) << adapter.error;
+        EvalState s = variants::start_state("ksy7100-1");
+        actions::HopRun run;
+        ASSERT_TRUE(run.start_plain(s, *port, kHop).ok());
+        for (int tick = 0; tick < 3 && run.running(); ++tick) run.tick_plain(s, *port, kHop, {});
+
+        EXPECT_EQ(port->failure(), c.failure);
+        EXPECT_FALSE(run.running()) << "the hop whose transfer failed stops the run";
+        EXPECT_EQ(adapter.wired.board.words_loaded(), c.words) << "only the hops sent before";
+        ASSERT_EQ(adapter.attempts(), c.failing + 1) << "nothing is tried after the failure";
+        actions::resend_all(s, *port);
+        EXPECT_EQ(port->in(boardlink::kStatusRegister), 0xFF);
+        port->flush();
+        EXPECT_EQ(adapter.attempts(), c.failing + 1);
+        EXPECT_EQ(adapter.gpio->gets, 0u);
+        EXPECT_EQ(port->failure(), c.failure) << "reported once, as it first was";
     }
 }

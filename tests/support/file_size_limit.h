@@ -11,12 +11,10 @@ namespace testing_support {
 
 class FileSizeLimit {
 public:
-    explicit FileSizeLimit(uint64_t bytes) {
+    explicit FileSizeLimit(uint64_t bytes) : old_handler_(signal(SIGXFSZ, SIG_IGN)) {
         getrlimit(RLIMIT_FSIZE, &old_);
-        struct rlimit limit = old_;
-        limit.rlim_cur = bytes;
+        const struct rlimit limit{bytes, old_.rlim_max};
         ok_ = setrlimit(RLIMIT_FSIZE, &limit) == 0;
-        old_handler_ = signal(SIGXFSZ, SIG_IGN);
     }
     ~FileSizeLimit() {
         setrlimit(RLIMIT_FSIZE, &old_);
@@ -27,8 +25,8 @@ public:
     bool ok() const { return ok_; }
 
 private:
-    struct rlimit old_ {};
     sighandler_t old_handler_;
+    struct rlimit old_ {};
     bool ok_ = false;
 };
 

@@ -1,5 +1,8 @@
 #include "tests/support/trace_reader.h"
 
+#include <unistd.h>
+
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -23,13 +26,11 @@ TraceReading read_trace(const std::string& path) {
     int clk = 0, le = 0, fail = 0;
     uint32_t shift = 0;
     auto settle = [&] {
-        int new_clk = level[id_of["CLK"]], new_le = level[id_of["LE"]], new_fail = level[id_of["LINKFAIL"]];
+        const int new_clk = level[id_of["CLK"]], new_le = level[id_of["LE"]], new_fail = level[id_of["LINKFAIL"]];
         if (!clk && new_clk) shift = ((shift << 1) | level[id_of["DATA"]]) & 0xFFFFFF;
         if (!le && new_le) r.words.push_back(shift);
         if (!fail && new_fail) r.link_failed_at = time;
-        clk = new_clk;
-        le = new_le;
-        fail = new_fail;
+        clk = new_clk, le = new_le, fail = new_fail;
     };
 
     std::istringstream lines(text);
@@ -43,46 +44,33 @@ TraceReading read_trace(const std::string& path) {
                 std::string type, width, id, name;
                 ls >> type >> width >> id >> name;
                 id_of[name] = id;
-            } else if (tok == "$enddefinitions") {
-                definitions = false;
             }
-            continue;
-        }
-        if (tok == "$comment") {
-            std::string body = line.substr(line.find("$comment") + 8);
-            auto end = body.rfind("$end");
-            if (end == std::string::npos) {
+            definitions = tok != "$enddefinitions";
+        } else if (tok == "$comment") {
+            const size_t start = line.find("$comment") + 8, end = line.rfind("$end");
+            if (end == std::string::npos || end < start) {
                 r.problem = "comment without $end: " + line;
-                break;
+            } else {
+                const std::string body = line.substr(start, end - start);
+                const size_t first = body.find_first_not_of(' ');
+                r.comments.push_back(first == std::string::npos ? "" : body.substr(first, body.find_last_not_of(' ') + 1 - first));
             }
-            body = body.substr(0, end);
-            body = body.substr(body.find_first_not_of(' '));
-            body = body.substr(0, body.find_last_not_of(' ') + 1);
-            r.comments.push_back(body);
-        } else if (tok == "$dumpvars") {
-            in_dump = true;
-        } else if (tok == "$end" && in_dump) {
-            in_dump = false;
+        } else if (tok == "$dumpvars" || (tok == "$end" && in_dump)) {
+            in_dump = tok == "$dumpvars";
         } else if (!tok.empty() && tok[0] == '#') {
             long t = -1;
             try {
                 t = std::stol(tok.substr(1));
             } catch (...) {
             }
-            if (t <= time) {
-                r.problem = "step out of order: " + line;
-                break;
-            }
+            if (t <= time) r.problem = "step out of order: " + line;
             if (time >= 0) settle();
             time = t;
         } else if (tok.size() >= 2 && (tok[0] == '0' || tok[0] == '1' || tok[0] == 'x')) {
-            std::string id = tok.substr(1);
+            const std::string id = tok.substr(1);
             bool known = false;
             for (const auto& [name, known_id] : id_of) known = known || known_id == id;
-            if (!known) {
-                r.problem = "unknown signal in: " + line;
-                break;
-            }
+            if (!known) r.problem = "unknown signal in: " + line;
             level[id] = tok[0] == '1';
             if (!in_dump && id == id_of["STATUS"]) ++r.status_changes;
         } else {
@@ -93,6 +81,10 @@ TraceReading read_trace(const std::string& path) {
     settle();
     r.complete = !r.comments.empty() && r.comments.back() == "end of trace";
     return r;
+}
+
+std::string temp_path(const std::string& name) {
+    return (std::filesystem::temp_directory_path() / ("ksy_" + std::to_string(::getpid()) + "_" + name)).string();
 }
 
 }  // namespace testing_support

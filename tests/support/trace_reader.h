@@ -19,4 +19,7 @@ struct TraceReading {
 
 TraceReading read_trace(const std::string& path);
 
+// A path in the temporary directory that no other test process uses.
+std::string temp_path(const std::string& name);
+
 }  // namespace testing_support
