@@ -178,22 +178,20 @@ TEST(Revform, ShowsTheFeatureNotesInTheirOrderAndTheRevision) {
     // The ampersands show as themselves, not as access keys.
     EXPECT_EQ(d.Option1->text().replace("&&", "&"),
               "This rev allows the software to be used with Windows NT, 95, 98 & 2000 & XP. ");
-    click(d.Option7);
-    EXPECT_TRUE(h.words().empty());
 }
 
-// One conversion after another in the same window. A non-number or an overflow (answer nullptr)
-// beeps, empties and focuses the entry and keeps the answer shown before.
+// One conversion after another in the same window: each option runs its own conversion (the
+// conversions' values are tested in tests/model/conversion_test.cpp). A non-number or an overflow
+// (answer nullptr) beeps, empties and focuses the entry and keeps the answer shown before.
 TEST(Conversionform, ConvertsByTheChosenOptionOrRefusesAndKeepsTheAnswer) {
     Harness h("ksy7100-1");
     conversionform d(*h.main);
     EXPECT_TRUE(d.Option1->isChecked());
     const std::tuple<QRadioButton*, const char*, const char*> steps[] = {
-        {d.Option1, "0", "0.22361"},   {d.Option1, "abc", nullptr},      {d.Option1, "10", "0.70711"},
-        {d.Option1, "", nullptr},      {d.Option2, "1", "13.01030"},     {d.Option1, "3100", nullptr},
-        {d.Option2, "0", "undefined"}, {d.Option2, "-1", "undefined"},   {d.Option3, "1e5", nullptr},
-        {d.Option3, "20", "10.00000"}, {d.Option3, "-6", "0.50119"},     {d.Option2, "1 2", nullptr},
-        {d.Option4, "2", "6.02060"},   {d.Option4, "0", "undefined"},
+        {d.Option1, "0", "0.22361"},  {d.Option1, "abc", nullptr},   {d.Option1, "", nullptr},
+        {d.Option2, "1", "13.01030"}, {d.Option1, "3100", nullptr},  {d.Option2, "0", "undefined"},
+        {d.Option3, "1e5", nullptr},  {d.Option3, "20", "10.00000"}, {d.Option2, "1 2", nullptr},
+        {d.Option4, "2", "6.02060"},
     };
     for (const auto& [option, input, answer] : steps) {
         SCOPED_TRACE(input);

@@ -63,17 +63,13 @@ TEST(MainToggles, ASwitchSetByTheProgramRunsNoHandlerAndAFixedDigitOffersNoActio
     h.main->ui.Toggle1->setChecked(false);
     EXPECT_EQ(h.state.pd_polarity_bits, 256);
     EXPECT_TRUE(h.words().empty());
-    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(h.main->ui.Toggle1);
-    EXPECT_EQ(a->role(), QAccessible::CheckBox);
-    EXPECT_EQ(a->text(QAccessible::Value), "RF PD Polarity Negative");
-    EXPECT_FALSE(a->state().checked);
-
+    // The accessibility walk checks the value and state a switch reports; here its role, and
+    // that a fixed digit offers no toggle it would ignore.
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(h.main->ui.Toggle1)->role(), QAccessible::CheckBox);
     ToggleSwitch fixed("0", "0");
     fixed.setFixed(true);
-    QAccessibleInterface* f = QAccessible::queryAccessibleInterface(&fixed);
-    EXPECT_FALSE(f->actionInterface()->actionNames().contains(QAccessibleActionInterface::toggleAction()));
-    f->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
-    EXPECT_FALSE(fixed.isChecked());
+    const QStringList actions = QAccessible::queryAccessibleInterface(&fixed)->actionInterface()->actionNames();
+    EXPECT_FALSE(actions.contains(QAccessibleActionInterface::toggleAction()));
 }
 
 // A family name from a board preset: the gain switch keeps its field but still refreshes and
