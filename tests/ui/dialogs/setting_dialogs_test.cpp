@@ -4,7 +4,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <functional>
 
 #include "tests/support/refusal.h"
 #include "tests/ui/dialogs/dialog_test_util.h"
@@ -30,18 +29,6 @@ QStringList knob_labels(const SelectorKnob* knob) {
     QStringList labels;
     for (int p = 0; p < knob->positions(); ++p) labels << knob->label(p);
     return labels;
-}
-
-// Opens a dialog through its main-window entry, lets `set` fill it in, presses Load Now (or
-// `button`) and returns the words the board received.
-template <class D>
-std::vector<uint32_t> applied(Harness& h, const std::function<void()>& open, const std::function<void(D&)>& set,
-                              QPushButton* SettingDialog::*button = &SettingDialog::Command3) {
-    through_entry<D>(h, open, [&](D& d) {
-        set(d);
-        click(d.*button);
-    });
-    return h.words();
 }
 
 }  // namespace
@@ -104,7 +91,6 @@ TEST(CurrentForms, ApplyStoresCodeGainAndRsetRelabelsAndSendsEveryLatch) {
         {&Main::Controls::Label4, 5, 17, true, "10000", {"0.15", "0.29", "0.44", "0.59", "0.73", "0.88", "1.03", "1.18"}},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.rset);
         Harness h("ksy7100-3");
         h.state.cp_gain_bits = c.gain ? 0 : 2097152;  // the dialog sets the other value
         int opened_at = -1;
@@ -185,11 +171,13 @@ TEST(Powerform, EachModeSendsOneControlWordUnderTheBusyPointerAndReopensOnIt) {
         CursorLog log;
         log.board = h.board;
         const uint64_t start = h.board->words_loaded();
-        const auto words = applied<powerform>(h, [&] { click(h.main->ui.Command2); }, [&](powerform& d) {
+        through_entry<powerform>(h, [&] { click(h.main->ui.Command2); }, [&](powerform& d) {
             EXPECT_EQ(d.Option1->isChecked(), stored == 2097152);
             d.installEventFilter(&log);
             click(d.*option);
-        }, &SettingDialog::Command1);
+            click(d.Command1);
+        });
+        const auto words = h.words();
         ASSERT_EQ(latches_of(words), std::vector<int>{C});
         EXPECT_EQ(bits(words[0], 21, 20), pd);
         EXPECT_EQ(h.main->ui.Label10->text(), shown);
@@ -214,11 +202,13 @@ TEST(Muxform, EachChoiceStoresItsCodeSendsTheControlLatchAndReopensOnIt) {
         const bool single = std::string(device) == "ksy7100-8";
         for (int option = 1; option <= 8; ++option) {
             Harness h(device);
-            const auto words = applied<muxform>(h, [&] { click(h.main->ui.Command10); }, [&](muxform& d) {
+            through_entry<muxform>(h, [&] { click(h.main->ui.Command10); }, [&](muxform& d) {
                 EXPECT_EQ(d.Option[5]->text(), single ? "Not Used" : "Open Drain Lock Detect");
                 EXPECT_EQ(d.Option[6]->text(), single ? "Not Used" : "Serial Data Output");
                 click(d.Option[option - 1]);
+                click(d.Command3);
             });
+            const auto words = h.words();
             ASSERT_EQ(latches_of(words), std::vector<int>{C});
             EXPECT_EQ(bits(words[0], 7, 5), uint32_t(option - 1)) << device;
             EXPECT_TRUE(muxform(*h.main).Option[option - 1]->isChecked()) << device << " " << option;
@@ -235,16 +225,17 @@ TEST(Prescaleform, EachPositionSplitsNSendsEveryLatchAndReopensAtItsPosition) {
     const uint32_t b_of_position[] = {1500, 750, 375, 375};
     for (double vco : {2400.0, 2401.0})
         for (int position = 0; position < 4; ++position) {
-            SCOPED_TRACE(std::to_string(vco) + " position " + std::to_string(position));
             Harness h("ksy7100-1");
             h.state.vco_freq = vco;
-            const auto words = applied<prescaleform>(h, [&] { click(h.main->ui.Label3); }, [&](prescaleform& d) {
+            through_entry<prescaleform>(h, [&] { click(h.main->ui.Label3); }, [&](prescaleform& d) {
                 EXPECT_EQ(d.Selector1->position(), 2);
                 d.Selector1->setPosition(position);
+                click(d.Command3);
             });
+            const auto words = h.words();
             ASSERT_EQ(latches_of(words), kFullSequence);
-            EXPECT_EQ(b_of(word_of(words, N)), b_of_position[position]);
-            EXPECT_EQ(a_of(word_of(words, N)), vco == 2400 ? 0u : 5u);
+            EXPECT_EQ(b_of(word_of(words, N)), b_of_position[position]) << vco << " " << position;
+            EXPECT_EQ(a_of(word_of(words, N)), vco == 2400 ? 0u : 5u) << vco << " " << position;
             EXPECT_EQ(bits(word_of(words, C), 23, 22), uint32_t(position));
             EXPECT_EQ(prescaleform(*h.main).Selector1->position(), position);
         }
@@ -271,11 +262,13 @@ TEST(Bandselectform, EachPositionShowsItsRatioAndSendsItInTheRLatch) {
     const char* ratios[] = {"1", "2", "4", "8"};
     for (int position : {3, 2, 1, 0}) {
         Harness h("ksy7100-7");  // starts at divider 8
-        const auto words = applied<Bandselectform>(h, [&] { h.main->ui.bandselect->trigger(); }, [&](Bandselectform& d) {
+        through_entry<Bandselectform>(h, [&] { h.main->ui.bandselect->trigger(); }, [&](Bandselectform& d) {
             EXPECT_EQ(d.Selector1->position(), 3);
             EXPECT_EQ(knob_labels(d.Selector1), (QStringList{" 1", " 2", " 4", " 8"}));
             d.Selector1->setPosition(position);
+            click(d.Command3);
         });
+        const auto words = h.words();
         ASSERT_EQ(latches_of(words), kFullSequence);
         EXPECT_EQ(bits(word_of(words, R), 21, 20), uint32_t(position));
         EXPECT_EQ(h.main->ui.Label12->text(), ratios[position]);
