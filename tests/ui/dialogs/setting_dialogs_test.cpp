@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "tests/support/refusal.h"
 #include "tests/ui/dialogs/dialog_test_util.h"
 #include "ui/dialogs/bandselectform.h"
 #include "ui/dialogs/crystalform.h"
@@ -17,6 +18,7 @@
 #include "ui/widgets/toggle_switch.h"
 
 using namespace dialog_tests;
+using testing_support::expect_refused;
 using testing_support::Harness;
 
 namespace {
@@ -46,11 +48,10 @@ TEST(Crystalform, AppliesTheReferenceWithTruncatedRAndSendsTestNRControl) {
             click(d.Command3);
             texts << d.Text1->text();
         });
+        const auto words = h.words();
         EXPECT_EQ(texts, (QStringList{"10", shown}));
-        auto words = h.words();
-        EXPECT_EQ(latches_of(words), kFullSequence);
-        EXPECT_EQ(r_of(word_of(words, R)), r);
-        EXPECT_EQ(b_of(word_of(words, N)), 375u);
+        EXPECT_EQ(latches_of(words), kFullSequence) << entry;
+        EXPECT_EQ(std::pair(r_of(word_of(words, R)), b_of(word_of(words, N))), std::pair(r, 375u)) << entry;
         EXPECT_EQ(h.main->ui.crystal->text(), crystal);
     }
 }
@@ -64,6 +65,7 @@ TEST(Crystalform, ARejectedApplyKeepsTheOldReferenceAndCountersAndSendsNothing) 
         {"4000", 200, "The R counter would be 20000; it must be 1 to 16383.", false},
     };
     for (const auto& [entry, pfd, message, emptied] : cases) {
+        SCOPED_TRACE(entry);
         Harness h("ksy7100-1");
         h.state.pfd_freq = pfd;
         crystalform d(*h.main);
@@ -71,24 +73,19 @@ TEST(Crystalform, ARejectedApplyKeepsTheOldReferenceAndCountersAndSendsNothing) 
         const EvalState before = h.state;
         d.Text1->setText(entry);
         click(d.Command3);
-        ASSERT_EQ(h.prompts.texts(), std::vector<QString>{message}) << entry;
-        EXPECT_TRUE(h.prompts.messages[0].beep);
+        expect_refused(h, before, message);
+        EXPECT_TRUE(h.prompts.messages.at(0).beep);
         EXPECT_EQ(d.Text1->text(), emptied ? QString() : QString(entry));
-        EXPECT_TRUE(h.state == before) << entry;
         EXPECT_EQ(h.main->ui.crystal->text(), label_before);
-        EXPECT_TRUE(h.words().empty());
     }
 }
 
+// The dialog opens on the stored code, relabels its knob for the RSet typed, stores the code and
+// the gain it stands for (0 for setting 1, 2097152 for setting 2) and sends every latch; the
+// other dialog relabels as it opens.
 TEST(CurrentForms, ApplyStoresCodeGainAndRsetRelabelsAndSendsEveryLatch) {
-    struct Case {
-        ClickLabel* Main::Controls::*entry;
-        int position, low_bit;  // the code's lowest bit in the control latch
-        bool gain;
-        const char* rset;
-        QStringList labels;
-    };
-    const Case cases[] = {
+    struct Case { ClickLabel* Main::Controls::*entry; int position, low_bit; bool gain; const char* rset; QStringList labels; };
+    const Case cases[] = {  // low_bit: the code's lowest bit in the control latch
         {&Main::Controls::currentsetting1, 7, 14, false, "2700", {"0.54", "1.09", "1.63", "2.18", "2.72", "3.26", "3.81", "4.35"}},
         {&Main::Controls::currentsetting1, 2, 14, false, "4700", {"0.31", "0.63", "0.94", "1.25", "1.56", "1.88", "2.19", "2.50"}},
         {&Main::Controls::Label4, 5, 17, true, "10000", {"0.15", "0.29", "0.44", "0.59", "0.73", "0.88", "1.03", "1.18"}},
@@ -105,20 +102,22 @@ TEST(CurrentForms, ApplyStoresCodeGainAndRsetRelabelsAndSendsEveryLatch) {
             click(d.Command1);
             labels = knob_labels(d.Selector1);
         });
+        const auto words = h.words();
         EXPECT_EQ(opened_at, 7) << "the defaults hold code 7 in both settings";
         EXPECT_EQ(labels, c.labels);
-        auto words = h.words();
         ASSERT_EQ(latches_of(words), kFullSequence);
         EXPECT_EQ(bits(word_of(words, C), c.low_bit + 2, c.low_bit), uint32_t(c.position));
         EXPECT_EQ(bits(word_of(words, N), 21, 21), c.gain ? 1u : 0u);
         EXPECT_EQ(h.main->ui.Toggle3->isChecked(), c.gain) << "the gain switch shows the stored gain";
-        CurrentForm other(*h.main, c.gain ? CurrentSetting::One : CurrentSetting::Two);
-        EXPECT_EQ(knob_labels(other.Selector1), c.labels) << "the other dialog relabels as it opens";
+        EXPECT_EQ(knob_labels(CurrentForm(*h.main, c.gain ? CurrentSetting::One : CurrentSetting::Two).Selector1), c.labels);
     }
 }
 
 TEST(CurrentForms, ARejectedRsetLeavesEveryFieldTheLabelsAndTheBoardAlone) {
-    for (const char* text : {"abc", "0", "-4700"}) {
+    const QString not_a_number = "Invalid entry in R Set: enter the resistance in ohms, such as 4700.",
+                  not_above_0 = "Invalid entry in R Set: the resistance must be above 0 ohms.";
+    for (const auto& [text, message] : {std::pair{"abc", not_a_number}, {"0", not_above_0}, {"-4700", not_above_0}}) {
+        SCOPED_TRACE(text);
         Harness h("ksy7100-1");
         CurrentForm d(*h.main, CurrentSetting::Two);
         const QStringList labels = knob_labels(d.Selector1);
@@ -126,13 +125,10 @@ TEST(CurrentForms, ARejectedRsetLeavesEveryFieldTheLabelsAndTheBoardAlone) {
         d.Selector1->setPosition(1);
         d.Text2->setText(text);
         click(d.Command3);
-        ASSERT_EQ(h.prompts.texts().size(), 1u) << text;
-        EXPECT_TRUE(h.prompts.texts()[0].startsWith("Invalid entry in R Set")) << h.prompts.texts()[0].toStdString();
+        expect_refused(h, before, message);
         EXPECT_TRUE(d.Text2->text().isEmpty());
         EXPECT_EQ(d.focusWidget(), d.Text2);
         EXPECT_EQ(knob_labels(d.Selector1), labels);
-        EXPECT_TRUE(h.state == before) << text;
-        EXPECT_TRUE(h.words().empty()) << text;
     }
     // A stored code off the table and a board name: the design-time knob, and no gain change.
     Harness h("ksy7100-1");
@@ -146,33 +142,9 @@ TEST(CurrentForms, ARejectedRsetLeavesEveryFieldTheLabelsAndTheBoardAlone) {
     EXPECT_EQ(h.state.cp_gain_bits, 2097152);
 }
 
-TEST(Powerform, EachModeSendsOneControlWordAndPdTwoAloneReopensAsNormal) {
-    const std::tuple<QRadioButton* powerform::*, uint32_t, int32_t> cases[] = {
-        {&powerform::Option1, 0, 2097152}, {&powerform::Option2, 3, 1048576}, {&powerform::Option3, 1, 3145728}};
-    for (const auto& [option, pd, stored] : cases) {
-        Harness h("ksy7100-4");
-        h.state.powerdown_bits = stored;
-        powerform d(*h.main);
-        EXPECT_EQ(d.Option1->isChecked(), stored == 2097152);
-        click(d.*option);
-        click(d.Command3);
-        auto words = h.words();
-        ASSERT_EQ(latches_of(words), std::vector<int>{C});
-        EXPECT_EQ(bits(words[0], 21, 20), pd);
-    }
-    // Outside the nine: nothing selected, nothing stored, the control latch still sent.
-    Harness h("ksy7100-1");
-    h.state.device = "ksy7101";
-    h.state.powerdown_bits = 3145728;
-    powerform d(*h.main);
-    EXPECT_FALSE(d.Option1->isChecked() || d.Option2->isChecked() || d.Option3->isChecked());
-    click(d.Option1);
-    click(d.Command3);
-    EXPECT_EQ(h.state.powerdown_bits, 3145728);
-    EXPECT_EQ(h.words().size(), 1u);
-}
-
-TEST(Powerform, OkAppliesUnderTheBusyPointer) {
+// OK applies under the busy pointer: busy before the control word goes out, back after it. PD2
+// set alone (2097152) opens on normal operation, whose own code is 0.
+TEST(Powerform, EachModeSendsOneControlWordUnderTheBusyPointerAndReopensOnIt) {
     // Records each time the dialog's pointer turns busy or back, with the words loaded by then.
     struct CursorLog : QObject {
         testing_support::TappedBoard* board;
@@ -186,17 +158,43 @@ TEST(Powerform, OkAppliesUnderTheBusyPointer) {
             busy = now;
             return false;
         }
-    } log;
+    };
+    const std::tuple<QRadioButton* powerform::*, uint32_t, int32_t, const char*> cases[] = {
+        {&powerform::Option1, 0, 2097152, "Normal Operation"},
+        {&powerform::Option2, 3, 1048576, "Synchronous Powerdown"},
+        {&powerform::Option3, 1, 3145728, "Asynchronous Powerdown"},
+    };
+    for (const auto& [option, pd, stored, shown] : cases) {
+        SCOPED_TRACE(shown);
+        Harness h("ksy7100-4");
+        h.state.powerdown_bits = stored;
+        CursorLog log;
+        log.board = h.board;
+        const uint64_t start = h.board->words_loaded();
+        through_entry<powerform>(h, [&] { click(h.main->ui.Command2); }, [&](powerform& d) {
+            EXPECT_EQ(d.Option1->isChecked(), stored == 2097152);
+            d.installEventFilter(&log);
+            click(d.*option);
+            click(d.Command1);
+        });
+        const auto words = h.words();
+        ASSERT_EQ(latches_of(words), std::vector<int>{C});
+        EXPECT_EQ(bits(words[0], 21, 20), pd);
+        EXPECT_EQ(h.main->ui.Label10->text(), shown);
+        EXPECT_EQ(log.changes, (std::vector<std::pair<bool, uint64_t>>{{true, start}, {false, start + 1}}));
+        powerform again(*h.main);
+        EXPECT_TRUE((again.*option)->isChecked());
+    }
+    // Outside the nine: nothing selected, nothing stored, the control latch still sent.
     Harness h("ksy7100-1");
-    log.board = h.board;
-    const uint64_t start = h.board->words_loaded();
-    through_entry<powerform>(h, [&] { click(h.main->ui.Command2); }, [&](powerform& d) {
-        d.installEventFilter(&log);
-        click(d.Option2);
-        click(d.Command1);
-    });
-    EXPECT_EQ(h.main->ui.Label10->text(), "Synchronous Powerdown");
-    EXPECT_EQ(log.changes, (std::vector<std::pair<bool, uint64_t>>{{true, start}, {false, start + 1}}));
+    h.state.device = "ksy7101";
+    h.state.powerdown_bits = 3145728;
+    powerform d(*h.main);
+    EXPECT_FALSE(d.Option1->isChecked() || d.Option2->isChecked() || d.Option3->isChecked());
+    click(d.Option1);
+    click(d.Command3);
+    EXPECT_EQ(h.state.powerdown_bits, 3145728);
+    EXPECT_EQ(h.words().size(), 1u);
 }
 
 TEST(Muxform, EachChoiceStoresItsCodeSendsTheControlLatchAndReopensOnIt) {
@@ -210,18 +208,19 @@ TEST(Muxform, EachChoiceStoresItsCodeSendsTheControlLatchAndReopensOnIt) {
                 click(d.Option[option - 1]);
                 click(d.Command3);
             });
-            auto words = h.words();
+            const auto words = h.words();
             ASSERT_EQ(latches_of(words), std::vector<int>{C});
-            EXPECT_EQ(bits(words[0], 7, 5), uint32_t(option - 1));
-            EXPECT_TRUE(muxform(*h.main).Option[option - 1]->isChecked());
+            EXPECT_EQ(bits(words[0], 7, 5), uint32_t(option - 1)) << device;
+            EXPECT_TRUE(muxform(*h.main).Option[option - 1]->isChecked()) << device << " " << option;
         }
     }
     Harness h("ksy7100-1");
-    h.state.muxout_bits = 16;
-    muxform stray(*h.main);
-    for (QRadioButton* option : stray.Option) EXPECT_FALSE(option->isChecked());
+    h.state.muxout_bits = 16;  // no code of the dialog: it opens on none
+    for (QRadioButton* option : muxform(*h.main).Option) EXPECT_FALSE(option->isChecked());
 }
 
+// N = 12000 and 12005 split at each modulus; the knob's fourth position is a second 32/33 that
+// sets both prescaler bits.
 TEST(Prescaleform, EachPositionSplitsNSendsEveryLatchAndReopensAtItsPosition) {
     const uint32_t b_of_position[] = {1500, 750, 375, 375};
     for (double vco : {2400.0, 2401.0})
@@ -233,7 +232,7 @@ TEST(Prescaleform, EachPositionSplitsNSendsEveryLatchAndReopensAtItsPosition) {
                 d.Selector1->setPosition(position);
                 click(d.Command3);
             });
-            auto words = h.words();
+            const auto words = h.words();
             ASSERT_EQ(latches_of(words), kFullSequence);
             EXPECT_EQ(b_of(word_of(words, N)), b_of_position[position]) << vco << " " << position;
             EXPECT_EQ(a_of(word_of(words, N)), vco == 2400 ? 0u : 5u) << vco << " " << position;
@@ -255,9 +254,7 @@ TEST(Prescaleform, ACountingFailureIsReportedAndAssignsNothing) {
         const EvalState before = h.state;
         d.Selector1->setPosition(position);
         click(d.Command3);
-        EXPECT_EQ(h.prompts.texts(), std::vector<QString>{message});
-        EXPECT_TRUE(h.state == before);
-        EXPECT_TRUE(h.words().empty());
+        expect_refused(h, before, message);
     }
 }
 
@@ -271,7 +268,7 @@ TEST(Bandselectform, EachPositionShowsItsRatioAndSendsItInTheRLatch) {
             d.Selector1->setPosition(position);
             click(d.Command3);
         });
-        auto words = h.words();
+        const auto words = h.words();
         ASSERT_EQ(latches_of(words), kFullSequence);
         EXPECT_EQ(bits(word_of(words, R), 21, 20), uint32_t(position));
         EXPECT_EQ(h.main->ui.Label12->text(), ratios[position]);

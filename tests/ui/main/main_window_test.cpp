@@ -44,6 +44,7 @@ TEST(MainEntries, OpenTheirWindowOnlyForTheirVariantGroup) {
         {"ksy7102", Window::Fastlock, menu(&Main::Controls::backmenu), false},
         {"ksy7102", Window::Fastlock, click(&Main::Controls::abpw2), true},
         {"ksy7102", Window::Synth, click(&Main::Controls::vcofreq), true},
+        {"ksy7100-8", Window::Synth, menu(&Main::Controls::synthmenu), true},
         {"ksy7102", Window::Registers, menu(&Main::Controls::registermenu), false},
         {"ksy7100-5", Window::Registers, menu(&Main::Controls::registermenu), true},
         {"ksy7100-5", Window::VcoTest, [](Main& m) { QTest::mouseDClick(m.ui.Picture1, Qt::LeftButton); }, true},

@@ -1,0 +1,20 @@
+#pragma once
+// Settings-file texts edited line by line (lines end in CR LF, the first is line 1), so a test
+// starts from a file the tool itself wrote and spoils or changes exactly one value.
+#include <string>
+
+namespace testing_support {
+
+inline std::string replace_line(std::string text, int line, const std::string& value) {
+    size_t start = 0;
+    for (int i = 1; i < line; ++i) start = text.find("\r\n", start) + 2;
+    return text.replace(start, text.find("\r\n", start) - start, value);
+}
+
+inline std::string first_lines(const std::string& text, int count) {
+    size_t end = 0;
+    for (int i = 0; i < count; ++i) end = text.find("\r\n", end) + 2;
+    return text.substr(0, end);
+}
+
+}  // namespace testing_support
