@@ -12,7 +12,6 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <algorithm>
 #include <cmath>
 
 #include "tests/support/gui_harness.h"
@@ -227,13 +226,10 @@ TEST(PrintForm, NoPrinterOrAFailedJobOffersTheSamePageAsPdfAndAFailedSaveLeavesT
 
         const PdfPage page = read_pdf(dir.filePath(c.written));
         EXPECT_EQ(page.pages, 1);
-        // The failed printer's page (A5 landscape, 15 mm margins), or the plain printer's page.
+        // The failed printer's page (A5 landscape, 15 mm margins), or the plain printer's page: any
+        // other page puts the picture elsewhere or gives it another width.
         const QRectF paint = c.printer ? QRectF(15, 15, 210 - 30, 148 - 30)
                                        : QPrinter(QPrinter::HighResolution).pageLayout().paintRect(QPageLayout::Millimeter);
-        if (c.printer) {
-            EXPECT_NEAR(page.size_points.width(), 595.3, 0.5);
-            EXPECT_NEAR(page.size_points.height(), 419.5, 0.5);
-        }
         const QRect box = painted_area(page.picture);
         EXPECT_NEAR(box.left(), px(paint.left()), 1.5);
         EXPECT_NEAR(box.top(), px(paint.top()), 1.5);

@@ -8,7 +8,6 @@
 #include <QTest>
 #include <algorithm>
 
-#include "model/latch.h"
 #include "tests/ui/dialogs/dialog_test_util.h"
 #include "ui/registers/vcotest.h"
 #include "ui/widgets/click_label.h"
