@@ -8,17 +8,6 @@
 
 using test_modes::List;
 
-namespace {
-
-EvalState variant_state() {
-    EvalState s = variants::start_state("ksy7100-5");
-    s.ext_band_en_bits = 32768;  // neighbours that must not move
-    s.adc_ctrl_bits = 512;
-    return s;
-}
-
-}  // namespace
-
 TEST(TestModeLists, EveryChoiceLandsInItsOwnBitsAndShowsAgainAndNoOtherIsStored) {
     const std::tuple<List, int, int> fields[] = {{List::TestMode, 14, 11}, {List::Readback, 8, 7}, {List::ExtBand, 6, 4}};
     for (const auto& [list, high, low] : fields) {
@@ -26,7 +15,8 @@ TEST(TestModeLists, EveryChoiceLandsInItsOwnBitsAndShowsAgainAndNoOtherIsStored)
         EXPECT_EQ(size, 1 << (high - low + 1)) << "one entry per code";
         const int64_t mask = int64_t(size - 1) << low;
         for (int index = -1; index <= size; ++index) {
-            EvalState s = variant_state();
+            EvalState s = variants::start_state("ksy7100-5");
+            s.ext_band_en_bits = 32768, s.adc_ctrl_bits = 512;  // neighbours that must not move
             test_modes::store_choice(s, list, 1);
             const int64_t before = assemble_latch(s, kTestLatch);
             const bool inside = index >= 0 && index < size;

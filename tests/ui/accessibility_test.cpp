@@ -12,7 +12,6 @@
 #include <QTest>
 #include <map>
 #include <set>
-#include <sstream>
 
 #include "model/latch.h"
 #include "model/settings_file.h"
@@ -36,9 +35,15 @@ std::string subject_name(int subject) {
     static const char* const windows[] = {"Synth", "Crystal", "Current1", "Current2", "Powerdown", "Mux", "Prescaler",
                                           "Preset", "Fastlock", "Bandselect", "Rev", "Resend", "Conversion",
                                           "Registers", "VcoTest", "Locktime", "Sweep", "SimulatedBoard"};
-    if (subject == kMain) return "Main";
-    if (subject == kDeviceForm) return "deviceform";
+    if (subject < 0) return subject == kMain ? "Main" : "deviceform";
     return subject < int(std::size(windows)) ? windows[subject] : "Window" + std::to_string(subject);
+}
+
+// Shows a window and waits until it is the active one, as a user's window is.
+bool activate(QWidget* window) {
+    window->show();
+    window->activateWindow();
+    return QTest::qWaitFor([&] { return QApplication::activeWindow() == window; });
 }
 
 // A fresh tool on the simulated board with one window shown (none when it is not built yet).
@@ -48,10 +53,7 @@ struct Scene {
         else if (subject == kDeviceForm) owned = std::make_unique<deviceform>(*h.main, boardlink::BoardLink::Opened{});
         else if (h.main->has_window(Window(subject))) owned = h.main->window_factory(Window(subject))(*h.main);
         if (owned) window = owned.get();
-        if (!window) return;
-        window->show();
-        window->activateWindow();
-        (void)QTest::qWaitFor([&] { return QApplication::activeWindow() == window; });
+        if (window) (void)activate(window);
         h.words();  // only what the test does counts
     }
     Harness h;
@@ -74,20 +76,18 @@ bool operable(QAccessibleInterface* a) {
 }
 
 // The elements of a window a user acts on, and its LED readouts.
-void collect(QAccessibleInterface* parent, std::vector<QAccessibleInterface*>& found) {
-    for (int i = 0; i < parent->childCount(); ++i) {
-        QAccessibleInterface* c = parent->child(i);
-        if (!c || c->state().invisible) continue;
-        if (c->state().focusable || kControlRoles.count(c->role()) || operable(c) ||
-            qobject_cast<NumericLed*>(c->object()))
-            found.push_back(c);
-        collect(c, found);
-    }
-}
-
 std::vector<QAccessibleInterface*> elements(QWidget* window) {
     std::vector<QAccessibleInterface*> found;
-    collect(QAccessible::queryAccessibleInterface(window), found);
+    const std::function<void(QAccessibleInterface*)> collect = [&](QAccessibleInterface* parent) {
+        for (int i = 0; i < parent->childCount(); ++i) {
+            QAccessibleInterface* c = parent->child(i);
+            if (!c || c->state().invisible) continue;
+            if (c->state().focusable || kControlRoles.count(c->role()) || operable(c) || qobject_cast<NumericLed*>(c->object()))
+                found.push_back(c);
+            collect(c);
+        }
+    };
+    collect(QAccessible::queryAccessibleInterface(window));
     return found;
 }
 
@@ -115,8 +115,7 @@ void expect_value_shown(QAccessibleInterface* a) {
         EXPECT_EQ(bool(a->state().checked), b->isChecked());
     }
     if (shown) {
-        EXPECT_EQ(a->text(QAccessible::Value), *shown);
-        EXPECT_EQ(a->text(QAccessible::Description), *shown);
+        EXPECT_EQ(std::pair(a->text(QAccessible::Value), a->text(QAccessible::Description)), std::pair(*shown, *shown));
     }
 }
 
@@ -263,11 +262,18 @@ class Walk : public ::testing::TestWithParam<int> {};
 
 }  // namespace
 
-TEST_P(Walk, EveryElementHasARoleAUniqueNameThatStaysWhenItsValueChangesAndTheValueItShows) {
+// Tab goes through the controls in the order the window is read and reaches every one the user
+// operates; each element has a role, a name of its own that stays when its value changes, and
+// the value it shows.
+TEST_P(Walk, EveryElementIsReachedInReadingOrderHasARoleAUniqueNameThatStaysAndTheValueItShows) {
     for (const char* variant : {"ksy7100-1", "ksy7100-8"}) {
         SCOPED_TRACE(variant);
         Scene s(GetParam(), variant);
         if (!s.window) GTEST_SKIP() << "not built yet";
+        const std::vector<QWidget*> chain = tab_chain(s.window);
+        for (size_t i = 0; i + 1 < chain.size(); ++i)
+            EXPECT_TRUE(reads_before(chain[i], chain[i + 1]))
+                << who(chain[i]).toStdString() << " comes on Tab before " << who(chain[i + 1]).toStdString();
         std::map<QString, QString> holder;  // name -> the element that has it
         std::map<QObject*, QString> names;
         for (QAccessibleInterface* a : elements(s.window)) {
@@ -279,6 +285,10 @@ TEST_P(Walk, EveryElementHasARoleAUniqueNameThatStaysWhenItsValueChangesAndTheVa
             EXPECT_TRUE(fresh) << element << " and " << at->second.toStdString() << " are both \"" << name.toStdString() << '"';
             names[a->object()] = name;
             expect_value_shown(a);
+            auto* w = qobject_cast<QWidget*>(a->object());  // menu entries have their access keys
+            if (w && (operable(a) || (a->role() == QAccessible::EditableText && !a->state().readOnly))) {
+                EXPECT_TRUE(reached(w, chain)) << element << " is never reached by Tab";
+            }
         }
         change_every_value(s.window);
         for (QAccessibleInterface* a : elements(s.window)) {
@@ -286,25 +296,6 @@ TEST_P(Walk, EveryElementHasARoleAUniqueNameThatStaysWhenItsValueChangesAndTheVa
                 EXPECT_EQ(a->text(QAccessible::Name), names[a->object()]) << who(a->object()).toStdString();
             }
             expect_value_shown(a);
-        }
-    }
-}
-
-TEST_P(Walk, TabGoesThroughTheControlsInTheOrderTheWindowIsReadAndReachesEveryOneTheUserOperates) {
-    for (const char* variant : {"ksy7100-1", "ksy7100-8"}) {
-        SCOPED_TRACE(variant);
-        Scene s(GetParam(), variant);
-        if (!s.window) GTEST_SKIP() << "not built yet";
-        const std::vector<QWidget*> chain = tab_chain(s.window);
-        for (size_t i = 0; i + 1 < chain.size(); ++i)
-            EXPECT_TRUE(reads_before(chain[i], chain[i + 1]))
-                << who(chain[i]).toStdString() << " comes on Tab before " << who(chain[i + 1]).toStdString();
-        for (QAccessibleInterface* a : elements(s.window)) {
-            auto* w = qobject_cast<QWidget*>(a->object());  // menu entries have their access keys
-            const bool editable = a->role() == QAccessible::EditableText && !a->state().readOnly;
-            if (w && (operable(a) || editable)) {
-                EXPECT_TRUE(reached(w, chain)) << who(w).toStdString() << " is never reached by Tab";
-            }
         }
     }
 }
@@ -354,10 +345,14 @@ bool tab_to(QWidget* target) {
     return focused() == target;
 }
 
-void activate(QWidget* window) {
-    window->show();
-    window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == window; }));
+// `key` on the control with the focus opens a dialog; `work` is done in it once it is active.
+void open_with(Harness& h, Qt::Key key, const std::function<void(QDialog&)>& work) {
+    h.prompts.on_modal = [&](QDialog& d) {
+        ASSERT_TRUE(activate(&d));
+        work(d);
+    };
+    press(key);
+    h.prompts.on_modal = nullptr;
 }
 
 }  // namespace
@@ -365,37 +360,29 @@ void activate(QWidget* window) {
 TEST(KeyboardOnly, TheFrequencyDialogIsOpenedFilledInLoadedAndSteppedWithoutAMouse) {
     using namespace dialog_tests;
     Harness h("ksy7100-1");
-    activate(h.main.get());
+    ASSERT_TRUE(activate(h.main.get()));
     ASSERT_TRUE(tab_to(h.main->ui.vcofreq));
     // Return on the frequency opens the dialog on its first entry; Return there is OK.
-    h.prompts.on_modal = [&](QDialog& d) {
-        activate(&d);
+    open_with(h, Qt::Key_Return, [&](QDialog& d) {
         ASSERT_EQ(focused(), dynamic_cast<synthform&>(d).Text1);
         press(Qt::Key_A, Qt::ControlModifier);
         QTest::keyClicks(focused(), "2400.2");
         press(Qt::Key_Return);
         EXPECT_TRUE(QTest::qWaitFor([&] { return !d.isVisible(); })) << "Return did not press OK";
-    };
-    press(Qt::Key_Return);
+    });
     std::vector<uint32_t> words = h.words();
     ASSERT_EQ(latches_of(words), std::vector<int>{N});
-    EXPECT_EQ(b_of(words[0]), 375u);
-    EXPECT_EQ(a_of(words[0]), 1u);
+    EXPECT_EQ(std::pair(b_of(words[0]), a_of(words[0])), std::pair(375u, 1u));
 
     // Space opens it again; Tab, Tab and Space step one channel up; Escape closes it.
-    activate(h.main.get());
+    ASSERT_TRUE(activate(h.main.get()));
     ASSERT_EQ(focused(), h.main->ui.vcofreq);
-    h.prompts.on_modal = [&](QDialog& d) {
-        activate(&d);
-        press(Qt::Key_Tab);
-        press(Qt::Key_Tab);
+    open_with(h, Qt::Key_Space, [&](QDialog& d) {
+        for (Qt::Key key : {Qt::Key_Tab, Qt::Key_Tab}) press(key);
         ASSERT_EQ(focused(), dynamic_cast<synthform&>(d).Command4);
-        press(Qt::Key_Space);
-        press(Qt::Key_Escape);
+        for (Qt::Key key : {Qt::Key_Space, Qt::Key_Escape}) press(key);
         EXPECT_FALSE(d.isVisible());
-    };
-    press(Qt::Key_Space);
-    h.prompts.on_modal = nullptr;
+    });
     words = h.words();
     ASSERT_EQ(latches_of(words), std::vector<int>{N});
     EXPECT_EQ(a_of(words[0]), 2u);
@@ -406,24 +393,21 @@ TEST(KeyboardOnly, TheFrequencyDialogIsOpenedFilledInLoadedAndSteppedWithoutAMou
 TEST(KeyboardOnly, ACurrentSettingIsChosenOnItsKnobWithTheArrowKeysAndLoadedWithReturn) {
     using namespace dialog_tests;
     Harness h("ksy7100-1");
-    activate(h.main.get());
+    ASSERT_TRUE(activate(h.main.get()));
     ASSERT_TRUE(tab_to(h.main->ui.currentsetting1));
-    h.prompts.on_modal = [&](QDialog& d) {
+    open_with(h, Qt::Key_Space, [&](QDialog& d) {
         auto& form = dynamic_cast<CurrentForm&>(d);
-        activate(&d);
         EXPECT_EQ(focused(), form.Text2);
         press(Qt::Key_Tab);
         ASSERT_EQ(focused(), form.Selector1);
         for (Qt::Key key : {Qt::Key_Home, Qt::Key_Right, Qt::Key_Right}) press(key);
         QAccessibleInterface* knob = QAccessible::queryAccessibleInterface(form.Selector1);
-        EXPECT_EQ(knob->text(QAccessible::Name), "Charge pump current setting 1");
-        EXPECT_EQ(knob->text(QAccessible::Description), "0.94 mA");
+        EXPECT_EQ(std::pair(knob->text(QAccessible::Name), knob->text(QAccessible::Description)),
+                  std::pair(QString("Charge pump current setting 1"), QString("0.94 mA")));
         EXPECT_TRUE(h.words().empty()) << "turning the knob sends nothing before OK";
         press(Qt::Key_Return);
         EXPECT_TRUE(QTest::qWaitFor([&] { return !d.isVisible(); })) << "Return did not press OK";
-    };
-    press(Qt::Key_Space);
-    h.prompts.on_modal = nullptr;
+    });
     const std::vector<uint32_t> words = h.words();
     ASSERT_EQ(latches_of(words), (std::vector<int>{T, N, R, C}));
     EXPECT_EQ(bits(word_of(words, C), 16, 14), 2u);

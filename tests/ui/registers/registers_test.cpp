@@ -32,83 +32,68 @@ ToggleSwitch* toggle(registers& d, const char* name) {
 
 // The state without the copies of the words a send leaves behind.
 EvalState fields_of(EvalState s) {
-    s.latch_select = 0;
-    s.tx_word = 0;
+    s.latch_select = 0, s.tx_word = 0, s.shift_delay = 0, s.latches_sent = 0;
     s.control_word = s.r_word = s.r_word_assembled = s.n_word = s.n_word_assembled = s.test_word = 0;
-    s.shift_delay = 0;
-    s.latches_sent = 0;
     return s;
 }
 
 // A consistent state that differs from the defaults in every field the window shows.
 void unusual_setup(EvalState& s) {
-    s.prescaler_bits = 4194304;
-    s.prescaler = 16;
-    s.r_counter = 16383;
-    s.ref_freq = 16383 * 200e3;  // PFD stays 200 kHz
-    s.b_counter = 8191;
-    s.a_counter = 31;
-    s.n_value = 16 * 8191 + 31;
-    s.vco_freq = s.n_value * 200 / 1000.0;
-    s.powerdown_bits = 1048576;
-    s.cs1_bits = 32768;
-    s.cs2_bits = 393216;
-    s.output_power = 2;
-    s.core_power = 1;
-    s.mute_till_ld_bits = 2048;
-    s.ctrl_cp_gain_bits = 1024;
-    s.cp_threestate_bits = 512;
-    s.pd_polarity_bits = 0;
-    s.muxout_bits = 96;
-    s.counter_reset_bits = 16;
-    s.abp_width_bits = 65536;
-    s.ldp_bits = 262144;
-    s.bscd_bits = 2097152;
-    s.cp_gain_bits = 2097152;
-    s.div_sel_bits = 8388608;
-    s.out_div2_bits = 4194304;
+    s.prescaler_bits = 4194304, s.prescaler = 16, s.r_counter = 16383, s.ref_freq = 16383 * 200e3;  // PFD 200 kHz
+    s.b_counter = 8191, s.a_counter = 31, s.n_value = 16 * 8191 + 31, s.vco_freq = s.n_value * 200 / 1000.0;
+    s.powerdown_bits = 1048576, s.cs1_bits = 32768, s.cs2_bits = 393216, s.output_power = 2, s.core_power = 1;
+    s.mute_till_ld_bits = 2048, s.ctrl_cp_gain_bits = 1024, s.cp_threestate_bits = 512, s.pd_polarity_bits = 0;
+    s.muxout_bits = 96, s.counter_reset_bits = 16, s.abp_width_bits = 65536, s.ldp_bits = 262144;
+    s.bscd_bits = 2097152, s.cp_gain_bits = 2097152, s.div_sel_bits = 8388608, s.out_div2_bits = 4194304;
     s.test_enable_bits = 524288;  // not shown, still sent
 }
 
 }  // namespace
 
-TEST(Registers, OpensFromBothEntriesAndCancelLeavesEverythingAsItWas) {
-    for (const char* variant : {"ksy7100-0", "ksy7100-8"}) {
-        for (bool from_menu : {false, true}) {
-            Harness h(variant);
-            unusual_setup(h.state);
-            h.state.a_counter = 40;  // beyond its field: shown greedily, kept as it is
-            const EvalState before = h.state;
-            QString opened = through_entry<registers>(
-                h, [&] { from_menu ? h.main->ui.registermenu->trigger() : click(h.main->ui.Command1); },
-                [&](registers& d) {
-                    EXPECT_EQ(d.windowTitle(), "KSY 7100 Register Map");
-                    for (QLabel* l : {d.Label35, d.Label36, d.Label37}) EXPECT_TRUE(l->text().isEmpty());
-                    click(d.Command2);
-                });
-            EXPECT_EQ(opened, "registers") << variant;
-            EXPECT_TRUE(h.state == before) << variant;
-            EXPECT_TRUE(h.words().empty()) << variant;
-        }
-    }
-}
-
-TEST(Registers, LoadNowUntouchedSendsTheWordsTheStateDescribesInTheOrderRControlN) {
-    for (auto [variant, unusual] : {std::pair{"ksy7100-1", false}, {"ksy7100-5", false}, {"ksy7100-6", false},
-                                    {"ksy7100-8", false}, {"ksy7100-2", true}}) {
-        Harness h(variant);
-        if (unusual) unusual_setup(h.state);
+// Tab order, Space and the accessible toggle on every switch are walked in accessibility_test.cpp.
+TEST(Registers, OpenedWithOnlyFixedDigitsClickedCancelChangesNothingAndLoadNowSendsTheStatesWordsRControlN) {
+    struct Case { const char* variant; bool unusual, from_menu, load_now; };
+    const Case cases[] = {
+        {"ksy7100-0", true, false, false}, {"ksy7100-8", true, true, false}, {"ksy7100-1", false, true, true},
+        {"ksy7100-5", false, false, true}, {"ksy7100-6", false, false, true}, {"ksy7100-8", false, false, true},
+        {"ksy7100-2", true, false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.variant);
+        Harness h(c.variant);
+        if (c.unusual) unusual_setup(h.state);
+        if (!c.load_now) h.state.a_counter = 40;  // beyond its field: shown greedily, kept as it is
         const EvalState before = h.state;
         std::vector<uint32_t> words;
-        for (uint8_t latch : {kRLatch, kControlLatch, kNLatch}) words.push_back(uint32_t(assemble_latch(before, latch)));
-        with_registers(h, [&](registers& d) {
-            click(d.Command3);
-            EXPECT_EQ(d.Label37->text().toStdString(), regmap::hex_word(words[0]));
-            EXPECT_EQ(d.Label35->text().toStdString(), regmap::hex_word(words[1]));
-            EXPECT_EQ(d.Label36->text().toStdString(), regmap::hex_word(words[2]));
-        });
-        EXPECT_EQ(h.words(), words) << variant;
-        EXPECT_TRUE(fields_of(h.state) == fields_of(before)) << variant;
+        if (c.load_now)
+            for (uint8_t latch : {kRLatch, kControlLatch, kNLatch}) words.push_back(uint32_t(assemble_latch(before, latch)));
+        const QString opened = through_entry<registers>(
+            h, [&] { c.from_menu ? h.main->ui.registermenu->trigger() : click(h.main->ui.Command1); },
+            [&](registers& d) {
+                EXPECT_EQ(d.windowTitle(), "KSY 7100 Register Map");
+                const QLabel* sent[] = {d.Label37, d.Label35, d.Label36};  // R, control, N
+                for (const QLabel* l : sent) EXPECT_TRUE(l->text().isEmpty());
+                // Address and reserved digits: never set, not even by the user, and no Tab stops.
+                for (auto [name, digit] : {std::pair{"Toggle24", "0"}, {"Toggle28_0", "0"}, {"Toggle29_0", "1"},
+                                           {"Toggle32", "0"}, {"Toggle53", "1"}}) {
+                    ToggleSwitch* t = toggle(d, name);
+                    click(t);
+                    QTest::keyClick(t, Qt::Key_Space);
+                    EXPECT_TRUE(t->isFixed() && t->caption() == digit && t->focusPolicy() == Qt::NoFocus) << name;
+                }
+                const auto switches = d.findChildren<ToggleSwitch*>();
+                QSet<QString> names;
+                for (ToggleSwitch* t : switches) names << t->objectName() << t->accessibleName();
+                EXPECT_EQ(std::pair(switches.size(), names.size()), std::pair(qsizetype(72), qsizetype(144)));
+                EXPECT_EQ(toggle(d, "Toggle26")->accessibleName(), "N latch DB21 CP Gain");
+                EXPECT_EQ(toggle(d, "Toggle23")->accessibleName(), "Control latch DB1 address");
+                EXPECT_EQ(toggle(d, "Toggle33")->accessibleName(), "R latch DB21 BSCB");
+                click(c.load_now ? d.Command3 : d.Command2);
+                for (size_t i = 0; i < words.size(); ++i) EXPECT_EQ(sent[i]->text().toStdString(), regmap::hex_word(words[i]));
+            });
+        EXPECT_EQ(opened, "registers");
+        EXPECT_EQ(h.words(), words);
+        EXPECT_TRUE(c.load_now ? fields_of(h.state) == fields_of(before) : h.state == before);
     }
 }
 
@@ -117,36 +102,27 @@ TEST(Registers, SendButtonsStoreWhatTheSwitchesSayMirrorTheGainAndSendTheirLatch
         std::vector<const char*> flips;
         QPushButton* registers::*button;
         std::vector<int> latches;
-        std::function<void(Harness&, const std::vector<uint32_t>&)> check;
+        int high, low;
+        uint32_t field;  // those bits of the last word sent
+        bool gain;       // the main window's CP gain switch
+        std::function<void(Harness&)> check;
     };
     const Case cases[] = {
-        {{"Toggle26"}, &registers::Command5, {N}, [](Harness& h, const auto& words) {
-             EXPECT_EQ(h.state.cp_gain_bits, 2097152);
-             EXPECT_TRUE(h.main->ui.Toggle3->isChecked());
-             EXPECT_EQ(bits(words[0], 21, 21), 1u);
-         }},
-        {{"Toggle14"}, &registers::Command4, {C}, [](Harness& h, const auto& words) {
-             EXPECT_EQ(h.state.ctrl_cp_gain_bits, 1024);
-             EXPECT_EQ(h.state.cp_gain_bits, 0);
-             EXPECT_TRUE(h.main->ui.Toggle3->isChecked());
-             EXPECT_EQ(bits(words[0], 10, 10), 1u);
-         }},
-        {{"Toggle26"}, &registers::Command3, {R, C, N}, [](Harness& h, const auto&) {
-             EXPECT_TRUE(h.main->ui.Toggle3->isChecked()) << "the main window agrees with the N latch";
-         }},
-        {{"Toggle36", "Toggle37", "Toggle35"}, &registers::Command6, {R}, [](Harness& h, const auto& words) {
+        {{"Toggle26"}, &registers::Command5, {N}, 21, 21, 1, true,
+         [](Harness& h) { EXPECT_EQ(h.state.cp_gain_bits, 2097152); }},
+        {{"Toggle14"}, &registers::Command4, {C}, 10, 10, 1, true,
+         [](Harness& h) { EXPECT_EQ(std::tuple(h.state.ctrl_cp_gain_bits, h.state.cp_gain_bits), std::tuple(1024, 0)); }},
+        {{"Toggle26"}, &registers::Command3, {R, C, N}, 21, 21, 1, true, [](Harness&) {}},
+        {{"Toggle36", "Toggle37", "Toggle35"}, &registers::Command6, {R}, 18, 16, 7, false, [](Harness& h) {
              EXPECT_EQ(h.state.abp_width_bits, 196608);
              EXPECT_EQ(h.main->ui.abpw2->text(), "3.0ns ABP width");
              EXPECT_TRUE(h.main->ui.Toggle10->isChecked());
-             EXPECT_EQ(bits(words[0], 18, 16), 7u);
          }},
-        {{"Toggle2"}, &registers::Command4, {C}, [](Harness& h, const auto& words) {  // 32/33 to both bits
-             EXPECT_EQ(h.state.prescaler_bits, 12582912);
-             EXPECT_EQ(h.state.prescaler, 32);
-             EXPECT_EQ(bits(words[0], 23, 22), 3u);
-         }},
+        {{"Toggle2"}, &registers::Command4, {C}, 23, 22, 3, false,  // 32/33 to both bits
+         [](Harness& h) { EXPECT_EQ(std::tuple(h.state.prescaler_bits, h.state.prescaler), std::tuple(12582912, 32)); }},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.flips[0]);
         Harness h("ksy7100-3");
         with_registers(h, [&](registers& d) {
             for (const char* name : c.flips) click(toggle(d, name));
@@ -154,8 +130,10 @@ TEST(Registers, SendButtonsStoreWhatTheSwitchesSayMirrorTheGainAndSendTheirLatch
             click(d.*c.button);
         });
         const auto words = h.words();
-        ASSERT_EQ(latches_of(words), c.latches) << c.flips[0];
-        c.check(h, words);
+        ASSERT_EQ(latches_of(words), c.latches);
+        EXPECT_EQ(bits(words.back(), c.high, c.low), c.field);
+        EXPECT_EQ(h.main->ui.Toggle3->isChecked(), c.gain) << "the main window agrees with the latches";
+        c.check(h);
         with_registers(h, [&](registers& d) {
             for (const char* name : c.flips) EXPECT_TRUE(toggle(d, name)->isChecked()) << "reopened: " << name;
         });
@@ -236,48 +214,4 @@ TEST(Registers, ATypedWordSetsItsRowOnlyAndNothingIsSentUntilASendButton) {
             EXPECT_EQ(h.words(), std::vector<uint32_t>{word}) << text;
         }
     }
-}
-
-TEST(Registers, FixedDigitsAreInertAndEverySettableSwitchIsNamedTabbedAndFlippedBySpace) {
-    Harness h("ksy7100-1");
-    const uint32_t r = uint32_t(assemble_latch(h.state, kRLatch));
-    with_registers(h, [&](registers& d) {
-        d.show();
-        for (auto [name, digit] : {std::pair{"Toggle24", "0"}, {"Toggle28_0", "0"}, {"Toggle29_0", "1"},
-                                   {"Toggle32", "0"}, {"Toggle53", "1"}}) {
-            ToggleSwitch* t = toggle(d, name);
-            click(t);
-            QTest::keyClick(t, Qt::Key_Space);
-            EXPECT_TRUE(t->isFixed() && t->caption() == digit) << name;
-        }
-        const auto switches = d.findChildren<ToggleSwitch*>();
-        QSet<QString> names;
-        for (ToggleSwitch* t : switches) names << t->objectName() << t->accessibleName();
-        EXPECT_EQ(switches.size(), 72);
-        EXPECT_EQ(names.size(), 144);
-        EXPECT_EQ(toggle(d, "Toggle26")->accessibleName(), "N latch DB21 CP Gain");
-        EXPECT_EQ(toggle(d, "Toggle23")->accessibleName(), "Control latch DB1 address");
-        EXPECT_EQ(toggle(d, "Toggle33")->accessibleName(), "R latch DB21 BSCB");
-
-        // Tab visits every settable switch once, row after row from DB23, and comes back.
-        QApplication::setActiveWindow(&d);
-        QWidget* first = d.switch_at(Row::Control, 23);
-        first->setFocus();
-        std::vector<QWidget*> visited, expected;
-        for (int i = 0; i < 200 && QApplication::focusWidget(); ++i) {
-            if (auto* t = qobject_cast<ToggleSwitch*>(QApplication::focusWidget())) visited.push_back(t);
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-            if (QApplication::focusWidget() == first) break;
-        }
-        for (Row row : regmap::kRows)
-            for (int db = 23; db >= 0; --db)
-                if (!d.switch_at(row, db)->isFixed()) expected.push_back(d.switch_at(row, db));
-        EXPECT_TRUE(visited == expected);
-
-        toggle(d, "Toggle35")->setFocus();
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
-        EXPECT_EQ(toggle(d, "Toggle35")->caption(), "1");
-        click(d.Command6);
-    });
-    EXPECT_EQ(h.words(), std::vector<uint32_t>{r | 262144u});
 }
