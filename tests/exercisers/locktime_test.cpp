@@ -1,16 +1,17 @@
 #include <gtest/gtest.h>
 
 #include <QLineEdit>
+#include <QPushButton>
 
 #include "exercisers/locktime.h"
 #include "model/variants.h"
-#include "tests/exercisers/exerciser_rig.h"
 #include "tests/support/refusal.h"
+#include "tests/ui/dialogs/dialog_test_util.h"
 #include "ui/widgets/click_label.h"
 #include "ui/widgets/system_timer.h"
 #include "ui/widgets/toggle_switch.h"
 
-using namespace exerciser_tests;
+using namespace dialog_tests;
 using testing_support::expect_refused;
 using testing_support::Harness;
 using testing_support::hex;
@@ -18,7 +19,7 @@ using testing_support::hex;
 namespace {
 
 void with_locktime(Harness& h, const std::function<void(locktime&)>& act) {
-    open_window<locktime>(h.prompts, h.main->ui.Command5, act);
+    ASSERT_EQ(through_entry<locktime>(h, [&] { click(h.main->ui.Command5); }, act), "locktime");
 }
 
 bool any_running(const locktime& w) { return w.Timer1->running() || w.Timer2->running() || w.Timer3->running(); }
@@ -28,8 +29,8 @@ bool any_running(const locktime& w) { return w.Timer1->running() || w.Timer2->ru
 TEST(Locktime, PlainHopsAlternateTheCountersSendTheNLatchTwiceAndFollowTheDivideSwitches) {
     Harness h("ksy7100-1");
     with_locktime(h, [&](locktime& w) {
-        QTest::mouseClick(w.Toggle3, Qt::LeftButton);  // divide-by-2 at the stop frequency
-        QTest::mouseClick(w.Command1, Qt::LeftButton);
+        click(w.Toggle3);  // divide-by-2 at the stop frequency
+        click(w.Command1);
         EXPECT_TRUE(w.Timer1->running());
         EXPECT_EQ(w.Timer1->interval(), 1000);
         EXPECT_EQ(h.state.hop_mode, 0);
@@ -38,7 +39,7 @@ TEST(Locktime, PlainHopsAlternateTheCountersSendTheNLatchTwiceAndFollowTheDivide
         for (const auto& hop : hops) {
             emit w.Timer1->tick();
             auto words = h.words();
-            ASSERT_EQ(latches_of(words), (std::vector{kN, kN}));
+            ASSERT_EQ(latches_of(words), (std::vector{N, N}));
             for (uint32_t word : words) {
                 EXPECT_EQ(std::pair(b_of(word), a_of(word)), std::pair(hop.b, hop.a)) << hex(word);
                 EXPECT_EQ(bit(word, 22), hop.divide) << hex(word);
@@ -48,20 +49,18 @@ TEST(Locktime, PlainHopsAlternateTheCountersSendTheNLatchTwiceAndFollowTheDivide
             EXPECT_EQ(h.main->ui.vcofreq->text(), hop.shown);
         }
     });
-    EXPECT_EQ(h.prompts.opened, std::vector<QString>{"locktime"});
 }
 
 TEST(Locktime, EveryVariantGetsTheNLatchTwicePerHopAndOtherNamesNothing) {
     for (std::string_view name : variants::kNames) {
         Harness h(std::string{name});
-        h.main->send(1);  // R and control, so the board has a whole plan
-        h.main->send(0);
+        for (uint8_t latch : {R, C}) h.main->send(latch);  // the board needs a whole plan
         h.words();
         with_locktime(h, [&](locktime& w) {
-            QTest::mouseClick(w.Command1, Qt::LeftButton);
+            click(w.Command1);
             emit w.Timer1->tick();
             auto words = h.words();
-            ASSERT_EQ(latches_of(words), (std::vector{kN, kN})) << name;
+            ASSERT_EQ(latches_of(words), (std::vector{N, N})) << name;
             EXPECT_EQ(int(b_of(words[0]) * h.state.prescaler + a_of(words[0])), int(1750 / h.state.pfd_freq * 1000)) << name;
             EXPECT_EQ(h.board->output_frequency_hz(), 1750e6) << name;
         });
@@ -69,7 +68,7 @@ TEST(Locktime, EveryVariantGetsTheNLatchTwicePerHopAndOtherNamesNothing) {
     Harness h("ksy7100-1");
     h.state.device = "ksy7102";
     with_locktime(h, [&](locktime& w) {
-        QTest::mouseClick(w.Command1, Qt::LeftButton);
+        click(w.Command1);
         emit w.Timer1->tick();
         EXPECT_TRUE(h.words().empty());
         EXPECT_EQ(h.state.n_value, 8750);
@@ -82,38 +81,38 @@ TEST(Locktime, ChargePumpGainIsRaisedForEachHopAndLoweredAtOnceOrAfterTheDelay) 
     Harness h("ksy7100-1");
     auto sent = [&] {
         Sent s;
-        for (uint32_t w : h.words()) s.emplace_back(int(w & 3), bit(w, (w & 3) == kN ? 21 : 10));
+        for (uint32_t w : h.words()) s.emplace_back(int(w & 3), bit(w, (w & 3) == N ? 21 : 10));
         return s;
     };
     with_locktime(h, [&](locktime& w) {
         w.Text4->setText("250");
-        QTest::mouseClick(w.Command4, Qt::LeftButton);
+        click(w.Command4);
         EXPECT_EQ(std::pair(w.Timer2->interval(), w.Timer3->interval()), std::pair(1000, 250));
         EXPECT_TRUE(w.Timer2->running() && w.Timer3->running() && h.state.hop_mode == 1);
         emit w.Timer2->tick();  // Delay Off: lowered at once
-        EXPECT_EQ(sent(), (Sent{{kN, true}, {kControl, false}}));
+        EXPECT_EQ(sent(), (Sent{{N, true}, {C, false}}));
         EXPECT_FALSE(w.Timer3->running() || h.main->ui.Toggle3->isChecked());
 
-        QTest::mouseClick(w.Toggle1, Qt::LeftButton);  // Delay On: lowered by the delay's tick, which repeats
+        click(w.Toggle1);  // Delay On: lowered by the delay's tick, which repeats
         emit w.Timer2->tick();
-        EXPECT_EQ(sent(), (Sent{{kN, true}}));
+        EXPECT_EQ(sent(), (Sent{{N, true}}));
         EXPECT_TRUE(w.Timer3->running() && h.main->ui.Toggle3->isChecked() && h.state.ctrl_cp_gain_bits == 1024);
         emit w.Timer3->tick();
-        EXPECT_EQ(sent(), (Sent{{kControl, false}}));
+        EXPECT_EQ(sent(), (Sent{{C, false}}));
         EXPECT_TRUE(w.Timer3->running() && !h.main->ui.Toggle3->isChecked());
 
         // Start, then Use CP Gain without Stop: both run, and the plain tick raises, lowers and resends.
-        QTest::mouseClick(w.Command3, Qt::LeftButton);
-        QTest::mouseClick(w.Command1, Qt::LeftButton);
-        QTest::mouseClick(w.Command4, Qt::LeftButton);
+        click(w.Command3);
+        click(w.Command1);
+        click(w.Command4);
         EXPECT_TRUE(w.Timer1->running() && w.Timer2->running());
         emit w.Timer1->tick();
-        EXPECT_EQ(sent(), (Sent{{kN, true}, {kControl, false}, {kN, false}}));
-        QTest::mouseClick(w.Command3, Qt::LeftButton);
+        EXPECT_EQ(sent(), (Sent{{N, true}, {C, false}, {N, false}}));
+        click(w.Command3);
         EXPECT_FALSE(any_running(w));
 
-        QTest::mouseClick(w.Command4, Qt::LeftButton);
-        QTest::mouseClick(w.Command2, Qt::LeftButton);
+        click(w.Command4);
+        click(w.Command2);
         EXPECT_FALSE(any_running(w)) << "closing ends every timer";
         EXPECT_EQ(w.result(), QDialog::Rejected);
     });
@@ -154,9 +153,9 @@ TEST(Locktime, InvalidEntriesAndSettingsStopEveryTimerChangingAndSendingNothing)
         Harness h("ksy7100-1");
         with_locktime(h, [&](locktime& w) {
             if (c.when != Stopped) {
-                QTest::mouseClick(w.Toggle1, Qt::LeftButton);  // "Delay On": Timer3 runs with Timer2
-                QTest::mouseClick(w.Command1, Qt::LeftButton);
-                QTest::mouseClick(w.Command4, Qt::LeftButton);
+                click(w.Toggle1);  // "Delay On": Timer3 runs with Timer2
+                click(w.Command1);
+                click(w.Command4);
                 emit w.Timer1->tick();
                 ASSERT_TRUE(w.Timer1->running() && w.Timer2->running() && w.Timer3->running());
                 h.words();
@@ -169,7 +168,7 @@ TEST(Locktime, InvalidEntriesAndSettingsStopEveryTimerChangingAndSendingNothing)
             if (c.when == NextHop)
                 emit w.Timer2->tick();
             else
-                QTest::mouseClick(c.gain ? w.Command4 : w.Command1, Qt::LeftButton);
+                click(c.gain ? w.Command4 : w.Command1);
             expect_refused(h, before, c.message);
             EXPECT_FALSE(any_running(w));
             EXPECT_TRUE(!entry || entry->text().isEmpty());
@@ -181,14 +180,14 @@ TEST(Locktime, ALinkThatFailsWhileHoppingStopsEveryTimerAndIsReportedOnce) {
     boardlink::SimBoard spare;
     Harness h("ksy7100-1");
     with_locktime(h, [&](locktime& w) {
-        QTest::mouseClick(w.Command4, Qt::LeftButton);
-        QTest::mouseClick(w.Command1, Qt::LeftButton);
+        click(w.Command4);
+        click(w.Command1);
         unplug(h, spare);
         emit w.Timer1->tick();
         EXPECT_FALSE(any_running(w));
         emit w.Timer3->tick();  // a tick already due when the link broke
         EXPECT_EQ(h.prompts.texts(), std::vector<QString>{"The board link failed: adapter unplugged"});
-        QTest::mouseClick(w.Command1, Qt::LeftButton);
+        click(w.Command1);
         EXPECT_FALSE(any_running(w));
         EXPECT_EQ(h.prompts.texts().back(), "The board link has failed, so the hopping cannot run.");
     });

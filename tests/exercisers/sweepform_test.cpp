@@ -1,21 +1,22 @@
 #include <gtest/gtest.h>
 
 #include <QLineEdit>
+#include <QPushButton>
 
 #include "exercisers/sweepform.h"
-#include "tests/exercisers/exerciser_rig.h"
 #include "tests/support/refusal.h"
+#include "tests/ui/dialogs/dialog_test_util.h"
 #include "ui/widgets/click_label.h"
 #include "ui/widgets/system_timer.h"
 
-using namespace exerciser_tests;
+using namespace dialog_tests;
 using testing_support::expect_refused;
 using testing_support::Harness;
 
 namespace {
 
 void with_sweep(Harness& h, const std::function<void(sweepform&)>& act) {
-    open_window<sweepform>(h.prompts, h.main->ui.Command8, act);
+    ASSERT_EQ(through_entry<sweepform>(h, [&] { click(h.main->ui.Command8); }, act), "sweepform");
 }
 
 bool hourglass(const QWidget& w) { return w.testAttribute(Qt::WA_SetCursor) && w.cursor().shape() == Qt::WaitCursor; }
@@ -30,7 +31,7 @@ std::vector<int> sweep_to_end(Harness& h, sweepform& w, int limit = 100) {
         }
     }
     for (uint32_t word : h.words()) {
-        EXPECT_EQ(int(word & 3), kN);
+        EXPECT_EQ(int(word & 3), N);
         n.push_back(int(b_of(word) * h.state.prescaler + a_of(word)));
     }
     return n;
@@ -52,14 +53,13 @@ TEST(Sweep, StepsOneNLatchPerTickAndStopsAtTheStepReachingTheStopOrAtCountersTha
     };
     for (const auto& c : cases) {
         Harness h("ksy7100-1");
-        h.main->send(1);
-        h.main->send(0);
+        for (uint8_t latch : {R, C}) h.main->send(latch);  // the board needs a whole plan
         h.words();
         with_sweep(h, [&](sweepform& w) {
             w.Text1->setText(c.start);
             w.Text3->setText(c.stop);
             w.Text2->setText(c.step);
-            QTest::mouseClick(w.Command3, Qt::LeftButton);
+            click(w.Command3);
             EXPECT_EQ(w.Timer1->interval(), 2000);
             std::vector<int> n = sweep_to_end(h, w);
             ASSERT_EQ(n.size(), c.words) << c.stop;
@@ -80,13 +80,13 @@ TEST(Sweep, EntriesAreNormalisedAndOtherNamesStepWithoutSending) {
         w.Text1->setText("1750.000");
         w.Text2->setText("200.0");
         w.Text3->setText("1.752e3");
-        QTest::mouseClick(w.Command3, Qt::LeftButton);
+        click(w.Command3);
         emit w.Timer1->tick();
         EXPECT_EQ(std::vector({w.Text1->text(), w.Text2->text(), w.Text3->text(), w.Text5->text()}),
                   std::vector<QString>({"1750", "200", "1752", "1750"}));
         EXPECT_EQ(std::pair(h.state.b_counter, h.state.a_counter), std::pair(273, 14));
         EXPECT_TRUE(hourglass(w));
-        QTest::mouseClick(w.Command4, Qt::LeftButton);
+        click(w.Command4);
         EXPECT_FALSE(w.Timer1->running());
         EXPECT_FALSE(hourglass(w));
     });
@@ -120,7 +120,7 @@ TEST(Sweep, InvalidEntriesAreRefusedAndNoTimerRuns) {
         Harness h("ksy7100-1");
         with_sweep(h, [&](sweepform& w) {
             if (c.running) {
-                QTest::mouseClick(w.Command3, Qt::LeftButton);
+                click(w.Command3);
                 emit w.Timer1->tick();
                 ASSERT_EQ(h.words().size(), 1u);
             }
@@ -128,7 +128,7 @@ TEST(Sweep, InvalidEntriesAreRefusedAndNoTimerRuns) {
             const EvalState before = h.state;
             auto* entry = c.entry ? w.findChild<QLineEdit*>(c.entry) : nullptr;
             if (entry) entry->setText(c.text);
-            QTest::mouseClick(w.Command3, Qt::LeftButton);
+            click(w.Command3);
             expect_refused(h, before, c.message);
             EXPECT_FALSE(w.Timer1->running());
             EXPECT_FALSE(hourglass(w));
@@ -144,7 +144,7 @@ TEST(Sweep, ALinkThatFailsWhileSweepingStopsTheTimerAndIsReportedOnce) {
     boardlink::SimBoard spare;
     Harness h("ksy7100-1");
     with_sweep(h, [&](sweepform& w) {
-        QTest::mouseClick(w.Command3, Qt::LeftButton);
+        click(w.Command3);
         emit w.Timer1->tick();
         unplug(h, spare);
         emit w.Timer1->tick();
@@ -152,7 +152,7 @@ TEST(Sweep, ALinkThatFailsWhileSweepingStopsTheTimerAndIsReportedOnce) {
         EXPECT_FALSE(hourglass(w));
         emit w.Timer1->tick();
         EXPECT_EQ(h.prompts.texts(), std::vector<QString>{"The board link failed: adapter unplugged"});
-        QTest::mouseClick(w.Command3, Qt::LeftButton);
+        click(w.Command3);
         EXPECT_FALSE(w.Timer1->running());
         EXPECT_EQ(h.prompts.texts().back(), "The board link has failed, so the sweep cannot run.");
     });

@@ -1,6 +1,6 @@
 #pragma once
-// Helpers of the setting-dialog tests: the fields of the latch words the board received, and
-// opening a dialog through one of the main window's entries.
+// Helpers of the window tests: the fields of the latch words the board received, opening a window
+// through one of the main window's entries, and unplugging the board.
 #include <QDialog>
 #include <QRadioButton>
 #include <QTest>
@@ -8,12 +8,14 @@
 #include <functional>
 
 #include "tests/support/gui_harness.h"
+#include "tests/support/recording_port.h"
 
 namespace dialog_tests {
 
 constexpr int C = 0, R = 1, N = 2, T = 3;
 
 inline uint32_t bits(uint32_t word, int high, int low) { return (word >> low) & ((1u << (high - low + 1)) - 1); }
+inline bool bit(uint32_t word, int n) { return (word >> n) & 1; }
 inline uint32_t r_of(uint32_t r_word) { return bits(r_word, 15, 2); }
 inline uint32_t b_of(uint32_t n_word) { return bits(n_word, 20, 8); }
 inline uint32_t a_of(uint32_t n_word) { return bits(n_word, 6, 2); }
@@ -30,6 +32,13 @@ inline uint32_t word_of(const std::vector<uint32_t>& words, int latch) {
         if (int(*w & 3) == latch) return *w;
     ADD_FAILURE() << "no word for latch " << latch;
     return 0;
+}
+
+// The state without the copies of the words (and the wait count) a send leaves behind.
+inline EvalState fields_of(EvalState s) {
+    s.latch_select = 0, s.tx_word = 0, s.shift_delay = 0, s.latches_sent = 0;
+    s.control_word = s.r_word = s.r_word_assembled = s.n_word = s.n_word_assembled = s.test_word = 0;
+    return s;
 }
 
 // Runs `open` (a click on an entry of the main window) and `act` on the dialog it shows.
@@ -58,6 +67,12 @@ inline void click(QWidget* w) {
         QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(w->height() / 2, w->height() / 2));
     else
         QTest::mouseClick(w, Qt::LeftButton);
+}
+
+// Puts a link that fails at its first access (an unplugged adapter) in place of the harness's
+// board. `spare` is never reached; h.board and h.words() are not to be used afterwards.
+inline void unplug(testing_support::Harness& h, boardlink::Port& spare) {
+    h.link.attach(std::make_unique<testing_support::FaultInjectingPort>(spare, 0));
 }
 
 }  // namespace dialog_tests
