@@ -4,7 +4,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSet>
 #include <QTest>
 
 #include "model/latch.h"
@@ -28,13 +27,6 @@ ToggleSwitch* toggle(registers& d, const char* name) {
     auto* t = d.findChild<ToggleSwitch*>(name);
     EXPECT_NE(t, nullptr) << name;
     return t;
-}
-
-// The state without the copies of the words a send leaves behind.
-EvalState fields_of(EvalState s) {
-    s.latch_select = 0, s.tx_word = 0, s.shift_delay = 0, s.latches_sent = 0;
-    s.control_word = s.r_word = s.r_word_assembled = s.n_word = s.n_word_assembled = s.test_word = 0;
-    return s;
 }
 
 // A consistent state that differs from the defaults in every field the window shows.
@@ -70,7 +62,6 @@ TEST(Registers, OpenedWithOnlyFixedDigitsClickedCancelChangesNothingAndLoadNowSe
         const QString opened = through_entry<registers>(
             h, [&] { c.from_menu ? h.main->ui.registermenu->trigger() : click(h.main->ui.Command1); },
             [&](registers& d) {
-                EXPECT_EQ(d.windowTitle(), "KSY 7100 Register Map");
                 const QLabel* sent[] = {d.Label37, d.Label35, d.Label36};  // R, control, N
                 for (const QLabel* l : sent) EXPECT_TRUE(l->text().isEmpty());
                 // Address and reserved digits: never set, not even by the user, and no Tab stops.
@@ -81,10 +72,7 @@ TEST(Registers, OpenedWithOnlyFixedDigitsClickedCancelChangesNothingAndLoadNowSe
                     QTest::keyClick(t, Qt::Key_Space);
                     EXPECT_TRUE(t->isFixed() && t->caption() == digit && t->focusPolicy() == Qt::NoFocus) << name;
                 }
-                const auto switches = d.findChildren<ToggleSwitch*>();
-                QSet<QString> names;
-                for (ToggleSwitch* t : switches) names << t->objectName() << t->accessibleName();
-                EXPECT_EQ(std::pair(switches.size(), names.size()), std::pair(qsizetype(72), qsizetype(144)));
+                EXPECT_EQ(d.findChildren<ToggleSwitch*>().size(), 72);  // their names unique: the window walk
                 EXPECT_EQ(toggle(d, "Toggle26")->accessibleName(), "N latch DB21 CP Gain");
                 EXPECT_EQ(toggle(d, "Toggle23")->accessibleName(), "Control latch DB1 address");
                 EXPECT_EQ(toggle(d, "Toggle33")->accessibleName(), "R latch DB21 BSCB");
@@ -151,17 +139,15 @@ TEST(Registers, SingleModulusVariantRelabelsFourFieldsAndKeepsBEqualToN) {
         click(toggle(d, "Toggle27_0"));  // weight 4096
         click(d.Command5);
     });
+    // The rebuilt frequencies: register_map_test.
     EXPECT_EQ(std::tuple(h.state.n_value, h.state.b_counter, h.state.prescaler), std::tuple(4246, 4246, 1));
-    EXPECT_DOUBLE_EQ(h.state.vco_freq, 4246 * h.state.pfd_freq / 1000);
     EXPECT_EQ(b_of(h.words().at(0)), 4246u);
 
     Harness other("ksy7100-1");
-    other.state.powerdown_bits = 7;  // outside its legal set
     with_registers(other, [&](registers& d) {
         EXPECT_EQ(d.Label8->text(), QString(59, '-') + "13 Bit B Counter" + QString(47, '-'));
         EXPECT_EQ(d.Label7->text(), QString(14, '-') + "5 Bit A Counter" + QString(15, '-'));
         EXPECT_EQ(d.Label18->text(), "Prescaler");
-        EXPECT_FALSE(toggle(d, "Toggle3")->isChecked() || toggle(d, "Toggle4")->isChecked());
     });
 }
 
