@@ -7,9 +7,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTest>
-#include <QToolButton>
-#include <functional>
 
 #include "actions/command_language.h"
 #include "actions/frequency.h"
@@ -23,7 +20,7 @@
 #include "exercisers/sweepform.h"
 #include "model/latch.h"
 #include "model/settings_file.h"
-#include "tests/support/gui_harness.h"
+#include "tests/ui/dialogs/dialog_test_util.h"
 #include "ui/dialogs/bandselectform.h"
 #include "ui/dialogs/crystalform.h"
 #include "ui/dialogs/current_form.h"
@@ -40,15 +37,11 @@
 #include "ui/widgets/system_timer.h"
 #include "ui/widgets/toggle_switch.h"
 
+using dialog_tests::click;
 using testing_support::Harness;
 using namespace actions;
 
 namespace {
-
-void click(QAbstractButton* b) {
-    b->window()->show();
-    QTest::mouseClick(b, Qt::LeftButton, {}, b->rect().center());
-}
 
 // The frequency dialog's entries, typed and applied with `button`.
 void synth(Harness& h, const char* vco, const char* pfd, QPushButton* synthform::*button) {
@@ -83,12 +76,9 @@ TEST(ActionParity, EveryActionSendsTheSameWordsThroughItsWindowAsThroughTheActio
          act([](auto& s, auto& p) { open_frequency_dialog(s); step_channel(s, p, 2401.4, 400, -1); }), nullptr},
         {"reference", [](Harness& h) { crystalform d(*h.main); d.Text1->setText("19.2"); click(d.Command3); },
          act([](auto& s, auto& p) { apply_reference(s, p, 19.2); }), "FREQ:REF 19.2"},
-        {"current setting 2",
-         [](Harness& h) {
+        {"current setting 2", [](Harness& h) {
              CurrentForm d(*h.main, CurrentSetting::Two);
-             d.Selector1->setPosition(2);
-             d.Text2->setText("2700");
-             click(d.Command3);
+             d.Selector1->setPosition(2); d.Text2->setText("2700"); click(d.Command3);
          },
          act([](auto& s, auto& p) { apply_current_setting(s, p, CurrentSetting::Two, 2, 2700); }), "CURR2 2,2700"},
         {"power-down", [](Harness& h) { powerform d(*h.main); d.Option3->setChecked(true); click(d.Command3); },
@@ -105,13 +95,9 @@ TEST(ActionParity, EveryActionSendsTheSameWordsThroughItsWindowAsThroughTheActio
          act([](auto& s, auto& p) { apply_board_preset(s, p, 4); }), "BOAR 4"},
         {"resend test", [](Harness& h) { Form1 d(*h.main); click(d.Command1); },
          act([](auto& s, auto& p) { resend_latch(s, p, kTestLatch); }), "LATC:SEND TEST"},
-        {"test latch",
-         [](Harness& h) {
+        {"test latch", [](Harness& h) {
              vcotest w(*h.main);
-             w.Combo3->setCurrentIndex(7);
-             emit w.Combo3->activated(7);
-             click(w.Toggle3);
-             click(w.Command1);
+             w.Combo3->setCurrentIndex(7); emit w.Combo3->activated(7); click(w.Toggle3); click(w.Command1);
          },
          act([](auto& s, auto& p) {
              choose_test_list(s, test_modes::List::TestMode, 7);
@@ -119,44 +105,26 @@ TEST(ActionParity, EveryActionSendsTheSameWordsThroughItsWindowAsThroughTheActio
              update_test_latch(s, p);
          }),
          "TEST:MODE 7; TEST:ADC ON; TEST:UPD"},
-        {"register word",
-         [](Harness& h) {
+        {"register word", [](Harness& h) {
              registers d(*h.main);
-             d.word_entry(regmap::Row::N)->setText("017706");
-             d.apply_word_entry(regmap::Row::N);
-             click(d.Command5);
+             d.word_entry(regmap::Row::N)->setText("017706"); d.apply_word_entry(regmap::Row::N); click(d.Command5);
          },
          act([](auto& s, auto& p) { write_register_word(s, p, regmap::Row::N, "017706"); }), "REG:WRIT N,017706"},
         {"test enable", [](Harness& h) { vcotest w(*h.main); click(w.Toggle4); },
          act([](auto& s, auto& p) { set_test_switch(s, p, test_modes::Switch::TestEnable, true); }), "TEST:ENAB ON"},
-        {"hop",
-         [](Harness& h) {
+        {"hop", [](Harness& h) {
              locktime w(*h.main);
-             click(w.Toggle2);
-             click(w.Command4);
-             emit w.Timer2->tick();
-             emit w.Timer2->tick();
+             click(w.Toggle2); click(w.Command4); emit w.Timer2->tick(); emit w.Timer2->tick();
          },
          act([](auto& s, auto& p) {
              HopRun run;
              const HopRun::Entries e{"1750", "1752", "1000", "1000"};
              run.start_with_gain(s, p, e);
-             run.tick_gain(s, p, e, {true, false, false});
-             run.tick_gain(s, p, e, {true, false, false});
+             for (int i = 0; i < 2; ++i) run.tick_gain(s, p, e, {true, false, false});
          }),
          nullptr},
-        {"sweep step",
-         [](Harness& h) {
-             sweepform w(*h.main);
-             click(w.Command3);
-             emit w.Timer1->tick();
-         },
-         act([](auto& s, auto& p) {
-             SweepRun run;
-             run.start(s, p, {"1750", "1752", "200", "2000"});
-             run.tick(s, p);
-         }),
-         nullptr},
+        {"sweep step", [](Harness& h) { sweepform w(*h.main); click(w.Command3); emit w.Timer1->tick(); },
+         act([](auto& s, auto& p) { SweepRun run; run.start(s, p, {"1750", "1752", "200", "2000"}); run.tick(s, p); }), nullptr},
     };
     for (const auto& c : cases) {
         Harness by_window("ksy7100-1"), by_action("ksy7100-1"), by_command("ksy7100-1");

@@ -52,14 +52,8 @@ TEST(Synthform, LoadNowSendsOnlyTheLatchOfTheFrequencyThatChanged) {
         EXPECT_EQ(opened_with, (QStringList{"2400.000000", "200.000000", "", "", "", ""}));
         auto words = h.words();
         EXPECT_EQ(latches_of(words), c.sent) << c.vco << " " << c.pfd;
-        for (uint32_t w : words) {
-            if ((w & 3) == R) {
-                EXPECT_EQ(r_of(w), c.r);
-            } else {
-                EXPECT_EQ(b_of(w), c.b);
-                EXPECT_EQ(a_of(w), c.a);
-            }
-        }
+        for (uint32_t w : words)  // R, then N
+            EXPECT_EQ((w & 3) == R ? std::tuple(r_of(w), c.b, c.a) : std::tuple(c.r, b_of(w), a_of(w)), std::tuple(c.r, c.b, c.a));
         EXPECT_EQ(labels, (QStringList{QString::number(c.n), "32", QString::number(c.b), QString::number(c.a)}));
         EXPECT_EQ(h.state.r_counter, int32_t(c.r));
         EXPECT_EQ(h.main->ui.vcofreq->text(), c.vcofreq);
