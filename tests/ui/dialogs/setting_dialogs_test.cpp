@@ -128,9 +128,7 @@ TEST(CurrentForms, ARejectedRsetLeavesEveryFieldTheLabelsAndTheBoardAlone) {
     }
     // A stored code off the table and a board name: the design-time knob, and no gain change.
     Harness h("ksy7100-1");
-    h.state.cs1_bits = 1;
-    h.state.device = "ksy7103";
-    h.state.cp_gain_bits = 2097152;
+    h.state.cs1_bits = 1, h.state.device = "ksy7103", h.state.cp_gain_bits = 2097152;
     CurrentForm d(*h.main, CurrentSetting::One);
     EXPECT_EQ(d.Selector1->position(), 0);
     EXPECT_EQ(knob_labels(d.Selector1), (QStringList{"0.31", ".62", ".93", "1.25", "1.56", "1.87", "2.18", "2.5"}));
@@ -173,18 +171,15 @@ TEST(Powerform, EachModeSendsOneControlWordUnderTheBusyPointerAndReopensOnIt) {
             click(d.*option);
             click(d.Command1);
         });
-        const auto words = h.words();
-        ASSERT_EQ(latches_of(words), std::vector<int>{C});
-        EXPECT_EQ(bits(words[0], 21, 20), pd);
-        EXPECT_EQ(h.main->ui.Label10->text(), shown);
+        // One word under the busy pointer; that it is the control word alone: actions_test.
         EXPECT_EQ(log.changes, (std::vector<std::pair<bool, uint64_t>>{{true, start}, {false, start + 1}}));
-        powerform again(*h.main);
-        EXPECT_TRUE((again.*option)->isChecked());
+        EXPECT_EQ(bits(word_of(h.words(), C), 21, 20), pd);
+        EXPECT_EQ(h.main->ui.Label10->text(), shown);
+        EXPECT_TRUE((powerform(*h.main).*option)->isChecked());
     }
     // Outside the nine: nothing selected, nothing stored, the control latch still sent.
     Harness h("ksy7100-1");
-    h.state.device = "ksy7101";
-    h.state.powerdown_bits = 3145728;
+    h.state.device = "ksy7101", h.state.powerdown_bits = 3145728;
     powerform d(*h.main);
     EXPECT_FALSE(d.Option1->isChecked() || d.Option2->isChecked() || d.Option3->isChecked());
     click(d.Option1);
