@@ -31,49 +31,41 @@ QStringList knob_labels(const SelectorKnob* knob) {
 
 }  // namespace
 
-TEST(Crystalform, AppliesTheReferenceWithTruncatedRAndSendsTestNRControl) {
-    const std::tuple<const char*, const char*, uint32_t, const char*> cases[] = {
-        {"19.2", "19.200000", 96, "19.20000MHz"},
-        {"10.05", "10.050000", 50, "10.05000MHz"},
-        {"10.3", "10.300000", 51, "10.30000MHz"},  // 51.5 truncated, not rounded
+// The reference is applied with R truncated from the quotient and sent; or refused, which keeps
+// the old reference and counters (the entry emptied, or kept where only the R it gives is wrong).
+TEST(Crystalform, AppliesTheReferenceWithTruncatedROrRefusesItChangingAndSendingNothing) {
+    const QString invalid = "Invalid entry in crystal Frequency.";
+    struct Case { const char* entry; double pfd; const char* shown; uint32_t r; const char* crystal; QString refusal; };
+    const Case cases[] = {
+        {"19.2", 200, "19.200000", 96, "19.20000MHz", {}},
+        {"10.05", 200, "10.050000", 50, "10.05000MHz", {}},
+        {"10.3", 200, "10.300000", 51, "10.30000MHz", {}},  // 51.5 truncated, not rounded
+        {"abc", 200, "", 0, "10.00000MHz", invalid},
+        {"12", 0, "", 0, "10.00000MHz", invalid},  // no R from a PFD of 0: the new reference is not kept either
+        {"0", 200, "0", 0, "10.00000MHz", "The R counter would be 0; it must be 1 to 16383."},
+        {"4000", 200, "4000", 0, "10.00000MHz", "The R counter would be 20000; it must be 1 to 16383."},
     };
-    for (const auto& [entry, shown, r, crystal] : cases) {
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.entry);
         Harness h("ksy7100-1");
+        h.state.pfd_freq = c.pfd;
+        const EvalState before = h.state;
         QStringList texts;
         through_entry<crystalform>(h, [&] { click(h.main->ui.Label29); }, [&](crystalform& d) {
             texts << d.Text1->text();
-            d.Text1->setText(entry);
+            d.Text1->setText(c.entry);
             click(d.Command3);
             texts << d.Text1->text();
         });
-        const auto words = h.words();
-        EXPECT_EQ(texts, (QStringList{"10", shown}));
-        EXPECT_EQ(std::pair(r_of(word_of(words, R)), b_of(word_of(words, N))), std::pair(r, 375u)) << entry;
-        EXPECT_EQ(h.main->ui.crystal->text(), crystal);
-    }
-}
-
-TEST(Crystalform, ARejectedApplyKeepsTheOldReferenceAndCountersAndSendsNothing) {
-    const QString invalid = "Invalid entry in crystal Frequency.";
-    const std::tuple<const char*, double, QString, bool> cases[] = {
-        {"abc", 200, invalid, true},
-        {"12", 0, invalid, true},  // no R from a PFD of 0: the new reference is not kept either
-        {"0", 200, "The R counter would be 0; it must be 1 to 16383.", false},
-        {"4000", 200, "The R counter would be 20000; it must be 1 to 16383.", false},
-    };
-    for (const auto& [entry, pfd, message, emptied] : cases) {
-        SCOPED_TRACE(entry);
-        Harness h("ksy7100-1");
-        h.state.pfd_freq = pfd;
-        crystalform d(*h.main);
-        const QString label_before = h.main->ui.crystal->text();
-        const EvalState before = h.state;
-        d.Text1->setText(entry);
-        click(d.Command3);
-        expect_refused(h, before, message);
-        EXPECT_TRUE(h.prompts.messages.at(0).beep);
-        EXPECT_EQ(d.Text1->text(), emptied ? QString() : QString(entry));
-        EXPECT_EQ(h.main->ui.crystal->text(), label_before);
+        EXPECT_EQ(texts, (QStringList{"10", c.shown}));
+        EXPECT_EQ(h.main->ui.crystal->text(), c.crystal);
+        if (c.refusal.isEmpty()) {
+            const auto words = h.words();  // their order: actions_test
+            EXPECT_EQ(std::pair(r_of(word_of(words, R)), b_of(word_of(words, N))), std::pair(c.r, 375u));
+        } else {
+            expect_refused(h, before, c.refusal);
+            EXPECT_TRUE(h.prompts.messages.at(0).beep);
+        }
     }
 }
 
