@@ -15,11 +15,7 @@ using testing_support::Harness;
 
 namespace {
 
-Options serving() {
-    Options o;
-    o.scpi_port = 0;  // any free port
-    return o;
-}
+const Options kServing{.scpi_port = 0};  // any free port
 
 class Client {
 public:
@@ -44,7 +40,7 @@ public:
 TEST(ScpiServer, ACommandShowsOnTheMainWindowAndIsRefusedWhileASettingsWindowIsOpen) {
     Harness h("ksy7100-1");
     const deviceform* no_dialog = nullptr;
-    RemoteControl remote(serving(), *h.main, [&] { return no_dialog; });
+    RemoteControl remote(kServing, *h.main, [&] { return no_dialog; });
     std::string error;
     ASSERT_TRUE(remote.listen(error)) << error;
     Client c(remote.port());
@@ -78,7 +74,7 @@ TEST(ScpiServer, ACommandShowsOnTheMainWindowAndIsRefusedWhileASettingsWindowIsO
 
 TEST(ScpiServer, ClientsAreHeldWithinTheirBounds) {
     Harness h("ksy7100-1");
-    RemoteControl remote(serving(), *h.main, [] { return nullptr; });
+    RemoteControl remote(kServing, *h.main, [] { return nullptr; });
     std::string error;
     ASSERT_TRUE(remote.listen(error)) << error;
 
