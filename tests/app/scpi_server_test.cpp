@@ -15,7 +15,7 @@ using testing_support::Harness;
 
 namespace {
 
-const Options kServing{.scpi_port = 0};  // any free port
+const Options kServing = [] { Options o; o.scpi_port = 0; return o; }();  // on any free port
 
 class Client {
 public:
