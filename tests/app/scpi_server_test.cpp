@@ -17,8 +17,7 @@ namespace {
 
 const Options kServing = [] { Options o; o.scpi_port = 0; return o; }();  // on any free port
 
-class Client {
-public:
+struct Client {
     explicit Client(uint16_t port) {
         socket.connectToHost("127.0.0.1", port);
         EXPECT_TRUE(QTest::qWaitFor([&] { return socket.state() == QAbstractSocket::ConnectedState; }, 3000));
