@@ -14,10 +14,8 @@ using namespace commands;
 
 namespace {
 
-EvalState variant(const char* device) { return variants::start_state(device); }
-
 struct Bench {
-    EvalState state = variant("ksy7100-1");
+    EvalState state = variants::start_state("ksy7100-1");
     boardlink::SimBoard board;
     Interpreter in{state, board, "9.9"};
 
@@ -29,6 +27,13 @@ struct Bench {
             else if (r.answer) out.push_back(*r.answer);
         }
         return out;
+    }
+    // The latches of the words the board received after the first `seen`.
+    std::vector<int> latched(uint64_t seen = 0) const {
+        std::vector<int> l;
+        for (auto w = board.history().end() - long(board.words_loaded() - seen); w != board.history().end(); ++w)
+            l.push_back(int(*w & 3));
+        return l;
     }
 };
 
@@ -64,23 +69,17 @@ TEST(CommandLanguage, CommandsRunTheirActionsAndQueriesAnswerFromTheState) {
         {"LATC:WORD? R; LATC:SEND R; LATC:WORD? R", {"NONE", "0000C9"}, {1}},
         {"LATC:SEND ALL", {}, {3, 2, 1, 0}},
         {"SWIT:POL OFF; SWIT:POL?", {"0"}, {1, 0, 2}},
-        {"SWITCH:LDPRECISION ON", {}, {1}},
         {"POW:CORE UP; POW:CORE?", {"3"}, {0, 3}},
         {"CURR2 3,2700; CURR2?; CURR:RSET?", {"3", "2700"}, {3, 2, 1, 0}},
-        {"PDOW SYNC; PDOW?", {"SYNC"}, {0}},
-        {"MUX 4; MUX?", {"4"}, {0}},
-        {"PRES 16; PRES?", {"16"}, {3, 2, 1, 0}},
-        {"BSEL 8; BSEL?", {"8"}, {3, 2, 1, 0}},
-        {"ABPW 2; ABPW?", {"2"}, {3, 2, 1, 0}},
+        {"PDOW SYNC; MUX 4; PDOW?; MUX?", {"SYNC", "4"}, {0, 0}},
+        {"PRES 16; BSEL 8; ABPW 2; PRES?; BSEL?; ABPW?", {"16", "8", "2"}, {3, 2, 1, 0, 3, 2, 1, 0, 3, 2, 1, 0}},
         {"TEST:MODE 7; TEST:EBAN 5; TEST:ADC ON; TEST:MODE?; TEST:UPD; LATC:WORD? TEST", {"7", "003A5B"}, {3}},
         {"TEST:ENAB ON; TEST:ENAB?", {"1"}, {0, 1, 2, 3}},
     };
     for (const auto& c : cases) {
         Bench b;
         EXPECT_EQ(b.run(c.line), c.answers) << c.line;
-        std::vector<int> latched;
-        for (uint32_t w : b.board.history()) latched.push_back(int(w & 3));
-        EXPECT_EQ(latched, c.latched) << c.line;
+        EXPECT_EQ(b.latched(), c.latched) << c.line;
         for (int latch : c.latched)
             EXPECT_EQ(*b.board.latches()[latch], uint32_t(assemble_latch(b.state, uint8_t(latch)))) << c.line;
     }
@@ -105,7 +104,7 @@ TEST(CommandLanguage, MalformedAndRefusedCommandsSayWhyAndRunNothingAfterThem) {
         {"LATC:WORD N", "-113: LATC:WORD is a query only"},
         {"FREQ:STEP?", "-113: FREQ:STEP has no query form"},
         {"FREQ \"2400", "-102: Unterminated quoted text"},
-        {std::string(5000, 'A'), "-223: a line holds at most 4096 bytes"},
+        {std::string(5000, 'A'), "-223: a line holds at most 4096 bytes"},  // --exec; sockets and stdin cut lines themselves
     };
     for (const auto& c : cases) {
         Bench b;
@@ -116,13 +115,6 @@ TEST(CommandLanguage, MalformedAndRefusedCommandsSayWhyAndRunNothingAfterThem) {
         EXPECT_TRUE(b.state == before) << c.line;
         EXPECT_EQ(b.board.words_loaded(), 0u) << c.line;
     }
-}
-
-TEST(CommandLanguage, SettingsLockedRefusesChangesButAnswersQueries) {
-    Bench b;
-    b.in.hooks().settings_locked = [] { return std::optional<std::string>("the frequency dialog is open"); };
-    EXPECT_EQ(b.run("FREQ? ; FREQ 2401"), (std::vector<std::string>{"2400", "-200: the frequency dialog is open"}));
-    EXPECT_EQ(b.board.words_loaded(), 0u);
 }
 
 TEST(CommandLanguage, EveryCommandOfTheTableIsReachableByItsShortAndLongForm) {
@@ -141,9 +133,7 @@ TEST(CommandLanguage, EveryCommandOfTheTableIsReachableByItsShortAndLongForm) {
             const std::string line = typed + (e.query ? "?" : " 1");
             auto replies = b.in.run_line(line);
             ASSERT_EQ(replies.size(), 1u) << line;
-            if (replies[0].error) {
-                EXPECT_NE(replies[0].error->code, kUndefinedHeader) << line;
-            }
+            EXPECT_TRUE(!replies[0].error || replies[0].error->code != kUndefinedHeader) << line;
         }
     }
 }
@@ -182,10 +172,7 @@ TEST(CommandLanguage, ResetReturnsToTheVariantsStartAndSendsEveryLatch) {
     EvalState expected = variants::start_state("ksy7100-1");
     EXPECT_EQ(format_settings(b.state), format_settings(expected));
     EXPECT_EQ(b.state.test_mode_code, 0);
-    std::vector<int> latched;
-    for (auto w = b.board.history().end() - long(b.board.words_loaded() - before); w != b.board.history().end(); ++w)
-        latched.push_back(int(*w & 3));
-    EXPECT_EQ(latched, (std::vector<int>{3, 2, 1, 0}));
+    EXPECT_EQ(b.latched(before), (std::vector<int>{3, 2, 1, 0}));
     for (int latch : {0, 1, 2, 3})
         EXPECT_EQ(*b.board.latches()[latch], uint32_t(assemble_latch(expected, uint8_t(latch))));
 

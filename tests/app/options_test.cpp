@@ -5,30 +5,60 @@
 
 using Kind = boardlink::LinkRequest::Kind;
 
-TEST(Options, LinkAndTraceChoices) {
-    struct Case { std::vector<std::string> args; Kind kind; std::string device; std::string trace; };
+TEST(Options, LinkTraceAndAdapterChoices) {
+    const std::string usb = "CLK=D0,DATA=D1,LE=D2,RBCLK=D3,D4=D4,STATUS=D5";
+    struct Case {
+        std::vector<std::string> args;
+        Kind kind;
+        std::string device, trace;
+        std::string pins;  // as the link shows them; adapter links only
+        std::optional<uint32_t> rate = std::nullopt;
+    };
     const Case cases[] = {
-        {{}, Kind::Auto, "/dev/parport0", ""},
-        {{"--link", "sim"}, Kind::Sim, "/dev/parport0", ""},
-        {{"--link", "parport"}, Kind::Parport, "/dev/parport0", ""},
-        {{"--link=parport:/dev/parport2"}, Kind::Parport, "/dev/parport2", ""},
-        {{"--trace", "t.vcd", "--link", "sim"}, Kind::Sim, "/dev/parport0", "t.vcd"},
-        {{"--trace=a b.vcd"}, Kind::Auto, "/dev/parport0", "a b.vcd"},
+        {{}, Kind::Auto, "/dev/parport0", "", ""},
+        {{"--link", "sim"}, Kind::Sim, "/dev/parport0", "", ""},
+        {{"--link", "parport"}, Kind::Parport, "/dev/parport0", "", ""},
+        {{"--link=parport:/dev/parport2"}, Kind::Parport, "/dev/parport2", "", ""},
+        {{"--trace", "t.vcd", "--link", "sim"}, Kind::Sim, "/dev/parport0", "t.vcd", ""},
+        {{"--trace=a b.vcd"}, Kind::Auto, "/dev/parport0", "a b.vcd", ""},
+        {{"--link", "ftdi"}, Kind::Ftdi, "", "", usb},
+        {{"--link=ftdi:A10K2XYZ", "--rate", "500k"}, Kind::Ftdi, "A10K2XYZ", "", usb, 500'000},
+        {{"--pins", "STATUS=D7,LE=D5", "--link", "ftdi", "--rate=2M"}, Kind::Ftdi, "", "",
+         "CLK=D0,DATA=D1,LE=D5,RBCLK=D3,D4=D4,STATUS=D7", 2'000'000},
+        {{"--link", "ftdi", "--rate", "2.5MHz"}, Kind::Ftdi, "", "", usb, 2'500'000},
+        {{"--link", "gpio:gpiochip0", "--pins", "CLK=17,DATA=27,LE=22"}, Kind::Gpio, "gpiochip0", "", "CLK=17,DATA=27,LE=22"},
+        {{"--pins=CLK=17,DATA=27,LE=22,RBCLK=23,D4=24,STATUS=25", "--link", "gpio:pinctrl-bcm2711"}, Kind::Gpio,
+         "pinctrl-bcm2711", "", "CLK=17,DATA=27,LE=22,RBCLK=23,D4=24,STATUS=25"},
     };
     for (const auto& c : cases) {
         auto parsed = parse_options(c.args);
         ASSERT_TRUE(parsed.options) << parsed.error;
-        EXPECT_EQ(parsed.options->link.kind, c.kind);
-        EXPECT_EQ(parsed.options->link.device, c.device);
-        EXPECT_EQ(parsed.options->link.trace_path, c.trace);
+        const auto& link = parsed.options->link;
+        EXPECT_EQ(link.kind, c.kind);
+        EXPECT_EQ(link.device, c.device);
+        EXPECT_EQ(link.trace_path, c.trace);
+        EXPECT_EQ(link.rate_hz, c.rate);
+        if (c.kind == Kind::Ftdi || c.kind == Kind::Gpio) {
+            const auto adapter = c.kind == Kind::Gpio ? boardlink::AdapterKind::Gpio : boardlink::AdapterKind::UsbBitbang;
+            EXPECT_EQ(boardlink::pins_text(adapter, link.pins), c.pins);
+        }
     }
-    EXPECT_TRUE(parse_options({"--help"}).options->help);
-    EXPECT_TRUE(parse_options({"--version"}).options->version);
     // Qt's own options pass, and the window system it is told to use is noted.
     auto qt = parse_options({"-platform", "offscreen", "-reverse", "--link", "sim"});
     ASSERT_TRUE(qt.options) << qt.error;
     EXPECT_EQ(qt.options->qt_platform, "offscreen");
     EXPECT_EQ(qt.options->link.kind, Kind::Sim);
+}
+
+TEST(Options, RunsWithoutWindowsTakeAVariantAFileAndCommands) {
+    auto parsed = parse_options({"--headless", "--variant", "KSY7100-8", "--load=a b.txt", "--exec", "FREQ?; *IDN?"});
+    ASSERT_TRUE(parsed.options) << parsed.error;
+    EXPECT_TRUE(parsed.options->headless);
+    EXPECT_EQ(parsed.options->variant, "ksy7100-8");
+    EXPECT_EQ(parsed.options->load_file, "a b.txt");
+    EXPECT_EQ(parsed.options->exec, "FREQ?; *IDN?");
+    // Every option of the table is in the help text.
+    for (const OptionSpec& o : kOptionTable) EXPECT_NE(usage_text().find(o.name), std::string::npos) << o.name;
 }
 
 TEST(Options, BadOptionsAreRejectedWithAReason) {
@@ -55,60 +85,7 @@ TEST(Options, BadOptionsAreRejectedWithAReason) {
         {{"--headless=1", "--variant", "ksy7100-1"}, "takes no value"},
         {{"--load"}, "--load needs a file name"},
         {{"--variant", "ksy7100-1", "--variant", "ksy7100-2"}, "--variant given twice"},
-    };
-    for (const auto& c : cases) {
-        auto parsed = parse_options(c.args);
-        EXPECT_FALSE(parsed.options);
-        EXPECT_NE(parsed.error.find(c.reason), std::string::npos) << parsed.error.substr(0, 200);
-        EXPECT_LT(parsed.error.size(), 200u) << "a bad value is echoed as a short prefix only";
-    }
-}
-
-TEST(Options, RunsWithoutWindowsTakeAVariantAFileAndCommands) {
-    auto parsed = parse_options({"--headless", "--variant", "KSY7100-8", "--load=a b.txt", "--exec", "FREQ?; *IDN?"});
-    ASSERT_TRUE(parsed.options) << parsed.error;
-    EXPECT_TRUE(parsed.options->headless);
-    EXPECT_EQ(parsed.options->variant, "ksy7100-8");
-    EXPECT_EQ(parsed.options->load_file, "a b.txt");
-    EXPECT_EQ(parsed.options->exec, "FREQ?; *IDN?");
-    // Every option of the table is in the help text.
-    for (const OptionSpec& o : kOptionTable) EXPECT_NE(usage_text().find(o.name), std::string::npos) << o.name;
-}
-
-TEST(Options, AdapterLinksTakeTheirPinMapAndRate) {
-    struct Case {
-        std::vector<std::string> args;
-        Kind kind;
-        std::string device;
-        std::string pins;  // as the link shows them
-        std::optional<uint32_t> rate;
-    };
-    const Case cases[] = {
-        {{"--link", "ftdi"}, Kind::Ftdi, "", "CLK=D0,DATA=D1,LE=D2,RBCLK=D3,D4=D4,STATUS=D5", std::nullopt},
-        {{"--link=ftdi:A10K2XYZ", "--rate", "500k"}, Kind::Ftdi, "A10K2XYZ", "CLK=D0,DATA=D1,LE=D2,RBCLK=D3,D4=D4,STATUS=D5", 500'000},
-        {{"--pins", "STATUS=D7,LE=D5", "--link", "ftdi", "--rate=2M"}, Kind::Ftdi, "",
-         "CLK=D0,DATA=D1,LE=D5,RBCLK=D3,D4=D4,STATUS=D7", 2'000'000},
-        {{"--link", "ftdi", "--rate", "2.5MHz"}, Kind::Ftdi, "", "CLK=D0,DATA=D1,LE=D2,RBCLK=D3,D4=D4,STATUS=D5", 2'500'000},
-        {{"--link", "gpio:gpiochip0", "--pins", "CLK=17,DATA=27,LE=22"}, Kind::Gpio, "gpiochip0", "CLK=17,DATA=27,LE=22",
-         std::nullopt},
-        {{"--pins=CLK=17,DATA=27,LE=22,RBCLK=23,D4=24,STATUS=25", "--link", "gpio:pinctrl-bcm2711"}, Kind::Gpio,
-         "pinctrl-bcm2711", "CLK=17,DATA=27,LE=22,RBCLK=23,D4=24,STATUS=25", std::nullopt},
-    };
-    for (const auto& c : cases) {
-        auto parsed = parse_options(c.args);
-        ASSERT_TRUE(parsed.options) << parsed.error;
-        const auto& link = parsed.options->link;
-        EXPECT_EQ(link.kind, c.kind);
-        EXPECT_EQ(link.device, c.device);
-        const auto adapter = c.kind == Kind::Gpio ? boardlink::AdapterKind::Gpio : boardlink::AdapterKind::UsbBitbang;
-        EXPECT_EQ(boardlink::pins_text(adapter, link.pins), c.pins);
-        EXPECT_EQ(link.rate_hz, c.rate);
-    }
-}
-
-TEST(Options, APinMapOrRateThatCannotBeUsedIsABadOption) {
-    struct Case { std::vector<std::string> args; std::string reason; };
-    const Case cases[] = {
+        // Adapter links: a pin map or rate that cannot be used.
         {{"--link", "ftdi", "--pins", "CLK=D5"}, "bad --pins: CLK and STATUS are both on D5"},
         {{"--link", "ftdi", "--pins", "CLK=17"}, "bad --pins: '17' is no pin of the USB adapter: use D0 .. D7"},
         {{"--link", "gpio:0", "--pins", "CLK=17,DATA=27"}, "bad --pins: a GPIO link needs CLK, DATA and LE wired (missing: LE)"},
@@ -130,7 +107,7 @@ TEST(Options, APinMapOrRateThatCannotBeUsedIsABadOption) {
         auto parsed = parse_options(c.args);
         EXPECT_FALSE(parsed.options);
         EXPECT_NE(parsed.error.find(c.reason), std::string::npos) << parsed.error.substr(0, 200);
-        EXPECT_LT(parsed.error.size(), 200u);
+        EXPECT_LT(parsed.error.size(), 200u) << "a bad value is echoed as a short prefix only";
     }
 }
 

@@ -27,26 +27,19 @@ def free_port():
 
 def latch_words(trace_path):
     """The latch words of a trace: DATA sampled on each rising CLK, a word on each rising LE."""
-    ids = {}
-    level = {}
-    shift, words = 0, []
+    ids, level, shift, words = {}, {}, 0, []
     with open(trace_path) as f:
-        for line in f:
-            line = line.strip()
+        for line in map(str.strip, f):
             if line.startswith("$var"):
-                parts = line.split()
-                ids[parts[3]] = parts[4]
-                continue
-            if not line or line[0] not in "01":
-                continue
-            value, ident = int(line[0]), line[1:]
-            name = ids.get(ident)
-            rising = level.get(name) == 0 and value == 1
-            level[name] = value
-            if name == "CLK" and rising:
-                shift = ((shift << 1) | level.get("DATA", 0)) & 0xFFFFFF
-            elif name == "LE" and rising:
-                words.append(shift)
+                ids[line.split()[3]] = line.split()[4]
+            elif line[:1] in ("0", "1"):
+                name, value = ids.get(line[1:]), int(line[0])
+                rising = level.get(name) == 0 and value == 1
+                level[name] = value
+                if name == "CLK" and rising:
+                    shift = ((shift << 1) | level.get("DATA", 0)) & 0xFFFFFF
+                elif name == "LE" and rising:
+                    words.append(shift)
     return words
 
 
@@ -76,28 +69,22 @@ class ServerTest(unittest.TestCase):
         self.rm.close()
 
     def instrument(self):
-        inst = self.rm.open_resource(f"TCPIP::127.0.0.1::{self.port}::SOCKET",
+        return self.rm.open_resource(f"TCPIP::127.0.0.1::{self.port}::SOCKET",
                                      read_termination="\n", write_termination="\n", timeout=5000)
-        return inst
 
     def board_words(self):
         time.sleep(0.05)  # the trace is flushed after each action; let the last one land
         return latch_words(self.trace)
 
-    def test_identify_set_a_frequency_and_read_the_word_back(self):
+    def test_set_a_frequency_read_the_word_back_and_a_refused_one_leaves_the_board_alone(self):
         inst = self.instrument()
         self.assertEqual(inst.query("*IDN?").split(",")[:3], ["KSY7100-EVAL", "KSY7100-1", "0"])
         inst.write("FREQ 2400.2")
         self.assertEqual(inst.query("*OPC?"), "1")
         self.assertEqual(inst.query("LATC:WORD? N"), "017706")
-        self.assertEqual(self.board_words()[-1], 0x017706, "the simulated board holds the word")
-        self.assertEqual(inst.query("SYST:ERR?"), '0,"No error"')
-
-    def test_a_refused_frequency_lands_in_the_error_queue_and_leaves_the_board_alone(self):
-        inst = self.instrument()
-        inst.write("FREQ 2400.2")
-        inst.query("*OPC?")
         before = self.board_words()
+        self.assertEqual(before[-1], 0x017706, "the simulated board holds the word")
+        self.assertEqual(inst.query("SYST:ERR?"), '0,"No error"')
         inst.write("FREQ 0")
         self.assertEqual(inst.query("SYST:ERR?"),
                          '-222,"Data out of range; The total divide ratio N would be 0; it must be at least 1."')
@@ -124,10 +111,7 @@ class ServerTest(unittest.TestCase):
         a, b = self.instrument(), self.instrument()
         a.write("FREQ 2401")
         a.query("*OPC?")  # done before the other client asks
-        self.assertEqual(b.query("FREQ?"), "2401")
-        b.write("FREQ:PFD 100")
-        b.query("*OPC?")
-        self.assertEqual(a.query("FREQ:PFD?"), "100")
+        self.assertEqual(b.query("FREQ?"), "2401", "both clients drive the one board")
         a.write("NOPE")
         self.assertEqual(b.query("SYST:ERR?"), '0,"No error"', "each connection has its own error queue")
         self.assertTrue(a.query("SYST:ERR?").startswith("-113,"))
@@ -145,10 +129,8 @@ class ServerTest(unittest.TestCase):
 
     def test_files_stay_inside_the_servers_folder(self):
         inst = self.instrument()
-        inst.write('MEM:SAVE "../x"')
+        inst.write('MEM:SAVE "../x"')  # the other names refused: ScpiServer.FileNamesResolveInsideTheFolderOnly
         self.assertIn("not '..'", inst.query("SYST:ERR?"))
-        inst.write('MEM:SAVE "/tmp/x"')
-        self.assertIn("absolute", inst.query("SYST:ERR?"))
         inst.write('MEM:SAVE "setup.txt"')
         self.assertEqual(inst.query("SYST:ERR?"), '0,"No error"')
         self.assertTrue(os.path.exists(os.path.join(self.folder, "setup.txt")))

@@ -15,14 +15,9 @@ using testing_support::Harness;
 
 namespace {
 
-Options serving() {
-    Options o;
-    o.scpi_port = 0;  // any free port
-    return o;
-}
+const Options kServing = [] { Options o; o.scpi_port = 0; return o; }();  // on any free port
 
-class Client {
-public:
+struct Client {
     explicit Client(uint16_t port) {
         socket.connectToHost("127.0.0.1", port);
         EXPECT_TRUE(QTest::qWaitFor([&] { return socket.state() == QAbstractSocket::ConnectedState; }, 3000));
@@ -44,7 +39,7 @@ public:
 TEST(ScpiServer, ACommandShowsOnTheMainWindowAndIsRefusedWhileASettingsWindowIsOpen) {
     Harness h("ksy7100-1");
     const deviceform* no_dialog = nullptr;
-    RemoteControl remote(serving(), *h.main, [&] { return no_dialog; });
+    RemoteControl remote(kServing, *h.main, [&] { return no_dialog; });
     std::string error;
     ASSERT_TRUE(remote.listen(error)) << error;
     Client c(remote.port());
@@ -78,7 +73,7 @@ TEST(ScpiServer, ACommandShowsOnTheMainWindowAndIsRefusedWhileASettingsWindowIsO
 
 TEST(ScpiServer, ClientsAreHeldWithinTheirBounds) {
     Harness h("ksy7100-1");
-    RemoteControl remote(serving(), *h.main, [] { return nullptr; });
+    RemoteControl remote(kServing, *h.main, [] { return nullptr; });
     std::string error;
     ASSERT_TRUE(remote.listen(error)) << error;
 
