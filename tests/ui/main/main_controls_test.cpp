@@ -5,24 +5,13 @@
 #include <QTest>
 #include <QToolButton>
 
-#include "tests/support/gui_harness.h"
+#include "tests/ui/dialogs/dialog_test_util.h"
 #include "ui/widgets/click_label.h"
 #include "ui/widgets/toggle_switch.h"
 
+using namespace dialog_tests;
 using testing_support::hex;
 using testing_support::Harness;
-
-namespace {
-
-constexpr int C = 0, R = 1, N = 2, T = 3;
-
-std::vector<int> latches_of(const std::vector<uint32_t>& words) {
-    std::vector<int> latches;
-    for (uint32_t w : words) latches.push_back(int(w & 3));
-    return latches;
-}
-
-}  // namespace
 
 // The keyboard and the accessible toggle action run the same handler: the accessibility walk
 // (tests/ui/accessibility_test.cpp) compares their words and state with a click's.
@@ -93,6 +82,7 @@ TEST(MainControls, OutsideTheNineFieldsAndLabelsKeepOrChangeAsTheirControlSays) 
     EXPECT_EQ(h.main->ui.Label9->text(), core_label);
 }
 
+// Every level's label and colour; the ends stop the level but still send.
 TEST(MainPowerButtons, LevelsStopAtTheirEndsButStillSend) {
     using M = Main::Controls;
     struct Case {
@@ -108,8 +98,10 @@ TEST(MainPowerButtons, LevelsStopAtTheirEndsButStillSend) {
     const Case cases[] = {
         {"ksy7100-1", &M::Command13, &EvalState::output_power, 3, 3, &M::Label7, "-3 dBm", qRgb(255, 128, 128), {C}},
         {"ksy7100-1", &M::Command11, &EvalState::output_power, 3, 2, &M::Label7, "-6 dBm", qRgb(255, 192, 128), {C}},
+        {"ksy7100-1", &M::Command11, &EvalState::output_power, 2, 1, &M::Label7, "-9 dBm", qRgb(255, 255, 128), {C}},
         {"ksy7100-1", &M::Command11, &EvalState::output_power, 0, 0, &M::Label7, "-12 dBm", qRgb(255, 255, 255), {C}},
         {"ksy7100-8", &M::Command14, &EvalState::core_power, 0, 0, &M::Label9, "2.5 mA", qRgb(255, 255, 255), {C, T}},
+        {"ksy7100-2", &M::Command12, &EvalState::core_power, 1, 2, &M::Label9, "15 mA", qRgb(255, 192, 128), {C, T}},
         {"ksy7100-2", &M::Command12, &EvalState::core_power, 2, 3, &M::Label9, "20 mA", qRgb(255, 128, 128), {C, T}},
         {"ksy7100-2", &M::Command14, &EvalState::core_power, 1, 0, &M::Label9, "5 mA", qRgb(255, 255, 255), {C, T}},
     };
