@@ -98,8 +98,6 @@ TEST(SettingsMenu, SaveThenLoadReproducesEverySetupAndTheBoardGetsTheSameWords) 
         // With a family name the three sends are bare latch-enable pulses: no new data.
         EXPECT_EQ(second.words(), board ? std::vector<uint32_t>(3, held) : first_words);
         EXPECT_EQ(notice_shown(second), board > 0);
-        save_as(second, file);  // and it saves back into the same file
-        EXPECT_EQ(contents(file).toStdString(), saved);
     }
 }
 
