@@ -5,24 +5,13 @@
 #include <QTest>
 #include <QToolButton>
 
-#include "tests/support/gui_harness.h"
+#include "tests/ui/dialogs/dialog_test_util.h"
 #include "ui/widgets/click_label.h"
 #include "ui/widgets/toggle_switch.h"
 
+using namespace dialog_tests;
 using testing_support::hex;
 using testing_support::Harness;
-
-namespace {
-
-constexpr int C = 0, R = 1, N = 2, T = 3;
-
-std::vector<int> latches_of(const std::vector<uint32_t>& words) {
-    std::vector<int> latches;
-    for (uint32_t w : words) latches.push_back(int(w & 3));
-    return latches;
-}
-
-}  // namespace
 
 // The keyboard and the accessible toggle action run the same handler: the accessibility walk
 // (tests/ui/accessibility_test.cpp) compares their words and state with a click's.
@@ -58,13 +47,11 @@ TEST(MainToggles, EachSwitchStoresItsBitRefreshesAsItShouldAndSendsInItsOrder) {
     }
 }
 
-TEST(MainToggles, ASwitchSetByTheProgramRunsNoHandlerAndAFixedDigitOffersNoAction) {
+// A switch set by the program runs no handler: the refresh and load tests check nothing is
+// sent. The accessibility walk checks the value and state a switch reports; here its role, and
+// that a fixed digit offers no toggle it would ignore.
+TEST(MainToggles, ASwitchIsACheckBoxAndAFixedDigitOffersNoToggle) {
     Harness h("ksy7100-1");
-    h.main->ui.Toggle1->setChecked(false);
-    EXPECT_EQ(h.state.pd_polarity_bits, 256);
-    EXPECT_TRUE(h.words().empty());
-    // The accessibility walk checks the value and state a switch reports; here its role, and
-    // that a fixed digit offers no toggle it would ignore.
     EXPECT_EQ(QAccessible::queryAccessibleInterface(h.main->ui.Toggle1)->role(), QAccessible::CheckBox);
     ToggleSwitch fixed("0", "0");
     fixed.setFixed(true);
@@ -93,6 +80,7 @@ TEST(MainControls, OutsideTheNineFieldsAndLabelsKeepOrChangeAsTheirControlSays) 
     EXPECT_EQ(h.main->ui.Label9->text(), core_label);
 }
 
+// Every level's label and colour; the ends stop the level but still send.
 TEST(MainPowerButtons, LevelsStopAtTheirEndsButStillSend) {
     using M = Main::Controls;
     struct Case {
@@ -108,8 +96,10 @@ TEST(MainPowerButtons, LevelsStopAtTheirEndsButStillSend) {
     const Case cases[] = {
         {"ksy7100-1", &M::Command13, &EvalState::output_power, 3, 3, &M::Label7, "-3 dBm", qRgb(255, 128, 128), {C}},
         {"ksy7100-1", &M::Command11, &EvalState::output_power, 3, 2, &M::Label7, "-6 dBm", qRgb(255, 192, 128), {C}},
+        {"ksy7100-1", &M::Command11, &EvalState::output_power, 2, 1, &M::Label7, "-9 dBm", qRgb(255, 255, 128), {C}},
         {"ksy7100-1", &M::Command11, &EvalState::output_power, 0, 0, &M::Label7, "-12 dBm", qRgb(255, 255, 255), {C}},
         {"ksy7100-8", &M::Command14, &EvalState::core_power, 0, 0, &M::Label9, "2.5 mA", qRgb(255, 255, 255), {C, T}},
+        {"ksy7100-2", &M::Command12, &EvalState::core_power, 1, 2, &M::Label9, "15 mA", qRgb(255, 192, 128), {C, T}},
         {"ksy7100-2", &M::Command12, &EvalState::core_power, 2, 3, &M::Label9, "20 mA", qRgb(255, 128, 128), {C, T}},
         {"ksy7100-2", &M::Command14, &EvalState::core_power, 1, 0, &M::Label9, "5 mA", qRgb(255, 255, 255), {C, T}},
     };

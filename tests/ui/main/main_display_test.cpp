@@ -8,6 +8,8 @@
 
 using testing_support::Harness;
 
+// The labels the setting dialogs set are checked with them (the frequency, reference,
+// anti-backlash, power-down and band-select dialog tests); here the rest.
 TEST(RefreshMain, FormatsEveryLabelFromTheState) {
     struct Case {
         const char* device;
@@ -22,17 +24,10 @@ TEST(RefreshMain, FormatsEveryLabelFromTheState) {
         {"ksy7100-1", [](EvalState& s) { s.cs2_bits = 1; }, "currentsetting2", "2.5000"},  // not a code: unchanged
         {"ksy7100-1", [](EvalState& s) { s.prescaler_bits = 12582912; }, "pres", "32/33"},
         {"ksy7100-1", [](EvalState& s) { s.prescaler_bits = 4194304; }, "pres", "16/17"},
-        {"ksy7100-1", [](EvalState& s) { s.abp_width_bits = 196608; }, "abpw2", "3.0ns ABP width"},
-        {"ksy7100-1", [](EvalState& s) { s.abp_width_bits = 65536; }, "abpw2", "1.3ns ABP width"},
-        {"ksy7100-1", [](EvalState& s) { s.powerdown_bits = 2097152; }, "Label10", "Normal Operation"},
-        {"ksy7100-1", [](EvalState& s) { s.powerdown_bits = 1048576; }, "Label10", "Asynchronous Powerdown"},
-        {"ksy7100-1", [](EvalState& s) { s.bscd_bits = 2097152; }, "Label12", "4"},
         {"ksy7100-1", [](EvalState& s) { s.muxout_bits = 160; }, "Label5", "Open Drain Lock Detect"},
         {"ksy7100-8", [](EvalState& s) { s.muxout_bits = 160; }, "Label5", "Not Used"},
         {"ksy7100-8", [](EvalState& s) { s.prescaler_bits = 8388608; }, "pres", "Not Used"},
-        {"ksy7100-1", [](EvalState& s) { s.vco_freq = 2400.2; }, "vcofreq", "2400.20000MHz"},
         {"ksy7100-1", [](EvalState& s) { s.pfd_freq = 30; }, "ref_freq", "30.00000kHz"},
-        {"ksy7100-1", [](EvalState& s) { s.ref_freq = 19.2e6; }, "crystal", "19.20000MHz"},
         // Outside the nine the variant-dependent steps leave their labels.
         {"ksy7100-1", [](EvalState& s) { s.device = "ksy7102"; s.muxout_bits = 224; }, "Label5", "Three-State Output"},
         {"ksy7100-1", [](EvalState& s) { s.device = "ksy7102"; s.powerdown_bits = 3145728; }, "Label10", "Normal Operation"},
@@ -67,26 +62,9 @@ TEST(RefreshMain, SwitchesFollowTheirFieldsAndKeepTheirPlaceForOtherValues) {
     EXPECT_TRUE(h.words().empty()) << "refreshing never writes to the board";
 }
 
-TEST(RefreshMain, PowerLabelsTakeTheColourOfTheirLevel) {
-    Harness h("ksy7100-2");
-    h.state.output_power = 1;
-    h.state.core_power = 2;
-    h.main->refresh_main();
-    EXPECT_EQ(h.main->ui.Label7->text(), "-9 dBm");
-    EXPECT_EQ(h.main->ui.Label7->palette().color(QPalette::Window).rgb(), qRgb(255, 255, 128));
-    EXPECT_EQ(h.main->ui.Label9->text(), "15 mA");
-    EXPECT_EQ(h.main->ui.Label9->palette().color(QPalette::Window).rgb(), qRgb(255, 192, 128));
-}
-
-TEST(ConfigureMain, TipsAndVisibilityPerVariantGroup) {
-    Harness eight("ksy7100-4");
-    EXPECT_EQ(eight.main->ui.pres->toolTip(), "Click here to change RF Prescaler Value");
-    EXPECT_EQ(eight.main->ui.Label6->toolTip(), "Click here to change Current Setting 2");
+// The tips and switches of each variant group are checked in tests/ui/main/deviceform_test.cpp.
+TEST(ConfigureMain, NeverShowsTheDivideSwitchesAgain) {
     Harness single("ksy7100-8");
-    EXPECT_EQ(single.main->ui.pres->toolTip(), "Click here to change the prescaler value");
-    EXPECT_EQ(single.main->ui.Label14->toolTip(), "Click here to change Current Setting 1");
-    EXPECT_FALSE(single.main->ui.Toggle6->isVisibleTo(single.main.get()));
-    // configure_main never shows the divide switches again
     single.state.device = "ksy7100-1";
     single.main->configure_main();
     EXPECT_FALSE(single.main->ui.Toggle6->isVisibleTo(single.main.get()));
