@@ -71,34 +71,28 @@ struct BreakingBoard : Port {
 }  // namespace
 
 // A trace closed untouched is complete as well: the command-line tests read the one a run refused
-// for want of a display leaves.
+// for want of a display leaves. That the board behind a trace latches what it shows, the adapter
+// traces check.
 TEST(Trace, ReadsBackTheLatchWordsAndTheStatusLineAndNamesItsSignals) {
     const std::string path = temp_path("words.vcd");
     std::vector<uint32_t> sent;
     std::mt19937 rng(42);
     {
         auto trace = traced(std::make_unique<SimBoard>(), path);
-        auto& board = static_cast<SimBoard&>(trace->inner());
         for (int i = 0; i < 50; ++i) {
             sent.push_back(rng() & 0xFFFFFF);
             write_word(*trace, sent.back());
-            ASSERT_EQ(board.latches()[sent.back() & 3], sent.back());
         }
         // Readback traffic on the same lines adds no latch words, but shows on STATUS.
         boardlink::readback_setup(*trace, kDataRegister, kDataRegister);
         trace->flush();
         // Read while the trace is still open, as after a crash right after the last transfer.
-        auto open = read_trace(path);
-        EXPECT_EQ(open.problem, "");
-        EXPECT_EQ(open.words, sent);
-        EXPECT_FALSE(open.complete);
+        const auto open = read_trace(path);
+        EXPECT_EQ(std::tuple(open.problem, open.words, open.complete), std::tuple("", sent, false));
     }
-    auto r = read_trace(path);
-    EXPECT_EQ(r.problem, "");
-    EXPECT_EQ(r.words, sent);
+    const auto r = read_trace(path);
+    EXPECT_EQ(std::tuple(r.problem, r.words, r.complete, r.link_failed_at), std::tuple("", sent, true, -1));
     EXPECT_GT(r.status_changes, 0);
-    EXPECT_TRUE(r.complete);
-    EXPECT_EQ(r.link_failed_at, -1);
     std::ifstream in(path);
     const std::string text((std::istreambuf_iterator<char>(in)), {});
     for (const char* name : {"CLK", "DATA", "LE", "D3", "D4", "STATUS", "LINKFAIL"})
