@@ -47,26 +47,12 @@ struct Loaded {
 };
 Loaded load_traced(std::unique_ptr<Port> inner, const SimBoard& board) {
     const std::string path = temp_path("load.vcd");
-    Loaded l;
     {
         auto trace = traced(std::move(inner), path);
         for (uint32_t word : kLoad) write_word(*trace, word);
-        l.latched.assign(board.history().begin(), board.history().end());  // the board goes with the trace
     }
-    l.trace = read_trace(path);
-    return l;
+    return {read_trace(path), {board.history().begin(), board.history().end()}};
 }
-
-// A simulated board behind a cable that breaks after `good` accesses; owned as one port.
-struct BreakingBoard : Port {
-    explicit BreakingBoard(size_t good) : cable(board, good, "adapter unplugged") {}
-    void out(uint16_t a, uint8_t v) override { cable.out(a, v); }
-    uint8_t in(uint16_t a) override { return cable.in(a); }
-    std::string name() const override { return "breaking board"; }
-    std::string failure() const override { return cable.failure(); }
-    SimBoard board;
-    testing_support::FaultInjectingPort cable;
-};
 
 }  // namespace
 
@@ -122,9 +108,9 @@ TEST(TraceOfAFailingLink, ShowsExactlyTheWordsTheBoardLatchedAndWhereTheLinkFail
     // A backend that writes each access at once, its cable breaking at every access in turn.
     for (size_t good = 0; good <= total; ++good) {
         SCOPED_TRACE("failing at access " + std::to_string(good));
-        auto inner = std::make_unique<BreakingBoard>(good);
-        const SimBoard& board = inner->board;
-        expect_trace(load_traced(std::move(inner), board), good, "adapter unplugged");
+        SimBoard board;
+        auto cable = std::make_unique<testing_support::FaultInjectingPort>(board, good, "adapter unplugged");
+        expect_trace(load_traced(std::move(cable), board), good, "adapter unplugged");
     }
     // A USB adapter sends at flush(): the trace holds the transfers that went out, none after.
     for (size_t failing = 1; failing <= 4; ++failing) {  // transfer 0 puts the lines at idle
