@@ -75,14 +75,9 @@ TEST(PinMap, AFaultyMapIsRefusedWithItsReasonAndChangesNothing) {
 // The causes come as the system's errno where the library gives one, so its mapping is checked too.
 TEST(AdapterOpening, AFailureNamesTheAdapterTheStepTheCauseAndTheRemedy) {
     const AdapterKind usb = AdapterKind::UsbBitbang, gpio = AdapterKind::Gpio;
-    struct Case {
-        const char* what;
-        AdapterKind kind;
-        std::string device;
-        Fault fault;
-        std::vector<std::string> says;
-        bool opened;  // so it must be let go again
-    };
+    // opened: the device was opened, so it must be let go again.
+    struct Case { const char* what; AdapterKind kind; std::string device; Fault fault;
+                  std::vector<std::string> says; bool opened; };
     const Case cases[] = {
         {"none plugged in", usb, "", open_ends(fault_of_errno(ENOENT)),
          {"USB adapter: open failed: no such device", "plugged in"}, false},

@@ -41,10 +41,7 @@ std::unique_ptr<TracePort> traced(std::unique_ptr<Port> inner, const std::string
 }
 
 // The load sequence written through a trace of `inner`, whose board at the far end is `board`.
-struct Loaded {
-    testing_support::TraceReading trace;
-    std::vector<uint32_t> latched;
-};
+struct Loaded { testing_support::TraceReading trace; std::vector<uint32_t> latched; };
 Loaded load_traced(std::unique_ptr<Port> inner, const SimBoard& board) {
     const std::string path = temp_path("load.vcd");
     {

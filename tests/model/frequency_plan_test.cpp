@@ -48,11 +48,7 @@ TEST(FrequencyPlans, BoardNamesKeepTheCountersAndAStoredPrescalerIsKeptWhereNone
 // reference that is a whole number of PFD steps gives exactly that R, whatever binary rounding
 // the entry went through (8.2 MHz is 8199999.9999999991 Hz as a double).
 TEST(FrequencyPlans, AReferenceOfWholePfdStepsGivesExactlyThatRAndTruncationStays) {
-    struct Table {
-        double pfd_khz;
-        int first_r, last_r, r_step;
-        int decimals;  // of the MHz text a user types for R x PFD
-    };
+    struct Table { double pfd_khz; int first_r, last_r, r_step, decimals; };  // decimals: of the MHz text typed
     const Table tables[] = {
         {200, 5, 500, 1, 1},   // 1 to 100 MHz in 0.2 MHz steps
         {30, 1, 3334, 1, 2},   // 0.03 to 100.02 MHz in 30 kHz steps
