@@ -4,6 +4,8 @@
 
 #include "model/conversion.h"
 
+// Both directions of each pair at several points, positive and negative: this pins each formula
+// and its constant, so no separate round trip is needed.
 TEST(Conversion, AnswersAsTheCalculatorShowsThem) {
     const std::tuple<Conversion, double, const char*> cases[] = {
         {Conversion::DbmToVolt, 0, "0.22361"}, {Conversion::DbmToVolt, 10, "0.70711"},
@@ -26,13 +28,4 @@ TEST(Conversion, APowerOfTenBeyondTheDoubleRangeIsAnError) {
         {Conversion::VoltToDbm, huge},      // x^2 overflows inside the logarithm
     };
     for (const auto& [conversion, x] : cases) EXPECT_EQ(convert(conversion, x), std::nullopt) << x;
-}
-
-TEST(Conversion, PowerAndRatioConversionsAreInversesOfEachOther) {
-    for (double dbm : {-3.5, 0.0, 7.25, 20.0}) {
-        const double volts = std::stod(*convert(Conversion::DbmToVolt, dbm));
-        EXPECT_NEAR(std::stod(*convert(Conversion::VoltToDbm, volts)), dbm, 5e-4) << dbm;
-        const double ratio = std::stod(*convert(Conversion::DbToVolt, dbm));
-        EXPECT_NEAR(std::stod(*convert(Conversion::VoltToDb, ratio)), dbm, 5e-3) << dbm;
-    }
 }
