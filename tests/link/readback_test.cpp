@@ -71,8 +71,8 @@ TEST(SupplyTexts, ThresholdsAndFormats) {
     };
     for (const auto& c : cases) {
         const SupplyTexts t = supply_texts(c.c1, c.c2, c.c3);
-        EXPECT_EQ(std::tuple(t.vp, t.vdd, t.idd, t.vp_below_vdd), std::tuple(std::string(c.vp), std::string(c.vdd),
-                                                                          std::string(c.idd), c.warn))
+        EXPECT_EQ(std::tuple(t.vp, t.vdd, t.idd, t.vp_below_vdd),
+                  std::tuple(std::string(c.vp), std::string(c.vdd), std::string(c.idd), c.warn))
             << c.c1 << " " << c.c2 << " " << c.c3;
     }
 }
