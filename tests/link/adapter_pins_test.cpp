@@ -35,7 +35,6 @@ TEST(PinMap, AppliedOverTheDefaultsOrFromNothing) {
          "CLK=D0,DATA=D1,LE=D2,RBCLK=D3,D4=D4,STATUS=D5"},
         {AdapterKind::UsbBitbang, "status=d7", "CLK=D0,DATA=D1,LE=D2,RBCLK=D3,D4=D4,STATUS=D7"},
         {AdapterKind::UsbBitbang, "CLK=D5,STATUS=D0", "CLK=D5,DATA=D1,LE=D2,RBCLK=D3,D4=D4,STATUS=D0"},  // a swap
-        {AdapterKind::Gpio, "CLK=17,DATA=27,LE=22", "CLK=17,DATA=27,LE=22"},
         {AdapterKind::Gpio, "STATUS=25,LE=22,DATA=27,CLK=17,RBCLK=23,D4=24", kGpioFull},
     };
     for (const auto& c : cases)
@@ -75,14 +74,9 @@ TEST(PinMap, AFaultyMapIsRefusedWithItsReasonAndChangesNothing) {
 // The causes come as the system's errno where the library gives one, so its mapping is checked too.
 TEST(AdapterOpening, AFailureNamesTheAdapterTheStepTheCauseAndTheRemedy) {
     const AdapterKind usb = AdapterKind::UsbBitbang, gpio = AdapterKind::Gpio;
-    struct Case {
-        const char* what;
-        AdapterKind kind;
-        std::string device;
-        Fault fault;
-        std::vector<std::string> says;
-        bool opened;  // so it must be let go again
-    };
+    // opened: the device was opened, so it must be let go again.
+    struct Case { const char* what; AdapterKind kind; std::string device; Fault fault;
+                  std::vector<std::string> says; bool opened; };
     const Case cases[] = {
         {"none plugged in", usb, "", open_ends(fault_of_errno(ENOENT)),
          {"USB adapter: open failed: no such device", "plugged in"}, false},

@@ -69,9 +69,7 @@ TEST(GpioChip, EachWriteThatMovesALineIsOneSetAndTheBoardLatchesTheWord) {
         WiredAdapter adapter(AdapterKind::Gpio, map_text);
         auto port = adapter.open();
         ASSERT_TRUE(port) << adapter.error;
-        uint8_t wired_bits = 0;
-        for (int bit = 0; bit < boardlink::kDataLines; ++bit)
-            if (adapter.wired.pins.pin[size_t(bit)] != boardlink::PinMap::kNone) wired_bits |= uint8_t(1u << bit);
+        const uint8_t wired_bits = adapter.wired.data_of(~uint64_t{0});  // the data lines that have a pin
         for (uint32_t word : words) {
             SCOPED_TRACE(std::string(map_text) + ", word " + std::to_string(word));
             testing_support::RecordingPort recorder;

@@ -34,28 +34,24 @@ TEST(ReadbackWire, AdcReadSendsTheCommandThenReadsWithDataHigh) {
     EXPECT_EQ(port.read_count(), 16u);
 }
 
-TEST(ReadbackSetup, StatusStuckHighStopsAfterTheFirstRead) {
-    RecordingPort port;  // every status read gives 0xFF
-    EXPECT_EQ(boardlink::readback_setup(port, kPort, kPort), SetupResult::Absent);
-    EXPECT_EQ(port.read_count(), 8u);
-    EXPECT_EQ(port.accesses.size(), 19u + 19u + 26u);  // write 0, write 8, read one byte
-}
+TEST(ReadbackSetup, StatusStuckHighStopsAfterTheFirstReadAndABusyConverterAtThePollBound) {
+    RecordingPort stuck;  // every status read gives 0xFF
+    EXPECT_EQ(boardlink::readback_setup(stuck, kPort, kPort), SetupResult::Absent);
+    EXPECT_EQ(stuck.read_count(), 8u);
+    EXPECT_EQ(stuck.accesses.size(), 19u + 19u + 26u);  // write 0, write 8, read one byte
 
-TEST(ReadbackSetup, ConverterThatStaysBusyEndsAtThePollBound) {
-    RecordingPort port;
+    RecordingPort busy;
     // First byte 0 (a converter answers), then every byte has the busy flag set.
-    port.status = [](size_t n) -> uint8_t { return n >= 8 && n % 8 == 0 ? 0x10 : 0x00; };
-    EXPECT_EQ(boardlink::readback_setup(port, kPort, kPort, 5), SetupResult::TimedOut);
-    EXPECT_EQ(port.read_count(), 8u * (1 + 6));  // the first byte, then six polls of one operation
+    busy.status = [](size_t n) -> uint8_t { return n >= 8 && n % 8 == 0 ? 0x10 : 0x00; };
+    EXPECT_EQ(boardlink::readback_setup(busy, kPort, kPort, 5), SetupResult::TimedOut);
+    EXPECT_EQ(busy.read_count(), 8u * (1 + 6));  // the first byte, then six polls of one operation
 }
 
 TEST(ReadbackSetup, SimulatedConverterGetsReadyAndAMissingOneIsAbsent) {
     struct Case { boardlink::SimBoard::Converter converter; SetupResult expected; };
     const Case cases[] = {
-        {{true, 0}, SetupResult::Ready},
-        {{true, 3}, SetupResult::Ready},
-        {{false}, SetupResult::Absent},
-        {{true, -1}, SetupResult::TimedOut},
+        {{true, 0}, SetupResult::Ready}, {{true, 3}, SetupResult::Ready},
+        {{false}, SetupResult::Absent}, {{true, -1}, SetupResult::TimedOut},
     };
     for (const auto& c : cases) {
         boardlink::SimBoard board(c.converter);
@@ -74,10 +70,9 @@ TEST(SupplyTexts, ThresholdsAndFormats) {
         {58982, 43254, 51118, "4.5", "3.3", "30.00", false},
     };
     for (const auto& c : cases) {
-        SupplyTexts t = supply_texts(c.c1, c.c2, c.c3);
-        EXPECT_EQ(t.vp, c.vp) << c.c1;
-        EXPECT_EQ(t.vdd, c.vdd) << c.c2;
-        EXPECT_EQ(t.idd, c.idd) << c.c3;
-        EXPECT_EQ(t.vp_below_vdd, c.warn) << c.c3;
+        const SupplyTexts t = supply_texts(c.c1, c.c2, c.c3);
+        EXPECT_EQ(std::tuple(t.vp, t.vdd, t.idd, t.vp_below_vdd),
+                  std::tuple(std::string(c.vp), std::string(c.vdd), std::string(c.idd), c.warn))
+            << c.c1 << " " << c.c2 << " " << c.c3;
     }
 }

@@ -16,11 +16,11 @@ TEST(Counters, SplitFloorsAndKeepsATheRemainder) {
     for (const auto& c : cases) EXPECT_EQ(split_counters(c.n, c.p), c.split) << c.n << "/" << c.p;
 }
 
+// An R of 0 is refused through the reference dialog (setting_dialogs_test).
 TEST(Counters, LimitsNameTheCounterAndItsRange) {
     EXPECT_FALSE(r_counter_problem(1));
     EXPECT_FALSE(r_counter_problem(16383));
     EXPECT_EQ(r_counter_problem(16384), "The R counter would be 16384; it must be 1 to 16383.");
-    EXPECT_EQ(r_counter_problem(0), "The R counter would be 0; it must be 1 to 16383.");
     EXPECT_FALSE(n_counters_problem(8191 * 32 + 31, 8191, 31));
     EXPECT_EQ(n_counters_problem(8192 * 32, 8192, 0), "The B counter would be 8192; it must be 0 to 8191.");
     EXPECT_EQ(n_counters_problem(40, 0, 40), "The A counter would be 40; it must be 0 to 31.");

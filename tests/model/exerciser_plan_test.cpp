@@ -1,5 +1,6 @@
 // The hop's path and divide-by-2 and the counter checks; the windows' tests cover the entry
-// checks and the sweep against the simulated board.
+// checks, the sweep against the simulated board, and the counters and divide bit each hop sends
+// (locktime_test).
 #include <gtest/gtest.h>
 
 #include "model/exerciser_plan.h"
@@ -27,9 +28,7 @@ TEST(HopStep, AlternatesBetweenTheWholeMegahertzOfBothEntriesWithTheirDivideSwit
             ASSERT_TRUE(hop) << c.start;
             apply_hop(s, *hop);
             path.emplace_back(hop->hop_freq, hop->out_div2);
-            EXPECT_EQ(s.out_div2_bits, hop->out_div2 ? 4194304 : 0);
-            EXPECT_EQ(s.vco_freq, hop->hop_freq);
-            EXPECT_EQ(s.b_counter * 32 + s.a_counter, int(hop->hop_freq * 5));
+            EXPECT_EQ(s.b_counter * 32 + s.a_counter, int(hop->hop_freq * 5)) << "the counters of the whole MHz";
         }
         EXPECT_EQ(path, c.path) << c.start << " " << c.stop;
     }
@@ -43,5 +42,4 @@ TEST(CountersFor, RoundsHalfToEvenAndRefusesWhatTheFieldsCannotHold) {
               "The total divide ratio N would be 3000000000000; it is too large for the counters.");
     EXPECT_EQ(counters_for(-3e12, 32).problem->message, "The total divide ratio N would be -3000000000000; it must be at least 1.");
     EXPECT_EQ(counters_for(0.4, 32).problem->message, "The total divide ratio N would be 0; it must be at least 1.");
-    EXPECT_EQ(counters_for(8750, 0).problem->message, "The prescaler is not set; choose a prescaler first.");
 }

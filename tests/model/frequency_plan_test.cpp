@@ -8,11 +8,7 @@
 
 // The dialogs' tests drive these plans through the windows; here are the branches the dialogs
 // reach only with states from elsewhere (settings files, board presets) or extreme entries.
-namespace {
-
-EvalState variant(const char* device) { return variants::start_state(device); }
-
-}  // namespace
+using variants::start_state;
 
 TEST(FrequencyPlans, ArithmeticFailuresGiveTheStepOfTheirEntry) {
     using Run = std::function<PlanFailure(EvalState&)>;
@@ -27,7 +23,7 @@ TEST(FrequencyPlans, ArithmeticFailuresGiveTheStepOfTheirEntry) {
          0, "The counters cannot be computed: the frequencies give a division ratio beyond the 32-bit range."},
     };
     for (const auto& [what, run, step, message] : cases) {
-        EvalState s = variant("ksy7100-1");
+        EvalState s = start_state("ksy7100-1");
         PlanFailure f = run(s);
         EXPECT_EQ(f.step, step) << what;
         EXPECT_EQ(f.message, message) << what;
@@ -35,35 +31,31 @@ TEST(FrequencyPlans, ArithmeticFailuresGiveTheStepOfTheirEntry) {
 }
 
 TEST(FrequencyPlans, BoardNamesKeepTheCountersAndAStoredPrescalerIsKeptWhereNoneIsChosen) {
-    EvalState board = variant("ksy7100-1");
+    EvalState board = start_state("ksy7100-1");
     board.device = "ksy7102";
     auto kept = plan_synth_load(board, 2400.2, 200);
     ASSERT_TRUE(kept);
     EXPECT_EQ(kept->counters, (Counters{50, 12001, 32, 375, 0}));
     EXPECT_DOUBLE_EQ(kept->vco_freq, 2400) << "reached with the counters kept";
 
-    EvalState single = variant("ksy7100-8");
+    EvalState single = start_state("ksy7100-8");
     single.prescaler = 32;
     EXPECT_EQ(plan_crystal(single, 10)->counters, (Counters{10, 120, 32, 120, 0}));
-    EXPECT_EQ(plan_prescaler(variant("ksy7100-7"), -1)->counters, (Counters{50, 4500, 8, 562, 4}));
+    EXPECT_EQ(plan_prescaler(start_state("ksy7100-7"), -1)->counters, (Counters{50, 4500, 8, 562, 4}));
 }
 
 // The reference dialog truncates R, but as the decimal numbers typed define the quotient: a
 // reference that is a whole number of PFD steps gives exactly that R, whatever binary rounding
 // the entry went through (8.2 MHz is 8199999.9999999991 Hz as a double).
 TEST(FrequencyPlans, AReferenceOfWholePfdStepsGivesExactlyThatRAndTruncationStays) {
-    struct Table {
-        double pfd_khz;
-        int first_r, last_r, r_step;
-        int decimals;  // of the MHz text a user types for R x PFD
-    };
+    struct Table { double pfd_khz; int first_r, last_r, r_step, decimals; };  // decimals: of the MHz text typed
     const Table tables[] = {
         {200, 5, 500, 1, 1},   // 1 to 100 MHz in 0.2 MHz steps
         {30, 1, 3334, 1, 2},   // 0.03 to 100.02 MHz in 30 kHz steps
         {12.5, 8, 8000, 1, 4}, // 0.1 to 100 MHz in 12.5 kHz steps
     };
     for (const auto& t : tables) {
-        EvalState s = variant("ksy7100-1");
+        EvalState s = start_state("ksy7100-1");
         s.pfd_freq = t.pfd_khz;
         for (int r = t.first_r; r <= t.last_r; r += t.r_step) {
             // The text a user types, parsed as the dialog parses it.
@@ -73,7 +65,7 @@ TEST(FrequencyPlans, AReferenceOfWholePfdStepsGivesExactlyThatRAndTruncationStay
             EXPECT_EQ(plan->counters.r_counter, r) << text << " MHz at " << t.pfd_khz << " kHz";
         }
     }
-    EvalState s = variant("ksy7100-1");
+    EvalState s = start_state("ksy7100-1");
     for (auto [mhz, r] : {std::pair{10.05, 50}, {10.199, 50}, {16.4, 82}, {8.2, 41}, {8.19, 40}})
         EXPECT_EQ(plan_crystal(s, mhz)->counters.r_counter, r) << mhz;
 }
