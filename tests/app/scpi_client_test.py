@@ -99,7 +99,9 @@ class ServerTest(unittest.TestCase):
         inst.write("HOP:STOP")
         state, hops = inst.query("HOP:STAT?").split(",")
         self.assertEqual(state, "IDLE")
-        self.assertTrue(60 <= int(hops) <= 110, hops)
+        # About 100 hops at 10 ms; a loaded machine (sanitized build, parallel tests) delays ticks,
+        # so only a wrong interval (100 ms or 1 ms) is caught, not a slow scheduler.
+        self.assertTrue(20 <= int(hops) <= 110, hops)
         n_words = [w for w in self.board_words() if w & 3 == 2]
         self.assertEqual(len(n_words), 2 * int(hops), "each plain hop sends the N latch twice")
         last = n_words[-1]
