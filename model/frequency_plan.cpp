@@ -50,17 +50,19 @@ bool changes_word(const EvalState& s, const P& plan, uint8_t latch) {
     return assemble_latch(after, latch) != assemble_latch(s, latch);
 }
 
-// The frequency dialog makes its PFD frequency by dividing the reference by R. A PFD the
-// reference does not divide would leave the board on R's own PFD while the window computed the
-// VCO frequency from the one typed: 200.5 kHz from 10 MHz gives R = 50, a PFD of 200 kHz, and a
-// board 6 MHz away from the frequency shown. Such a PFD is refused.
-std::optional<PlanFailure> pfd_not_divisor(double ref_hz, double pfd_hz) {
-    const double r = numfmt::round_trip(ref_hz / pfd_hz);
-    if (!std::isfinite(r) || r == std::round(r)) return std::nullopt;
+// The board's PFD frequency is the reference divided by R. A PFD typed that the reference does not
+// divide would leave the board on R's own PFD while the window computed the VCO frequency from the
+// one typed: 200.5 kHz from 10 MHz gives R = 50, a PFD of 200 kHz, and a board 6 MHz away from the
+// frequency shown. Such a PFD is refused. A PFD with no finite decimal form (10 MHz / 3) is taken
+// when it agrees with the board's to within the whole hertz the dialog works in.
+std::optional<PlanFailure> pfd_off_the_reference(double ref_hz, int32_t r, double pfd_hz) {
+    const double board_pfd_hz = ref_hz / r;
+    if (std::abs(board_pfd_hz - pfd_hz) < 1.0) return std::nullopt;
     return PlanFailure{"The PFD frequency of " + numfmt::general(pfd_hz / 1000) + " kHz does not divide the reference "
-                       "frequency of " + numfmt::general(ref_hz / 1e6) + " MHz into a whole R counter, so the board "
-                       "would run at another frequency than the one shown. Enter a PFD frequency that divides "
-                       "the reference.",
+                       "frequency of " + numfmt::general(ref_hz / 1e6) + " MHz: with R = " + std::to_string(r) +
+                       " the board's PFD would be " + numfmt::general(numfmt::round_trip(board_pfd_hz / 1000)) +
+                       " kHz and its output another frequency than the one shown. Enter a PFD frequency that "
+                       "divides the reference.",
                        0};
 }
 
@@ -94,7 +96,6 @@ Plan<SynthLoad> plan_synth_load(const EvalState& s, std::optional<double> vco_mh
     if (!pfd_khz) return invalid(2);
     const auto pfd_hz = numfmt::round_i32(*pfd_khz * 1000);
     if (!pfd_hz || *pfd_hz == 0) return invalid(2);
-    if (auto problem = pfd_not_divisor(s.ref_freq, *pfd_hz)) return *problem;
     const auto r = numfmt::round_i32(s.ref_freq / *pfd_hz);
     const auto n = numfmt::round_i32(vco_hz / *pfd_hz);
     if (!r || !n) return invalid(2);
@@ -125,6 +126,7 @@ Plan<SynthLoad> plan_synth_load(const EvalState& s, std::optional<double> vco_mh
     if (!loaded_vco || !loaded_pfd) return invalid(2);
 
     if (auto problem = counters_problem(c, split)) return counter_failure(*problem);
+    if (auto problem = pfd_off_the_reference(s.ref_freq, c.r_counter, *pfd_hz)) return *problem;
 
     // Exact comparisons of the new frequencies with the whole numbers last loaded.
     const bool pfd_changed = plan.pfd_freq != double(s.loaded_pfd_khz);
@@ -153,7 +155,6 @@ Plan<ChannelStep> plan_channel_step(const EvalState& s, std::optional<double> vc
     // Step 2: the counters, split by the stored prescaler for every device name.
     const double pfd_hz = *pfd_khz * 1000;
     if (pfd_hz == 0) return invalid(2);
-    if (auto problem = pfd_not_divisor(s.ref_freq, pfd_hz)) return *problem;
     const auto r = numfmt::round_i32(s.ref_freq / pfd_hz);
     const auto n = numfmt::round_i32(vco_hz / pfd_hz);
     if (!r || !n) return invalid(2);
@@ -169,6 +170,7 @@ Plan<ChannelStep> plan_channel_step(const EvalState& s, std::optional<double> vc
     plan.vco_text = numfmt::pattern(vco_hz / 1e6, "#0.00000");
 
     if (auto problem = counters_problem(plan.counters, true)) return counter_failure(*problem);
+    if (auto problem = pfd_off_the_reference(s.ref_freq, plan.counters.r_counter, pfd_hz)) return *problem;
     plan.send_r = changes_word(s, plan, kRLatch);
     return plan;
 }

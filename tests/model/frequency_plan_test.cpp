@@ -69,3 +69,23 @@ TEST(FrequencyPlans, AReferenceOfWholePfdStepsGivesExactlyThatRAndTruncationStay
     for (auto [mhz, r] : {std::pair{10.05, 50}, {10.199, 50}, {16.4, 82}, {8.2, 41}, {8.19, 40}})
         EXPECT_EQ(plan_crystal(s, mhz)->counters.r_counter, r) << mhz;
 }
+
+// The PFD typed must be the board's (reference / R) to the whole hertz, else the window would show
+// a frequency the board does not make; a PFD with no finite decimal form is taken as typed.
+TEST(FrequencyPlans, APfdIsTakenOnlyWhereTheReferenceDividesIntoIt) {
+    const std::tuple<double, double, int> cases[] = {  // reference Hz, PFD kHz as typed, R (0: refused)
+        {10e6, 200, 50},        {10e6, 3333.333333, 3}, {19.2e6, 2742.857143, 7}, {19.2e6, 30, 640},
+        {10e6, 200.5, 0},       {10e6, 30, 0},          {10.05e6, 200, 0},        {10e6, 3333.3, 0},
+    };
+    for (const auto& [ref_hz, pfd_khz, r] : cases) {
+        EvalState s = start_state("ksy7100-1");
+        s.ref_freq = ref_hz;
+        const auto load = plan_synth_load(s, 2400, pfd_khz);
+        const auto step = plan_channel_step(s, 2400, pfd_khz, 1);
+        SCOPED_TRACE(std::to_string(ref_hz) + " Hz, " + std::to_string(pfd_khz) + " kHz");
+        EXPECT_EQ(bool(load), r != 0) << load.failure.message;
+        EXPECT_EQ(bool(step), r != 0) << step.failure.message;
+        if (r) EXPECT_EQ(std::pair(load->counters.r_counter, step->counters.r_counter), std::pair(r, r));
+        else EXPECT_TRUE(load.failure.message.starts_with("The PFD frequency of ")) << load.failure.message;
+    }
+}

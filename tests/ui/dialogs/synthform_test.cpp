@@ -94,10 +94,10 @@ TEST(Synthform, BadEntriesShowTheirMessageEmptyTheEntryOfTheirStepAndChangeNothi
     const Button ok = &synthform::Command1, load_now = &synthform::Command3, up = &synthform::Command4,
                  down = &synthform::Command5;
     const QString vco = "Invalid entry in VCO Frequency.", pfd = "Invalid entry in reference frequency.";
-    const auto off_grid = [](const char* khz) {
-        return QString("The PFD frequency of %1 kHz does not divide the reference frequency of 10 MHz into a whole R "
-                       "counter, so the board would run at another frequency than the one shown. Enter a PFD "
-                       "frequency that divides the reference.").arg(khz);
+    const auto off_grid = [](const char* khz, int r, const char* board_khz) {
+        return QString("The PFD frequency of %1 kHz does not divide the reference frequency of 10 MHz: with R = %2 "
+                       "the board's PFD would be %3 kHz and its output another frequency than the one shown. Enter "
+                       "a PFD frequency that divides the reference.").arg(khz).arg(r).arg(board_khz);
     };
     struct Case {
         QLineEdit* synthform::*entry;
@@ -116,8 +116,8 @@ TEST(Synthform, BadEntriesShowTheirMessageEmptyTheEntryOfTheirStepAndChangeNothi
         {T1, "0", load_now, "The total divide ratio N would be 0; it must be at least 1.", nullptr},
         {T2, "0.5", up, "The R counter would be 20000; it must be 1 to 16383.", nullptr},
         // R would round to 50 and the board run at a 200 kHz PFD, 6 MHz below the frequency shown.
-        {T2, "200.5", load_now, off_grid("200.5"), nullptr},
-        {T2, "30", up, off_grid("30"), nullptr},
+        {T2, "200.5", load_now, off_grid("200.5", 50, "200"), nullptr},
+        {T2, "30", up, off_grid("30", 333, "30.03003003003"), nullptr},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
