@@ -55,6 +55,14 @@ bool changes_word(const EvalState& s, const P& plan, uint8_t latch) {
 // one typed: 200.5 kHz from 10 MHz gives R = 50, a PFD of 200 kHz, and a board 6 MHz away from the
 // frequency shown. Such a PFD is refused. A PFD with no finite decimal form (10 MHz / 3) is taken
 // when it agrees with the board's to within the whole hertz the dialog works in.
+// The PFD frequency a plan stores: the board's own (reference / R) where the PFD typed is that to
+// the hertz, so the VCO frequency computed from it is the one the board reaches; otherwise the PFD
+// typed, which the plan then refuses.
+double reached_pfd_khz(double ref_hz, int32_t r, double pfd_hz) {
+    if (r >= 1 && std::abs(ref_hz / r - pfd_hz) < 1.0) return numfmt::round_trip(ref_hz / r / 1000);
+    return numfmt::round_trip(pfd_hz / 1000);
+}
+
 std::optional<PlanFailure> pfd_off_the_reference(double ref_hz, int32_t r, double pfd_hz) {
     const double board_pfd_hz = ref_hz / r;
     if (std::abs(board_pfd_hz - pfd_hz) < 1.0) return std::nullopt;
@@ -117,7 +125,7 @@ Plan<SynthLoad> plan_synth_load(const EvalState& s, std::optional<double> vco_mh
         split = false;  // a board-family name: the counters stay as they are
     }
 
-    plan.pfd_freq = numfmt::round_trip(*pfd_hz / 1000.0);
+    plan.pfd_freq = reached_pfd_khz(s.ref_freq, c.r_counter, *pfd_hz);
     const auto ratio = programmed_ratio(c);
     if (!ratio) return invalid(2);
     plan.vco_freq = (plan.pfd_freq / 1000) * double(*ratio);
@@ -163,7 +171,7 @@ Plan<ChannelStep> plan_channel_step(const EvalState& s, std::optional<double> vc
 
     ChannelStep plan;
     plan.counters = {*r, *n, s.prescaler, counters->b, counters->a};
-    plan.pfd_freq = numfmt::round_trip(pfd_hz / 1000);
+    plan.pfd_freq = reached_pfd_khz(s.ref_freq, plan.counters.r_counter, pfd_hz);
     const auto ratio = programmed_ratio(plan.counters);
     if (!ratio) return invalid(2);
     plan.vco_freq = (plan.pfd_freq / 1000) * double(*ratio);

@@ -71,7 +71,7 @@ TEST(FrequencyPlans, AReferenceOfWholePfdStepsGivesExactlyThatRAndTruncationStay
 }
 
 // The PFD typed must be the board's (reference / R) to the whole hertz, else the window would show
-// a frequency the board does not make; a PFD with no finite decimal form is taken as typed.
+// a frequency the board does not make; a PFD with no finite decimal form is taken as the board's.
 TEST(FrequencyPlans, APfdIsTakenOnlyWhereTheReferenceDividesIntoIt) {
     const std::tuple<double, double, int> cases[] = {  // reference Hz, PFD kHz as typed, R (0: refused)
         {10e6, 200, 50},        {10e6, 3333.333333, 3}, {19.2e6, 2742.857143, 7}, {19.2e6, 30, 640},
@@ -85,7 +85,12 @@ TEST(FrequencyPlans, APfdIsTakenOnlyWhereTheReferenceDividesIntoIt) {
         SCOPED_TRACE(std::to_string(ref_hz) + " Hz, " + std::to_string(pfd_khz) + " kHz");
         EXPECT_EQ(bool(load), r != 0) << load.failure.message;
         EXPECT_EQ(bool(step), r != 0) << step.failure.message;
-        if (r) EXPECT_EQ(std::pair(load->counters.r_counter, step->counters.r_counter), std::pair(r, r));
+        if (r) {
+            EXPECT_EQ(std::pair(load->counters.r_counter, step->counters.r_counter), std::pair(r, r));
+            // The PFD stored is the board's, so the VCO frequency shown is the one it reaches.
+            const double board_khz = numfmt::round_trip(ref_hz / r / 1000);
+            EXPECT_EQ(std::pair(load->pfd_freq, step->pfd_freq), std::pair(board_khz, board_khz));
+        }
         else EXPECT_TRUE(load.failure.message.starts_with("The PFD frequency of ")) << load.failure.message;
     }
 }

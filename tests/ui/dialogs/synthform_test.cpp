@@ -157,6 +157,8 @@ TEST(Synthform, TheBoardRunsAtTheFrequencyTheMainWindowShowsAfterEveryLoadAndSte
          {{Load, "2400.2", "200", {N}}, {Load, "2400", nullptr, {N}}, {Load, nullptr, nullptr, {}}}},
         {"channel step after a PFD edit", {{Up, nullptr, "100", {R, N}}, {Up, nullptr, nullptr, {N}}}},
         {"channel step down, then load", {{Down, "2401", "200", {N}}, {Load, nullptr, "400", {R, N}}}},
+        // 10 MHz / 3 has no finite decimal form: the window follows the board's PFD, not the digits typed.
+        {"a PFD of a third of the reference", {{Load, "2400", "3333.333333", {R, N}}, {Up, nullptr, nullptr, {N}}}},
     };
     for (const auto& [what, steps] : scenarios) {
         Harness h("ksy7100-1");
