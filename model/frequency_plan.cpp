@@ -55,20 +55,20 @@ bool changes_word(const EvalState& s, const P& plan, uint8_t latch) {
 // one typed: 200.5 kHz from 10 MHz gives R = 50, a PFD of 200 kHz, and a board 6 MHz away from the
 // frequency shown. Such a PFD is refused. A PFD with no finite decimal form (10 MHz / 3) is taken
 // when it agrees with the board's to within the whole hertz the dialog works in.
-// The PFD frequency a plan stores: the board's own (reference / R) where the PFD typed is that to
-// the hertz, so the VCO frequency computed from it is the one the board reaches; otherwise the PFD
-// typed, which the plan then refuses.
+bool is_board_pfd(double ref_hz, int32_t r, double pfd_hz) { return r >= 1 && std::abs(ref_hz / r - pfd_hz) < 1.0; }
+
+// The PFD frequency a plan stores: the board's own where the PFD typed is that, so the VCO
+// frequency computed from it is the one the board reaches; otherwise the PFD typed, which the plan
+// then refuses.
 double reached_pfd_khz(double ref_hz, int32_t r, double pfd_hz) {
-    if (r >= 1 && std::abs(ref_hz / r - pfd_hz) < 1.0) return numfmt::round_trip(ref_hz / r / 1000);
-    return numfmt::round_trip(pfd_hz / 1000);
+    return numfmt::round_trip((is_board_pfd(ref_hz, r, pfd_hz) ? ref_hz / r : pfd_hz) / 1000);
 }
 
 std::optional<PlanFailure> pfd_off_the_reference(double ref_hz, int32_t r, double pfd_hz) {
-    const double board_pfd_hz = ref_hz / r;
-    if (std::abs(board_pfd_hz - pfd_hz) < 1.0) return std::nullopt;
+    if (is_board_pfd(ref_hz, r, pfd_hz)) return std::nullopt;
     return PlanFailure{"The PFD frequency of " + numfmt::general(pfd_hz / 1000) + " kHz does not divide the reference "
                        "frequency of " + numfmt::general(ref_hz / 1e6) + " MHz: with R = " + std::to_string(r) +
-                       " the board's PFD would be " + numfmt::general(numfmt::round_trip(board_pfd_hz / 1000)) +
+                       " the board's PFD would be " + numfmt::general(numfmt::round_trip(ref_hz / r / 1000)) +
                        " kHz and its output another frequency than the one shown. Enter a PFD frequency that "
                        "divides the reference.",
                        0};
