@@ -4,6 +4,7 @@
 #include <benchmark/benchmark.h>
 
 #include "bench/discarding_port.h"
+#include "bench/latch_rounds.h"
 #include "link/sim_board.h"
 #include "model/latch.h"
 #include "model/variants.h"
@@ -12,16 +13,8 @@ namespace {
 
 EvalState bench_state() { return variants::start_state("ksy7100-1"); }
 
-template <class P>
-void run(benchmark::State& bs, P& port, uint64_t& writes) {
-    EvalState s = bench_state();
-    uint8_t latch = 0;
-    for (auto _ : bs) {
-        s.latch_select = latch;
-        write_latch(s, port);
-        latch = (latch + 1) & 3;
-    }
-    bs.counters["latch_writes_per_s"] = benchmark::Counter(double(bs.iterations()), benchmark::Counter::kIsRate);
+void run(benchmark::State& bs, boardlink::Port& port, uint64_t& writes) {
+    write_latches_in_turn(bs, port);
     bs.counters["port_writes_per_s"] = benchmark::Counter(double(writes), benchmark::Counter::kIsRate);
 }
 

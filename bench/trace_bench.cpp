@@ -6,6 +6,7 @@
 
 #include <filesystem>
 
+#include "bench/latch_rounds.h"
 #include "link/sim_board.h"
 #include "link/trace.h"
 #include "model/latch.h"
@@ -13,22 +14,9 @@
 
 namespace {
 
-EvalState bench_state() { return variants::start_state("ksy7100-1"); }
-
-void run(benchmark::State& bs, boardlink::Port& port) {
-    EvalState s = bench_state();
-    uint8_t latch = 0;
-    for (auto _ : bs) {
-        s.latch_select = latch;
-        write_latch(s, port);
-        latch = (latch + 1) & 3;
-    }
-    bs.counters["latch_writes_per_s"] = benchmark::Counter(double(bs.iterations()), benchmark::Counter::kIsRate);
-}
-
 void BM_LatchWriteUntraced(benchmark::State& bs) {
     boardlink::SimBoard board;
-    run(bs, board);
+    write_latches_in_turn(bs, board);
 }
 
 void BM_LatchWriteTraced(benchmark::State& bs) {
@@ -39,7 +27,7 @@ void BM_LatchWriteTraced(benchmark::State& bs) {
         bs.SkipWithError(error.c_str());
         return;
     }
-    run(bs, *trace);
+    write_latches_in_turn(bs, *trace);
     trace.reset();
     bs.counters["trace_bytes_per_write"] = double(std::filesystem::file_size(path)) / double(bs.iterations());
     std::filesystem::remove(path);
