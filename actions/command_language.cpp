@@ -12,6 +12,7 @@ std::string standard_text(int code) {
     case kMissingParameter: return "Missing parameter";
     case kUndefinedHeader: return "Undefined header";
     case kExecutionError: return "Execution error";
+    case kSettingsConflict: return "Settings conflict";
     case kDataOutOfRange: return "Data out of range";
     case kTooMuchData: return "Too much data";
     case kIllegalParameterValue: return "Illegal parameter value";
@@ -54,7 +55,8 @@ Reply Interpreter::run(const Command& c) {
 }
 
 Reply Interpreter::finish(const actions::Outcome& outcome) {
-    if (outcome.refusal) return {{}, Error{kDataOutOfRange, outcome.refusal->message}};
+    if (outcome.refusal)
+        return {{}, Error{outcome.refusal->conflict ? kSettingsConflict : kDataOutOfRange, outcome.refusal->message}};
     if (hooks_.show) hooks_.show(outcome.display);
     if (auto failure = port_.failure(); !failure.empty())
         return {{}, Error{kExecutionError, "the board link failed: " + failure}};

@@ -16,7 +16,7 @@
 namespace commands {
 
 // A refused command: a standard error code of the instrument convention and the text. For a
-// refused action (-222 and -200) the text is the window's message.
+// refused action (-222, -221 and -200) the text is the window's message.
 struct Error {
     int code = 0;
     std::string message;
@@ -28,6 +28,7 @@ inline constexpr int kDataTypeError = -104;
 inline constexpr int kParameterNotAllowed = -108;
 inline constexpr int kMissingParameter = -109;
 inline constexpr int kExecutionError = -200;
+inline constexpr int kSettingsConflict = -221;
 inline constexpr int kDataOutOfRange = -222;
 inline constexpr int kIllegalParameterValue = -224;
 inline constexpr int kTooMuchData = -223;
@@ -51,7 +52,8 @@ public:
     virtual ~Exercisers() = default;
     struct Hop {
         std::string start, stop, interval;  // MHz, MHz, ms, as typed
-        bool divide_at_start = false, divide_at_stop = false;
+        // The divide-by-2 at each frequency; empty: the hops leave it as the user set it.
+        std::optional<bool> divide_at_start, divide_at_stop;
         bool with_gain = false;  // "Use CP Gain"
         std::string delay;       // with gain: ms before the gain is lowered; "0": Delay Off
     };

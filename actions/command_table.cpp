@@ -9,6 +9,7 @@
 #include "actions/options.h"
 #include "actions/register_sends.h"
 #include "actions/test_latch.h"
+#include "model/board_words.h"
 #include "model/latch.h"
 #include "model/number_format.h"
 #include "model/setting_choices.h"
@@ -312,6 +313,13 @@ std::vector<Handlers> build_table() {
          {1, 1}, "<board 1..5>",
          [](Interpreter& in, const Args&) { return answer(std::to_string(in.state().preset_index)); },
          {0, 0}, nullptr, "the board preset, 0 for a variant", "evaluation board dialog: OK"},
+        {"BOARd:FREQuency", {}, {}, nullptr,
+         [](Interpreter& in, const Args&) -> Reply {
+             auto f = board_frequency(in.state());
+             return answer(f ? number_text(f->vco_mhz) : "NONE");
+         },
+         {0, 0}, nullptr, "the VCO frequency in MHz the words the board holds make, or NONE before it holds them",
+         "main window: the status bar's board readout"},
         {"REGister:WRITe",
          [](Interpreter& in, const Args& a) -> Reply {
              auto k = keyword(a[0], {"CONTrol", "N", "R"});

@@ -1,5 +1,6 @@
 #include "actions/frequency.h"
 
+#include "actions/device_gates.h"
 #include "actions/transfer.h"
 #include "model/latch.h"
 #include "model/variants.h"
@@ -78,6 +79,7 @@ ReferenceOutcome apply_reference(EvalState& s, boardlink::Port& port, std::optio
 }
 
 Outcome apply_prescaler(EvalState& s, boardlink::Port& port, int knob_position) {
+    if (auto refused = needs_prescaler(s)) return *refused;
     auto plan = plan_prescaler(s, knob_position);
     if (!plan) return refused(plan.failure.message, {}, false, true);
     store(*plan, s);

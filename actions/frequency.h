@@ -22,11 +22,11 @@ struct FrequencyOutcome : Outcome {
 };
 
 // Load Now with the entries as parsed (empty: not a number): R and N from the reference, sent
-// when they changed (R before N).
+// (R before N) where the board does not hold them.
 FrequencyOutcome load_frequency(EvalState& state, boardlink::Port& port, std::optional<double> vco_mhz,
                                 std::optional<double> pfd_khz);
-// One channel up (+1) or down (-1) from the VCO entry: the N latch, with R before it when the
-// step changed it; nothing is sent outside the nine variants.
+// One channel up (+1) or down (-1) from the VCO entry: the N latch, with R before it where the
+// board does not hold the plan's R; nothing is sent outside the nine variants.
 FrequencyOutcome step_channel(EvalState& state, boardlink::Port& port, std::optional<double> vco_mhz,
                               std::optional<double> pfd_khz, int direction);
 
@@ -37,7 +37,8 @@ struct ReferenceOutcome : Outcome {
 ReferenceOutcome apply_reference(EvalState& state, boardlink::Port& port, std::optional<double> ref_mhz);
 
 // The prescaler dialog's apply: knob position 0..3 (another keeps the stored prescaler), the
-// counters split anew, the full write sequence.
+// counters split anew, the full write sequence. Refused (a conflict) outside the eight variants
+// with a dual-modulus prescaler.
 Outcome apply_prescaler(EvalState& state, boardlink::Port& port, int knob_position);
 
 }  // namespace actions

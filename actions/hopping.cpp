@@ -15,15 +15,14 @@ exerciser::HopEntries view(const HopRun::Entries& e) {
 
 bool link_ok(const boardlink::Port& port) { return port.failure().empty(); }
 
-// Both gain bits lowered, the gain switch off, for the control latch that follows.
-void lower_gain(EvalState& s, Outcome& out) {
-    s.ctrl_cp_gain_bits = 0;
+}  // namespace
+
+void HopRun::lower_gain(EvalState& s, Outcome& out) {
     s.cp_gain_bits = 0;
+    gain_raised_ = false;
     out.display.cp_gain = false;
     out.display.refresh = true;
 }
-
-}  // namespace
 
 bool HopRun::link_failed(const boardlink::Port& port) {
     if (link_ok(port)) return false;
@@ -65,7 +64,7 @@ Outcome HopRun::start_with_gain(EvalState& s, const boardlink::Port& port, const
     return {};
 }
 
-bool HopRun::hop(EvalState& s, const Entries& e, const Switches& sw, bool gain_tick, Outcome& out) {
+bool HopRun::hop(EvalState& s, const Entries& e, const Switches& sw, Outcome& out) {
     auto step = exerciser::hop_step(s, view(e), sw.divide_at_start, sw.divide_at_stop);
     if (!step) {
         stop();
@@ -78,7 +77,7 @@ bool HopRun::hop(EvalState& s, const Entries& e, const Switches& sw, bool gain_t
     out.display.refresh = true;
     if (s.hop_mode == 1) {
         s.cp_gain_bits = exerciser::kNCpGainBit;
-        if (gain_tick) s.ctrl_cp_gain_bits = exerciser::kCtrlCpGainBit;
+        gain_raised_ = true;
         out.display.cp_gain = true;
     }
     return true;
@@ -86,14 +85,11 @@ bool HopRun::hop(EvalState& s, const Entries& e, const Switches& sw, bool gain_t
 
 Outcome HopRun::tick_plain(EvalState& s, boardlink::Port& port, const Entries& e, const Switches& sw) {
     Outcome out;
-    if (link_failed(port) || !hop(s, e, sw, false, out)) return out;
+    if (link_failed(port) || !hop(s, e, sw, out)) return out;
     if (variants::is_family_variant(s.device)) {
         Transfer wire(s, port);
         wire.send(kNLatch);
-        if (s.hop_mode == 1 && link_ok(port)) {
-            lower_gain(s, out);
-            wire.send(kControlLatch);
-        }
+        if (s.hop_mode == 1 && link_ok(port)) lower_gain(s, out);
         // The N latch once more, with the gain bit as it stands now.
         if (link_ok(port)) wire.send(kNLatch);
     }
@@ -103,7 +99,7 @@ Outcome HopRun::tick_plain(EvalState& s, boardlink::Port& port, const Entries& e
 
 Outcome HopRun::tick_gain(EvalState& s, boardlink::Port& port, const Entries& e, const Switches& sw) {
     Outcome out;
-    if (link_failed(port) || !hop(s, e, sw, true, out)) return out;
+    if (link_failed(port) || !hop(s, e, sw, out)) return out;
     {
         Transfer wire(s, port);
         wire.send(kNLatch);  // for any device name
@@ -111,7 +107,7 @@ Outcome HopRun::tick_gain(EvalState& s, boardlink::Port& port, const Entries& e,
             if (!sw.delay_on) {
                 release_.enabled = false;
                 lower_gain(s, out);
-                wire.send(kControlLatch);
+                wire.send(kNLatch);
             } else {
                 release_.enabled = true;
             }
@@ -123,9 +119,9 @@ Outcome HopRun::tick_gain(EvalState& s, boardlink::Port& port, const Entries& e,
 
 Outcome HopRun::tick_release(EvalState& s, boardlink::Port& port) {
     Outcome out;
-    if (link_failed(port)) return out;
+    if (link_failed(port) || !gain_raised_) return out;
     lower_gain(s, out);
-    Transfer(s, port).send(kControlLatch);
+    Transfer(s, port).send(kNLatch);
     link_failed(port);
     return out;
 }

@@ -2,12 +2,15 @@
 // The lock-time exerciser: the synthesizer hops between two frequencies on a timer, rewriting
 // the N counter latch at each hop, optionally switching the output divide-by-2 per frequency
 // and raising the charge-pump gain for each hop ("Use CP Gain"), lowered at once ("Delay Off")
-// or after a delay ("Delay On").
+// or after a delay ("Delay On"). The gain is raised and lowered in the latch each hop sends, the
+// N latch (DB21), so the board's gain is always the one the main window's switch shows; the
+// control latch's gain bit is left as the user set it.
 //
 // Three timers: `plain` drives plain hopping, `gain` hopping with charge-pump gain, `release`
 // the delayed lowering of the gain. The intervals are read when a start is asked for, the
 // frequencies and switches at every hop. A refused start stops every timer; a hop that cannot
 // be made, or a link that has failed, stops them too.
+#include <optional>
 #include <string>
 
 #include "actions/exerciser_timer.h"
@@ -25,9 +28,11 @@ public:
         std::string start, stop, interval, delay;
         char decimal_point = '.';
     };
-    // The switches: divide-by-2 at the start and at the stop frequency, and "Delay On".
+    // The switches: divide-by-2 at the start and at the stop frequency (empty: left as the user
+    // set it), and "Delay On".
     struct Switches {
-        bool divide_at_start = false, divide_at_stop = false, delay_on = false;
+        std::optional<bool> divide_at_start = false, divide_at_stop = false;
+        bool delay_on = false;
     };
 
     // "Start": plain hopping (hop_mode 0). "Use CP Gain": hopping with gain (hop_mode 1) and the
@@ -54,12 +59,15 @@ private:
     Outcome refuse_start(const boardlink::Port& port, bool& refused);
     // The common step of both hop ticks; false (every timer stopped, `out` refused) when the
     // hop cannot be made.
-    bool hop(EvalState& state, const Entries& entries, const Switches& switches, bool gain_tick, Outcome& out);
+    bool hop(EvalState& state, const Entries& entries, const Switches& switches, Outcome& out);
+    // Lowers the gain a hop raised, for the N latch that follows.
+    void lower_gain(EvalState& state, Outcome& out);
     // Stops every timer when the link has failed; true then.
     bool link_failed(const boardlink::Port& port);
 
     TimerSetting plain_, gain_, release_;
     unsigned long hops_ = 0;
+    bool gain_raised_ = false;  // a hop raised the N latch's gain and it was not lowered since
 };
 
 }  // namespace actions

@@ -1,5 +1,6 @@
 #include "actions/main_controls.h"
 
+#include "actions/device_gates.h"
 #include "actions/transfer.h"
 #include "model/latch.h"
 #include "model/variants.h"
@@ -15,6 +16,8 @@ T on_value(bool on, T value) {
 }  // namespace
 
 Outcome set_main_switch(EvalState& s, boardlink::Port& port, MainSwitch which, bool on) {
+    if (which == MainSwitch::InternalDivide || which == MainSwitch::OutputDivide)
+        if (auto refused = needs_divide_options(s)) return *refused;
     Outcome out;
     Transfer wire(s, port);
     const bool nine = variants::is_family_variant(s.device);

@@ -19,7 +19,8 @@ enum class MainSwitch {
     LockDetectPrecision,   // Toggle10: R bit 18; R
 };
 
-// A switch turned on or off by the user.
+// A switch turned on or off by the user. The divide-by-2 switches are refused (a conflict) for
+// the KSY7100-8, which has no divide-by-2 options.
 Outcome set_main_switch(EvalState& state, boardlink::Port& port, MainSwitch which, bool on);
 
 enum class PowerLevel { Output, Core };

@@ -1,5 +1,6 @@
 #include "actions/options.h"
 
+#include "actions/device_gates.h"
 #include "actions/transfer.h"
 #include "model/board_presets.h"
 #include "model/latch.h"
@@ -43,7 +44,8 @@ Outcome apply_current_setting(EvalState& s, boardlink::Port& port, CurrentSettin
 }
 
 Outcome apply_powerdown(EvalState& s, boardlink::Port& port, std::optional<int> option) {
-    if (variants::is_family_variant(s.device) && option)
+    if (auto refused = needs_variant(s, "The power-down setting")) return *refused;
+    if (option)
         if (auto bits = powerdown_bits_for(*option)) s.powerdown_bits = *bits;
     return refresh_and_send_control(s, port);
 }

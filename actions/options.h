@@ -19,7 +19,7 @@ namespace actions {
 Outcome apply_current_setting(EvalState& state, boardlink::Port& port, CurrentSetting setting, int knob_position,
                               std::optional<double> rset_ohms);
 
-// Power-down, options 1..3 (stored for the nine variants only); the control latch.
+// Power-down, options 1..3; the control latch. Refused (a conflict) outside the nine variants.
 Outcome apply_powerdown(EvalState& state, boardlink::Port& port, std::optional<int> option);
 
 // Muxout, options 1..8; the control latch.

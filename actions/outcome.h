@@ -17,6 +17,9 @@ struct Refusal {
     bool beep = false;
     std::string detail;        // the cause, shown below the message (a link's failure)
     std::string title;         // the message box's title; empty: the tool's own
+    // Refused by what the device or another setting allows, whatever the value given (a script is
+    // told -221, settings conflict); otherwise the value itself was refused.
+    bool conflict = false;
     bool operator==(const Refusal&) const = default;
 };
 
@@ -50,6 +53,14 @@ inline Refusal refusal(std::string message, std::string entry = {}, bool clear_e
     r.clear_entry = clear_entry;
     r.beep = beep;
     return r;
+}
+
+// A refusal by what the device allows now: nothing stored, nothing sent.
+inline Outcome conflict(std::string message) {
+    Outcome out;
+    out.refusal = refusal(std::move(message), {}, false, true);
+    out.refusal->conflict = true;
+    return out;
 }
 
 // A refusal as an outcome.

@@ -1,5 +1,6 @@
 #include "actions/register_sends.h"
 
+#include "actions/device_gates.h"
 #include "actions/transfer.h"
 #include "model/latch.h"
 #include "model/main_display.h"
@@ -8,8 +9,24 @@ namespace actions {
 
 using regmap::Row;
 
-Outcome rebuild_from_register_map(EvalState& s, const regmap::RegisterBits& bits) {
-    auto rebuilt = regmap::rebuild_state(s, bits);
+namespace {
+
+const char* const kRegisterMap = "The register map";
+
+// The rows a send stores: its own row, or all three.
+std::span<const Row> rows_of(RegisterSend which) {
+    static constexpr Row control[] = {Row::Control}, n[] = {Row::N}, r[] = {Row::R};
+    switch (which) {
+    case RegisterSend::Control: return control;
+    case RegisterSend::N: return n;
+    case RegisterSend::R: return r;
+    case RegisterSend::All: break;
+    }
+    return regmap::kRows;
+}
+
+Outcome rebuild(EvalState& s, const regmap::RegisterBits& bits, std::span<const Row> rows) {
+    auto rebuilt = regmap::rebuild_state(s, bits, rows);
     if (!rebuilt) return refused(rebuilt.failure.message, {}, false, true);
     s = *rebuilt;
     Outcome out;
@@ -18,26 +35,37 @@ Outcome rebuild_from_register_map(EvalState& s, const regmap::RegisterBits& bits
     return out;
 }
 
+}  // namespace
+
+Outcome rebuild_from_register_map(EvalState& s, const regmap::RegisterBits& bits) {
+    return rebuild(s, bits, regmap::kRows);
+}
+
 Outcome send_register_map(EvalState& s, boardlink::Port& port, const regmap::RegisterBits& bits, RegisterSend which) {
-    Outcome out = rebuild_from_register_map(s, bits);
+    if (auto refused = needs_variant(s, kRegisterMap)) return *refused;
+    const uint16_t core_power = s.core_power;
+    Outcome out = rebuild(s, bits, rows_of(which));
     if (!out.ok()) return out;
     out.display.refresh = true;
-    // Both gain bits, the control latch's DB10 and the N latch's DB21, show on the main window's
-    // one gain switch: the one of the latch sent, and after all three the N latch's.
-    if (which == RegisterSend::Control) out.display.cp_gain = (bits[Row::Control] >> 10) & 1;
-    if (which == RegisterSend::N || which == RegisterSend::All) out.display.cp_gain = (bits[Row::N] >> 21) & 1;
+    // The main window's gain switch is the N latch's gain bit (DB21).
+    out.display.cp_gain = s.cp_gain_bits != 0;
+    // Core power is one setting held in the control and the test latch: a new level goes to both.
+    const bool core_power_changed = s.core_power != core_power;
 
     Transfer wire(s, port);
     switch (which) {
     case RegisterSend::Control: wire.send(kControlLatch); break;
     case RegisterSend::N: wire.send(kNLatch); break;
     case RegisterSend::R: wire.send(kRLatch); break;
-    case RegisterSend::All: wire.send({kRLatch, kControlLatch, kNLatch}); break;
+    case RegisterSend::All: wire.send({kRLatch, kControlLatch}); break;
     }
+    if (core_power_changed) wire.send(kTestLatch);
+    if (which == RegisterSend::All) wire.send(kNLatch);
     return out;
 }
 
 Outcome write_register_word(EvalState& s, boardlink::Port& port, Row row, std::string_view hex_word) {
+    if (auto refused = needs_variant(s, kRegisterMap)) return *refused;
     auto typed = regmap::parse_row_word(hex_word, row, regmap::unshown_bits(s, row));
     if (!typed) return refused(typed.failure.message, {}, false, true);
     regmap::RegisterBits bits = regmap::bits_from_state(s);

@@ -1,8 +1,10 @@
 #pragma once
 // The register map's send buttons as actions: the state rebuilt from the window's switches
 // (model/register_map.h), the main window brought to agree, and the latches sent. "Update
-// Function Latch", "Update N Register" and "Update R Register" send their own latch; "Load Now"
-// (and OK) sends R, control, N.
+// Function Latch", "Update N Register" and "Update R Register" store and send their own row
+// only; "Load Now" (and OK) stores all three and sends R, control, N. A send that changes the core
+// power level also sends the test latch, which holds the level too, after the control latch.
+// Every send is refused (a conflict) outside the nine variants.
 #include <string_view>
 
 #include "actions/outcome.h"
@@ -18,7 +20,8 @@ enum class RegisterSend { Control, N, R, All };
 // nothing rebuilt, when every R counter switch is off.
 Outcome rebuild_from_register_map(EvalState& state, const regmap::RegisterBits& bits);
 
-// Refused, with nothing rebuilt or sent, when every R counter switch is off.
+// Refused, with nothing rebuilt or sent, when every R counter switch of a row it stores is off,
+// or an A counter switch is on for the variant without dual-modulus prescaler.
 Outcome send_register_map(EvalState& state, boardlink::Port& port, const regmap::RegisterBits& bits,
                           RegisterSend which);
 

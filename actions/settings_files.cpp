@@ -6,6 +6,7 @@
 #include "actions/transfer.h"
 #include "model/latch.h"
 #include "model/settings_file.h"
+#include "model/variants.h"
 
 namespace actions {
 namespace {
@@ -40,14 +41,26 @@ Outcome load_settings_text(EvalState& s, boardlink::Port& port, std::string_view
         return refused_with_title(kGetTitle, describe(brief, shown));
     }
     // The stored fields, the prescaler of the single-modulus variant, VCO and reference.
+    const uint16_t core_power = s.core_power;
     apply_settings(s, std::get<SettingsRecord>(parsed));
     Outcome out;
+    // A file may hold another variant than the session's: the window follows the device it sets.
+    if (variants::is_family_variant(s.device)) out.display.device = variants::display_name(s.device);
     out.display.eval = eval_caption_after_load(s.preset_index);
     out.display.configure = true;
     out.display.refresh = true;
     // The gain switch is set by the program: it raises no handler, so nothing more is sent.
     out.display.cp_gain = cp_gain_toggle_after_load(s.cp_gain_bits);
-    Transfer(s, port).send({kRLatch, kControlLatch, kNLatch});
+
+    Transfer wire(s, port);
+    // With test modes enabled the R word switches the chip into the test mode its test latch
+    // holds: the test latch goes first, so that mode is the one the Test Modes window shows.
+    const bool test_first = s.test_enable_bits != 0;
+    if (test_first) wire.send(kTestLatch);
+    wire.send({kRLatch, kControlLatch});
+    // Core power is held in the control and the test latch: a new level goes to both.
+    if (!test_first && s.core_power != core_power) wire.send(kTestLatch);
+    wire.send(kNLatch);
     return out;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The File menu's settings files as actions: a file read into the state and sent to the board
-// (R, control, N), or the state written to a file. The file's checks are the reader's
+// (R, control, N; the test latch first when the file enables test modes, else after the control
+// latch when the file changes the core power level), or the state written to a file. The file's checks are the reader's
 // (model/settings_file.h): a file it refuses changes nothing and sends nothing. `shown_name`
 // is the file's name as the messages show it.
 #include <string>

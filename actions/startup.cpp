@@ -29,6 +29,12 @@ Outcome reset_to_defaults(EvalState& s, boardlink::Port& port) {
     EvalState fresh = variants::start_state(variant);
     // The record of what the board was sent stays: it is true until the sends below renew it.
     fresh.latches_sent = s.latches_sent;
+    fresh.control_word = s.control_word;
+    fresh.r_word_assembled = s.r_word_assembled, fresh.r_word = s.r_word;
+    fresh.n_word_assembled = s.n_word_assembled, fresh.n_word = s.n_word;
+    fresh.test_word = s.test_word;
+    fresh.tx_word = s.tx_word;
+    fresh.board_single_modulus = s.board_single_modulus;
     s = fresh;
     Outcome out;
     out.display.device = variants::display_name(variant);

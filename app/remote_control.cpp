@@ -37,12 +37,14 @@ commands::Reply measure_supplies_waiting(EvalState& state, boardlink::Port& port
     return {actions::supply_answer(reading.texts()), {}};
 }
 
-RemoteControl::RemoteControl(const Options& options, Main& main, std::function<const deviceform*()> variant_dialog) {
+RemoteControl::RemoteControl(const Options& options, Main& main, std::function<const deviceform*()> variant_dialog)
+    : main_(&main) {
     auto show = [&main](const actions::Display& d) {
         main.show_display(d);
         main.check_link();
     };
     exercisers_ = std::make_unique<RemoteExercisers>(main.state(), main.link(), show);
+    main.board_busy = [exercisers = exercisers_.get()] { return exercisers->busy_reason(); };
     commands::Hooks hooks;
     hooks.show = show;
     hooks.exercisers = exercisers_.get();
@@ -68,6 +70,10 @@ RemoteControl::RemoteControl(const Options& options, Main& main, std::function<c
     };
     hooks.exit = [] { return std::optional<std::string>("SYST:EXIT ends only a run without windows"); };
     server_ = std::make_unique<ScpiServer>(main.state(), main.link(), KSY_VERSION, hooks, config_of(options));
+}
+
+RemoteControl::~RemoteControl() {
+    if (main_) main_->board_busy = nullptr;
 }
 
 RemoteControl::RemoteControl(const Options& options, EvalState& state, boardlink::Port& port, std::function<void()> quit) {

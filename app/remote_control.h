@@ -23,6 +23,7 @@ public:
     RemoteControl(const Options& options, Main& main, std::function<const deviceform*()> variant_dialog);
     // A run without windows: `quit` ends it.
     RemoteControl(const Options& options, EvalState& state, boardlink::Port& port, std::function<void()> quit);
+    ~RemoteControl();
 
     // Starts listening; false with the cause.
     bool listen(std::string& error) { return server_->listen(error); }
@@ -30,6 +31,7 @@ public:
     RemoteExercisers& exercisers() { return *exercisers_; }
 
 private:
+    Main* main_ = nullptr;  // a windowed run's main window, which asks whether the board is busy
     std::unique_ptr<RemoteExercisers> exercisers_;
     std::unique_ptr<ScpiServer> server_;
 };

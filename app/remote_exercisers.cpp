@@ -82,3 +82,13 @@ void RemoteExercisers::stop_sweep() {
 std::string RemoteExercisers::sweep_status() const {
     return std::string(sweep_.running() ? "RUN," : "IDLE,") + swept_to_.value_or("NONE");
 }
+
+std::optional<std::string> RemoteExercisers::busy_reason() const {
+    if (hop_.running())
+        return "A lock-time hop run started by a remote client is running: the board takes no other setting until "
+               "it stops (HOP:STOP).";
+    if (sweep_.running())
+        return "A sweep started by a remote client is running: the board takes no other setting until it stops "
+               "(SWE:STOP).";
+    return std::nullopt;
+}

@@ -25,6 +25,9 @@ public:
     void stop_sweep() override;
     std::string sweep_status() const override;
 
+    // Why the board takes no other writer now: a run these commands started is going.
+    std::optional<std::string> busy_reason() const;
+
 private:
     struct Follower {
         SystemTimer timer;

@@ -113,7 +113,8 @@ std::optional<double> SimBoard::output_frequency_hz() const {
     if (r == 0) return std::nullopt;
     uint32_t n_word = *latches_[2];
     uint32_t b = (n_word >> 8) & 0x1FFFu, a = (n_word >> 2) & 0x1Fu;
-    double f = (static_cast<double>(*p) * b + a) * kRefInHz / r;
+    // The chip without dual-modulus prescaler divides by B alone; its A bits are not used.
+    double f = (single_modulus_ ? double(b) : static_cast<double>(*p) * b + a) * kRefInHz / r;
     if (n_word & (1u << 22)) f /= 2;
     return f;
 }

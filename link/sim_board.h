@@ -42,7 +42,7 @@ public:
     uint64_t words_loaded() const { return words_loaded_; }
 
     // The output frequency the held latches program: (P x B + A) x REF IN / R, with P from the
-    // control latch's prescaler bits (1 for a chip without dual-modulus prescaler), halved when
+    // control latch's prescaler bits (B alone for a chip without dual-modulus prescaler), halved when
     // the N latch's output divide-by-2 bit is set. Empty until R, N and control are held, or R is 0.
     std::optional<double> output_frequency_hz() const;
     // The prescaler modulus the control latch selects.

@@ -1,5 +1,7 @@
 #include "model/board_presets.h"
 
+#include "model/frequency_made.h"
+
 const std::array<BoardPreset, 5> kBoardPresets = {{
     {"KSY7100EB1", "ksy7100", 1, 900, 200, 10'000'000, 32, 4500, 140, 20, 50, true},
     {"KSY7101EB1", "ksy7101", 2, 1750, 200, 10'000'000, 32, 8750, 273, 14, 50, true},
@@ -32,4 +34,7 @@ void apply_board_preset(EvalState& s, const BoardPreset& p) {
     s.cp_gain_bits = 2097152;
     s.ldp_bits = 0;
     s.r_aux_bits = 0;
+    settle_frequencies(s);
+    s.asked_vco_freq = s.vco_freq;
+    s.asked_pfd_freq = s.pfd_freq;
 }

@@ -23,6 +23,11 @@ struct EvalState {
     double rset = 0;            // charge-pump set resistor, ohms
     int16_t rset_ohms = 0;      // the same as a whole number, shown by the main window
     uint16_t preset_index = 0;  // 0 for a variant, 1..5 for a board preset
+    // The frequencies the user asked for, which plans aim at: vco_freq and pfd_freq are what the
+    // counters make (N x PFD, reference / R), and a new reference or prescaler plans anew from
+    // these, so repeated changes never drift from what was asked.
+    double asked_vco_freq = 0;  // MHz
+    double asked_pfd_freq = 0;  // kHz
 
     // Control latch (control bits 00)
     uint16_t core_power = 0;          // bits 3..2, level 0..3 (also in the test latch)
@@ -68,6 +73,7 @@ struct EvalState {
     int32_t n_word = 0;
     int32_t test_word = 0;
     uint8_t latches_sent = 0;         // bit (1 << latch) set once a word was clocked into that latch
+    bool board_single_modulus = false;  // the words were sent for the variant that divides by B alone
     int16_t data_port = 0;            // data register address for latch writes (888)
     int16_t readback_port = 0;        // data register address for the supply readback (888)
     int32_t shift_delay = 0;

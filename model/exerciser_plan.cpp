@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "model/counters.h"
+#include "model/frequency_made.h"
 #include "model/number_format.h"
 
 namespace exerciser {
@@ -89,7 +90,8 @@ Outcome<Counters> hop_counters(const EvalState& s, double f, bool at_start) {
 
 }  // namespace
 
-Outcome<Hop> hop_step(const EvalState& s, const HopEntries& entries, bool divide_at_start, bool divide_at_stop) {
+Outcome<Hop> hop_step(const EvalState& s, const HopEntries& entries, std::optional<bool> divide_at_start,
+                      std::optional<bool> divide_at_stop) {
     auto freqs = read_hop_frequencies(entries);
     if (!freqs) return {{}, freqs.problem};
     const double first = freqs->first, second = freqs->second;
@@ -112,11 +114,12 @@ Outcome<Hop> hop_step(const EvalState& s, const HopEntries& entries, bool divide
 
 void apply_hop(EvalState& s, const Hop& hop) {
     s.hop_freq = hop.hop_freq;
-    s.out_div2_bits = hop.out_div2 ? kOutDiv2Bit : 0;
-    s.vco_freq = hop.hop_freq;
+    if (hop.out_div2) s.out_div2_bits = *hop.out_div2 ? kOutDiv2Bit : 0;
     s.n_value = hop.counters.n;
     s.b_counter = hop.counters.b;
     s.a_counter = hop.counters.a;
+    settle_frequencies(s);
+    s.asked_vco_freq = hop.hop_freq;
 }
 
 Outcome<HopStart> hop_start(const EvalState& s, const HopEntries& e, bool with_delay) {
@@ -203,17 +206,18 @@ Outcome<SweepStep> sweep_step(const EvalState& s) {
         return {{}, p};
     }
     step.counters = *counters;
-    step.vco_freq = double(counters->n) * pfd_hz / 1'000'000;
+    step.vco_freq = vco_made_mhz(counters->n, s.pfd_freq);
     step.last = s.sweep_stop <= step.sweep_freq;
     return {step, {}};
 }
 
 void apply_sweep_step(EvalState& s, const SweepStep& step) {
     s.sweep_freq = step.sweep_freq;
-    s.vco_freq = step.vco_freq;
     s.n_value = step.counters.n;
     s.b_counter = step.counters.b;
     s.a_counter = step.counters.a;
+    settle_frequencies(s);
+    s.asked_vco_freq = step.sweep_freq / 1'000'000;
 }
 
 SweepTexts sweep_texts(const EvalState& s) {

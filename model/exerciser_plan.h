@@ -21,7 +21,6 @@ inline constexpr int kMinHopMhz = 1;
 inline constexpr int kMaxHopMhz = 32767;
 
 inline constexpr int32_t kNCpGainBit = 2097152;     // N latch bit 21
-inline constexpr int32_t kCtrlCpGainBit = 1024;     // control latch bit 10
 inline constexpr double kOutDiv2Bit = 4194304;      // N latch bit 22
 
 // Why an exerciser cannot start or go on.
@@ -70,17 +69,19 @@ struct HopEntries {
 // Where one hop goes and what it programs.
 struct Hop {
     double hop_freq = 0;  // whole MHz
-    bool out_div2 = false;  // divide-by-2 switched on at this frequency
+    std::optional<bool> out_div2;  // divide-by-2 at this frequency; empty: left as it is
     Counters counters;
     bool operator==(const Hop&) const = default;
 };
 
 // The common hop step: from state.hop_freq to the other frequency (to the start frequency
-// when it is at neither), with the divide-by-2 of the frequency it reaches, and the counters at
-// state.pfd_freq and state.prescaler. Only the start and stop entries are read.
-Outcome<Hop> hop_step(const EvalState& state, const HopEntries& entries, bool divide_at_start,
-                      bool divide_at_stop);
-// Stores a hop: hop_freq, vco_freq, out_div2_bits and the counters.
+// when it is at neither), with the divide-by-2 of the frequency it reaches (empty: that
+// frequency leaves the divide-by-2 as the user set it), and the counters at state.pfd_freq and
+// state.prescaler. Only the start and stop entries are read.
+Outcome<Hop> hop_step(const EvalState& state, const HopEntries& entries, std::optional<bool> divide_at_start,
+                      std::optional<bool> divide_at_stop);
+// Stores a hop: hop_freq, out_div2_bits, the counters, the frequency the counters make, and the
+// hop frequency as the one asked for.
 void apply_hop(EvalState& state, const Hop& hop);
 
 // The timer intervals a start button sets.

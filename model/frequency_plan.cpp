@@ -4,7 +4,9 @@
 #include <cmath>
 #include <limits>
 
+#include "model/board_words.h"
 #include "model/counters.h"
+#include "model/frequency_made.h"
 #include "model/latch.h"
 #include "model/number_format.h"
 #include "model/variants.h"
@@ -26,9 +28,9 @@ std::optional<int32_t> trunc_i32(double value) {
     return static_cast<int32_t>(whole);
 }
 
-// P x B + A, the divide ratio the counters program, checked into 32 bits.
-std::optional<int64_t> programmed_ratio(const Counters& c) {
-    int64_t total = int64_t(c.b_counter) * c.prescaler + c.a_counter;
+// The divide ratio the plan's counters program, checked into 32 bits.
+std::optional<int64_t> plan_ratio(const EvalState& s, const Counters& c) {
+    int64_t total = ::programmed_ratio(c.prescaler, c.b_counter, c.a_counter, variants::is_single_modulus(s.device));
     if (total < std::numeric_limits<int32_t>::min() || total > std::numeric_limits<int32_t>::max())
         return std::nullopt;
     return total;
@@ -42,13 +44,20 @@ std::optional<std::string> counters_problem(const Counters& c, bool split) {
                  : n_counters_problem(c.n_value, 0, 0);
 }
 
-// Whether storing `plan` changes the word of `latch` that the state assembles.
+// Whether the board would still need `latch` once `plan` is stored: it does not hold the word the
+// plan's state assembles (it was never sent one, or another).
 template <class P>
-bool changes_word(const EvalState& s, const P& plan, uint8_t latch) {
+bool board_lacks(const EvalState& s, const P& plan, uint8_t latch) {
     EvalState after = s;
     store(plan, after);
-    return assemble_latch(after, latch) != assemble_latch(s, latch);
+    return !board_holds(after, latch);
 }
+
+// An entry that still shows the present frequency (to the hertz the dialog works in) asks for
+// nothing new: the frequency asked for before stands. So a PFD of 200.816327 kHz shown after a
+// new reference of 19.68 MHz, loaded as it stands, leaves 200 kHz as the PFD asked for, and the
+// next reference plans from 200 kHz again.
+bool shows_present(double typed_hz, double present_hz) { return std::abs(typed_hz - present_hz) < 1.0; }
 
 // The board's PFD frequency is the reference divided by R. A PFD typed that the reference does not
 // divide would leave the board on R's own PFD while the window computed the VCO frequency from the
@@ -57,20 +66,21 @@ bool changes_word(const EvalState& s, const P& plan, uint8_t latch) {
 // when it agrees with the board's to within the whole hertz the dialog works in.
 bool is_board_pfd(double ref_hz, int32_t r, double pfd_hz) { return r >= 1 && std::abs(ref_hz / r - pfd_hz) < 1.0; }
 
-// The PFD frequency a plan stores: the board's own where the PFD typed is that, so the VCO
+// The PFD frequency N is planned at: the board's own where the PFD typed is that, so the VCO
 // frequency computed from it is the one the board reaches; otherwise the PFD typed, which the plan
 // then refuses.
-double reached_pfd_khz(double ref_hz, int32_t r, double pfd_hz) {
-    return numfmt::round_trip((is_board_pfd(ref_hz, r, pfd_hz) ? ref_hz / r : pfd_hz) / 1000);
+double planned_pfd_hz(double ref_hz, int32_t r, double pfd_hz) {
+    return is_board_pfd(ref_hz, r, pfd_hz) ? ref_hz / r : pfd_hz;
 }
 
-std::optional<PlanFailure> pfd_off_the_reference(double ref_hz, int32_t r, double pfd_hz) {
-    if (is_board_pfd(ref_hz, r, pfd_hz)) return std::nullopt;
+std::optional<PlanFailure> pfd_off_the_reference(const EvalState& s, int32_t r, double pfd_hz) {
+    if (is_board_pfd(s.ref_freq, r, pfd_hz)) return std::nullopt;
     return PlanFailure{"The PFD frequency of " + numfmt::general(pfd_hz / 1000) + " kHz does not divide the reference "
-                       "frequency of " + numfmt::general(ref_hz / 1e6) + " MHz: with R = " + std::to_string(r) +
-                       " the board's PFD would be " + numfmt::general(numfmt::round_trip(ref_hz / r / 1000)) +
-                       " kHz and its output another frequency than the one shown. Enter a PFD frequency that "
-                       "divides the reference.",
+                       "frequency of " + numfmt::general(s.ref_freq / 1e6) + " MHz: with R = " + std::to_string(r) +
+                       " the board's PFD would be " + numfmt::general(numfmt::round_trip(s.ref_freq / r / 1000)) +
+                       " kHz and its output another frequency than the one shown. The board holds R = " +
+                       std::to_string(s.r_counter) + " now, a PFD of " + numfmt::general(s.pfd_freq) +
+                       " kHz. Enter a PFD frequency that divides the reference.",
                        0};
 }
 
@@ -105,10 +115,13 @@ Plan<SynthLoad> plan_synth_load(const EvalState& s, std::optional<double> vco_mh
     const auto pfd_hz = numfmt::round_i32(*pfd_khz * 1000);
     if (!pfd_hz || *pfd_hz == 0) return invalid(2);
     const auto r = numfmt::round_i32(s.ref_freq / *pfd_hz);
-    const auto n = numfmt::round_i32(vco_hz / *pfd_hz);
-    if (!r || !n) return invalid(2);
-
+    if (!r) return invalid(2);
     SynthLoad plan;
+    plan.asked_vco_freq = shows_present(vco_hz, s.vco_freq * 1e6) ? s.asked_vco_freq : vco_hz / 1e6;
+    plan.asked_pfd_freq = shows_present(*pfd_hz, s.pfd_freq * 1000) ? s.asked_pfd_freq : *pfd_hz / 1000.0;
+    const auto n = numfmt::round_i32(plan.asked_vco_freq * 1e6 / planned_pfd_hz(s.ref_freq, *r, *pfd_hz));
+    if (!n) return invalid(2);
+
     Counters& c = plan.counters;
     c = {*r, *n, s.prescaler, s.b_counter, s.a_counter};
     bool split = true;
@@ -125,23 +138,21 @@ Plan<SynthLoad> plan_synth_load(const EvalState& s, std::optional<double> vco_mh
         split = false;  // a board-family name: the counters stay as they are
     }
 
-    plan.pfd_freq = reached_pfd_khz(s.ref_freq, c.r_counter, *pfd_hz);
-    const auto ratio = programmed_ratio(c);
+    plan.pfd_freq = numfmt::round_trip(planned_pfd_hz(s.ref_freq, *r, *pfd_hz) / 1000);
+    const auto ratio = plan_ratio(s, c);
     if (!ratio) return invalid(2);
-    plan.vco_freq = (plan.pfd_freq / 1000) * double(*ratio);
+    plan.vco_freq = vco_made_mhz(*ratio, plan.pfd_freq);
     const auto loaded_vco = numfmt::round_i32(plan.vco_freq);
     const auto loaded_pfd = numfmt::round_i32(plan.pfd_freq);
     if (!loaded_vco || !loaded_pfd) return invalid(2);
 
     if (auto problem = counters_problem(c, split)) return counter_failure(*problem);
-    if (auto problem = pfd_off_the_reference(s.ref_freq, c.r_counter, *pfd_hz)) return *problem;
+    if (auto problem = pfd_off_the_reference(s, c.r_counter, *pfd_hz)) return *problem;
 
-    // Exact comparisons of the new frequencies with the whole numbers last loaded.
-    const bool pfd_changed = plan.pfd_freq != double(s.loaded_pfd_khz);
-    plan.loaded_pfd_khz = pfd_changed ? *loaded_pfd : s.loaded_pfd_khz;
+    plan.loaded_pfd_khz = *loaded_pfd;
     plan.loaded_vco_mhz = *loaded_vco;
-    plan.send_r = pfd_changed || changes_word(s, plan, kRLatch);
-    plan.send_n = plan.vco_freq != double(s.loaded_vco_mhz) || changes_word(s, plan, kNLatch);
+    plan.send_r = board_lacks(s, plan, kRLatch);
+    plan.send_n = board_lacks(s, plan, kNLatch);
     return plan;
 }
 
@@ -149,6 +160,8 @@ void store(const SynthLoad& plan, EvalState& s) {
     store_counters(plan.counters, s);
     s.pfd_freq = plan.pfd_freq;
     s.vco_freq = plan.vco_freq;
+    s.asked_vco_freq = plan.asked_vco_freq;
+    s.asked_pfd_freq = plan.asked_pfd_freq;
     s.loaded_pfd_khz = plan.loaded_pfd_khz;
     s.loaded_vco_mhz = plan.loaded_vco_mhz;
 }
@@ -164,22 +177,25 @@ Plan<ChannelStep> plan_channel_step(const EvalState& s, std::optional<double> vc
     const double pfd_hz = *pfd_khz * 1000;
     if (pfd_hz == 0) return invalid(2);
     const auto r = numfmt::round_i32(s.ref_freq / pfd_hz);
-    const auto n = numfmt::round_i32(vco_hz / pfd_hz);
-    if (!r || !n) return invalid(2);
+    if (!r) return invalid(2);
+    const auto n = numfmt::round_i32(vco_hz / planned_pfd_hz(s.ref_freq, *r, pfd_hz));
+    if (!n) return invalid(2);
     const auto counters = split_counters(*n, s.prescaler);
     if (!counters) return invalid(2);
 
     ChannelStep plan;
     plan.counters = {*r, *n, s.prescaler, counters->b, counters->a};
-    plan.pfd_freq = reached_pfd_khz(s.ref_freq, plan.counters.r_counter, pfd_hz);
-    const auto ratio = programmed_ratio(plan.counters);
+    plan.pfd_freq = numfmt::round_trip(planned_pfd_hz(s.ref_freq, *r, pfd_hz) / 1000);
+    const auto ratio = plan_ratio(s, plan.counters);
     if (!ratio) return invalid(2);
-    plan.vco_freq = (plan.pfd_freq / 1000) * double(*ratio);
+    plan.vco_freq = vco_made_mhz(*ratio, plan.pfd_freq);
     plan.vco_text = numfmt::pattern(vco_hz / 1e6, "#0.00000");
+    plan.asked_vco_freq = vco_hz / 1e6;
+    plan.asked_pfd_freq = shows_present(pfd_hz, s.pfd_freq * 1000) ? s.asked_pfd_freq : pfd_hz / 1000;
 
     if (auto problem = counters_problem(plan.counters, true)) return counter_failure(*problem);
-    if (auto problem = pfd_off_the_reference(s.ref_freq, plan.counters.r_counter, pfd_hz)) return *problem;
-    plan.send_r = changes_word(s, plan, kRLatch);
+    if (auto problem = pfd_off_the_reference(s, plan.counters.r_counter, pfd_hz)) return *problem;
+    plan.send_r = board_lacks(s, plan, kRLatch);
     return plan;
 }
 
@@ -187,6 +203,8 @@ void store(const ChannelStep& plan, EvalState& s) {
     store_counters(plan.counters, s);
     s.pfd_freq = plan.pfd_freq;
     s.vco_freq = plan.vco_freq;
+    s.asked_vco_freq = plan.asked_vco_freq;
+    s.asked_pfd_freq = plan.asked_pfd_freq;
 }
 
 SynthEntries synth_entries(const EvalState& s) {
@@ -200,6 +218,21 @@ SynthEntries synth_entries(const EvalState& s) {
     return e;
 }
 
+namespace {
+
+// N for the VCO frequency asked for, at the PFD the reference and R make, split by the prescaler
+// (B = N, A = 0 for the single-modulus variant, whose prescaler field is left as it is).
+std::optional<Counters> counters_at_r(const EvalState& s, int32_t r, int32_t prescaler) {
+    const auto n = numfmt::round_i32(s.asked_vco_freq * 1000 / pfd_made_khz(s.ref_freq, r));
+    if (!n) return std::nullopt;
+    if (variants::is_single_modulus(s.device)) return Counters{r, *n, prescaler, *n, 0};
+    const auto split = split_counters(*n, prescaler);
+    if (!split) return std::nullopt;
+    return Counters{r, *n, prescaler, split->b, split->a};
+}
+
+}  // namespace
+
 Plan<CrystalPlan> plan_crystal(const EvalState& s, std::optional<double> ref_mhz) {
     const PlanFailure failure{kInvalidCrystalEntry, 1};
     if (!ref_mhz || !std::isfinite(*ref_mhz * 1e6)) return failure;
@@ -207,29 +240,27 @@ Plan<CrystalPlan> plan_crystal(const EvalState& s, std::optional<double> ref_mhz
     CrystalPlan plan;
     plan.ref_freq = *ref_mhz * 1e6;
     plan.entry_text = numfmt::pattern(*ref_mhz, "#0.000000");
-    if (s.pfd_freq == 0) return failure;
+    if (s.asked_pfd_freq == 0) return failure;
     // The reference dialog truncates R: 10.05 MHz at 200 kHz still gives 50. The quotient goes
     // through its 15-digit text first, so the binary rounding of the entry (8.2 MHz is stored
     // as 8199999.9999999991 Hz) cannot truncate a whole quotient to the number below it.
-    const auto r = trunc_i32(numfmt::round_trip((plan.ref_freq / 1000) / s.pfd_freq));
-    const auto n = numfmt::round_i32((s.vco_freq * 1000) / s.pfd_freq);
-    if (!r || !n) return failure;
+    const auto r = trunc_i32(numfmt::round_trip((plan.ref_freq / 1000) / s.asked_pfd_freq));
+    if (!r) return failure;
+    if (auto problem = r_counter_problem(*r)) return counter_failure(*problem);
 
-    Counters& c = plan.counters;
-    c = {*r, *n, s.prescaler, *n, 0};
-    if (!variants::is_single_modulus(s.device)) {
-        auto counters = split_counters(*n, s.prescaler);
-        if (!counters) return failure;
-        c.b_counter = counters->b;
-        c.a_counter = counters->a;
-    }
-    if (auto problem = counters_problem(c, true)) return counter_failure(*problem);
+    EvalState trial = s;
+    trial.ref_freq = plan.ref_freq;
+    const auto counters = counters_at_r(trial, *r, s.prescaler);
+    if (!counters) return failure;
+    plan.counters = *counters;
+    if (auto problem = counters_problem(plan.counters, true)) return counter_failure(*problem);
     return plan;
 }
 
 void store(const CrystalPlan& plan, EvalState& s) {
     s.ref_freq = plan.ref_freq;
     store_counters(plan.counters, s);
+    settle_frequencies(s);
 }
 
 Plan<PrescalerPlan> plan_prescaler(const EvalState& s, int knob_position) {
@@ -241,19 +272,20 @@ Plan<PrescalerPlan> plan_prescaler(const EvalState& s, int knob_position) {
         plan.prescaler_bits = kPrescalerKnob[knob_position].bits;
     }
 
-    if (s.pfd_freq == 0)
+    if (s.asked_pfd_freq == 0)
         return counter_failure("The counters cannot be computed with a PFD frequency of 0 kHz.");
     if (prescaler <= 0)
         return counter_failure("The counters cannot be computed with a prescaler of " +
                                std::to_string(prescaler) + ".");
     // The prescaler dialog rounds R, half to even.
-    const auto r = numfmt::round_i32((s.ref_freq / 1000) / s.pfd_freq);
-    const auto n = numfmt::round_i32((s.vco_freq * 1000) / s.pfd_freq);
-    if (!r || !n)
-        return counter_failure("The counters cannot be computed: the frequencies give a division "
-                               "ratio beyond the 32-bit range.");
-    const auto counters = split_counters(*n, prescaler);
-    plan.counters = {*r, *n, prescaler, counters->b, counters->a};
+    const auto r = numfmt::round_i32((s.ref_freq / 1000) / s.asked_pfd_freq);
+    const char* beyond = "The counters cannot be computed: the frequencies give a division ratio beyond the "
+                         "32-bit range.";
+    if (!r) return counter_failure(beyond);
+    if (auto problem = r_counter_problem(*r)) return counter_failure(*problem);
+    const auto counters = counters_at_r(s, *r, prescaler);
+    if (!counters) return counter_failure(beyond);
+    plan.counters = *counters;
     if (auto problem = counters_problem(plan.counters, true)) return counter_failure(*problem);
     return plan;
 }
@@ -261,6 +293,7 @@ Plan<PrescalerPlan> plan_prescaler(const EvalState& s, int knob_position) {
 void store(const PrescalerPlan& plan, EvalState& s) {
     s.prescaler_bits = plan.prescaler_bits;
     store_counters(plan.counters, s);
+    settle_frequencies(s);
 }
 
 std::optional<int> prescaler_position(int32_t prescaler_bits) {

@@ -7,6 +7,12 @@
 // The R counter is rounded (half to even) by the frequency and prescaler dialogs and truncated
 // toward zero by the reference dialog. Every plan rejects counters that do not fit their latch
 // fields (model/counters.h), since the latch writer does not mask them.
+//
+// Every plan stores as PFD and VCO frequency what its counters make (reference / R and N x PFD,
+// model/frequency_made.h), and the frequency dialog's loads and steps are sent where the board
+// does not hold their words (model/board_words.h), so the window never shows a frequency the
+// board does not make. The frequency dialog sets the frequencies asked for; the reference and
+// prescaler dialogs plan anew from them.
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -51,31 +57,32 @@ inline constexpr const char* kInvalidPfdEntry = "Invalid entry in reference freq
 inline constexpr const char* kInvalidCrystalEntry = "Invalid entry in crystal Frequency.";
 
 // Frequency dialog, Load Now: the entries as parsed (empty when the text is not a number).
-// Only what changed is sent, R before N: the R latch when the PFD frequency differs from the one
-// last loaded, the N latch when the VCO frequency does. The comparisons are with the whole
-// numbers kept in loaded_pfd_khz and loaded_vco_mhz, so a fractional frequency is sent every
-// time. A latch whose word the load changes is sent in any case: a new PFD with the same VCO
-// frequency needs a new N, and a return to the whole number last loaded (2400.2, then 2400)
-// needs the N that the comparison alone would skip; otherwise the board would run on another
-// frequency than the window shows.
+// R from the reference and the PFD typed, N for the VCO frequency asked for at the PFD the board
+// will run at. R and N are sent, R before N, where the board does not hold the words the plan
+// describes: never sent, or different. A PFD the reference does not divide is refused. An entry
+// that still shows the present frequency asks for nothing new (the frequency asked for before
+// stands), so pre-filled entries loaded as they stand keep the plan's aim.
 struct SynthLoad {
     Counters counters;
-    double pfd_freq = 0;  // kHz
-    double vco_freq = 0;  // MHz, the frequency actually reached
+    double pfd_freq = 0;  // kHz, reference / R
+    double vco_freq = 0;  // MHz, the frequency the counters make
+    double asked_vco_freq = 0, asked_pfd_freq = 0;
     bool send_r = false, send_n = false;
-    int32_t loaded_pfd_khz = 0, loaded_vco_mhz = 0;
+    int32_t loaded_pfd_khz = 0, loaded_vco_mhz = 0;  // the dialog's record of the whole frequencies loaded
 };
 Plan<SynthLoad> plan_synth_load(const EvalState& state, std::optional<double> vco_mhz,
                                 std::optional<double> pfd_khz);
 void store(const SynthLoad& plan, EvalState& state);
 
-// Frequency dialog, one channel up (+1) or down (-1) from the VCO entry. Sends the N latch, and
-// before it the R latch when the step changes the R word (the PFD entry was edited); the loaded
-// frequencies stay as they were.
+// Frequency dialog, one channel up (+1) or down (-1) from the VCO entry, which becomes the VCO
+// frequency asked for. Sends the N latch, and before it the R latch where the board does not
+// hold the plan's R word (the PFD entry was edited, or R was never sent); the loaded frequencies
+// stay as they were.
 struct ChannelStep {
     Counters counters;
     double pfd_freq = 0;
     double vco_freq = 0;
+    double asked_vco_freq = 0, asked_pfd_freq = 0;
     std::string vco_text;  // the new VCO entry, five decimals, so repeated steps go on from it
     bool send_r = false;
 };
@@ -91,11 +98,12 @@ struct SynthEntries {
 };
 SynthEntries synth_entries(const EvalState& state);
 
-// Reference dialog: the new REF IN in MHz; R truncated from the present PFD frequency (the
+// Reference dialog: the new REF IN in MHz; R truncated from the PFD frequency asked for (the
 // quotient taken as the decimal numbers typed define it, so 8.2 MHz at 200 kHz gives 41 and not
-// the 40 that the binary rounding of 8.2 would truncate to), N from
-// the present VCO frequency, split by the prescaler (B = N, A = 0 for the single-modulus
-// variant, whose prescaler field is left as it is).
+// the 40 that the binary rounding of 8.2 would truncate to), N for the VCO frequency asked for at
+// the PFD the new reference and R make (19.68 MHz, R = 98: 200.816... kHz, N = 11951 for
+// 2400 MHz, which makes 2399.9559 MHz), split by the prescaler (B = N, A = 0 for the
+// single-modulus variant, whose prescaler field is left as it is).
 struct CrystalPlan {
     double ref_freq = 0;  // Hz
     Counters counters;
@@ -105,7 +113,8 @@ Plan<CrystalPlan> plan_crystal(const EvalState& state, std::optional<double> ref
 void store(const CrystalPlan& plan, EvalState& state);
 
 // Prescaler dialog: the knob position 0..3 (8/9, 16/17, 32/33, 32/33 with both bits) and the
-// counters split anew; R rounded. A position outside 0..3 keeps the stored prescaler.
+// counters split anew; R rounded from the PFD frequency asked for, N for the VCO frequency asked
+// for at the PFD R makes. A position outside 0..3 keeps the stored prescaler.
 struct PrescalerPlan {
     int32_t prescaler_bits = 0;
     Counters counters;

@@ -41,6 +41,7 @@ void write_latch(EvalState& s, boardlink::Port& port) {
         }
         s.tx_word = static_cast<double>(word);
         s.latches_sent |= uint8_t(1u << s.latch_select);
+        s.board_single_modulus = variants::is_single_modulus(s.device);
     }
     if (s.latch_select == kRLatch) s.r_word = static_cast<int32_t>(std::llround(s.tx_word));
     if (s.latch_select == kNLatch) s.n_word = static_cast<int32_t>(std::llround(s.tx_word));

@@ -127,10 +127,11 @@ MainConfiguration main_configuration(std::string_view device) {
         c.current2_tip = "Click here to change Current Setting 2";
         c.current1_tip = "Click here to change Current Setting 1";
         c.prescaler_tip = "Click here to change RF Prescaler Value";
+        c.divide_toggles_shown = true;
     } else if (variants::is_single_modulus(device)) {
         c.show_variant_controls = true;
         c.pres_caption = "Not Used";
-        c.hide_divide_toggles = true;
+        c.divide_toggles_shown = false;
         c.current2_tip = "Click here to change Current Setting 2";
         c.current1_tip = "Click here to change Current Setting 1";
     }

@@ -42,7 +42,9 @@ MainDisplay main_display(const EvalState& state);
 // The main window's adaptation to a variant.
 struct MainConfiguration {
     bool show_variant_controls = false;  // supply readouts, current titles, Registers, anti-backlash
-    bool hide_divide_toggles = false;    // Toggle4, Toggle6
+    // Toggle4, Toggle6: shown for the eight with divide-by-2 options, hidden for the KSY7100-8, left
+    // as they are otherwise (a settings file may turn one variant into the other).
+    std::optional<bool> divide_toggles_shown;
     std::optional<std::string> pres_caption;
     std::optional<std::string> current2_tip, current1_tip, prescaler_tip;
 };

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "model/frequency_made.h"
 #include "model/number_format.h"
 #include "model/variants.h"
 
@@ -11,6 +12,7 @@ namespace regmap {
 namespace {
 
 constexpr uint32_t kWordMask = 0xFFFFFF;
+constexpr uint32_t kTestEnableBit = 1u << 19;  // R latch DB19
 
 constexpr Field kControlFields[] = {
     {23, 22, "Prescaler", false},
@@ -173,47 +175,54 @@ RegisterBits bits_from_state(const EvalState& s) {
     return b;
 }
 
-Plan<EvalState> rebuild_state(const EvalState& state, const RegisterBits& bits) {
+Plan<EvalState> rebuild_state(const EvalState& state, const RegisterBits& bits, std::span<const Row> rows) {
+    const auto taken = [&](Row row) { return std::find(rows.begin(), rows.end(), row) != rows.end(); };
     const uint32_t r = bits[Row::R], n = bits[Row::N], c = bits[Row::Control];
-    const int32_t r_counter = take(r, 15, 2) >> 2;
-    if (r_counter == 0) return PlanFailure{kNoRCounter, 0};
+    const bool single_modulus = variants::is_single_modulus(state.device);
+    if (taken(Row::R) && take(r, 15, 2) == 0) return PlanFailure{kNoRCounter, 0};
+    if (taken(Row::N) && single_modulus && take(n, 6, 2) != 0) return PlanFailure{kSingleModulusA, 0};
 
     EvalState s = state;
-    const bool single_modulus = variants::is_single_modulus(s.device);
-    s.bscd_bits = take(r, 21, 20);
-    s.ldp_bits = take(r, 18, 18);
-    s.abp_width_bits = take(r, 17, 16);
-    s.r_counter = r_counter;
-
-    s.div_sel_bits = take(n, 23, 23);
-    s.out_div2_bits = take(n, 22, 22);
-    s.cp_gain_bits = take(n, 21, 21);
-    const int32_t b_switches = take(n, 20, 8) >> 8;
-    (single_modulus ? s.n_value : s.b_counter) = b_switches;
-    s.a_counter = take(n, 6, 2) >> 2;
-
-    s.prescaler_bits = take(c, 23, 22);
-    // Bit 23 alone or with bit 22 is 32/33, bit 22 alone 16/17, neither 8/9. The variant without
-    // dual-modulus prescaler keeps P = 1 whatever its "Don't Care" bits say: its frequency plans
-    // and exercisers split N by the stored modulus.
-    s.prescaler = single_modulus ? 1 : on(c, 23) ? 32 : on(c, 22) ? 16 : 8;
-    s.powerdown_bits = take(c, 21, 20);
-    s.cs2_bits = take(c, 19, 17);
-    s.cs1_bits = take(c, 16, 14);
-    s.output_power = uint16_t(take(c, 13, 12) >> 12);
-    s.mute_till_ld_bits = take(c, 11, 11);
-    s.ctrl_cp_gain_bits = take(c, 10, 10);
-    s.cp_threestate_bits = int16_t(take(c, 9, 9));
-    s.pd_polarity_bits = int16_t(take(c, 8, 8));
-    s.muxout_bits = int16_t(take(c, 7, 5));
-    s.counter_reset_bits = int16_t(take(c, 4, 4));
-    s.core_power = uint16_t(take(c, 3, 2) >> 2);
+    if (taken(Row::R)) {
+        s.bscd_bits = take(r, 21, 20);
+        s.ldp_bits = take(r, 18, 18);
+        s.abp_width_bits = take(r, 17, 16);
+        s.r_counter = take(r, 15, 2) >> 2;
+    }
+    if (taken(Row::N)) {
+        s.div_sel_bits = take(n, 23, 23);
+        s.out_div2_bits = take(n, 22, 22);
+        s.cp_gain_bits = take(n, 21, 21);
+        s.b_counter = take(n, 20, 8) >> 8;  // the single-modulus variant's N counter
+        s.a_counter = take(n, 6, 2) >> 2;
+    }
+    if (taken(Row::Control)) {
+        s.prescaler_bits = take(c, 23, 22);
+        // Bit 23 alone or with bit 22 is 32/33, bit 22 alone 16/17, neither 8/9. The variant without
+        // dual-modulus prescaler keeps P = 1 whatever its "Don't Care" bits say: its frequency plans
+        // and exercisers split N by the stored modulus.
+        s.prescaler = single_modulus ? 1 : on(c, 23) ? 32 : on(c, 22) ? 16 : 8;
+        s.powerdown_bits = take(c, 21, 20);
+        s.cs2_bits = take(c, 19, 17);
+        s.cs1_bits = take(c, 16, 14);
+        s.output_power = uint16_t(take(c, 13, 12) >> 12);
+        s.mute_till_ld_bits = take(c, 11, 11);
+        s.ctrl_cp_gain_bits = take(c, 10, 10);
+        s.cp_threestate_bits = int16_t(take(c, 9, 9));
+        s.pd_polarity_bits = int16_t(take(c, 8, 8));
+        s.muxout_bits = int16_t(take(c, 7, 5));
+        s.counter_reset_bits = int16_t(take(c, 4, 4));
+        s.core_power = uint16_t(take(c, 3, 2) >> 2);
+    }
 
     // 13-bit B and 5-bit A with P at most 32 cannot overflow.
-    if (!single_modulus) s.n_value = s.prescaler * s.b_counter + s.a_counter;
-    s.pfd_freq = numfmt::round_trip(s.ref_freq / 1000 / s.r_counter);
-    s.vco_freq = numfmt::round_trip(s.n_value * s.pfd_freq / 1000);
-    if (single_modulus) s.b_counter = s.n_value;
+    s.n_value = int32_t(programmed_ratio(s));
+    settle_frequencies(s);
+    // A row that moves the frequency asks for the frequency it makes.
+    if (s.vco_freq != state.vco_freq || s.pfd_freq != state.pfd_freq) {
+        s.asked_vco_freq = s.vco_freq;
+        s.asked_pfd_freq = s.pfd_freq;
+    }
     return s;
 }
 
@@ -262,7 +271,26 @@ Plan<uint32_t> parse_row_word(std::string_view text, Row row, uint32_t unshown) 
                                "). Nothing was changed.",
                            0};
     }
-    const uint32_t reserved = w & ~settable_mask(row) & ~3u & ~unshown;
+    const uint32_t fixed = ~settable_mask(row) & ~3u & kWordMask;
+    if (row == Row::R && (w & kTestEnableBit) != (unshown & kTestEnableBit)) {
+        const bool enabled = unshown & kTestEnableBit;
+        return PlanFailure{hex + " has DB19 = " + (enabled ? "0" : "1") + ", but DB19 of the R latch is the test-mode "
+                               "enable bit, which the Test Modes window sets (test modes are " +
+                               (enabled ? "enabled there, so every R word is sent with DB19 = 1" :
+                                          "disabled there, so every R word is sent with DB19 = 0") +
+                               "). Type the word with DB19 = " + (enabled ? "1" : "0") +
+                               ", or change the test-mode enable switch in the Test Modes window (double-click the "
+                               "picture on the main window). Nothing was changed.",
+                           0};
+    }
+    if (const uint32_t missing = unshown & fixed & ~w) {
+        const bool several = (missing & (missing - 1)) != 0;
+        return PlanFailure{hex + " clears " + bit_list(missing) + " of the " + std::string(address_latch_name(own)) +
+                               ", which the settings file loaded sets in every word sent: type the word with " +
+                               (several ? "them" : "it") + " set. Nothing was changed.",
+                           0};
+    }
+    const uint32_t reserved = w & fixed & ~unshown;
     if (reserved) {
         const bool several = (reserved & (reserved - 1)) != 0;
         return PlanFailure{hex + " sets " + bit_list(reserved) + " of the " + std::string(address_latch_name(own)) +

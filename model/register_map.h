@@ -64,26 +64,33 @@ struct RegisterBits {
 // variant without dual-modulus prescaler the B switches show n_value. Reads copies only.
 RegisterBits bits_from_state(const EvalState& state);
 
-// What a send button stores: every field the window shows rebuilt from its switches, and the
-// derived divide ratio and frequencies (each rounded to 15 significant digits). The fields the
-// window does not show (test_enable_bits, r_aux_bits, the test latch) stay as they were.
-// Refused when every R counter switch is off, since the PFD frequency divides by R.
+// What a send button stores: every field of the rows it sends rebuilt from their switches, and
+// the derived divide ratio and the frequencies the counters make (each rounded to 15 significant
+// digits). The other rows' fields and those the window does not show (test_enable_bits,
+// r_aux_bits, the test latch) stay as they were. Refused when every R counter switch is off,
+// since the PFD frequency divides by R, and for the variant without dual-modulus prescaler when
+// an A counter switch is on, since it divides by B alone.
 inline constexpr const char* kNoRCounter =
     "The R counter would be 0: every R counter switch (DB15 to DB2 of the R latch) is off, and the "
     "PFD frequency is the reference divided by R. Turn on at least one R counter switch. Nothing was "
     "changed or sent.";
-Plan<EvalState> rebuild_state(const EvalState& state, const RegisterBits& bits);
+inline constexpr const char* kSingleModulusA =
+    "The KSY7100-8 divides by its N counter (DB20 to DB8) alone: the A counter (DB6 to DB2 of the N "
+    "latch) is not used and must be 0. Turn the A counter switches off. Nothing was changed or sent.";
+Plan<EvalState> rebuild_state(const EvalState& state, const RegisterBits& bits, std::span<const Row> rows);
 
-// Bits the state adds to a row's word that the window neither shows nor sets: in the R latch,
-// test_enable_bits and r_aux_bits where they fall on fixed digits. 0 for the other rows.
+// Bits the state adds to a row's word that the window does not set: in the R latch,
+// test_enable_bits (DB19, set in the Test Modes window) and r_aux_bits (DB23, DB22, only a
+// settings file sets them), where they fall on fixed digits. 0 for the other rows. The fixed
+// digits show them as they are sent.
 uint32_t unshown_bits(const EvalState& state, Row row);
 // The word a row describes: its switches, its address bits and the unshown bits.
 uint32_t row_word(Row row, uint32_t bits, uint32_t unshown);
 
 // A word the user typed for a row, in hexadecimal (blanks around it and a "0x" prefix
-// allowed). The address bits must be the row's, and a reserved bit may be 1 only where the
-// state adds it anyway (`unshown`), so the word sent is the word typed. The result is the
-// row's switch positions.
+// allowed). The address bits must be the row's, and the fixed digits must be those the row
+// sends (`unshown`: 1 where the state adds a bit, else 0), so the word sent is the word typed.
+// The result is the row's switch positions.
 Plan<uint32_t> parse_row_word(std::string_view text, Row row, uint32_t unshown);
 
 // A latch word as the window shows it: upper-case hexadecimal, no prefix, no leading zeros.

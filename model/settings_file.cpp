@@ -8,13 +8,14 @@
 #include <vector>
 
 #include "model/counters.h"
+#include "model/frequency_made.h"
 #include "model/number_format.h"
 #include "model/variants.h"
 
 namespace {
 
 // What a number line may hold: the bits of a pre-shifted field, a plain range, one of a few
-// listed values, or (a frequency) any positive value.
+// listed values, or (the PFD frequency) what the frequency dialog's entry takes.
 struct FieldRule {
     const char* name;
     char kind;  // 'L' 32-bit integer, 'I' 16-bit integer, 'D' double
@@ -32,6 +33,18 @@ constexpr FieldRule one_of(const char* name, char kind, std::array<int32_t, 4> v
     return {name, kind, 0, 0, 0, values, true};
 }
 constexpr FieldRule frequency(const char* name) { return {name, 'D', 0, 0, 0, {}, false}; }
+
+// The PFD frequencies the frequency dialog takes: whole hertz from 1 to the 32-bit limit.
+bool dialog_takes_pfd(double khz) {
+    const auto hz = numfmt::round_i32(khz * 1000);
+    return hz && *hz >= 1;
+}
+
+// The modulus the prescaler bits select: 8/9, 16/17, 32/33 (either way of writing it).
+int32_t modulus_of(int32_t prescaler_bits) {
+    static constexpr int32_t kModulus[] = {8, 16, 32, 32};
+    return kModulus[(prescaler_bits >> 22) & 3];
+}
 
 // Lines 2 to 27, in file order.
 constexpr std::array<FieldRule, 26> kRules = {{
@@ -112,8 +125,9 @@ std::variant<double, std::string> checked_value(const FieldRule& rule, double re
         if (rule.mask != 0 && read != 0 && read != rule.mask)
             return name + " = " + value_text(read) + " is neither 0 nor " + std::to_string(rule.mask) + " (" +
                    bit_span(rule.mask) + ")";
-        if (rule.mask == 0 && !(read > 0))
-            return name + " = " + value_text(read) + " is not a frequency above 0";
+        if (rule.mask == 0 && !dialog_takes_pfd(read))
+            return name + " = " + value_text(read) + " kHz is not a PFD frequency the frequency dialog takes "
+                   "(1 Hz to 2147483.647 kHz)";
         return read;
     }
     auto rounded = numfmt::round_i32(read);
@@ -223,10 +237,13 @@ std::variant<SettingsRecord, SettingsProblem> parse_settings(std::string_view te
     r.bscd_bits = l(27);
     r.device = std::string(device);
 
-    // The counters and the modulus are bounded above, so N = P x B + A fits easily; only a PFD
-    // frequency near the largest double could make the reference frequency infinite.
-    if (!std::isfinite(r.r_counter * r.pfd_freq * 1000))
-        return refuse(24, "pfd_freq = " + value_text(r.pfd_freq) + " makes the reference frequency infinite");
+    // The chip divides by the modulus its prescaler bits select; a modulus on line 25 that says
+    // otherwise would split every later N for another modulus than the board's.
+    if (variants::has_dual_modulus(r.device) && r.prescaler != modulus_of(r.prescaler_bits))
+        return refuse(25, "prescaler = " + std::to_string(r.prescaler) + " contradicts the prescaler bits of line 2 (" +
+                              std::to_string(r.prescaler_bits) + " selects " +
+                              std::to_string(modulus_of(r.prescaler_bits)) + "/" +
+                              std::to_string(modulus_of(r.prescaler_bits) + 1) + ")");
     return r;
 }
 
@@ -260,9 +277,13 @@ void apply_settings(EvalState& s, const SettingsRecord& r) {
     s.device = r.device;
     // The single-modulus variant always divides by B alone.
     if (variants::is_single_modulus(s.device)) s.prescaler = 1;
-    s.n_value = s.prescaler * s.b_counter + s.a_counter;  // at most 32 x 8191 + 31
-    s.vco_freq = s.n_value * s.pfd_freq / 1000;
+    s.n_value = int32_t(programmed_ratio(s));  // at most 32 x 8191 + 31
     s.ref_freq = s.r_counter * s.pfd_freq * 1000;
+    // The PFD and VCO frequencies as the counters make them from that reference, which is what
+    // the file's PFD and counters describe; they are also what plans aim at from now on.
+    settle_frequencies(s);
+    s.asked_vco_freq = s.vco_freq;
+    s.asked_pfd_freq = s.pfd_freq;
 }
 
 std::optional<std::string> eval_caption_after_load(uint16_t preset_index) {

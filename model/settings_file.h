@@ -5,8 +5,9 @@
 //
 // Reading checks the whole text before anything is stored: every line present, every number a
 // number, every value fitting its field (pre-shifted fields on their own bits, counters within
-// their widths, the prescaler one of its moduli, the PFD frequency above 0), so a file either
-// loads whole or changes nothing. Doubles are read through the writer's 15-digit rounding and
+// their widths, the prescaler one of its moduli and, for a variant with a dual-modulus
+// prescaler, the one its prescaler bits select, the PFD frequency one the frequency dialog
+// takes), so a file either loads whole or changes nothing. Doubles are read through the writer's 15-digit rounding and
 // the device name is bounded, so whatever loads saves back into a file that loads identically.
 #include <cstdint>
 #include <optional>
@@ -57,8 +58,8 @@ struct SettingsProblem {
 
 std::variant<SettingsRecord, SettingsProblem> parse_settings(std::string_view text);
 
-// Stores a record: the fields, the prescaler of the single-modulus variant, and the derived
-// VCO and reference frequencies.
+// Stores a record: the fields, the prescaler of the single-modulus variant, the reference
+// frequency R x PFD, and the PFD and VCO frequencies the counters make from it.
 void apply_settings(EvalState& state, const SettingsRecord& record);
 
 // After a load: the caption of the main window's board label (empty: it keeps its caption),

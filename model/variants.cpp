@@ -27,7 +27,8 @@ const std::array<Defaults, 9> kDefaults = {{
     {"ksy7100-4", 1600, 250, 0, 8000, 32, k32, 3, 2, 0, 200, 50},
     {"ksy7100-5", 1400, 218, 24, 7000, 32, k32, std::nullopt, std::nullopt, 0, 200, 50},
     {"ksy7100-6", 1200, 187, 16, 6000, 32, k32, 3, 1, 0, 200, 50},
-    {"ksy7100-7", 900, 140, 20, 4500, 8, 0, 3, 0, kDiv8, 200, 50},
+    // N = 4500 split by P = 8, so the counters make the 900 MHz shown.
+    {"ksy7100-7", 900, 562, 4, 4500, 8, 0, 3, 0, kDiv8, 200, 50},
     {"ksy7100-8", 120, 120, 0, 120, 1, 0, 3, 0, kDiv8, 1000, 10},
 }};
 
@@ -93,6 +94,8 @@ void apply_variant_choice(EvalState& s, std::optional<std::string_view> device) 
     s.rset = 4700;
     s.rset_ohms = 4700;
     set_currents_and_polarity(s);
+    s.asked_vco_freq = s.vco_freq;
+    s.asked_pfd_freq = s.pfd_freq;
 }
 
 EvalState start_state(std::optional<std::string_view> device) {

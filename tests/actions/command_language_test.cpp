@@ -6,6 +6,7 @@
 
 #include "actions/command_language.h"
 #include "link/sim_board.h"
+#include "model/board_words.h"
 #include "model/latch.h"
 #include "model/settings_file.h"
 #include "model/variants.h"
@@ -15,7 +16,8 @@ using namespace commands;
 namespace {
 
 struct Bench {
-    EvalState state = variants::start_state("ksy7100-1");
+    explicit Bench(std::string_view variant = "ksy7100-1") : state(variants::start_state(variant)) {}
+    EvalState state;
     boardlink::SimBoard board;
     Interpreter in{state, board, "9.9"};
 
@@ -62,10 +64,10 @@ TEST(CommandLanguage, CommandsRunTheirActionsAndQueriesAnswerFromTheState) {
     struct Case { const char* line; std::vector<std::string> answers; std::vector<int> latched; };
     const Case cases[] = {
         {"*IDN?", {"KSY7100-EVAL,KSY7100-1,0,9.9"}, {}},
-        {"FREQ 2400.2; FREQ?; LATC:WORD? N", {"2400.2", "017706"}, {2}},
+        {"FREQ 2400.2; FREQ?; LATC:WORD? N", {"2400.2", "017706"}, {1, 2}},
         {"freq:pfd 100;FREQ:PFD?", {"100"}, {1, 2}},
         {"FREQ:REF 19.2; FREQ:REF?", {"19.2"}, {3, 2, 1, 0}},
-        {"FREQ:STEP UP; FREQ?", {"2400.2"}, {2}},
+        {"FREQ:STEP UP; FREQ?", {"2400.2"}, {1, 2}},
         {"LATC:WORD? R; LATC:SEND R; LATC:WORD? R", {"NONE", "0000C9"}, {1}},
         {"LATC:SEND ALL", {}, {3, 2, 1, 0}},
         {"SWIT:POL OFF; SWIT:POL?", {"0"}, {1, 0, 2}},
@@ -114,6 +116,54 @@ TEST(CommandLanguage, MalformedAndRefusedCommandsSayWhyAndRunNothingAfterThem) {
         EXPECT_EQ(out[0], c.first_error);
         EXPECT_TRUE(b.state == before) << c.line;
         EXPECT_EQ(b.board.words_loaded(), 0u) << c.line;
+    }
+}
+
+// The board readout and BOAR:FREQ? report what the words last latched make, never the plan shown.
+TEST(CommandLanguage, TheBoardReadoutReportsWhatTheHeldWordsMake) {
+    const std::tuple<const char*, const char*, const char*, const char*> cases[] = {  // variant, commands, answer, readout
+        {"ksy7100-1", "", "NONE", "Board: not programmed yet"},
+        {"ksy7100-1", "FREQ 2400", "NONE", "Board: not programmed yet"},  // no control word: P unknown
+        {"ksy7100-1", "FREQ:REF 19.68", "2399.95591836734", "Board: 2399.9559 MHz (R 98, N 11951)"},
+        {"ksy7100-8", "FREQ 150", "150", "Board: 150.0000 MHz (R 10, N 150)"},
+        // Board 3 sets a 19.2 MHz reference; the board still holds R = 50 and N = 12000.
+        {"ksy7100-1", "LATC:SEND ALL; BOAR 3; FREQ 900", "4608", "Board: words unchanged (preset)"},
+    };
+    for (const auto& [variant, commands, answer, readout] : cases) {
+        Bench b(variant);
+        b.run(commands);
+        EXPECT_EQ(b.run("BOAR:FREQ?"), std::vector<std::string>{answer}) << commands;
+        EXPECT_EQ(board_readout(b.state), readout) << commands;
+    }
+}
+
+// What the main window offers only for some devices holds for scripts too: refused as a settings
+// conflict, with the reason, changing and sending nothing.
+TEST(CommandLanguage, SettingsTheDeviceCannotTakeAreRefusedAsConflicts) {
+    const std::string preset = " is set only for the variants KSY7100-0 to KSY7100-8, and the device is \"ksy7101\", a "
+                               "board preset, whose latch writes carry no data. Nothing was changed or sent.";
+    const std::tuple<const char*, const char*, std::string> cases[] = {  // variant (empty: board preset 2), command
+        {"ksy7100-8", "PRES 32", "The KSY7100-8 has no dual-modulus prescaler: it divides by its N counter alone."},
+        {"ksy7100-8", "SWIT:IDIV ON", "The KSY7100-8 has no divide-by-2 options (the main window hides their switches)."},
+        {"ksy7100-8", "SWIT:ODIV ON", "The KSY7100-8 has no divide-by-2 options (the main window hides their switches)."},
+        {"", "PRES 16", "The prescaler is set only for the variants KSY7100-0 to KSY7100-7, and the device is "
+                        "\"ksy7101\", a board preset, whose latch writes carry no data."},
+        {"", "REG:WRIT N,017706", "The register map" + preset},
+        {"", "PDOW SYNC", "The power-down setting" + preset},
+        {"", "TEST:MODE 7", "The test latch" + preset},
+        {"", "TEST:ENAB ON", "The test latch" + preset},
+        {"", "TEST:UPD", "The test latch" + preset},
+    };
+    for (const auto& [variant, command, reason] : cases) {
+        Bench b(*variant ? variant : "ksy7100-1");
+        if (!*variant) b.run("BOAR 2");
+        const EvalState before = b.state;
+        const uint64_t words = b.board.words_loaded();
+        std::string expected = "-221: " + reason;
+        if (!expected.ends_with("Nothing was changed or sent.")) expected += " Nothing was changed or sent.";
+        EXPECT_EQ(b.run(command), std::vector<std::string>{expected}) << command;
+        EXPECT_TRUE(b.state == before) << command;
+        EXPECT_EQ(b.board.words_loaded(), words) << command;
     }
 }
 

@@ -199,7 +199,7 @@ TEST(Headless, CommandsRunWithoutAnyDisplayAndAnswerOnStandardOutput) {
     Ran r = run_headless({"--variant", "ksy7100-1", "--exec", "FREQ 2400.2; LATC:WORD? N\n*IDN?"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "017706\nKSY7100-EVAL,KSY7100-1,0," KSY_VERSION "\n");
-    EXPECT_EQ(r.words, std::vector<uint32_t>{0x017706}) << "the variant's start sends nothing; the load sends N";
+    EXPECT_EQ(r.words, (std::vector<uint32_t>{0x0000C9, 0x017706})) << "the variant's start sends nothing; the load sends R and N";
 }
 
 TEST(Headless, ARefusedCommandSaysWhatTheWindowWouldRunsNothingMoreAndExitsOne) {

@@ -9,7 +9,10 @@
 #include "app/remote_control.h"
 #include "tests/support/gui_harness.h"
 #include "ui/main/deviceform.h"
+#include <QPushButton>
+
 #include "ui/widgets/click_label.h"
+#include "ui/widgets/toggle_switch.h"
 
 using testing_support::Harness;
 
@@ -46,7 +49,7 @@ TEST(ScpiServer, ACommandShowsOnTheMainWindowAndIsRefusedWhileASettingsWindowIsO
 
     EXPECT_EQ(c.ask("FREQ 2401; *OPC?"), "1");
     EXPECT_EQ(h.main->ui.vcofreq->text(), "2401.00000MHz");
-    EXPECT_EQ(h.latches(), std::vector<int>{2});
+    EXPECT_EQ(h.latches(), (std::vector<int>{1, 2}));
 
     QString refused, answered;
     h.prompts.on_modal = [&](QDialog&) {
@@ -69,6 +72,31 @@ TEST(ScpiServer, ACommandShowsOnTheMainWindowAndIsRefusedWhileASettingsWindowIsO
     EXPECT_EQ(c.ask("SYST:ERR?"), "-200,\"Execution error; no variant is chosen yet: the variant dialog is open\"");
     c.send("SYST:EXIT");
     EXPECT_EQ(c.ask("SYST:ERR?"), "-200,\"Execution error; SYST:EXIT ends only a run without windows\"");
+}
+
+// While a run that a remote client started holds the board, the main window's controls and its
+// setting windows are refused with the reason, as the modal lock-time window refuses them.
+TEST(ScpiServer, ARunStartedRemotelyKeepsTheMainWindowsSettingsRefusedUntilItStops) {
+    Harness h("ksy7100-1");
+    RemoteControl remote(kServing, *h.main, [] { return nullptr; });
+    std::string error;
+    ASSERT_TRUE(remote.listen(error)) << error;
+    Client c(remote.port());
+    const QString busy = "A lock-time hop run started by a remote client is running: the board takes no other "
+                         "setting until it stops (HOP:STOP).";
+    EXPECT_EQ(c.ask("HOP:STAR 1750,1752,30000; *OPC?"), "1");
+    h.words();
+    const EvalState before = h.state;
+    QTest::mouseClick(h.main->ui.Toggle1, Qt::LeftButton);
+    QTest::mouseClick(h.main->ui.vcofreq, Qt::LeftButton);
+    h.main->ui.Command5->click();  // LockTime
+    EXPECT_EQ(h.prompts.texts(), (std::vector<QString>{busy, busy, busy}));
+    EXPECT_TRUE(h.prompts.opened.empty() && h.state == before && h.words().empty());
+    EXPECT_TRUE(h.main->ui.Toggle1->isChecked()) << "the switch stays where it was";
+
+    EXPECT_EQ(c.ask("HOP:STOP; *OPC?"), "1");
+    QTest::mouseClick(h.main->ui.Toggle1, Qt::LeftButton);
+    EXPECT_EQ(h.latches(), (std::vector<int>{1, 0, 2})) << "once it stopped";
 }
 
 TEST(ScpiServer, ClientsAreHeldWithinTheirBounds) {

@@ -75,6 +75,8 @@ TEST(Locktime, EveryVariantGetsTheNLatchTwicePerHopAndOtherNamesNothing) {
     });
 }
 
+// The gain is raised and lowered in the N latch (DB21), the latch each hop sends, so the board's
+// gain is the one the main window's switch shows; the control latch's gain bit stays as it was.
 TEST(Locktime, ChargePumpGainIsRaisedForEachHopAndLoweredAtOnceOrAfterTheDelay) {
     // Each word received as its latch and its gain bit (bit 21 of N, bit 10 of control).
     using Sent = std::vector<std::pair<int, bool>>;
@@ -84,30 +86,40 @@ TEST(Locktime, ChargePumpGainIsRaisedForEachHopAndLoweredAtOnceOrAfterTheDelay) 
         for (uint32_t w : h.words()) s.emplace_back(int(w & 3), bit(w, (w & 3) == N ? 21 : 10));
         return s;
     };
+    auto board_gain_shown = [&] {
+        return bit(*h.board->latches()[N], 21) == h.main->ui.Toggle3->isChecked() && h.state.ctrl_cp_gain_bits == 0;
+    };
     with_locktime(h, [&](locktime& w) {
         w.Text4->setText("250");
         click(w.Command4);
         EXPECT_EQ(std::pair(w.Timer2->interval(), w.Timer3->interval()), std::pair(1000, 250));
         EXPECT_TRUE(w.Timer2->running() && w.Timer3->running() && h.state.hop_mode == 1);
         emit w.Timer2->tick();  // Delay Off: lowered at once
-        EXPECT_EQ(sent(), (Sent{{N, true}, {C, false}}));
+        EXPECT_EQ(sent(), (Sent{{N, true}, {N, false}}));
         EXPECT_FALSE(w.Timer3->running() || h.main->ui.Toggle3->isChecked());
 
-        click(w.Toggle1);  // Delay On: lowered by the delay's tick, which repeats
+        click(w.Toggle1);  // Delay On: lowered by the delay's tick, which repeats without sending again
         emit w.Timer2->tick();
         EXPECT_EQ(sent(), (Sent{{N, true}}));
-        EXPECT_TRUE(w.Timer3->running() && h.main->ui.Toggle3->isChecked() && h.state.ctrl_cp_gain_bits == 1024);
+        EXPECT_TRUE(w.Timer3->running() && h.main->ui.Toggle3->isChecked() && board_gain_shown());
         emit w.Timer3->tick();
-        EXPECT_EQ(sent(), (Sent{{C, false}}));
-        EXPECT_TRUE(w.Timer3->running() && !h.main->ui.Toggle3->isChecked());
+        EXPECT_EQ(sent(), (Sent{{N, false}}));
+        emit w.Timer3->tick();
+        EXPECT_EQ(sent(), Sent{});
+        EXPECT_TRUE(w.Timer3->running() && board_gain_shown());
 
-        // Start, then Use CP Gain without Stop: both run, and the plain tick raises, lowers and resends.
+        // Stopped while the gain is raised: the board keeps the gain the main window shows.
+        emit w.Timer2->tick();
         click(w.Command3);
+        EXPECT_EQ(sent(), (Sent{{N, true}}));
+        EXPECT_TRUE(board_gain_shown());
+
+        // Start, then Use CP Gain without Stop: both run, and the plain tick raises, then lowers.
         click(w.Command1);
         click(w.Command4);
         EXPECT_TRUE(w.Timer1->running() && w.Timer2->running());
         emit w.Timer1->tick();
-        EXPECT_EQ(sent(), (Sent{{N, true}, {C, false}, {N, false}}));
+        EXPECT_EQ(sent(), (Sent{{N, true}, {N, false}}));
         click(w.Command3);
         EXPECT_FALSE(any_running(w));
 
@@ -116,6 +128,9 @@ TEST(Locktime, ChargePumpGainIsRaisedForEachHopAndLoweredAtOnceOrAfterTheDelay) 
         EXPECT_FALSE(any_running(w)) << "closing ends every timer";
         EXPECT_EQ(w.result(), QDialog::Rejected);
     });
+    // A later switch that sends the control latch sends the control gain bit as it was.
+    click(h.main->ui.Toggle7);
+    EXPECT_EQ(sent(), (Sent{{C, false}}));
 }
 
 // A refusal stops every timer, running or not: an old run must not go on hopping with the old

@@ -20,17 +20,27 @@ TEST(HopStep, AlternatesBetweenTheWholeMegahertzOfBothEntriesWithTheirDivideSwit
     for (const auto& c : cases) {
         EvalState s;
         s.prescaler = 32;
-        s.pfd_freq = 200;
+        s.ref_freq = 10e6, s.r_counter = 50, s.pfd_freq = 200;
         s.hop_freq = c.from;
         std::vector<std::pair<double, bool>> path;
         for (size_t i = 0; i < c.path.size(); ++i) {
             auto hop = hop_step(s, {c.start, c.stop, "", "", c.point}, c.div_start, c.div_stop);
             ASSERT_TRUE(hop) << c.start;
             apply_hop(s, *hop);
-            path.emplace_back(hop->hop_freq, hop->out_div2);
+            path.emplace_back(hop->hop_freq, s.out_div2_bits != 0);
             EXPECT_EQ(s.b_counter * 32 + s.a_counter, int(hop->hop_freq * 5)) << "the counters of the whole MHz";
+            EXPECT_EQ(s.vco_freq, hop->hop_freq) << "the frequency the counters make";
         }
         EXPECT_EQ(path, c.path) << c.start << " " << c.stop;
+    }
+    // Without divide switches a hop leaves the divide-by-2 as the user set it.
+    EvalState s;
+    s.prescaler = 32, s.ref_freq = 10e6, s.r_counter = 50, s.pfd_freq = 200, s.out_div2_bits = kOutDiv2Bit;
+    for (int hop = 0; hop < 2; ++hop) {
+        auto step = hop_step(s, {"1750", "1752", "", "", '.'}, std::nullopt, std::nullopt);
+        ASSERT_TRUE(step);
+        apply_hop(s, *step);
+        EXPECT_EQ(s.out_div2_bits, kOutDiv2Bit);
     }
 }
 

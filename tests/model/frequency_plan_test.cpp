@@ -19,7 +19,7 @@ TEST(FrequencyPlans, ArithmeticFailuresGiveTheStepOfTheirEntry) {
         {"R beyond 32 bits", [](EvalState& s) { return plan_crystal(s, 1e300).failure; }, 1, kInvalidCrystalEntry},
         {"knob off its scale, stored prescaler 0", [](EvalState& s) { s.prescaler = 0; return plan_prescaler(s, 7).failure; },
          0, "The counters cannot be computed with a prescaler of 0."},
-        {"tiny PFD", [](EvalState& s) { s.pfd_freq = 1e-9; return plan_prescaler(s, 2).failure; },
+        {"tiny PFD", [](EvalState& s) { s.asked_pfd_freq = 1e-9; return plan_prescaler(s, 2).failure; },
          0, "The counters cannot be computed: the frequencies give a division ratio beyond the 32-bit range."},
     };
     for (const auto& [what, run, step, message] : cases) {
@@ -56,7 +56,7 @@ TEST(FrequencyPlans, AReferenceOfWholePfdStepsGivesExactlyThatRAndTruncationStay
     };
     for (const auto& t : tables) {
         EvalState s = start_state("ksy7100-1");
-        s.pfd_freq = t.pfd_khz;
+        s.asked_pfd_freq = t.pfd_khz;
         for (int r = t.first_r; r <= t.last_r; r += t.r_step) {
             // The text a user types, parsed as the dialog parses it.
             const std::string text = numfmt::pattern(r * t.pfd_khz / 1000, "#0." + std::string(t.decimals, '0'));
@@ -93,5 +93,40 @@ TEST(FrequencyPlans, APfdIsTakenOnlyWhereTheReferenceDividesIntoIt) {
         } else {
             EXPECT_TRUE(load.failure.message.starts_with("The PFD frequency of ")) << load.failure.message;
         }
+    }
+}
+
+// A new reference (R truncated) or prescaler (R rounded) stores the PFD the board runs at and N
+// for the VCO frequency asked for at it, so the window shows what the board makes; the plan keeps
+// aiming at what was asked, so going back to 10 MHz returns to R = 50 and 2400 MHz, and the
+// frequency dialog's pre-filled entries, loaded as they stand, are accepted and ask nothing new.
+TEST(FrequencyPlans, ANewReferenceShowsWhatTheBoardMakesAndKeepsAimingAtWhatWasAsked) {
+    struct Case { double ref_mhz; int32_t r, n; const char *pfd, *vco; int32_t prescaler_r, prescaler_n; };
+    const Case cases[] = {
+        {19.68, 98, 11951, "200.816326530612", "2399.95591836734", 98, 11951},
+        {10.24, 51, 11953, "200.78431372549", "2399.97490196078", 51, 11953},
+        {16.368, 81, 11877, "202.074074074074", "2400.03377777778", 82, 12023},
+        {15.36, 76, 11875, "202.105263157895", "2400", 77, 12031},
+    };
+    for (const auto& c : cases) {
+        EvalState s = start_state("ksy7100-1");
+        store(*plan_crystal(s, c.ref_mhz), s);
+        EXPECT_EQ(std::tuple(s.r_counter, s.n_value, numfmt::general(s.pfd_freq), numfmt::general(s.vco_freq)),
+                  std::tuple(c.r, c.n, c.pfd, c.vco)) << c.ref_mhz;
+
+        const SynthEntries shown = synth_entries(s);
+        const auto reload = plan_synth_load(s, numfmt::parse_entry(shown.vco_text), numfmt::parse_entry(shown.pfd_text));
+        ASSERT_TRUE(reload) << reload.failure.message;
+        EXPECT_EQ(std::tuple(reload->counters.r_counter, reload->counters.n_value, reload->vco_freq),
+                  std::tuple(c.r, c.n, s.vco_freq));
+        store(*reload, s);
+
+        store(*plan_prescaler(s, 1), s);  // 16/17, R rounded from the 200 kHz asked for
+        EXPECT_EQ(std::tuple(s.r_counter, s.n_value, s.b_counter * 16 + s.a_counter),
+                  std::tuple(c.prescaler_r, c.prescaler_n, c.prescaler_n)) << c.ref_mhz;
+
+        store(*plan_crystal(s, 10), s);
+        EXPECT_EQ(std::tuple(s.r_counter, s.n_value, s.pfd_freq, s.vco_freq), std::tuple(50, 12000, 200.0, 2400.0))
+            << c.ref_mhz;
     }
 }

@@ -21,8 +21,8 @@ RegisterBits edited(const EvalState& s, Row row, uint32_t mask, uint32_t value) 
 TEST(RegisterMap, RebuildingDerivesThePrescalerNAndFrequenciesFromTheSwitches) {
     // what, variant, the row edited: its bits in mask set to value; then P, N, PFD kHz, VCO MHz rebuilt
     const std::tuple<const char*, const char*, Row, uint32_t, uint32_t, int32_t, int32_t, double, double> cases[] = {
-        // The KSY7100-7 defaults keep N = 4500 beside B = 140, A = 20 at P = 8, which program 1140.
-        {"untouched -7", "ksy7100-7", Row::N, 0, 0, 8, 1140, 200, 228},
+        // The KSY7100-7 defaults' counters make the 900 MHz shown (B = 562, A = 4 at P = 8).
+        {"untouched -7", "ksy7100-7", Row::N, 0, 0, 8, 4500, 200, 900},
         {"prescaler 16/17", "ksy7100-1", Row::Control, 0xC00000, 0x400000, 16, 6000, 200, 1200},
         {"prescaler 8/9", "ksy7100-1", Row::Control, 0xC00000, 0, 8, 3000, 200, 600},
         // 10 MHz / 3 is kept as 3333.33333333333 kHz; 12000 times it as 40000 MHz, not 39999.99999999996.
@@ -32,7 +32,7 @@ TEST(RegisterMap, RebuildingDerivesThePrescalerNAndFrequenciesFromTheSwitches) {
     };
     for (const auto& [what, device, row, mask, value, prescaler, n, pfd, vco] : cases) {
         const EvalState s = variants::start_state(device);
-        const auto rebuilt = rebuild_state(s, edited(s, row, mask, value));
+        const auto rebuilt = rebuild_state(s, edited(s, row, mask, value), kRows);
         ASSERT_TRUE(rebuilt) << what;
         EXPECT_EQ(std::tuple(rebuilt->prescaler, rebuilt->n_value, rebuilt->pfd_freq, rebuilt->vco_freq),
                   std::tuple(prescaler, n, pfd, vco)) << what;
@@ -70,7 +70,7 @@ TEST(RegisterMap, RebuildingKeepsWhatTheWindowDoesNotShow) {
     EvalState s = variants::start_state("ksy7100-3");
     s.test_enable_bits = 524288, s.r_aux_bits = 4194304, s.test_mode_code = 5;
     // Fixed digits' positions are never read.
-    const auto rebuilt = rebuild_state(s, edited(s, Row::N, 0x83, 0x83));
+    const auto rebuilt = rebuild_state(s, edited(s, Row::N, 0x83, 0x83), kRows);
     ASSERT_TRUE(rebuilt);
     EXPECT_EQ(std::tuple(rebuilt->test_enable_bits, rebuilt->r_aux_bits, rebuilt->test_mode_code, rebuilt->a_counter),
               std::tuple(524288, 4194304, 5.0, 28));
@@ -83,6 +83,19 @@ TEST(RegisterMap, TypedWordsMustCarryTheRowsAddressAndNoReservedBit) {
         {"  0x8ff108\t", Row::Control, 0, 0x8FF108, ""},
         {"00000000C9", Row::R, 0, 0xC8, ""},
         {"0800C9", Row::R, 0x080000, 0xC8, ""},  // the test enable bit the state sends anyway
+        {"0000C9", Row::R, 0x080000, std::nullopt,
+         "C9 has DB19 = 0, but DB19 of the R latch is the test-mode enable bit, which the Test Modes window sets "
+         "(test modes are enabled there, so every R word is sent with DB19 = 1). Type the word with DB19 = 1, or "
+         "change the test-mode enable switch in the Test Modes window (double-click the picture on the main "
+         "window). Nothing was changed."},
+        {"0800C9", Row::R, 0, std::nullopt,
+         "800C9 has DB19 = 1, but DB19 of the R latch is the test-mode enable bit, which the Test Modes window sets "
+         "(test modes are disabled there, so every R word is sent with DB19 = 0). Type the word with DB19 = 0, or "
+         "change the test-mode enable switch in the Test Modes window (double-click the picture on the main "
+         "window). Nothing was changed."},
+        {"0000C9", Row::R, 0x400000, std::nullopt,
+         "C9 clears DB22 of the R latch, which the settings file loaded sets in every word sent: type the word with "
+         "it set. Nothing was changed."},
         {"8FF109", Row::Control, 0, std::nullopt,
          "8FF109 is a word for the R latch (address bits DB1, DB0 = 0, 1); this row takes control latch words "
          "(address bits 0, 0). Nothing was changed."},

@@ -15,25 +15,40 @@
 using actions::MainSwitch;
 using actions::PowerLevel;
 
-void Main::Toggle1_Click() { show_outcome(actions::set_main_switch(state_, link_, MainSwitch::PdPolarity, ui.Toggle1->isChecked())); }
-void Main::Toggle2_Click() { show_outcome(actions::set_main_switch(state_, link_, MainSwitch::CounterReset, ui.Toggle2->isChecked())); }
-void Main::Toggle3_Click() { show_outcome(actions::set_main_switch(state_, link_, MainSwitch::CpGain, ui.Toggle3->isChecked())); }
-void Main::Toggle4_Click() { show_outcome(actions::set_main_switch(state_, link_, MainSwitch::InternalDivide, ui.Toggle4->isChecked())); }
-void Main::Toggle5_Click() {
-    show_outcome(actions::set_main_switch(state_, link_, MainSwitch::ChargePumpThreeState, ui.Toggle5->isChecked()));
-}
-void Main::Toggle6_Click() { show_outcome(actions::set_main_switch(state_, link_, MainSwitch::OutputDivide, ui.Toggle6->isChecked())); }
-void Main::Toggle7_Click() {
-    show_outcome(actions::set_main_switch(state_, link_, MainSwitch::MuteTillLockDetect, ui.Toggle7->isChecked()));
-}
-void Main::Toggle10_Click() {
-    show_outcome(actions::set_main_switch(state_, link_, MainSwitch::LockDetectPrecision, ui.Toggle10->isChecked()));
+namespace {
+
+// A switch the user flipped while the board is busy goes back to where it was.
+bool refused_while_busy(Main& main, ToggleSwitch* toggle) {
+    if (!main.refuse_while_busy()) return false;
+    toggle->setChecked(!toggle->isChecked());
+    return true;
 }
 
-void Main::Command13_Click() { show_outcome(actions::step_power_level(state_, link_, PowerLevel::Output, +1)); }
-void Main::Command11_Click() { show_outcome(actions::step_power_level(state_, link_, PowerLevel::Output, -1)); }
-void Main::Command12_Click() { show_outcome(actions::step_power_level(state_, link_, PowerLevel::Core, +1)); }
-void Main::Command14_Click() { show_outcome(actions::step_power_level(state_, link_, PowerLevel::Core, -1)); }
+}  // namespace
+
+void Main::Toggle1_Click() { switch_clicked(ui.Toggle1, MainSwitch::PdPolarity); }
+void Main::Toggle2_Click() { switch_clicked(ui.Toggle2, MainSwitch::CounterReset); }
+void Main::Toggle3_Click() { switch_clicked(ui.Toggle3, MainSwitch::CpGain); }
+void Main::Toggle4_Click() { switch_clicked(ui.Toggle4, MainSwitch::InternalDivide); }
+void Main::Toggle5_Click() { switch_clicked(ui.Toggle5, MainSwitch::ChargePumpThreeState); }
+void Main::Toggle6_Click() { switch_clicked(ui.Toggle6, MainSwitch::OutputDivide); }
+void Main::Toggle7_Click() { switch_clicked(ui.Toggle7, MainSwitch::MuteTillLockDetect); }
+void Main::Toggle10_Click() { switch_clicked(ui.Toggle10, MainSwitch::LockDetectPrecision); }
+
+void Main::switch_clicked(ToggleSwitch* toggle, MainSwitch which) {
+    if (refused_while_busy(*this, toggle)) return;
+    show_outcome(actions::set_main_switch(state_, link_, which, toggle->isChecked()));
+}
+
+void Main::Command13_Click() { level_clicked(PowerLevel::Output, +1); }
+void Main::Command11_Click() { level_clicked(PowerLevel::Output, -1); }
+void Main::Command12_Click() { level_clicked(PowerLevel::Core, +1); }
+void Main::Command14_Click() { level_clicked(PowerLevel::Core, -1); }
+
+void Main::level_clicked(PowerLevel which, int direction) {
+    if (refuse_while_busy()) return;
+    show_outcome(actions::step_power_level(state_, link_, which, direction));
+}
 
 void Main::connect_entries() {
     auto& c = ui;
@@ -93,8 +108,8 @@ void Main::connect_entries() {
     entry(c.Command8, &QPushButton::clicked, Window::Sweep, all);
     entry(c.mnuSimBoard, &QAction::triggered, Window::SimulatedBoard, all);
 
-    connect(c.mnuMeasure, &QAction::triggered, this, [this] { measurement_->start(); });
-    connect(c.mnuOpen, &QAction::triggered, this, [this] { if (on_get_settings) on_get_settings(); });
+    connect(c.mnuMeasure, &QAction::triggered, this, [this] { if (!refuse_while_busy()) measurement_->start(); });
+    connect(c.mnuOpen, &QAction::triggered, this, [this] { if (on_get_settings && !refuse_while_busy()) on_get_settings(); });
     connect(c.mnuSave, &QAction::triggered, this, [this] { if (on_save_settings) on_save_settings(); });
     connect(c.mnuPrint, &QAction::triggered, this, [this] { if (on_print) on_print(); });
     connect(c.Exitmenu, &QAction::triggered, this, &Main::Exitmenu_Click);

@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include "actions/options.h"
+#include "model/board_words.h"
 #include "model/device_notice.h"
 #include "model/main_display.h"
 #include "ui/show_refusal.h"
@@ -43,6 +44,13 @@ Main::Main(EvalState& state, boardlink::BoardLink& link, Prompts& prompts, QWidg
     ui.device_notice->setMinimumWidth(1);  // clipped rather than pushing the link status away
     statusBar()->addPermanentWidget(ui.device_notice);
     ui.device_notice->hide();  // until refresh_main knows the device
+    ui.board_readout = new QLabel;
+    ui.board_readout->setObjectName("board_readout");
+    ui.board_readout->setAccessibleName("Board readout");
+    ui.board_readout->setToolTip("The frequency the words the board holds make, from the R, N and control words last "
+                                 "latched: the check that the tool and the board agree.");
+    statusBar()->addPermanentWidget(ui.board_readout);
+    show_board_readout();
     setFixedSize(sizeHint());
 }
 
@@ -73,6 +81,7 @@ void Main::show_display(const actions::Display& d) {
     if (d.cp_gain) c.Toggle3->setChecked(*d.cp_gain);
     if (d.output_divide) c.Toggle6->setChecked(*d.output_divide);
     if (d.lock_detect_precision) c.Toggle10->setChecked(*d.lock_detect_precision);
+    show_board_readout();
 }
 
 bool Main::check_link() {
@@ -123,6 +132,12 @@ void Main::show_device_notice() {
     ui.device_notice->setVisible(notice.has_value());
 }
 
+void Main::show_board_readout() {
+    const QString text = QString::fromStdString(board_readout(state_));
+    ui.board_readout->setText(text);
+    ui.board_readout->setAccessibleDescription(text);
+}
+
 void Main::set_level_label(QLabel* label, const std::string& text, int level) {
     label->setText(QString::fromStdString(text));
     label->setAutoFillBackground(true);
@@ -142,9 +157,9 @@ void Main::configure_main() {
         c.Timer1->setEnabled(false);
     }
     if (config.pres_caption) c.pres->setText(QString::fromStdString(*config.pres_caption));
-    if (config.hide_divide_toggles) {
-        c.Toggle4->setVisible(false);
-        c.Toggle6->setVisible(false);
+    if (config.divide_toggles_shown) {
+        c.Toggle4->setVisible(*config.divide_toggles_shown);
+        c.Toggle6->setVisible(*config.divide_toggles_shown);
     }
     if (config.current2_tip) c.Label6->setToolTip(QString::fromStdString(*config.current2_tip));
     if (config.current1_tip) c.Label14->setToolTip(QString::fromStdString(*config.current1_tip));
@@ -183,6 +198,7 @@ void Main::refresh_main() {
     position(c.Toggle2, d.counter_reset);
     if (d.core_power) set_level_label(c.Label9, d.core_power->text, d.core_power->level);
     show_device_notice();
+    show_board_readout();
 }
 
 void Main::register_window(Window window, WindowFactory factory) { factories_[window] = std::move(factory); }
@@ -219,7 +235,18 @@ std::optional<std::string> Main::settings_window_open() const {
 }
 
 void Main::open_if(Window window, bool allowed) {
-    if (allowed) open_window(window);
+    if (!allowed) return;
+    // Windows that only show something open even while the board is busy.
+    const bool shows_only = window == Window::Rev || window == Window::Conversion || window == Window::SimulatedBoard;
+    if (!shows_only && refuse_while_busy()) return;
+    open_window(window);
+}
+
+bool Main::refuse_while_busy() {
+    const auto reason = board_busy ? board_busy() : std::nullopt;
+    if (!reason) return false;
+    prompts_.message(MessageIcon::Exclamation, kAppTitle, QString::fromStdString(*reason), {}, true);
+    return true;
 }
 
 void Main::closeEvent(QCloseEvent* event) {

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "actions/main_controls.h"
 #include "actions/outcome.h"
 #include "link/board_link.h"
 #include "model/eval_state.h"
@@ -95,6 +96,7 @@ public:
         SystemTimer* Timer1 = nullptr;
         QLabel* link_status = nullptr;
         QLabel* device_notice = nullptr;  // standing notice while the device is not a variant
+        QLabel* board_readout = nullptr;  // what the words the board holds make
         QAction *mnuOpen = nullptr, *mnuSave = nullptr, *mnuPrint = nullptr, *Exitmenu = nullptr,
                 *crystalmenu = nullptr, *synthmenu = nullptr, *registermenu = nullptr,
                 *prescalermenu = nullptr, *current2menu = nullptr, *current1menu = nullptr,
@@ -122,6 +124,13 @@ public:
     // The file menu's settings entries and printing connect here when they are built.
     std::function<void()> on_get_settings, on_save_settings, on_print;
 
+    // Why the board takes nothing from this window now, if so: a run that a remote client started
+    // holds the link. Until it stops, the main window's controls and every window that changes
+    // settings are refused with that reason, as the modal lock-time window refuses them to a user.
+    std::function<std::optional<std::string>()> board_busy;
+    // Shows the reason and returns true when the board is busy.
+    bool refuse_while_busy();
+
     // Reports a failed link once (status line and a message); returns true when failed. A trace
     // that could not be written is reported once too, after the action that found it.
     bool check_link();
@@ -136,9 +145,12 @@ private:
     void connect_entries();
     void show_link_status();
     void show_device_notice();
+    void show_board_readout();
     void report_trace_failure();
     void set_level_label(QLabel* label, const std::string& text, int level);
     void open_if(Window window, bool allowed);
+    void switch_clicked(ToggleSwitch* toggle, actions::MainSwitch which);
+    void level_clicked(actions::PowerLevel which, int direction);
 
     EvalState& state_;
     boardlink::BoardLink& link_;

@@ -242,6 +242,7 @@ void registers::build_row(Row row, QGridLayout* grid, int top) {
                 connect(t, &ToggleSwitch::clicked, this, [this, row] { show_row_word(row); });
             }
             t->setObjectName(name);
+            if (!field.fixed) connect(t, &ToggleSwitch::clicked, this, [this] { show_unsent(); });
             t->setAccessibleName(QString("%1 DB%2 %3").arg(qstr(regmap::latch_name(row))).arg(db).arg(caption->core()));
             switches_[size_t(row)][size_t(db)] = t;
             grid->addWidget(t, top + 2, 24 - db);
@@ -288,8 +289,20 @@ void registers::build_row(Row row, QGridLayout* grid, int top) {
     sent->setFont(bold_word);
     sent_labels_[size_t(row)] = sent;
 
+    static const char* unsent_names[] = {"control_unsent", "n_unsent", "r_unsent"};
+    auto* unsent = label(unsent_names[size_t(row)], "Edited, not sent");
+    unsent->setAccessibleName(latch + " edited, not sent");
+    unsent->setToolTip("This row's switches differ from what was stored and sent: press its send button, Load Now "
+                       "or OK to send them, or Cancel to drop them.");
+    QPalette red = unsent->palette();
+    red.setColor(QPalette::WindowText, QColor(170, 0, 0));
+    unsent->setPalette(red);
+    unsent->setVisible(false);
+    unsent_marks_[size_t(row)] = unsent;
+
     auto* below = new QHBoxLayout;
     below->addWidget(send);
+    below->addWidget(unsent);
     below->addStretch(1);
     below->addWidget(entry_label);
     below->addWidget(entry);
@@ -329,7 +342,16 @@ void registers::Form_Load() {
             caption->setAccessibleName(qstr(regmap::caption_core(text)));
         }
     const regmap::RegisterBits shown = regmap::bits_from_state(state_);
-    for (Row row : regmap::kRows) set_row(row, shown[row]);
+    for (Row row : regmap::kRows) {
+        // The fixed digits as the row's words carry them: the address, and the bits the state adds.
+        const uint32_t fixed_word = regmap::row_word(row, 0, regmap::unshown_bits(state_, row));
+        for (int db = 0; db < 24; ++db)
+            if (ToggleSwitch* t = switch_at(row, db); t->isFixed()) {
+                const QString digit = (fixed_word >> db) & 1u ? "1" : "0";
+                t->setCaptions(digit, digit);
+            }
+        set_row(row, shown[row]);
+    }
 }
 
 void registers::set_row(Row row, uint32_t bits) {
@@ -356,9 +378,9 @@ void registers::show_row_word(Row row) {
     entries_[size_t(row)]->setPlaceholderText(QString::fromStdString(regmap::hex_word(word)));
 }
 
-void registers::apply_word_entry(Row row) {
+bool registers::apply_word_entry(Row row) {
     QLineEdit* entry = entries_[size_t(row)];
-    if (entry->text().trimmed().isEmpty()) return;
+    if (entry->text().trimmed().isEmpty()) return true;
     const auto parsed = regmap::parse_row_word(entry->text().toStdString(), row, regmap::unshown_bits(state_, row));
     if (!parsed) {
         main_.prompts().message(MessageIcon::Exclamation, kAppTitle, QString::fromStdString(parsed.failure.message),
@@ -366,10 +388,20 @@ void registers::apply_word_entry(Row row) {
         // The word stays for correcting; the switches keep their positions.
         entry->selectAll();
         entry->setFocus();
-        return;
+        return false;
     }
     set_row(row, *parsed);
     entry->clear();
+    show_unsent();
+    return true;
+}
+
+void registers::show_unsent() {
+    const regmap::RegisterBits stored = regmap::bits_from_state(state_), shown = bits();
+    for (Row row : regmap::kRows) {
+        const uint32_t mask = regmap::settable_mask(row);
+        unsent_marks_[size_t(row)]->setVisible((stored[row] & mask) != (shown[row] & mask));
+    }
 }
 
 bool registers::eventFilter(QObject* watched, QEvent* event) {
@@ -388,11 +420,16 @@ bool registers::eventFilter(QObject* watched, QEvent* event) {
 
 bool registers::update() { return main_.show_outcome(actions::rebuild_from_register_map(state_, bits()), this); }
 
-// Runs one of the send actions on the switches as they stand, and shows the words sent.
-bool registers::send(actions::RegisterSend which, std::initializer_list<Row> shown) {
-    if (!main_.show_outcome(actions::send_register_map(state_, main_.link(), bits(), which), this)) return false;
-    for (Row row : shown) show_sent(row);
-    return true;
+// Runs one of the send actions on the switches as they stand, a word still typed in a row it
+// sends applied first, and shows the words sent.
+bool registers::send(actions::RegisterSend which, std::initializer_list<Row> rows) {
+    for (Row row : rows)
+        if (!apply_word_entry(row)) return false;
+    const bool sent = main_.show_outcome(actions::send_register_map(state_, main_.link(), bits(), which), this);
+    if (sent)
+        for (Row row : rows) show_sent(row);
+    show_unsent();
+    return sent;
 }
 
 void registers::show_sent(Row row) {

@@ -5,7 +5,11 @@
 // switch is off) and sends one latch, or all three in the order R, control, N.
 //
 // Beyond the switches each row takes a whole word typed in hexadecimal: Return sets the row's
-// switches from it, when its address bits are the row's.
+// switches from it, when its address bits are the row's; a send applies a word still typed in its
+// rows first, as Return would. A row's send stores and sends that row only: a row whose switches
+// differ from what was stored is marked as edited and not sent, until it is sent or the window is
+// cancelled. The fixed digits show the bits as they are sent (DB19 of the R latch is the test-mode
+// enable bit of the Test Modes window).
 #include <QFrame>
 #include <array>
 
@@ -37,9 +41,12 @@ public:
     // The switch at bit `db` of a row, and the positions of all switches.
     ToggleSwitch* switch_at(regmap::Row row, int db) const { return switches_[size_t(row)][size_t(db)]; }
     regmap::RegisterBits bits() const;
-    // The hexadecimal entry of a row; Return applies it.
+    // The hexadecimal entry of a row; Return applies it. False (with Return's message) when the
+    // word typed is refused.
     QLineEdit* word_entry(regmap::Row row) const { return entries_[size_t(row)]; }
-    void apply_word_entry(regmap::Row row);
+    bool apply_word_entry(regmap::Row row);
+    // The mark of a row whose switches were edited and not sent.
+    QLabel* unsent_mark(regmap::Row row) const { return unsent_marks_[size_t(row)]; }
 
     QFrame* Frame1 = nullptr;
     QPushButton *Command4 = nullptr, *Command5 = nullptr, *Command6 = nullptr;
@@ -54,7 +61,8 @@ private:
     void build_row(regmap::Row row, class QGridLayout* grid, int top);
     void set_row(regmap::Row row, uint32_t bits);
     void show_row_word(regmap::Row row);
-    bool send(actions::RegisterSend which, std::initializer_list<regmap::Row> shown);
+    void show_unsent();
+    bool send(actions::RegisterSend which, std::initializer_list<regmap::Row> rows);
     void show_sent(regmap::Row row);
     bool load_now();
     QLabel* caption_label(regmap::Row row, int high) const;
@@ -62,4 +70,5 @@ private:
     std::array<std::array<ToggleSwitch*, 24>, 3> switches_{};
     std::array<QLineEdit*, 3> entries_{};
     std::array<QLabel*, 3> sent_labels_{};
+    std::array<QLabel*, 3> unsent_marks_{};
 };

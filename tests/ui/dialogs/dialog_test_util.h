@@ -36,7 +36,7 @@ inline uint32_t word_of(const std::vector<uint32_t>& words, int latch) {
 
 // The state without the copies of the words (and the wait count) a send leaves behind.
 inline EvalState fields_of(EvalState s) {
-    s.latch_select = 0, s.tx_word = 0, s.shift_delay = 0, s.latches_sent = 0;
+    s.latch_select = 0, s.tx_word = 0, s.shift_delay = 0, s.latches_sent = 0, s.board_single_modulus = false;
     s.control_word = s.r_word = s.r_word_assembled = s.n_word = s.n_word_assembled = s.test_word = 0;
     return s;
 }

@@ -31,24 +31,25 @@ QStringList knob_labels(const SelectorKnob* knob) {
 
 }  // namespace
 
-// The reference is applied with R truncated from the quotient and sent; or refused, which keeps
-// the old reference and counters (the entry emptied, or kept where only the R it gives is wrong).
+// The reference is applied with R truncated from the quotient and N for the 2400 MHz asked for at
+// the PFD that makes, and sent; or refused, which keeps the old reference and counters (the entry
+// emptied, or kept where only the R it gives is wrong).
 TEST(Crystalform, AppliesTheReferenceWithTruncatedROrRefusesItChangingAndSendingNothing) {
     const QString invalid = "Invalid entry in crystal Frequency.";
-    struct Case { const char* entry; double pfd; const char* shown; uint32_t r; const char* crystal; QString refusal; };
+    struct Case { const char* entry; double pfd; const char* shown; uint32_t r, n; const char* crystal; QString refusal; };
     const Case cases[] = {
-        {"19.2", 200, "19.200000", 96, "19.20000MHz", {}},
-        {"10.05", 200, "10.050000", 50, "10.05000MHz", {}},
-        {"10.3", 200, "10.300000", 51, "10.30000MHz", {}},  // 51.5 truncated, not rounded
-        {"abc", 200, "", 0, "10.00000MHz", invalid},
-        {"12", 0, "", 0, "10.00000MHz", invalid},  // no R from a PFD of 0: the new reference is not kept either
-        {"0", 200, "0", 0, "10.00000MHz", "The R counter would be 0; it must be 1 to 16383."},
-        {"4000", 200, "4000", 0, "10.00000MHz", "The R counter would be 20000; it must be 1 to 16383."},
+        {"19.2", 200, "19.200000", 96, 12000, "19.20000MHz", {}},
+        {"10.05", 200, "10.050000", 50, 11940, "10.05000MHz", {}},
+        {"10.3", 200, "10.300000", 51, 11883, "10.30000MHz", {}},  // 51.5 truncated, not rounded
+        {"abc", 200, "", 0, 0, "10.00000MHz", invalid},
+        {"12", 0, "", 0, 0, "10.00000MHz", invalid},  // no R from a PFD of 0: the new reference is not kept either
+        {"0", 200, "0", 0, 0, "10.00000MHz", "The R counter would be 0; it must be 1 to 16383."},
+        {"4000", 200, "4000", 0, 0, "10.00000MHz", "The R counter would be 20000; it must be 1 to 16383."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.entry);
         Harness h("ksy7100-1");
-        h.state.pfd_freq = c.pfd;
+        h.state.asked_pfd_freq = c.pfd;
         const EvalState before = h.state;
         QStringList texts;
         through_entry<crystalform>(h, [&] { click(h.main->ui.Label29); }, [&](crystalform& d) {
@@ -61,7 +62,8 @@ TEST(Crystalform, AppliesTheReferenceWithTruncatedROrRefusesItChangingAndSending
         EXPECT_EQ(h.main->ui.crystal->text(), c.crystal);
         if (c.refusal.isEmpty()) {
             const auto words = h.words();  // their order: actions_test
-            EXPECT_EQ(std::pair(r_of(word_of(words, R)), b_of(word_of(words, N))), std::pair(c.r, 375u));
+            EXPECT_EQ(std::tuple(r_of(word_of(words, R)), b_of(word_of(words, N)) * 32 + a_of(word_of(words, N))),
+                      std::tuple(c.r, c.n));
         } else {
             expect_refused(h, before, c.refusal);
             EXPECT_TRUE(h.prompts.messages.at(0).beep);
@@ -169,15 +171,17 @@ TEST(Powerform, EachModeSendsOneControlWordUnderTheBusyPointerAndReopensOnIt) {
         EXPECT_EQ(h.main->ui.Label10->text(), shown);
         EXPECT_TRUE((powerform(*h.main).*option)->isChecked());
     }
-    // Outside the nine: nothing selected, nothing stored, the control latch still sent.
+    // Outside the nine: nothing selected; a choice is refused, storing and sending nothing.
     Harness h("ksy7100-1");
     h.state.device = "ksy7101", h.state.powerdown_bits = 3145728;
+    const EvalState before = h.state;
     powerform d(*h.main);
     EXPECT_FALSE(d.Option1->isChecked() || d.Option2->isChecked() || d.Option3->isChecked());
     click(d.Option1);
     click(d.Command3);
-    EXPECT_EQ(h.state.powerdown_bits, 3145728);
-    EXPECT_EQ(h.words().size(), 1u);
+    expect_refused(h, before, "The power-down setting is set only for the variants KSY7100-0 to KSY7100-8, and the "
+                              "device is \"ksy7101\", a board preset, whose latch writes carry no data. Nothing was "
+                              "changed or sent.");
 }
 
 TEST(Muxform, EachChoiceStoresItsCodeSendsTheControlLatchAndReopensOnIt) {
@@ -209,7 +213,7 @@ TEST(Prescaleform, EachPositionSplitsNSendsEveryLatchAndReopensAtItsPosition) {
     for (int position = 0; position < 4; ++position) {
         SCOPED_TRACE(position);
         Harness h("ksy7100-1");
-        h.state.vco_freq = 2401;
+        h.state.asked_vco_freq = 2401;
         through_entry<prescaleform>(h, [&] { click(h.main->ui.Label3); }, [&](prescaleform& d) {
             EXPECT_EQ(d.Selector1->position(), 2);
             d.Selector1->setPosition(position);
@@ -229,8 +233,8 @@ TEST(Prescaleform, ACountingFailureIsReportedAndAssignsNothing) {
     };
     for (const auto& [pfd, vco, position, message] : cases) {
         Harness h("ksy7100-1");
-        h.state.pfd_freq = pfd;
-        h.state.vco_freq = vco;
+        h.state.asked_pfd_freq = pfd;
+        h.state.asked_vco_freq = vco;
         prescaleform d(*h.main);
         const EvalState before = h.state;
         d.Selector1->setPosition(position);

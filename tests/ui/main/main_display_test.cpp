@@ -62,10 +62,3 @@ TEST(RefreshMain, SwitchesFollowTheirFieldsAndKeepTheirPlaceForOtherValues) {
     EXPECT_TRUE(h.words().empty()) << "refreshing never writes to the board";
 }
 
-// The tips and switches of each variant group are checked in tests/ui/main/deviceform_test.cpp.
-TEST(ConfigureMain, NeverShowsTheDivideSwitchesAgain) {
-    Harness single("ksy7100-8");
-    single.state.device = "ksy7100-1";
-    single.main->configure_main();
-    EXPECT_FALSE(single.main->ui.Toggle6->isVisibleTo(single.main.get()));
-}

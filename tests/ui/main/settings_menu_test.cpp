@@ -91,12 +91,16 @@ TEST(SettingsMenu, SaveThenLoadReproducesEverySetupAndTheBoardGetsTheSameWords) 
         Harness second(variant == "ksy7100-3" ? "ksy7100-5" : "ksy7100-3");
         second.main->send(kNLatch);  // the board holds a word of this run
         const uint32_t held = second.words().back();
+        // A new core power level goes to the test latch too, after the control latch.
+        std::vector<uint32_t> expected = first_words;
+        if (second.state.core_power != first.state.core_power)
+            expected.insert(expected.begin() + 2, uint32_t(assemble_latch(first.state, kTestLatch)));
         load_from(second, file);
         EXPECT_TRUE(second.prompts.messages.empty());
         EXPECT_EQ(format_settings(second.state), saved);
         EXPECT_EQ(second.main->ui.eval->text(), "KSY7100EB1");
-        // With a family name the three sends are bare latch-enable pulses: no new data.
-        EXPECT_EQ(second.words(), board ? std::vector<uint32_t>(3, held) : first_words);
+        // With a family name the sends are bare latch-enable pulses: no new data.
+        EXPECT_EQ(second.words(), board ? std::vector<uint32_t>(expected.size(), held) : expected);
         EXPECT_EQ(notice_shown(second), board > 0);
     }
 }
@@ -105,26 +109,35 @@ TEST(SettingsMenu, LoadingFollowsItsStepsForTheVariantTheBoardLabelAndTheGainSwi
     QTemporaryDir dir;
     const std::string base = format_settings(variants::start_state("ksy7100-8"));
     struct Case {
+        const char* start;  // the session's variant
         std::vector<std::pair<int, std::string>> lines;
         int32_t prescaler;
         const char* vcofreq;
         const char* eval;  // the board label afterwards (the variant's board at start-up)
         bool gain;         // Toggle3
+        const char *device, *pres;
+        bool divide_switches;  // Toggle4 and Toggle6 shown
+        std::vector<int> sent;
     };
+    // A file of another variant: the device label, the prescaler label and the divide switches
+    // follow the device it sets. Core power 0 in the file: a session at level 2 sends the test
+    // latch after the control latch; with test modes enabled the test latch goes first.
     const Case cases[] = {
         // The single-modulus variant divides by B alone whatever prescaler the file holds.
-        {{{22, "4800"}, {23, "0"}, {24, "200"}, {25, "32"}, {21, "0"}}, 1, "960.00000MHz", "KSY7100EB1", false},
-        {{{28, "ksy7100-1"}, {22, "375"}, {23, "1"}, {24, "200"}, {25, "32"}, {26, "3"}, {21, "2097152"}}, 32,
-         "2400.20000MHz", "KSY7100EB1", true},
-        {{{28, "ksy7100-1"}, {22, "375"}, {23, "1"}, {24, "200"}, {25, "32"}, {26, "7"}, {21, "2097152"}}, 32,
-         "2400.20000MHz", "KSY7100-1EB1", true},
+        {"ksy7100-1", {{22, "4800"}, {23, "0"}, {24, "200"}, {25, "32"}, {21, "0"}}, 1, "960.00000MHz", "KSY7100EB1",
+         false, "KSY7100-8", "Not Used", false, {R, C, T, N}},
+        {"ksy7100-8", {{28, "ksy7100-1"}, {2, "8388608"}, {22, "375"}, {23, "1"}, {24, "200"}, {25, "32"}, {26, "3"},
+                       {21, "2097152"}}, 32, "2400.20000MHz", "KSY7100EB1", true, "KSY7100-1", "32/33", true, {R, C, N}},
+        {"ksy7100-8", {{28, "ksy7100-1"}, {2, "8388608"}, {22, "375"}, {23, "1"}, {24, "200"}, {25, "32"}, {26, "7"},
+                       {21, "2097152"}, {14, "524288"}}, 32, "2400.20000MHz", "KSY7100-8EB1", true, "KSY7100-1", "32/33",
+         true, {T, R, C, N}},
     };
     for (const auto& c : cases) {
         std::string text = base;
         for (const auto& [line, value] : c.lines) text = replace_line(text, line, value);
         SCOPED_TRACE(text);
         write_file(dir.filePath("case.txt"), QByteArray::fromStdString(text));
-        Harness h("ksy7100-1");
+        Harness h(c.start);
         h.main->ui.Toggle3->setChecked(!c.gain);
         load_from(h, dir.filePath("case.txt"));
         ASSERT_TRUE(h.prompts.messages.empty());
@@ -132,7 +145,10 @@ TEST(SettingsMenu, LoadingFollowsItsStepsForTheVariantTheBoardLabelAndTheGainSwi
         EXPECT_EQ(h.main->ui.vcofreq->text(), c.vcofreq);
         EXPECT_EQ(h.main->ui.eval->text(), c.eval);
         EXPECT_EQ(h.main->ui.Toggle3->isChecked(), c.gain);
-        EXPECT_EQ(h.latches(), (std::vector<int>{R, C, N})) << "the switch set by the program sends nothing more";
+        EXPECT_EQ(std::tuple(h.main->ui.device->text(), h.main->ui.pres->text(),
+                             h.main->ui.Toggle4->isVisibleTo(h.main.get()), h.main->ui.Toggle6->isVisibleTo(h.main.get())),
+                  std::tuple(QString(c.device), QString(c.pres), c.divide_switches, c.divide_switches));
+        EXPECT_EQ(h.latches(), c.sent) << "the switch set by the program sends nothing more";
     }
 }
 

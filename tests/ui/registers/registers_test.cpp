@@ -65,8 +65,10 @@ TEST(Registers, OpenedWithOnlyFixedDigitsClickedCancelChangesNothingAndLoadNowSe
                 const QLabel* sent[] = {d.Label37, d.Label35, d.Label36};  // R, control, N
                 for (const QLabel* l : sent) EXPECT_TRUE(l->text().isEmpty());
                 // Address and reserved digits: never set, not even by the user, and no Tab stops.
+                // DB19 of the R latch shows the test-mode enable bit as every R word carries it.
+                const char* db19 = c.unusual ? "1" : "0";
                 for (auto [name, digit] : {std::pair{"Toggle24", "0"}, {"Toggle28_0", "0"}, {"Toggle29_0", "1"},
-                                           {"Toggle32", "0"}, {"Toggle53", "1"}}) {
+                                           {"Toggle32", db19}, {"Toggle53", "1"}}) {
                     ToggleSwitch* t = toggle(d, name);
                     click(t);
                     QTest::keyClick(t, Qt::Key_Space);
@@ -98,7 +100,8 @@ TEST(Registers, SendButtonsStoreWhatTheSwitchesSayMirrorTheGainAndSendTheirLatch
     const Case cases[] = {
         {{"Toggle26"}, &registers::Command5, {N}, 21, 21, 1, true,
          [](Harness& h) { EXPECT_EQ(h.state.cp_gain_bits, 2097152); }},
-        {{"Toggle14"}, &registers::Command4, {C}, 10, 10, 1, true,
+        // The main window's gain switch is the N latch's DB21 alone.
+        {{"Toggle14"}, &registers::Command4, {C}, 10, 10, 1, false,
          [](Harness& h) { EXPECT_EQ(std::tuple(h.state.ctrl_cp_gain_bits, h.state.cp_gain_bits), std::tuple(1024, 0)); }},
         {{"Toggle26"}, &registers::Command3, {R, C, N}, 21, 21, 1, true, [](Harness&) {}},
         {{"Toggle36", "Toggle37", "Toggle35"}, &registers::Command6, {R}, 18, 16, 7, false, [](Harness& h) {
@@ -151,9 +154,8 @@ TEST(Registers, SingleModulusVariantRelabelsFourFieldsAndKeepsBEqualToN) {
     });
 }
 
-TEST(Registers, EverySendIsRefusedWhileAllRSwitchesAreOffAndTheWindowStaysOpen) {
-    QPushButton* registers::* const buttons[] = {&registers::Command1, &registers::Command3, &registers::Command4,
-                                                 &registers::Command5, &registers::Command6};
+TEST(Registers, EverySendOfTheRRowIsRefusedWhileAllRSwitchesAreOffAndTheWindowStaysOpen) {
+    QPushButton* registers::* const buttons[] = {&registers::Command1, &registers::Command3, &registers::Command6};
     for (auto button : buttons) {
         Harness h("ksy7100-2");
         const EvalState before = h.state;
@@ -172,7 +174,7 @@ TEST(Registers, EverySendIsRefusedWhileAllRSwitchesAreOffAndTheWindowStaysOpen) 
 
 TEST(Registers, ATypedWordSetsItsRowOnlyAndNothingIsSentUntilASendButton) {
     const std::tuple<Row, const char*, QPushButton* registers::*> cases[] = {
-        {Row::Control, "0x9fe1a4", &registers::Command4},
+        {Row::Control, "0x9fe1a8", &registers::Command4},  // core power as it was: no test latch
         {Row::N, "E0A37E", &registers::Command5},
         {Row::R, "12345", &registers::Command6},
         {Row::N, "E0A307", nullptr},  // a test latch word: refused
@@ -199,5 +201,54 @@ TEST(Registers, ATypedWordSetsItsRowOnlyAndNothingIsSentUntilASendButton) {
         if (send) {
             EXPECT_EQ(h.words(), std::vector<uint32_t>{word}) << text;
         }
+    }
+}
+
+// A send applies a word still typed in its row (or refuses it with Return's message), stores and
+// sends its own row only while the other rows keep their edits, marked as not sent; a new core
+// power level also goes to the test latch; the single-modulus variant refuses an A counter.
+TEST(Registers, SendsApplyTypedWordsStoreTheirOwnRowAndMarkTheOthersAsNotSent) {
+    struct Case {
+        const char* what;
+        const char* variant;
+        std::function<void(registers&)> act;
+        std::vector<int> sent;
+        QString message;                 // empty: none
+        std::array<bool, 3> unsent;      // the marks of the control, N and R rows afterwards
+    };
+    const auto type = [](registers& d, Row row, const char* word) { QTest::keyClicks(d.word_entry(row), word); };
+    const Case cases[] = {
+        {"typed, not confirmed", "ksy7100-1", [&](registers& d) { type(d, Row::N, "017706"); click(d.Command5); },
+         {N}, {}, {false, false, false}},
+        {"typed for another latch", "ksy7100-1", [&](registers& d) { type(d, Row::N, "017707"); click(d.Command3); },
+         {}, "17707 is a word for the test latch (address bits DB1, DB0 = 1, 1); this row takes N latch words "
+             "(address bits 1, 0). Nothing was changed.", {false, false, false}},
+        {"R sent, control edited", "ksy7100-1",
+         [&](registers& d) { click(d.findChild<ToggleSwitch*>("Toggle19")); click(d.Command6); }, {R}, {}, {true, false, false}},
+        {"then control sent", "ksy7100-1",
+         [&](registers& d) { click(d.findChild<ToggleSwitch*>("Toggle19")); click(d.Command6); click(d.Command4); },
+         {R, C}, {}, {false, false, false}},
+        {"core power, one latch", "ksy7100-1",
+         [&](registers& d) { click(d.findChild<ToggleSwitch*>("Toggle22")); click(d.Command4); }, {C, T}, {}, {false, false, false}},
+        {"core power, all three", "ksy7100-1",
+         [&](registers& d) { click(d.findChild<ToggleSwitch*>("Toggle22")); click(d.Command3); }, {R, C, T, N}, {},
+         {false, false, false}},
+        {"an A counter without dual modulus", "ksy7100-8",
+         [&](registers& d) { click(d.findChild<ToggleSwitch*>("Toggle28_5")); click(d.Command5); }, {},
+         regmap::kSingleModulusA, {false, true, false}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Harness h(c.variant);
+        std::array<bool, 3> marks{};
+        with_registers(h, [&](registers& d) {
+            c.act(d);
+            for (Row row : regmap::kRows) marks[size_t(row)] = d.unsent_mark(row)->isVisibleTo(&d);
+        });
+        const auto words = h.words();
+        EXPECT_EQ(latches_of(words), c.sent);
+        EXPECT_EQ(h.prompts.texts(), c.message.isEmpty() ? std::vector<QString>{} : std::vector<QString>{c.message});
+        EXPECT_EQ(marks, c.unsent);
+        for (uint32_t w : words) EXPECT_EQ(w, uint32_t(assemble_latch(h.state, uint8_t(w & 3)))) << "the board holds the state";
     }
 }

@@ -1,0 +1,211 @@
+// The tool never reports a frequency the board does not make. Random command sequences on every
+// variant, with the simulated board as the witness: after every command FREQ?, FREQ:PFD? and
+// BOAR:FREQ? agree to 1 Hz with what the words the board latched make, (P x B + A) x reference / R
+// (B alone for the KSY7100-8), and a refused command changes nothing and sends nothing. A failure
+// prints the shortest sequence that still shows it.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <filesystem>
+#include <optional>
+#include <random>
+#include <sstream>
+
+#include "actions/command_language.h"
+#include "link/sim_board.h"
+#include "model/number_format.h"
+#include "model/register_map.h"
+#include "model/variants.h"
+
+namespace fs = std::filesystem;
+using namespace commands;
+
+namespace {
+
+#ifdef KSY_SANITIZED
+constexpr int kSequences = 600;
+#else
+constexpr int kSequences = 5000;
+#endif
+constexpr int kCommandsPerSequence = 30;
+
+// Saves sync their file to the disk: the files live on a memory file system where there is one.
+fs::path scratch_folder() {
+    const fs::path shm = "/dev/shm";
+    const fs::path base = fs::is_directory(shm) ? shm : fs::temp_directory_path();
+    return base / ("ksy7100-agreement-" + std::to_string(getpid()));
+}
+
+// What the words the board latched make, decoded from its bits alone, with the tool's reference.
+struct Made {
+    double pfd_hz, vco_hz;
+};
+std::optional<Made> board_makes(const boardlink::SimBoard& board, double ref_hz) {
+    const auto& l = board.latches();
+    if (!l[1] || !l[2] || (!board.single_modulus() && !l[0])) return std::nullopt;
+    const uint32_t r = (*l[1] >> 2) & 0x3FFF, b = (*l[2] >> 8) & 0x1FFF, a = (*l[2] >> 2) & 0x1F;
+    if (r == 0) return std::nullopt;
+    const double ratio = board.single_modulus() ? b : double(*board.prescaler_modulus()) * b + a;
+    return Made{ref_hz / r, ratio * ref_hz / r};
+}
+
+struct Rig {
+    Rig(const std::string& variant, const fs::path& folder) : state(variants::start_state(variant)) {
+        board.set_single_modulus(variants::is_single_modulus(variant));
+        in.hooks().resolve_file = [folder](const std::string& name) {
+            return std::pair<std::string, std::string>{(folder / name).string(), ""};
+        };
+    }
+    EvalState state;
+    boardlink::SimBoard board;
+    Interpreter in{state, board, "9.9"};
+};
+
+std::string pick(std::mt19937& g, std::initializer_list<const char*> choices) {
+    return *(choices.begin() + g() % choices.size());
+}
+
+std::string hex(uint32_t word) {
+    std::ostringstream text;
+    text << std::hex << std::uppercase << word;
+    return text.str();
+}
+
+// One command of every kind the tool has, with arguments a user might type, good and bad.
+std::string random_command(std::mt19937& g, const EvalState& s) {
+    auto chance = [&](int percent) { return int(g() % 100) < percent; };
+    switch (g() % 20) {
+    case 0:
+    case 1: {
+        if (chance(10)) return "FREQ " + pick(g, {"abc", "0", "-5", "1e9", "2400.1"});
+        double mhz = chance(50) ? s.vco_freq + (int(g() % 101) - 50) * s.pfd_freq / 1000
+                                : 50 + (g() % 5'000'000'000ull) / 1e6;
+        return "FREQ " + numfmt::general(mhz);
+    }
+    case 2: return "FREQ:PFD " + pick(g, {"200", "100", "1000", "30", "25", "12.5", "200.5", "400", "50", "0", "-5",
+                                          "1e9", "abc", "333.333333", "200.816327"});
+    case 3: return "FREQ:REF " + pick(g, {"10", "19.2", "19.68", "10.24", "16.368", "15.36", "26", "13", "8.2",
+                                          "10.05", "0", "1e12", "-1", "40"});
+    case 4: return "FREQ:STEP " + pick(g, {"UP", "DOWN"});
+    case 5: return "LATC:SEND " + pick(g, {"CONT", "R", "N", "TEST", "ALL"});
+    case 6:
+        return "SWIT:" + pick(g, {"POL", "CRES", "CPG", "IDIV", "TST", "ODIV", "MUTE", "LDP"}) + " " +
+               pick(g, {"ON", "OFF"});
+    case 7: return pick(g, {"POW:OUTP", "POW:CORE"}) + " " + pick(g, {"UP", "DOWN"});
+    case 8: return pick(g, {"CURR1 ", "CURR2 "}) + std::to_string(g() % 8) + (chance(20) ? ",2700" : "");
+    case 9: return "PDOW " + pick(g, {"NORM", "SYNC", "ASYN"});
+    case 10: return "MUX " + std::to_string(g() % 8);
+    case 11: return "PRES " + pick(g, {"8", "16", "32"});
+    case 12: return "BSEL " + pick(g, {"1", "2", "4", "8"}) + "; ABPW " + std::to_string(g() % 4);
+    case 13:
+        if (chance(25)) return "BOAR " + std::to_string(1 + g() % 5);
+        return "*RST";
+    case 14:
+    case 15: {
+        // A row's present word with a few bits flipped, or a random word.
+        const regmap::Row row = regmap::kRows[g() % 3];
+        uint32_t bits = regmap::bits_from_state(s)[row];
+        for (int flips = 1 + int(g() % 3); flips > 0; --flips) bits ^= 1u << (g() % 24);
+        if (chance(10)) bits = uint32_t(g());
+        const uint32_t word = regmap::row_word(row, bits, regmap::unshown_bits(s, row));
+        static const char* const names[] = {"CONT", "N", "R"};
+        return std::string("REG:WRIT ") + names[size_t(row)] + "," + hex(word);
+    }
+    case 16: return pick(g, {"TEST:MODE 7", "TEST:EBAN 5", "TEST:ADC ON", "TEST:UPD", "TEST:ENAB ON", "TEST:ENAB OFF"});
+    case 17: return "MEM:SAVE \"f" + std::to_string(g() % 3) + ".txt\"";
+    case 18: return "MEM:LOAD \"f" + std::to_string(g() % 3) + ".txt\"";
+    default: return "LATC:SEND ALL";
+    }
+}
+
+std::optional<double> number(const std::string& text) { return numfmt::parse_entry(text, '.'); }
+
+// Runs one command and checks the agreement after it; the reason when it fails.
+std::optional<std::string> run_and_check(Rig& rig, const std::string& command) {
+    const EvalState before = rig.state;
+    const uint64_t words = rig.board.words_loaded();
+    bool refused = false;
+    for (const Reply& r : rig.in.run_line(command)) refused = refused || r.error.has_value();
+    if (refused && !(rig.state == before && rig.board.words_loaded() == words))
+        return "a refused command changed the state or sent words";
+
+    std::vector<std::string> answers;
+    for (const Reply& r : rig.in.run_line("FREQ?;FREQ:PFD?;BOAR:FREQ?"))
+        answers.push_back(r.answer.value_or("(error)"));
+    if (answers.size() != 3) return "the queries failed";
+    const auto made = board_makes(rig.board, rig.state.ref_freq);
+    const auto readout = number(answers[2]);
+    if (!made) {
+        if (answers[2] != "NONE") return "BOAR:FREQ? says " + answers[2] + " of a board that holds no plan";
+        return std::nullopt;
+    }
+    const std::string board_says = numfmt::general(made->vco_hz / 1e6) + " MHz at a PFD of " +
+                                   numfmt::general(made->pfd_hz / 1000) + " kHz";
+    if (!readout || std::abs(*readout * 1e6 - made->vco_hz) >= 1)
+        return "BOAR:FREQ? says " + answers[2] + " MHz; the board makes " + board_says;
+    if (!variants::is_family_variant(rig.state.device)) return std::nullopt;  // a preset sends no data
+    const auto vco = number(answers[0]), pfd = number(answers[1]);
+    if (!vco || std::abs(*vco * 1e6 - made->vco_hz) >= 1 || !pfd || std::abs(*pfd * 1000 - made->pfd_hz) >= 1)
+        return "FREQ? says " + answers[0] + " MHz, FREQ:PFD? " + answers[1] + " kHz; the board makes " + board_says;
+    return std::nullopt;
+}
+
+struct Failure {
+    size_t at;  // the command after which the check failed
+    std::string reason;
+};
+
+std::optional<Failure> replay(const std::string& variant, const std::vector<std::string>& commands) {
+    const fs::path folder = scratch_folder();
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    Rig rig(variant, folder);
+    for (size_t i = 0; i < commands.size(); ++i)
+        if (auto reason = run_and_check(rig, commands[i])) return Failure{i, *reason};
+    return std::nullopt;
+}
+
+// Drops every command the failure does not need, one at a time, as long as it still fails.
+std::vector<std::string> shortest(const std::string& variant, std::vector<std::string> commands, Failure& failure) {
+    commands.resize(failure.at + 1);
+    for (size_t i = 0; i < commands.size();) {
+        std::vector<std::string> fewer = commands;
+        fewer.erase(fewer.begin() + long(i));
+        if (auto still = replay(variant, fewer)) {
+            fewer.resize(still->at + 1);
+            commands = fewer;
+            failure = *still;
+        } else {
+            ++i;
+        }
+    }
+    return commands;
+}
+
+}  // namespace
+
+TEST(BoardAgreement, RandomCommandSequencesNeverReportAFrequencyTheBoardDoesNotMake) {
+    std::mt19937 g(26);
+    for (int sequence = 0; sequence < kSequences; ++sequence) {
+        const std::string variant(variants::kNames[size_t(sequence) % variants::kNames.size()]);
+        const fs::path folder = scratch_folder();
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+        Rig rig(variant, folder);
+        std::vector<std::string> commands;
+        for (int k = 0; k < kCommandsPerSequence; ++k) {
+            commands.push_back(random_command(g, rig.state));
+            if (auto reason = run_and_check(rig, commands.back())) {
+                Failure failure{commands.size() - 1, *reason};
+                const auto shown = shortest(variant, commands, failure);
+                std::string listing;
+                for (const std::string& c : shown) listing += "\n    " + c;
+                fs::remove_all(folder);
+                FAIL() << variant << ", sequence " << sequence << ": " << failure.reason
+                       << "\n  the shortest sequence that shows it:" << listing;
+            }
+        }
+    }
+    fs::remove_all(scratch_folder());
+}
