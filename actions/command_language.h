@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "actions/command_parser.h"
+#include "actions/file_io.h"
 #include "actions/outcome.h"
 #include "link/port.h"
 #include "model/eval_state.h"
@@ -78,9 +79,9 @@ struct Hooks {
     // Whether settings may be changed now; a cause when not (a window that edits settings is
     // open). Queries are always answered.
     std::function<std::optional<std::string>()> settings_locked;
-    // The path a file name of MEM:LOAD or MEM:SAVE stands for, or (second) why it is refused.
-    // Empty: the name is the path.
-    std::function<std::pair<std::string, std::string>(const std::string& name)> resolve_file;
+    // Where the names of MEM:LOAD and MEM:SAVE lead (a command server's folder). Empty: a name is
+    // a path.
+    const actions::FileStore* files = nullptr;
     // Whether a refused settings file may be quoted (a short piece of the bad line); a remote
     // client is told the line only, never the file's content.
     bool quote_files = true;

@@ -1,6 +1,7 @@
 // The command table: each command that sets or asks what a window sets, its arguments, and the
 // action it runs. The instrument's own commands are in command_table_instrument.cpp.
 #include <cctype>
+#include <cmath>
 #include <tuple>
 
 #include "actions/command_handlers.h"
@@ -33,7 +34,8 @@ std::optional<bool> on_off(const std::string& arg) {
 
 std::optional<int> whole(const std::string& arg, int low, int high) {
     auto v = parse_number(arg);
-    if (!v || *v != double(int64_t(*v)) || *v < low || *v > high) return std::nullopt;
+    // In range before it becomes an integer: 1e300 has no int.
+    if (!v || !(*v >= low && *v <= high) || *v != std::floor(*v)) return std::nullopt;
     return int(*v);
 }
 

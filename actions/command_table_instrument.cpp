@@ -7,11 +7,10 @@
 namespace commands {
 namespace {
 
-// The path a file name of the memory commands stands for, or why it is refused.
-std::pair<std::string, std::string> resolve(Interpreter& in, const std::string& name) {
-    if (name.empty()) return {{}, "a file name is needed"};
-    if (in.hooks().resolve_file) return in.hooks().resolve_file(name);
-    return {name, {}};
+// Where the memory commands' names lead.
+const actions::FileStore& files_of(Interpreter& in) {
+    static const actions::PathStore paths;
+    return in.hooks().files ? *in.hooks().files : paths;
 }
 
 Reply start_hop(Interpreter& in, const Exercisers::Hop& hop) {
@@ -25,16 +24,15 @@ std::vector<Handlers> instrument_commands() {
     return {
         {"MEMory:LOAD",
          [](Interpreter& in, const Args& a) -> Reply {
-             auto [path, refused] = resolve(in, a[0]);
-             if (!refused.empty()) return error(kExecutionError, refused);
-             return in.finish(actions::load_settings_file(in.state(), in.port(), path, a[0], in.hooks().quote_files));
+             if (a[0].empty()) return error(kExecutionError, "a file name is needed");
+             return in.finish(
+                 actions::load_settings_file(in.state(), in.port(), files_of(in), a[0], a[0], in.hooks().quote_files));
          },
          {1, 1}, "\"<file>\"", {}, {}, nullptr, nullptr, "Get Settings without the file dialog"},
         {"MEMory:SAVE",
          [](Interpreter& in, const Args& a) -> Reply {
-             auto [path, refused] = resolve(in, a[0]);
-             if (!refused.empty()) return error(kExecutionError, refused);
-             actions::Outcome out = actions::save_settings_file(in.state(), path, a[0], false);
+             if (a[0].empty()) return error(kExecutionError, "a file name is needed");
+             actions::Outcome out = actions::save_settings_file(in.state(), files_of(in), a[0], a[0], false);
              if (out.refusal) return error(kExecutionError, out.refusal->message);
              return {};
          },

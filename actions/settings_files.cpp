@@ -2,7 +2,6 @@
 
 #include <variant>
 
-#include "actions/file_io.h"
 #include "actions/transfer.h"
 #include "model/latch.h"
 #include "model/settings_file.h"
@@ -23,11 +22,16 @@ const char* const kSaveTitle = "Save Settings";
 
 }  // namespace
 
-Outcome load_settings_file(EvalState& s, boardlink::Port& port, const std::string& path, const std::string& shown,
-                           bool quote_content) {
-    const FileText file = read_file(path, kMaxSettingsFileBytes);
+Outcome load_settings_file(EvalState& s, boardlink::Port& port, const FileStore& files, const std::string& name,
+                           const std::string& shown, bool quote_content) {
+    const FileText file = files.read(name, kMaxSettingsFileBytes);
     if (!file.text) return refused_with_title(kGetTitle, "The settings could not be read from " + shown + ": " + file.cause);
     return load_settings_text(s, port, *file.text, shown, quote_content);
+}
+
+Outcome load_settings_file(EvalState& s, boardlink::Port& port, const std::string& path, const std::string& shown,
+                           bool quote_content) {
+    return load_settings_file(s, port, PathStore(), path, shown, quote_content);
 }
 
 Outcome load_settings_text(EvalState& s, boardlink::Port& port, std::string_view text, const std::string& shown,
@@ -65,7 +69,12 @@ Outcome load_settings_text(EvalState& s, boardlink::Port& port, std::string_view
 }
 
 Outcome save_settings_file(const EvalState& s, const std::string& path, const std::string& shown, bool replacing) {
-    const std::string cause = write_file_atomically(path, format_settings(s));
+    return save_settings_file(s, PathStore(), path, shown, replacing);
+}
+
+Outcome save_settings_file(const EvalState& s, const FileStore& files, const std::string& name, const std::string& shown,
+                           bool replacing) {
+    const std::string cause = files.write(name, format_settings(s));
     if (cause.empty()) return {};
     return refused_with_title(kSaveTitle, "The settings could not be saved to " + shown + ": " + cause,
                               replacing ? "The previous file is unchanged." : "");

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "actions/file_io.h"
 #include "actions/outcome.h"
 #include "link/port.h"
 #include "model/eval_state.h"
@@ -15,6 +16,9 @@ namespace actions {
 
 // `quote_content`: a refusal may quote a short piece of the bad line; without it the refusal
 // names the line only (for a remote client, who is never told a file's content).
+Outcome load_settings_file(EvalState& state, boardlink::Port& port, const FileStore& files, const std::string& name,
+                           const std::string& shown_name, bool quote_content = true);
+// The same for a path.
 Outcome load_settings_file(EvalState& state, boardlink::Port& port, const std::string& path,
                            const std::string& shown_name, bool quote_content = true);
 // The same for a file's text already read.
@@ -23,6 +27,8 @@ Outcome load_settings_text(EvalState& state, boardlink::Port& port, std::string_
 
 // Writes the settings, replacing the file whole or not at all. `replacing`: a file is there,
 // which a failure leaves as it was.
+Outcome save_settings_file(const EvalState& state, const FileStore& files, const std::string& name,
+                           const std::string& shown_name, bool replacing);
 Outcome save_settings_file(const EvalState& state, const std::string& path, const std::string& shown_name,
                            bool replacing);
 

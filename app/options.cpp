@@ -113,6 +113,8 @@ const std::vector<OptionSpec> kOptionTable = {
     {"--scpi-listen", Takes::Value, "ADDRESS",
      "the address the command server listens on (default 127.0.0.1: this machine only)"},
     {"--scpi-files", Takes::Value, "DIR", "the folder MEM:LOAD and MEM:SAVE of the command server work in (default .)"},
+    {"--scpi-idle", Takes::Value, "SECONDS",
+     "when every connection is taken, a new client takes the slot of one idle this long (default 600)"},
     {"--help", Takes::Nothing, nullptr, "show this text"},
     {"--version", Takes::Nothing, nullptr, "show the version"},
 };
@@ -172,6 +174,13 @@ std::string store(Options& o, const std::string& name, const std::string& value)
     } else if (name == "--scpi-files") {
         if (value.empty()) return "--scpi-files needs a folder";
         o.scpi_files = value;
+    } else if (name == "--scpi-idle") {
+        char* end = nullptr;
+        const long seconds = std::strtol(value.c_str(), &end, 10);
+        if (value.empty() || *end != '\0' || !std::isdigit(static_cast<unsigned char>(value[0])) || seconds < 1 ||
+            seconds > 86400 * 365)
+            return "--scpi-idle takes a whole number of seconds from 1, not '" + shown_value(value) + "'";
+        o.scpi_idle_seconds = unsigned(seconds);
     }
     return {};
 }

@@ -20,6 +20,7 @@ struct Options {
     std::optional<uint16_t> scpi_port;     // the command server's port, when it is to run
     std::string scpi_listen = "127.0.0.1"; // the address it listens on
     std::string scpi_files = ".";          // the folder MEM:LOAD and MEM:SAVE work in
+    unsigned scpi_idle_seconds = 600;      // idle this long, a connection gives its slot to a new client
     std::string pins;  // --pins as given; applied to link.pins once the link's kind is known
 };
 

@@ -28,7 +28,9 @@ SignalWatch::SignalWatch() {
     struct sigaction action {};
     action.sa_handler = on_signal;
     sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
+    // No SA_RESTART: a call that waits (a read, an open) returns at a signal instead of waiting on,
+    // so no system call can keep the quit from being acted on.
+    action.sa_flags = 0;
     for (int sig : kSignals) sigaction(sig, &action, nullptr);
     // A trace that outgrows the file-size limit then fails its write, which is reported, instead
     // of ending the tool mid-line.

@@ -11,7 +11,9 @@
 
 namespace {
 
-ScpiConfig config_of(const Options& o) { return {o.scpi_port.value_or(5025), o.scpi_listen, o.scpi_files}; }
+ScpiConfig config_of(const Options& o) {
+    return {o.scpi_port.value_or(5025), o.scpi_listen, o.scpi_files, o.scpi_idle_seconds};
+}
 
 void wait_ms(int ms) {
     QEventLoop loop;

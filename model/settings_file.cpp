@@ -278,10 +278,10 @@ void apply_settings(EvalState& s, const SettingsRecord& r) {
     // The single-modulus variant always divides by B alone.
     if (variants::is_single_modulus(s.device)) s.prescaler = 1;
     s.n_value = int32_t(programmed_ratio(s));  // at most 32 x 8191 + 31
+    // The reference is the one R divides into the file's PFD, so that PFD is the board's; the VCO
+    // frequency is the one the counters make at it. Both are what plans aim at from now on.
     s.ref_freq = s.r_counter * s.pfd_freq * 1000;
-    // The PFD and VCO frequencies as the counters make them from that reference, which is what
-    // the file's PFD and counters describe; they are also what plans aim at from now on.
-    settle_frequencies(s);
+    s.vco_freq = vco_made_mhz(s.n_value, s.pfd_freq);
     s.asked_vco_freq = s.vco_freq;
     s.asked_pfd_freq = s.pfd_freq;
 }

@@ -51,13 +51,12 @@ std::optional<Made> board_makes(const boardlink::SimBoard& board, double ref_hz)
 }
 
 struct Rig {
-    Rig(const std::string& variant, const fs::path& folder) : state(variants::start_state(variant)) {
+    Rig(const std::string& variant, const fs::path& folder) : state(variants::start_state(variant)), files(folder) {
         board.set_single_modulus(variants::is_single_modulus(variant));
-        in.hooks().resolve_file = [folder](const std::string& name) {
-            return std::pair<std::string, std::string>{(folder / name).string(), ""};
-        };
+        in.hooks().files = &files;
     }
     EvalState state;
+    actions::FolderStore files;
     boardlink::SimBoard board;
     Interpreter in{state, board, "9.9"};
 };

@@ -179,7 +179,11 @@ TEST(CommandLanguage, EveryCommandOfTheTableIsReachableByItsShortAndLongForm) {
         for (const std::string& typed : {short_form, long_form}) {
             Bench b;
             // The memory commands take no file here: the test writes nothing anywhere.
-            b.in.hooks().resolve_file = [](const std::string&) { return std::pair<std::string, std::string>{"", "no files"}; };
+            struct NoFiles : actions::FileStore {
+                actions::FileText read(const std::string&, size_t) const override { return {{}, "no files"}; }
+                std::string write(const std::string&, std::string_view) const override { return "no files"; }
+            } no_files;
+            b.in.hooks().files = &no_files;
             const std::string line = typed + (e.query ? "?" : " 1");
             auto replies = b.in.run_line(line);
             ASSERT_EQ(replies.size(), 1u) << line;

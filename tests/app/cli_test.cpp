@@ -2,10 +2,14 @@
 // a display, how it ends when signalled, and its runs without windows as a bench script makes them
 // (commands on its command line or standard input, answers on standard output, and the words the
 // board received read back from the trace).
+#include <arpa/inet.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -193,6 +197,72 @@ TEST(CommandLine, ASignalEndsTheToolPromptlyWithACompleteTrace) {
         EXPECT_EQ(r.problem, "");
         EXPECT_TRUE(r.complete);
     }
+}
+
+namespace {
+
+// A port no one listens on now.
+int free_port() {
+    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    socklen_t length = sizeof a;
+    ::getsockname(s, reinterpret_cast<sockaddr*>(&a), &length);
+    ::close(s);
+    return ntohs(a.sin_port);
+}
+
+// A client that connects, sends `text` and closes at once, as a script does at its end.
+void send_and_close(int port, const std::string& text) {
+    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(uint16_t(port));
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(::connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+    ASSERT_EQ(::send(s, text.data(), text.size(), 0), ssize_t(text.size()));
+    ::close(s);
+}
+
+}  // namespace
+
+// A script's last words, SYST:EXIT and a closed socket, or a SIGTERM right after a client left: the
+// server ends cleanly every time, with the trace written to its end.
+TEST(Headless, TheCommandServerEndsSoundlyHoweverItsClientsLeave) {
+    for (int round = 0; round < 6; ++round) {
+        const bool by_signal = round % 2 == 1;
+        SCOPED_TRACE(std::string(by_signal ? "SIGTERM" : "SYST:EXIT") + ", round " + std::to_string(round));
+        const std::string trace = temp_path("server-end.vcd");
+        const int port = free_port();
+        Tool tool({"--headless", "--variant", "ksy7100-1", "--link", "sim", "--trace", trace,
+                   "--scpi=" + std::to_string(port)},
+                  kNoDisplay);
+        ASSERT_TRUE(tool.wait_for_err("command server on")) << tool.err();
+        send_and_close(port, by_signal ? "FREQ 2401\n" : "FREQ 2401\nSYST:EXIT\n");
+        if (by_signal) tool.signal(SIGTERM);
+        const auto o = tool.wait(20s);
+        ASSERT_TRUE(o.ended);
+        EXPECT_TRUE(o.exited) << "ended by signal " << o.status - 128 << "\n" << tool.err();
+        EXPECT_EQ(o.status, by_signal ? 128 + SIGTERM : 0) << tool.err();
+        const auto reading = read_trace(trace);
+        EXPECT_EQ(reading.problem, "");
+        EXPECT_TRUE(reading.complete);
+        std::filesystem::remove(trace);
+    }
+}
+
+// A FIFO given as the file to load is refused at once: nothing waits on it for a writer.
+TEST(Headless, AFifoToLoadIsRefusedWithoutWaiting) {
+    const std::string fifo = temp_path("settings.fifo");
+    ::mkfifo(fifo.c_str(), 0600);
+    Tool tool({"--headless", "--variant", "ksy7100-1", "--link", "sim", "--load", fifo, "--exec", "*IDN?"}, kNoDisplay);
+    const auto o = tool.wait(kEndDeadline * 5);
+    ASSERT_TRUE(o.ended) << "the tool waits on the FIFO";
+    EXPECT_EQ(o.status, 1);
+    EXPECT_NE(tool.err().find("not a regular file (a FIFO, a device or a socket)"), std::string::npos) << tool.err();
+    std::filesystem::remove(fifo);
 }
 
 TEST(Headless, CommandsRunWithoutAnyDisplayAndAnswerOnStandardOutput) {
