@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "actions/command_language.h"
+#include "actions/command_numbers.h"
 
 namespace commands {
 
@@ -39,7 +40,9 @@ struct Handlers {
 };
 
 const std::vector<Handlers>& handler_table();
-// The instrument's own commands (*RST, *OPC?, SYST:..., the files, the measurement, the exercisers).
+// The common commands (*IDN?, *RST, the status registers) and the system subsystem (SYST:...).
+std::vector<Handlers> common_commands();
+// The instrument's own commands (the files, the measurement, the exercisers).
 std::vector<Handlers> instrument_commands();
 
 // Helpers of the handlers.
@@ -48,10 +51,16 @@ inline Reply error(int code, std::string message) { return {{}, Error{code, std:
 // The index of the keyword `arg` names among `keywords` (mnemonic patterns), or empty.
 std::optional<int> keyword(const std::string& arg, std::initializer_list<const char*> keywords);
 std::optional<bool> on_off(const std::string& arg);  // ON, OFF, 1, 0
-// A whole number within low..high, or empty.
-std::optional<int> whole(const std::string& arg, int low, int high);
-// "<header> takes <allowed>", as an illegal parameter value.
-Reply illegal(const char* header, const char* allowed);
+// A whole number within low..high (MIN and MAX their limits, DEF `def` where there is one), or
+// empty.
+std::optional<int> whole(const std::string& arg, int low, int high, std::optional<int> def = std::nullopt);
+// A refused argument: a suffix on a plain number (-138), else "<header> takes <allowed>" (-224).
+Reply illegal(const std::string& arg, const std::string& header, const std::string& allowed);
+// A numeric argument in `unit` (suffixes, MIN/MAX/DEF by `range`), for an action's entry: the
+// value, or a suffix refusal in `refused`; a text that is no number gives an empty value, which
+// the action refuses with its window's message.
+std::optional<double> entry_value(const std::string& arg, Unit unit, const std::optional<Range>& range,
+                                  std::optional<Reply>& refused);
 const Handlers* find_handlers(std::string_view typed_header);
 
 }  // namespace commands

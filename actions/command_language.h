@@ -2,6 +2,11 @@
 // The command language of scripted and remote runs: one table maps each command onto the action
 // a window runs for it, so a command does exactly what its window does, refusals included.
 // Every command and its arguments are listed in the README.
+//
+// The interpreter is a client's whole session, so the transports (the TCP server, --exec) are
+// plain pumps over it: it assembles lines from the bytes that come in, with the length limit;
+// runs each line as one message, with the header path that ';' keeps; and keeps the error queue
+// and the IEEE 488.2 status registers (actions/command_status.h).
 #include <functional>
 #include <optional>
 #include <string>
@@ -9,6 +14,7 @@
 #include <vector>
 
 #include "actions/command_parser.h"
+#include "actions/command_status.h"
 #include "actions/file_io.h"
 #include "actions/outcome.h"
 #include "link/port.h"
@@ -28,11 +34,15 @@ inline constexpr int kSyntaxError = -102;
 inline constexpr int kDataTypeError = -104;
 inline constexpr int kParameterNotAllowed = -108;
 inline constexpr int kMissingParameter = -109;
+inline constexpr int kInvalidSuffix = -131;
+inline constexpr int kSuffixNotAllowed = -138;
 inline constexpr int kExecutionError = -200;
 inline constexpr int kSettingsConflict = -221;
 inline constexpr int kDataOutOfRange = -222;
 inline constexpr int kIllegalParameterValue = -224;
 inline constexpr int kTooMuchData = -223;
+inline constexpr int kDeviceError = -310;  // system error: the board link failed
+inline constexpr int kSelfTestFailed = -330;
 inline constexpr int kQueueOverflow = -350;
 
 // The standard text of a code ("Undefined header").
@@ -87,36 +97,68 @@ struct Hooks {
     bool quote_files = true;
     // The exercisers; empty: this run has none.
     Exercisers* exercisers = nullptr;
-    // The error queue of a connection: emptied (*CLS) and read (SYST:ERR?). Empty: no queue.
-    std::function<void()> clear_errors;
-    std::function<std::string()> next_error;
     // Ends the run (SYST:EXIT); a cause when this run cannot be ended so.
     std::function<std::optional<std::string>()> exit;
+    // The link as *IDN? names it in its third field ("SIM", "PARPORT0", an adapter's serial,
+    // "GPIOCHIP0"), and as SYST:LINK? answers ("SIM,OK", "PARPORT,/dev/parport0,OK",
+    // "FTDI,<serial>,FAILED,"<cause>""). Empty: the simulated board of a test.
+    std::function<std::string()> link_id, link_status;
+    // *TST?: whether the board link answers (one supply readback, no latch written); the cause
+    // when it does not. Empty: the link answers while it has not failed.
+    std::function<std::optional<std::string>()> self_test;
+};
+
+// A line assembled from the bytes that came in; one longer than kMaxLineBytes is not kept.
+struct Line {
+    std::string text;
+    bool overlong = false;
+};
+
+// What one message (one line) gives back: the answers of its queries, in order, and the
+// refusal that ended it (already in the error queue), if any.
+struct Message {
+    std::vector<std::string> answers;
+    std::optional<Error> error;
 };
 
 class Interpreter {
 public:
     Interpreter(EvalState& state, boardlink::Port& port, std::string version, Hooks hooks = {});
 
-    // Runs the commands of one line in order and gives one reply per command run. A refused
-    // command ends the line: nothing after it runs.
+    // Bytes as they come (a socket, standard input), into whole lines: LF ends one, a CR before
+    // it is dropped.
+    std::vector<Line> take(std::string_view bytes);
+    // Runs one line as a message; a refused command ends it (nothing after it runs) and is queued.
+    Message run_message(const Line& line);
+    // The same, with one reply per command run.
     std::vector<Reply> run_line(std::string_view line);
-    // One command, already split.
-    Reply run(const Command& command);
+
+    StatusModel& status() { return status_; }
+    // Whether answers of the message running now wait to be read (*STB? bit 4).
+    bool message_available() const { return answers_pending_; }
 
     EvalState& state() { return state_; }
     boardlink::Port& port() { return port_; }
     const std::string& version() const { return version_; }
     Hooks& hooks() { return hooks_; }
 
-    // Shows an action's outcome: its display effects, or its refusal as an error.
+    // Shows an action's outcome: its display effects, or its refusal as an error. A link that
+    // failed is reported once, as a device error (-310) with its cause.
     Reply finish(const actions::Outcome& outcome);
 
 private:
+    // One command, already split, with its header resolved.
+    Reply run(const Command& command);
+
     EvalState& state_;
     boardlink::Port& port_;
     std::string version_;
     Hooks hooks_;
+    StatusModel status_;
+    std::string pending_;   // the line being assembled
+    bool overlong_ = false;  // it outgrew the limit: its bytes are dropped until its end
+    bool answers_pending_ = false;
+    bool link_failure_told_ = false;
 };
 
 // One entry of the command table, for the README and for tests that walk the table.

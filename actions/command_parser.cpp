@@ -23,15 +23,19 @@ std::string upper(std::string_view s) {
     return u;
 }
 
-// One argument: a quoted text loses its quotes ("" inside stands for one quote).
+bool quote_char(char c) { return c == '"' || c == '\''; }
+
+// One argument: a text in double or single quotes loses them (the quote doubled inside stands for
+// one).
 std::optional<std::string> argument(std::string_view raw) {
     raw = trim(raw);
-    if (raw.empty() || raw.front() != '"') return std::string(raw);
-    if (raw.size() < 2 || raw.back() != '"') return std::nullopt;
+    if (raw.empty() || !quote_char(raw.front())) return std::string(raw);
+    const char quote = raw.front();
+    if (raw.size() < 2 || raw.back() != quote) return std::nullopt;
     std::string text;
     for (size_t i = 1; i + 1 < raw.size(); ++i) {
-        if (raw[i] == '"') {
-            if (i + 2 < raw.size() && raw[i + 1] == '"') ++i;
+        if (raw[i] == quote) {
+            if (i + 2 < raw.size() && raw[i + 1] == quote) ++i;
             else return std::nullopt;  // a quote in the middle of the text
         }
         text += raw[i];
@@ -39,18 +43,21 @@ std::optional<std::string> argument(std::string_view raw) {
     return text;
 }
 
-// Splits at `separator` outside double quotes; false on an unterminated quote.
+// Splits at `separator` outside quoted texts; false on an unterminated quote.
 bool split_outside_quotes(std::string_view s, char separator, std::vector<std::string_view>& parts) {
-    bool quoted = false;
+    char quote = 0;  // the quote of the text open, if any
     size_t start = 0;
     for (size_t i = 0; i < s.size(); ++i) {
-        if (s[i] == '"') quoted = !quoted;
-        else if (s[i] == separator && !quoted) {
+        if (quote) {
+            if (s[i] == quote) quote = 0;  // a doubled quote closes and reopens at once
+        } else if (quote_char(s[i])) {
+            quote = s[i];
+        } else if (s[i] == separator) {
             parts.push_back(s.substr(start, i - start));
             start = i + 1;
         }
     }
-    if (quoted) return false;
+    if (quote) return false;
     parts.push_back(s.substr(start));
     return true;
 }
@@ -81,6 +88,10 @@ SplitLine split_line(std::string_view line) {
             return out;
         }
         rest = trim(rest);
+        if (!rest.empty() && rest.front() == '?') {
+            out.error = "the ? of a query follows its header without a blank";
+            return out;
+        }
         if (!rest.empty()) {
             std::vector<std::string_view> raw;
             split_outside_quotes(rest, ',', raw);  // quotes balance: the line as a whole did
@@ -107,15 +118,42 @@ bool mnemonic_matches(std::string_view pattern, std::string_view typed) {
     return t == short_form || t == upper(pattern);
 }
 
+namespace {
+
+// Pattern nodes from `w` on against typed nodes from `g` on; a node in brackets may be left out.
+bool nodes_match(const std::vector<std::string>& want, size_t w, const std::vector<std::string_view>& got, size_t g) {
+    if (w == want.size()) return g == got.size();
+    std::string_view node = want[w];
+    const bool optional = node.size() > 2 && node.front() == '[' && node.back() == ']';
+    if (optional) node = node.substr(1, node.size() - 2);
+    if (g < got.size() && !got[g].empty() && mnemonic_matches(node, got[g]) && nodes_match(want, w + 1, got, g + 1))
+        return true;
+    return optional && nodes_match(want, w + 1, got, g);
+}
+
+// "SYSTem:ERRor[:NEXT]" as SYSTem, ERRor, [NEXT].
+std::vector<std::string> pattern_nodes(std::string_view pattern) {
+    std::vector<std::string> nodes(1);
+    for (size_t i = 0; i < pattern.size(); ++i) {
+        if (pattern.substr(i, 2) == "[:") {
+            nodes.push_back("[");
+            ++i;
+        } else if (pattern[i] == ':') {
+            nodes.emplace_back();
+        } else {
+            nodes.back() += pattern[i];
+        }
+    }
+    return nodes;
+}
+
+}  // namespace
+
 bool header_matches(std::string_view pattern, std::string_view typed) {
     if (!typed.empty() && typed.front() == ':') typed.remove_prefix(1);
-    std::vector<std::string_view> want, got;
-    split_outside_quotes(pattern, ':', want);
+    std::vector<std::string_view> got;
     split_outside_quotes(typed, ':', got);
-    if (want.size() != got.size()) return false;
-    for (size_t i = 0; i < want.size(); ++i)
-        if (got[i].empty() || !mnemonic_matches(want[i], got[i])) return false;
-    return true;
+    return nodes_match(pattern_nodes(pattern), 0, got, 0);
 }
 
 std::optional<double> parse_number(std::string_view text) {

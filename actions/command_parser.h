@@ -3,7 +3,8 @@
 // mnemonics, each in its short form (the upper-case letters, "FREQ") or its long form
 // ("FREQUENCY"), case-insensitive; a trailing "?" for a query; arguments after a blank,
 // separated by commas, a text in double quotes; several commands on one line separated by ";".
-// "*IDN?" style common commands have a single mnemonic after the star.
+// "*IDN?" style common commands have a single mnemonic after the star. Texts may be in double or
+// single quotes.
 #include <optional>
 #include <string>
 #include <string_view>
@@ -30,7 +31,8 @@ SplitLine split_line(std::string_view line);
 // Whether `typed` (one mnemonic as typed) names `pattern` ("FREQuency", "CURRent1"): its short
 // form (upper-case letters and digits of the pattern) or its long form, in any case.
 bool mnemonic_matches(std::string_view pattern, std::string_view typed);
-// Whether a typed header ("freq:pfd", ":FREQUENCY:PFD") names a pattern ("FREQuency:PFD").
+// Whether a typed header ("freq:pfd", ":FREQUENCY:PFD") names a pattern ("FREQuency:PFD"); a
+// node of the pattern in brackets ("SYSTem:ERRor[:NEXT]") may be left out.
 bool header_matches(std::string_view pattern, std::string_view typed);
 
 // Numbers as the language takes them: plain decimal ("2400.2", "-3", "1e3"), nothing more.

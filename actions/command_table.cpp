@@ -1,5 +1,7 @@
 // The command table: each command that sets or asks what a window sets, its arguments, and the
-// action it runs. The instrument's own commands are in command_table_instrument.cpp.
+// action it runs. Every setting has its query, and every query answers a value its setting takes
+// back. The common and system commands are in command_table_common.cpp, the instrument's own
+// (files, measurement, exercisers) in command_table_instrument.cpp.
 #include <cctype>
 #include <cmath>
 #include <tuple>
@@ -11,6 +13,7 @@
 #include "actions/register_sends.h"
 #include "actions/test_latch.h"
 #include "model/board_words.h"
+#include "model/counters.h"
 #include "model/latch.h"
 #include "model/number_format.h"
 #include "model/setting_choices.h"
@@ -32,15 +35,20 @@ std::optional<bool> on_off(const std::string& arg) {
     return std::nullopt;
 }
 
-std::optional<int> whole(const std::string& arg, int low, int high) {
-    auto v = parse_number(arg);
-    // In range before it becomes an integer: 1e300 has no int.
-    if (!v || !(*v >= low && *v <= high) || *v != std::floor(*v)) return std::nullopt;
-    return int(*v);
+std::optional<int> whole(const std::string& arg, int low, int high, std::optional<int> def) {
+    return whole_number(arg, low, high, def);
 }
 
-Reply illegal(const char* header, const char* allowed) {
-    return error(kIllegalParameterValue, std::string(header) + " takes " + allowed);
+Reply illegal(const std::string& arg, const std::string& header, const std::string& allowed) {
+    if (const Numeric n = numeric(arg, Unit::None); n.code) return error(n.code, n.message);
+    return error(kIllegalParameterValue, header + " takes " + allowed);
+}
+
+std::optional<double> entry_value(const std::string& arg, Unit unit, const std::optional<Range>& range,
+                                  std::optional<Reply>& refused) {
+    const Numeric n = numeric(arg, unit, range);
+    if (n.code) refused = error(n.code, n.message);
+    return n.value;
 }
 
 namespace {
@@ -53,7 +61,7 @@ std::optional<uint8_t> latch_keyword(const std::string& arg) {
     return std::nullopt;
 }
 
-std::string hex_word(int32_t word) {
+std::string hex_word(int64_t word) {
     static const char digits[] = "0123456789ABCDEF";
     std::string text(6, '0');
     for (int i = 5; i >= 0; --i, word >>= 4) text[size_t(i)] = digits[word & 15];
@@ -68,6 +76,29 @@ int32_t latch_copy(const EvalState& s, uint8_t latch) {
     default: return s.test_word;
     }
 }
+
+// The register-map row a keyword names, with its latch.
+std::optional<regmap::Row> row_keyword(const std::string& arg) {
+    static constexpr regmap::Row rows[] = {regmap::Row::Control, regmap::Row::N, regmap::Row::R};
+    if (auto k = keyword(arg, {"CONTrol", "N", "R"})) return rows[*k];
+    return std::nullopt;
+}
+
+// What the variant's start-up sets, for DEF.
+EvalState defaults_of(const EvalState& s) {
+    return variants::is_family_variant(s.device) ? variants::start_state(s.device) : s;
+}
+
+// The limits the frequency dialog takes: N from 1 to the largest the counters hold, times the
+// PFD; the PFD from the reference over the largest R to the reference itself; the reference
+// from R = 1 to R = 16383 times the PFD asked for.
+Range vco_range(const EvalState& s) {
+    const bool single = variants::is_single_modulus(s.device);
+    const double largest_n = single ? kMaxBCounter : double(kMaxBCounter) * s.prescaler + std::min(s.prescaler - 1, kMaxACounter);
+    return {s.pfd_freq / 1000, largest_n * s.pfd_freq / 1000, defaults_of(s).vco_freq};
+}
+Range pfd_range(const EvalState& s) { return {s.ref_freq / 1000 / kMaxRCounter, s.ref_freq / 1000, defaults_of(s).pfd_freq}; }
+Range ref_range(const EvalState& s) { return {s.asked_pfd_freq / 1000, s.asked_pfd_freq * kMaxRCounter / 1000, 10}; }
 
 // The frequency dialog as it opens (its entries), then one of its buttons. A refused action
 // leaves even the dialog's bookkeeping as it was: a refused command changes nothing.
@@ -96,28 +127,35 @@ Handlers main_switch(const char* header, actions::MainSwitch which, Field field,
             {0, 0}, nullptr, "1 when on, 0 when off", action};
 }
 
+// A power level: a step UP or DOWN as its buttons make, or the level itself.
 Handlers power_level(const char* header, actions::PowerLevel which, const char* action) {
+    using actions::PowerLevel;
     return {header,
-            [which](Interpreter& in, const Args& a) -> Reply {
-                auto k = keyword(a[0], {"UP", "DOWN"});
-                if (!k) return error(kIllegalParameterValue, "a power level steps UP or DOWN");
-                return in.finish(actions::step_power_level(in.state(), in.port(), which, *k == 0 ? +1 : -1));
+            [which, header](Interpreter& in, const Args& a) -> Reply {
+                if (auto k = keyword(a[0], {"UP", "DOWN"}))
+                    return in.finish(actions::step_power_level(in.state(), in.port(), which, *k == 0 ? +1 : -1));
+                const EvalState d = defaults_of(in.state());
+                auto level = whole(a[0], 0, 3, which == PowerLevel::Output ? d.output_power : d.core_power);
+                if (!level) return illegal(a[0], header, "UP, DOWN or a level from 0 to 3");
+                return in.finish(actions::set_power_level(in.state(), in.port(), which, *level));
             },
-            {1, 1}, "UP|DOWN",
+            {1, 1}, "UP|DOWN|<level 0..3>",
             [which](Interpreter& in, const Args&) {
                 const auto& s = in.state();
-                return answer(std::to_string(which == actions::PowerLevel::Output ? s.output_power : s.core_power));
+                return answer(std::to_string(which == PowerLevel::Output ? s.output_power : s.core_power));
             },
             {0, 0}, nullptr, "the level, 0 to 3", action};
 }
 
 Handlers current_setting(const char* header, CurrentSetting setting, const char* action) {
     return {header,
-            [setting](Interpreter& in, const Args& a) -> Reply {
-                auto code = whole(a[0], 0, kCurrentPositions - 1);
-                if (!code) return error(kIllegalParameterValue, "a current setting takes a code from 0 to 7");
+            [setting, header](Interpreter& in, const Args& a) -> Reply {
+                auto code = whole(a[0], 0, kCurrentPositions - 1, kCurrentPositions - 1);
+                if (!code) return illegal(a[0], header, "a code from 0 to 7");
                 std::optional<double> rset = in.state().rset;
-                if (a.size() > 1) rset = entry_number(a[1]);
+                std::optional<Reply> refused;
+                if (a.size() > 1) rset = entry_value(a[1], Unit::Ohm, Range{1, 1e6, 4700}, refused);
+                if (refused) return *refused;
                 return in.finish(actions::apply_current_setting(in.state(), in.port(), setting, *code, rset));
             },
             {1, 2}, "<code 0..7>[,<RSet ohms>]",
@@ -133,9 +171,9 @@ Handlers current_setting(const char* header, CurrentSetting setting, const char*
 Handlers test_list(const char* header, test_modes::List list, const char* action) {
     const int last = int(test_modes::entries(list).size()) - 1;
     return {header,
-            [list, last](Interpreter& in, const Args& a) -> Reply {
-                auto code = whole(a[0], 0, last);
-                if (!code) return error(kIllegalParameterValue, "this list takes a code from 0 to " + std::to_string(last));
+            [list, last, header](Interpreter& in, const Args& a) -> Reply {
+                auto code = whole(a[0], 0, last, 0);
+                if (!code) return illegal(a[0], header, "a code from 0 to " + std::to_string(last));
                 return in.finish(actions::choose_test_list(in.state(), list, *code));
             },
             {1, 1}, "<code>",
@@ -163,34 +201,36 @@ std::vector<Handlers> build_table() {
     using actions::MainSwitch;
     using actions::PowerLevel;
     std::vector<Handlers> t = {
-        {"*IDN", {}, {}, nullptr,
-         [](Interpreter& in, const Args&) {
-             const std::string& d = in.state().device;
-             std::string shown = d.empty() ? "NONE" : variants::display_name(d);
-             return answer("KSY7100-EVAL," + shown + ",0," + in.version());
-         },
-         {0, 0}, nullptr, "KSY7100-EVAL,<variant or NONE>,0,<version>", "identification"},
         {"FREQuency",
-         [](Interpreter& in, const Args& a) {
+         [](Interpreter& in, const Args& a) -> Reply {
+             std::optional<Reply> refused;
+             const auto mhz = entry_value(a[0], Unit::MHz, vco_range(in.state()), refused);
+             if (refused) return *refused;
              return frequency_dialog(in, [&](const SynthEntries& e) {
-                 return actions::load_frequency(in.state(), in.port(), entry_number(a[0]), entry_number(e.pfd_text));
+                 return actions::load_frequency(in.state(), in.port(), mhz, entry_number(e.pfd_text));
              });
          },
          {1, 1}, "<MHz>",
          [](Interpreter& in, const Args&) { return answer(number_text(in.state().vco_freq)); },
          {0, 0}, nullptr, "the VCO frequency in MHz", "frequency dialog: Load Now with this VCO frequency"},
         {"FREQuency:PFD",
-         [](Interpreter& in, const Args& a) {
+         [](Interpreter& in, const Args& a) -> Reply {
+             std::optional<Reply> refused;
+             const auto khz = entry_value(a[0], Unit::kHz, pfd_range(in.state()), refused);
+             if (refused) return *refused;
              return frequency_dialog(in, [&](const SynthEntries& e) {
-                 return actions::load_frequency(in.state(), in.port(), entry_number(e.vco_text), entry_number(a[0]));
+                 return actions::load_frequency(in.state(), in.port(), entry_number(e.vco_text), khz);
              });
          },
          {1, 1}, "<kHz>",
          [](Interpreter& in, const Args&) { return answer(number_text(in.state().pfd_freq)); },
          {0, 0}, nullptr, "the PFD frequency in kHz", "frequency dialog: Load Now with this PFD frequency"},
         {"FREQuency:REFerence",
-         [](Interpreter& in, const Args& a) {
-             return in.finish(actions::apply_reference(in.state(), in.port(), entry_number(a[0])));
+         [](Interpreter& in, const Args& a) -> Reply {
+             std::optional<Reply> refused;
+             const auto mhz = entry_value(a[0], Unit::MHz, ref_range(in.state()), refused);
+             if (refused) return *refused;
+             return in.finish(actions::apply_reference(in.state(), in.port(), mhz));
          },
          {1, 1}, "<MHz>",
          [](Interpreter& in, const Args&) { return answer(number_text(in.state().ref_freq / 1e6)); },
@@ -198,7 +238,7 @@ std::vector<Handlers> build_table() {
         {"FREQuency:STEP",
          [](Interpreter& in, const Args& a) -> Reply {
              auto k = keyword(a[0], {"UP", "DOWN"});
-             if (!k) return illegal("FREQ:STEP", "UP or DOWN");
+             if (!k) return illegal(a[0], "FREQ:STEP", "UP or DOWN");
              return frequency_dialog(in, [&](const SynthEntries& e) {
                  return actions::step_channel(in.state(), in.port(), entry_number(e.vco_text), entry_number(e.pfd_text),
                                               *k == 0 ? +1 : -1);
@@ -209,7 +249,7 @@ std::vector<Handlers> build_table() {
          [](Interpreter& in, const Args& a) -> Reply {
              if (keyword(a[0], {"ALL"})) return in.finish(actions::resend_all(in.state(), in.port()));
              auto latch = latch_keyword(a[0]);
-             if (!latch) return illegal("LATC:SEND", "CONT, R, N, TEST or ALL");
+             if (!latch) return illegal(a[0], "LATC:SEND", "CONT, R, N, TEST or ALL");
              return in.finish(actions::resend_latch(in.state(), in.port(), *latch));
          },
          {1, 1}, "CONT|R|N|TEST|ALL", {}, {}, nullptr, nullptr,
@@ -217,7 +257,7 @@ std::vector<Handlers> build_table() {
         {"LATCh:WORD", {}, {}, nullptr,
          [](Interpreter& in, const Args& a) -> Reply {
              auto latch = latch_keyword(a[0]);
-             if (!latch) return illegal("LATC:WORD?", "CONT, R, N or TEST");
+             if (!latch) return illegal(a[0], "LATC:WORD?", "CONT, R, N or TEST");
              if (!(in.state().latches_sent & (1u << *latch))) return answer("NONE");
              return answer(hex_word(latch_copy(in.state(), *latch)));
          },
@@ -241,17 +281,17 @@ std::vector<Handlers> build_table() {
         main_switch("SWITch:LDPrecision", MainSwitch::LockDetectPrecision,
                     [](const EvalState& s) { return s.ldp_bits != 0; },
                     "main window: lock detect precision switch (ON = 5)"),
-        power_level("POWer:OUTPut", PowerLevel::Output, "main window: output power level up or down"),
-        power_level("POWer:CORE", PowerLevel::Core, "main window: core power level up or down"),
+        power_level("POWer:OUTPut", PowerLevel::Output, "main window: output power level buttons"),
+        power_level("POWer:CORE", PowerLevel::Core, "main window: core power level buttons"),
         current_setting("CURRent1", CurrentSetting::One, "current setting 1 dialog: apply (RSet as stored unless given)"),
         current_setting("CURRent2", CurrentSetting::Two, "current setting 2 dialog: apply (RSet as stored unless given)"),
         {"CURRent:RSET", {}, {}, nullptr,
          [](Interpreter& in, const Args&) { return answer(number_text(in.state().rset)); },
-         {0, 0}, nullptr, "RSet in ohms", "none (a query)"},
+         {0, 0}, nullptr, "RSet in ohms", "none (a query; CURR1 and CURR2 set it)"},
         {"PDOWn",
          [](Interpreter& in, const Args& a) -> Reply {
              auto k = keyword(a[0], {"NORMal", "SYNChronous", "ASYNchronous"});
-             if (!k) return illegal("PDOW", "NORM, SYNC or ASYN");
+             if (!k) return illegal(a[0], "PDOW", "NORM, SYNC or ASYN");
              return in.finish(actions::apply_powerdown(in.state(), in.port(), *k + 1));
          },
          {1, 1}, "NORM|SYNC|ASYN",
@@ -263,8 +303,8 @@ std::vector<Handlers> build_table() {
          {0, 0}, nullptr, "NORM, SYNC or ASYN", "power-down dialog: apply"},
         {"MUXout",
          [](Interpreter& in, const Args& a) -> Reply {
-             auto code = whole(a[0], 0, kMuxoutOptions - 1);
-             if (!code) return illegal("MUX", "a code from 0 to 7");
+             auto code = whole(a[0], 0, kMuxoutOptions - 1, 0);
+             if (!code) return illegal(a[0], "MUX", "a code from 0 to 7");
              return in.finish(actions::apply_muxout(in.state(), in.port(), *code + 1));
          },
          {1, 1}, "<code 0..7>",
@@ -275,18 +315,23 @@ std::vector<Handlers> build_table() {
          {0, 0}, nullptr, "the code, 0 to 7", "muxout dialog: apply"},
         {"PREScaler",
          [](Interpreter& in, const Args& a) -> Reply {
-             auto k = keyword(a[0], {"8", "16", "32"});
-             if (!k) return illegal("PRES", "8, 16 or 32");
-             return in.finish(actions::apply_prescaler(in.state(), in.port(), *k));
+             auto k = keyword(a[0], {"8", "16", "32", "MINimum", "MAXimum", "DEFault"});
+             if (!k) return illegal(a[0], "PRES", "8, 16 or 32");
+             static constexpr int positions[] = {0, 1, 2, 0, 2, 2};  // DEF: 32/33 but for the KSY7100-7's 8/9
+             int position = positions[*k];
+             if (*k == 5 && defaults_of(in.state()).prescaler == 8) position = 0;
+             return in.finish(actions::apply_prescaler(in.state(), in.port(), position));
          },
          {1, 1}, "8|16|32",
          [](Interpreter& in, const Args&) { return answer(std::to_string(in.state().prescaler)); },
-         {0, 0}, nullptr, "the modulus P", "prescaler dialog: apply"},
+         {0, 0}, nullptr, "the modulus P (1 for the KSY7100-8, which has no prescaler)", "prescaler dialog: apply"},
         {"BSELect",
          [](Interpreter& in, const Args& a) -> Reply {
-             auto k = keyword(a[0], {"1", "2", "4", "8"});
-             if (!k) return illegal("BSEL", "1, 2, 4 or 8");
-             return in.finish(actions::apply_band_select(in.state(), in.port(), *k));
+             auto k = keyword(a[0], {"1", "2", "4", "8", "MINimum", "MAXimum", "DEFault"});
+             if (!k) return illegal(a[0], "BSEL", "1, 2, 4 or 8");
+             int position = *k < 4 ? *k : *k == 4 ? 0 : 3;
+             if (*k == 6) position = defaults_of(in.state()).bscd_bits >> 20;
+             return in.finish(actions::apply_band_select(in.state(), in.port(), position));
          },
          {1, 1}, "1|2|4|8",
          [](Interpreter& in, const Args&) -> Reply {
@@ -296,8 +341,8 @@ std::vector<Handlers> build_table() {
          {0, 0}, nullptr, "the divide ratio", "band select dialog: apply"},
         {"ABPWidth",
          [](Interpreter& in, const Args& a) -> Reply {
-             auto code = whole(a[0], 0, kAbpWidthOptions - 1);
-             if (!code) return illegal("ABPW", "a code from 0 to 3 (3.0, 1.3, 6.0, 3.0 ns)");
+             auto code = whole(a[0], 0, kAbpWidthOptions - 1, 0);
+             if (!code) return illegal(a[0], "ABPW", "a code from 0 to 3 (3.0, 1.3, 6.0, 3.0 ns)");
              return in.finish(actions::apply_abp_width(in.state(), in.port(), *code + 1));
          },
          {1, 1}, "<code 0..3>",
@@ -308,11 +353,16 @@ std::vector<Handlers> build_table() {
          {0, 0}, nullptr, "the code, 0 to 3", "anti-backlash dialog: apply"},
         {"BOARd",
          [](Interpreter& in, const Args& a) -> Reply {
-             auto board = whole(a[0], 1, 5);
-             if (!board) return illegal("BOAR", "a board from 1 to 5");
+             auto board = whole(a[0], 0, 5);
+             if (!board) return illegal(a[0], "BOAR", "a board from 1 to 5 (0: none, while a variant is set)");
+             if (*board == 0) {
+                 // BOAR? answers 0 for a variant: setting it back changes nothing; a preset stays.
+                 if (in.state().preset_index == 0) return {};
+                 return error(kSettingsConflict, "a board preset is set: load a settings file of a variant to leave it");
+             }
              return in.finish(actions::apply_board_preset(in.state(), in.port(), *board));
          },
-         {1, 1}, "<board 1..5>",
+         {1, 1}, "<board 0..5>",
          [](Interpreter& in, const Args&) { return answer(std::to_string(in.state().preset_index)); },
          {0, 0}, nullptr, "the board preset, 0 for a variant", "evaluation board dialog: OK"},
         {"BOARd:FREQuency", {}, {}, nullptr,
@@ -324,12 +374,24 @@ std::vector<Handlers> build_table() {
          "main window: the status bar's board readout"},
         {"REGister:WRITe",
          [](Interpreter& in, const Args& a) -> Reply {
-             auto k = keyword(a[0], {"CONTrol", "N", "R"});
-             if (!k) return illegal("REG:WRIT", "CONT, N or R, then the word");
-             static constexpr regmap::Row rows[] = {regmap::Row::Control, regmap::Row::N, regmap::Row::R};
-             return in.finish(actions::write_register_word(in.state(), in.port(), rows[*k], a[1]));
+             auto row = row_keyword(a[0]);
+             if (!row) return illegal(a[0], "REG:WRIT", "CONT, N or R, then the word");
+             // The word in hexadecimal as the register map takes it, or as a #H, #B or #Q number.
+             std::string word = a[1];
+             if (!word.empty() && word.front() == '#') {
+                 const Numeric n = numeric(word, Unit::None);
+                 if (!n.value || *n.value > 0xFFFFFF) return illegal(a[1], "REG:WRIT", "a 24-bit word");
+                 word = hex_word(int64_t(*n.value));
+             }
+             return in.finish(actions::write_register_word(in.state(), in.port(), *row, word));
          },
-         {2, 2}, "CONT|N|R,<hex word>", {}, {}, nullptr, nullptr,
+         {2, 2}, "CONT|N|R,<hex word>",
+         [](Interpreter& in, const Args& a) -> Reply {
+             auto row = row_keyword(a[0]);
+             if (!row) return illegal(a[0], "REG:WRIT?", "CONT, N or R");
+             return answer(hex_word(assemble_latch(in.state(), regmap::latch_of(*row))));
+         },
+         {1, 1}, "CONT|N|R", "the row's word as the register map would send it, six hexadecimal digits",
          "register map: the row's switches set from the word, then that row's send"},
         test_list("TEST:MODE", test_modes::List::TestMode, "test-mode window: synthesizer test mode list (no send)"),
         test_list("TEST:READback", test_modes::List::Readback, "test-mode window: SAR / ADC readback list (no send)"),
@@ -351,7 +413,8 @@ std::vector<Handlers> build_table() {
 
 const std::vector<Handlers>& handler_table() {
     static const std::vector<Handlers> table = [] {
-        std::vector<Handlers> t = build_table();
+        std::vector<Handlers> t = common_commands();
+        for (Handlers& h : build_table()) t.push_back(std::move(h));
         for (Handlers& h : instrument_commands()) t.push_back(std::move(h));
         return t;
     }();

@@ -1,8 +1,7 @@
-// The instrument's own commands: reset, status and errors, the end of a run, settings files, the
-// supply measurement, and the exercisers.
+// The instrument's own commands: settings files, the supply measurement, and the exercisers.
 #include "actions/command_handlers.h"
 #include "actions/settings_files.h"
-#include "actions/startup.h"
+#include "model/number_format.h"
 
 namespace commands {
 namespace {
@@ -13,8 +12,36 @@ const actions::FileStore& files_of(Interpreter& in) {
     return in.hooks().files ? *in.hooks().files : paths;
 }
 
-Reply start_hop(Interpreter& in, const Exercisers::Hop& hop) {
+// The exercisers take their entries as a window's texts: a number given (with its suffix, or
+// MIN, MAX, DEF) in the entry's unit, or the text as typed for the window's own refusal.
+std::optional<std::string> entry_text(const std::string& arg, Unit unit, const Range& range, std::optional<Reply>& refused) {
+    const auto value = entry_value(arg, unit, range, refused);
+    if (refused) return std::nullopt;
+    return value ? numfmt::general(*value) : arg;
+}
+
+// The window's limits: whole MHz in 16 bits, times from 1 to 32767 ms, its first entries as DEF.
+Range hop_mhz(double def) { return {1, 32767, def}; }
+Range milliseconds(double min, double def) { return {min, 32767, def}; }
+
+Reply start_hop(Interpreter& in, const Args& a, bool with_gain) {
     if (!in.hooks().exercisers) return error(kExecutionError, "this run has no exercisers");
+    Exercisers::Hop hop;
+    hop.with_gain = with_gain;
+    std::optional<Reply> refused;
+    auto text = [&](size_t i, Unit unit, const Range& range) { return entry_text(a[i], unit, range, refused).value_or(""); };
+    hop.start = text(0, Unit::MHz, hop_mhz(1750));
+    hop.stop = text(1, Unit::MHz, hop_mhz(1752));
+    hop.interval = text(2, Unit::Ms, milliseconds(1, 1000));
+    if (with_gain) hop.delay = text(3, Unit::Ms, milliseconds(0, 1000));
+    if (refused) return *refused;
+    if (!with_gain && a.size() == 4) return error(kMissingParameter, "HOP:STAR takes both divide switches or none");
+    if (!with_gain && a.size() == 5) {
+        auto d1 = on_off(a[3]), d2 = on_off(a[4]);
+        if (!d1 || !d2) return illegal(!d1 ? a[3] : a[4], "HOP:STAR", "0 or 1 for the divide switches");
+        hop.divide_at_start = *d1;
+        hop.divide_at_stop = *d2;
+    }
     return in.finish(in.hooks().exercisers->start_hop(hop));
 }
 
@@ -44,61 +71,11 @@ std::vector<Handlers> instrument_commands() {
              return in.hooks().measure_supplies();
          },
          {0, 0}, nullptr, "<Vdd>,<Vp>,<Idd> as the readouts show them", "Options > Measure Supplies"},
-        {"*RST",
-         [](Interpreter& in, const Args&) {
-             if (auto* ex = in.hooks().exercisers) {
-                 ex->stop_hop();
-                 ex->stop_sweep();
-             }
-             return in.finish(actions::reset_to_defaults(in.state(), in.port()));
-         },
-         {0, 0}, nullptr, {}, {}, nullptr, nullptr,
-         "the variant's start-up defaults, then test, N, R, control (exercisers stopped)"},
-        {"*CLS",
-         [](Interpreter& in, const Args&) -> Reply {
-             if (in.hooks().clear_errors) in.hooks().clear_errors();
-             return {};
-         },
-         {0, 0}, nullptr, {}, {}, nullptr, nullptr, "empties the error queue", false},
-        {"*OPC", {}, {}, nullptr, [](Interpreter&, const Args&) { return answer("1"); }, {0, 0}, nullptr,
-         "1, once every earlier command of the connection is done", "none (a query)"},
-        {"SYSTem:ERRor", {}, {}, nullptr,
-         [](Interpreter& in, const Args&) {
-             return answer(in.hooks().next_error ? in.hooks().next_error() : "0,\"No error\"");
-         },
-         {0, 0}, nullptr, "the oldest error of the connection: <code>,\"<text>\", or 0,\"No error\"", "none (a query)"},
-        {"SYSTem:EXIT",
-         [](Interpreter& in, const Args&) -> Reply {
-             if (!in.hooks().exit) return error(kExecutionError, "this run is not ended by a command");
-             if (auto cause = in.hooks().exit()) return error(kExecutionError, *cause);
-             return {};
-         },
-         {0, 0}, nullptr, {}, {}, nullptr, nullptr, "ends a headless run", false},
-        {"HOP:STARt",
-         [](Interpreter& in, const Args& a) -> Reply {
-             Exercisers::Hop hop;
-             hop.start = a[0], hop.stop = a[1], hop.interval = a[2];
-             if (a.size() == 4) return error(kMissingParameter, "HOP:STAR takes both divide switches or none");
-             if (a.size() == 5) {
-                 auto d1 = on_off(a[3]), d2 = on_off(a[4]);
-                 if (!d1 || !d2) return illegal("HOP:STAR", "0 or 1 for the divide switches");
-                 hop.divide_at_start = *d1;
-                 hop.divide_at_stop = *d2;
-             }
-             return start_hop(in, hop);
-         },
-         {3, 5}, "<f1 MHz>,<f2 MHz>,<ms>[,<div1 0|1>,<div2 0|1>]", {}, {}, nullptr, nullptr,
+        {"HOP:STARt", [](Interpreter& in, const Args& a) { return start_hop(in, a, false); }, {3, 5},
+         "<f1 MHz>,<f2 MHz>,<ms>[,<div1 0|1>,<div2 0|1>]", {}, {}, nullptr, nullptr,
          "lock-time window: Start (plain hopping)"},
-        {"HOP:GAIN",
-         [](Interpreter& in, const Args& a) {
-             Exercisers::Hop hop;
-             hop.start = a[0], hop.stop = a[1], hop.interval = a[2];
-             hop.with_gain = true;
-             hop.delay = a[3];
-             return start_hop(in, hop);
-         },
-         {4, 4}, "<f1 MHz>,<f2 MHz>,<ms>,<delay ms, 0 for Delay Off>", {}, {}, nullptr, nullptr,
-         "lock-time window: Use CP Gain"},
+        {"HOP:GAIN", [](Interpreter& in, const Args& a) { return start_hop(in, a, true); }, {4, 4},
+         "<f1 MHz>,<f2 MHz>,<ms>,<delay ms, 0 for Delay Off>", {}, {}, nullptr, nullptr, "lock-time window: Use CP Gain"},
         {"HOP:STOP",
          [](Interpreter& in, const Args&) -> Reply {
              if (!in.hooks().exercisers) return error(kExecutionError, "this run has no exercisers");
@@ -115,7 +92,14 @@ std::vector<Handlers> instrument_commands() {
         {"SWEep:STARt",
          [](Interpreter& in, const Args& a) -> Reply {
              if (!in.hooks().exercisers) return error(kExecutionError, "this run has no exercisers");
-             return in.finish(in.hooks().exercisers->start_sweep({a[0], a[1], a[2], a[3]}));
+             std::optional<Reply> refused;
+             const Range mhz{0, 1e6, 0};
+             Exercisers::Sweep sweep{entry_text(a[0], Unit::MHz, Range{mhz.min, mhz.max, 1750}, refused).value_or(""),
+                                     entry_text(a[1], Unit::MHz, Range{mhz.min, mhz.max, 1752}, refused).value_or(""),
+                                     entry_text(a[2], Unit::kHz, Range{in.state().pfd_freq, 1e9, 200}, refused).value_or(""),
+                                     entry_text(a[3], Unit::Ms, milliseconds(1, 2000), refused).value_or("")};
+             if (refused) return *refused;
+             return in.finish(in.hooks().exercisers->start_sweep(sweep));
          },
          {4, 4}, "<start MHz>,<stop MHz>,<step kHz>,<ms>", {}, {}, nullptr, nullptr, "sweep window: Start"},
         {"SWEep:STOP",

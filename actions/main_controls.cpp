@@ -1,5 +1,7 @@
 #include "actions/main_controls.h"
 
+#include <algorithm>
+
 #include "actions/device_gates.h"
 #include "actions/transfer.h"
 #include "model/latch.h"
@@ -64,22 +66,27 @@ Outcome set_main_switch(EvalState& s, boardlink::Port& port, MainSwitch which, b
     return out;
 }
 
-Outcome step_power_level(EvalState& s, boardlink::Port& port, PowerLevel which, int direction) {
-    uint16_t& level = which == PowerLevel::Output ? s.output_power : s.core_power;
-    if (direction > 0 && level < 3) ++level;
-    if (direction < 0 && level > 0) --level;
+Outcome set_power_level(EvalState& s, boardlink::Port& port, PowerLevel which, int level) {
+    uint16_t& stored = which == PowerLevel::Output ? s.output_power : s.core_power;
+    if (level >= 0 && level <= 3) stored = uint16_t(level);
 
     Outcome out;
     Transfer wire(s, port);
     if (which == PowerLevel::Output) {
-        if (auto text = output_power_text(level)) out.display.output_power = LevelText{*text, level};
+        if (auto text = output_power_text(stored)) out.display.output_power = LevelText{*text, stored};
         wire.send(kControlLatch);
     } else {
         // The text column follows the variant group; outside the nine the label stays.
-        if (auto text = core_power_text(s.device, level)) out.display.core_power = LevelText{*text, level};
+        if (auto text = core_power_text(s.device, stored)) out.display.core_power = LevelText{*text, stored};
         wire.send({kControlLatch, kTestLatch});
     }
     return out;
+}
+
+Outcome step_power_level(EvalState& s, boardlink::Port& port, PowerLevel which, int direction) {
+    const int level = which == PowerLevel::Output ? s.output_power : s.core_power;
+    // A step past either end keeps the level, and still sends.
+    return set_power_level(s, port, which, std::clamp(level + (direction > 0 ? 1 : direction < 0 ? -1 : 0), 0, 3));
 }
 
 }  // namespace actions

@@ -29,5 +29,7 @@ enum class PowerLevel { Output, Core };
 // and still sends. The output level is in the control latch; the core level in the control and
 // the test latch, so both are sent.
 Outcome step_power_level(EvalState& state, boardlink::Port& port, PowerLevel which, int direction);
+// A level set to 0..3 at once (a script's form of the buttons), stored and sent as a step is.
+Outcome set_power_level(EvalState& state, boardlink::Port& port, PowerLevel which, int level);
 
 }  // namespace actions

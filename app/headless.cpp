@@ -10,6 +10,7 @@
 #include "actions/command_language.h"
 #include "actions/settings_files.h"
 #include "actions/startup.h"
+#include "app/link_report.h"
 #include "app/remote_control.h"
 #include "app/run.h"
 #include "model/variants.h"
@@ -64,6 +65,7 @@ private:
     commands::Hooks hooks() {
         commands::Hooks h;
         h.measure_supplies = [this] { return measure_supplies(); };
+        add_link_hooks(h, link_, state_);
         return h;
     }
 
@@ -81,33 +83,27 @@ private:
         while (start <= text.size()) {
             size_t end = text.find('\n', start);
             if (end == std::string::npos) end = text.size();
-            if (!run_line(std::string_view(text).substr(start, end - start))) return false;
+            if (!run_line({text.substr(start, end - start), false})) return false;
             start = end + 1;
         }
         return true;
     }
 
-    bool run_line(std::string_view line) {
+    // Each answer on a line of its own; a refusal said on standard error ends the run.
+    bool run_line(const commands::Line& line) {
         if (signal_watch_.received()) return true;  // the run ends; what ran stays
-        for (const commands::Reply& r : interpreter_.run_line(line)) {
-            if (r.answer) {
-                std::fputs((*r.answer + "\n").c_str(), stdout);
-                std::fflush(stdout);
-            }
-            if (r.error) {
-                std::fflush(stdout);
-                refuse(refusal_text(*r.error));
-                return false;
-            }
+        const commands::Message m = interpreter_.run_message(line);
+        for (const std::string& answer : m.answers) std::fputs((answer + "\n").c_str(), stdout);
+        std::fflush(stdout);
+        if (m.error) {
+            refuse(refusal_text(*m.error));
+            return false;
         }
         return true;
     }
 
-    // Lines from standard input as they come, until its end or a signal. A line longer than the
-    // language allows is not kept whole: it is refused as too long once its end arrives.
+    // Lines from standard input as they come, until its end or a signal.
     bool run_standard_input() {
-        std::string pending;
-        bool overlong = false;
         char buffer[4096];
         while (!signal_watch_.received()) {
             pollfd in{STDIN_FILENO, POLLIN, 0};
@@ -115,26 +111,13 @@ private:
             const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
             if (n < 0 && errno == EINTR) continue;
             if (n <= 0) break;
-            for (ssize_t i = 0; i < n; ++i) {
-                if (buffer[i] != '\n') {
-                    if (pending.size() <= commands::kMaxLineBytes) pending += buffer[i];
-                    else overlong = true;
-                    continue;
-                }
-                const bool ok = overlong ? refuse_overlong() : run_line(pending);
-                pending.clear();
-                overlong = false;
-                if (!ok) return false;
-            }
+            for (const commands::Line& line : interpreter_.take(std::string_view(buffer, size_t(n))))
+                if (!run_line(line)) return false;
         }
         if (signal_watch_.received()) return true;
-        return pending.empty() || run_line(pending);
-    }
-
-    bool refuse_overlong() {
-        refuse(refusal_text({commands::kTooMuchData,
-                             "a line holds at most " + std::to_string(commands::kMaxLineBytes) + " bytes"}));
-        return false;
+        // The last line needs no line end.
+        const std::vector<commands::Line> rest = interpreter_.take("\n");
+        return rest.front().text.empty() || run_line(rest.front());
     }
 
     const Options& options_;
@@ -149,9 +132,18 @@ private:
 
 int run_headless(const Options& options, boardlink::BoardLink& link, const boardlink::BoardLink::Opened& opened,
                  SignalWatch& signal_watch, int argc, char** argv) {
-    if (!opened.claim_error.empty())
+    if (!opened.claim_error.empty()) {
+        // A script that named its link must not run on another: it would report success for a
+        // board it never reached.
+        const auto kind = options.link.kind;
+        if (kind != boardlink::LinkRequest::Kind::Auto && kind != boardlink::LinkRequest::Kind::Sim) {
+            std::fprintf(stderr, "ksy7100-eval: Failed to claim %s: %s\n", opened.claimed.c_str(),
+                         opened.claim_error.c_str());
+            return kExitLinkFailed;
+        }
         std::fprintf(stderr, "ksy7100-eval: Failed to claim %s: %s; going on with the simulated board\n",
                      opened.claimed.c_str(), opened.claim_error.c_str());
+    }
     QCoreApplication app(argc, argv);  // timers and sockets; no window system
     const int status = HeadlessRun(options, link, signal_watch).run();
     return run_status(status, signal_watch.received(), !link.trace_failure().empty());

@@ -4,6 +4,7 @@
 #include <QTimer>
 
 #include "actions/supplies.h"
+#include "app/link_report.h"
 #include "ui/main/deviceform.h"
 #include "ui/main/main_window.h"
 #include "ui/main/supply_measurement.h"
@@ -48,6 +49,7 @@ RemoteControl::RemoteControl(const Options& options, Main& main, std::function<c
     exercisers_ = std::make_unique<RemoteExercisers>(main.state(), main.link(), show);
     main.board_busy = [exercisers = exercisers_.get()] { return exercisers->busy_reason(); };
     commands::Hooks hooks;
+    add_link_hooks(hooks, main.link(), main.state());
     hooks.show = show;
     hooks.exercisers = exercisers_.get();
     hooks.settings_locked = [&main, variant_dialog]() -> std::optional<std::string> {
@@ -78,9 +80,11 @@ RemoteControl::~RemoteControl() {
     if (main_) main_->board_busy = nullptr;
 }
 
-RemoteControl::RemoteControl(const Options& options, EvalState& state, boardlink::Port& port, std::function<void()> quit) {
+RemoteControl::RemoteControl(const Options& options, EvalState& state, boardlink::BoardLink& port,
+                             std::function<void()> quit) {
     exercisers_ = std::make_unique<RemoteExercisers>(state, port, nullptr);
     commands::Hooks hooks;
+    add_link_hooks(hooks, port, state);
     hooks.exercisers = exercisers_.get();
     auto monitor = std::make_shared<boardlink::SetupResult>(boardlink::SetupResult::Absent);
     hooks.measure_supplies = [&state, &port, monitor] { return measure_supplies_waiting(state, port, *monitor); };

@@ -22,7 +22,7 @@ public:
     // A windowed run: `main`, and the variant dialog while it is open.
     RemoteControl(const Options& options, Main& main, std::function<const deviceform*()> variant_dialog);
     // A run without windows: `quit` ends it.
-    RemoteControl(const Options& options, EvalState& state, boardlink::Port& port, std::function<void()> quit);
+    RemoteControl(const Options& options, EvalState& state, boardlink::BoardLink& link, std::function<void()> quit);
     ~RemoteControl();
 
     // Starts listening; false with the cause.

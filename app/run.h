@@ -26,6 +26,7 @@ enum ExitStatus : int {
     kExitRefused = 1,           // a run without windows: a command or the settings file was refused
     kExitBadOption = 2,
     kExitTraceIncomplete = 3,   // the trace file could not be written to its end
+    kExitLinkFailed = 4,        // a run without windows: the link asked for by --link could not be opened
     kExitSignalBase = 128,      // + N: ended by signal N, with the trace complete
 };
 

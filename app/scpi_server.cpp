@@ -15,8 +15,6 @@ public:
     Connection(ScpiServer& server, QTcpSocket* socket) : QObject(&server), server_(server), socket_(socket) {
         socket_->setParent(this);  // the connection owns its socket, whatever becomes of the listener
         commands::Hooks hooks = server.hooks_;
-        hooks.clear_errors = [this] { errors_.clear(); };
-        hooks.next_error = [this] { return next_error(); };
         hooks.files = &server.files_;
         hooks.quote_files = false;
         interpreter_ = std::make_unique<commands::Interpreter>(server.state_, server.port_, server.version_, hooks);
@@ -51,72 +49,37 @@ public:
     }
 
 private:
-    // Whole lines are run as they arrive; a line that grows beyond the language's limit is thrown
-    // away as it comes and refused when its end arrives.
+    // Whole lines are run as they arrive, each message's answers on one line joined by ';'.
     void take_input() {
         if (busy_) return;  // a command of this connection waits (a measurement): its lines keep
         busy_ = true;
         active_.restart();
         QPointer<QTcpSocket> alive(socket_);
-        while (alive && socket_->bytesAvailable() > 0) {
+        while (alive && socket_->bytesAvailable() > 0 && !closing_) {
             const QByteArray chunk = socket_->read(64 * 1024);
-            for (char c : chunk) {
-                if (c != '\n') {
-                    if (pending_.size() <= commands::kMaxLineBytes) pending_ += c;
-                    else overlong_ = true;
-                    continue;
-                }
-                if (overlong_) {
-                    queue_error({commands::kTooMuchData,
-                                 "a line holds at most " + std::to_string(commands::kMaxLineBytes) + " bytes"});
-                } else {
-                    run_line(pending_);
-                }
-                pending_.clear();
-                overlong_ = false;
-                if (!alive || closing_) break;
+            for (const commands::Line& line : interpreter_->take(std::string_view(chunk.data(), size_t(chunk.size())))) {
+                const commands::Message m = interpreter_->run_message(line);
+                if (!alive) break;
+                if (!m.answers.empty()) answer(m.answers);
+                if (closing_) break;
             }
-            if (closing_) break;
         }
         busy_ = false;
         active_.restart();
         if (closing_) server_.drop(this);
     }
 
-    void run_line(const std::string& line) {
-        std::string answers;
-        for (const commands::Reply& r : interpreter_->run_line(line)) {
-            if (r.answer) answers += *r.answer + "\n";
-            if (r.error) queue_error(*r.error);
-        }
-        if (answers.empty()) return;
-        socket_->write(answers.data(), qint64(answers.size()));
+    void answer(const std::vector<std::string>& answers) {
+        std::string line;
+        for (const std::string& a : answers) line += (line.empty() ? "" : ";") + a;
+        line += "\n";
+        socket_->write(line.data(), qint64(line.size()));
         if (socket_->bytesToWrite() > kMaxPendingOutput) closing_ = true;  // a client that never reads
-    }
-
-    void queue_error(const commands::Error& e) {
-        std::string text = commands::standard_text(e.code);
-        if (!e.message.empty()) text += "; " + e.message;
-        std::string quoted;  // a quote inside the text is doubled
-        for (char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-        if (errors_.size() < kErrorQueueDepth) errors_.push_back(std::to_string(e.code) + ",\"" + quoted + "\"");
-        else errors_.back() = std::to_string(commands::kQueueOverflow) + ",\"" +
-                              commands::standard_text(commands::kQueueOverflow) + "\"";
-    }
-
-    std::string next_error() {
-        if (errors_.empty()) return "0,\"No error\"";
-        std::string e = errors_.front();
-        errors_.pop_front();
-        return e;
     }
 
     ScpiServer& server_;
     QTcpSocket* socket_;
     std::unique_ptr<commands::Interpreter> interpreter_;
-    std::deque<std::string> errors_;
-    std::string pending_;
-    bool overlong_ = false;
     bool busy_ = false;
     bool closing_ = false;
     QElapsedTimer active_;  // since its last input or answer

@@ -37,7 +37,6 @@ class ScpiServer : public QObject {
     Q_OBJECT
 public:
     static constexpr int kMaxConnections = 4;
-    static constexpr size_t kErrorQueueDepth = 16;
     static constexpr qint64 kMaxPendingOutput = 1 << 20;
 
     // `hooks`: what the run around the server provides (display, lock, measurement, exit,

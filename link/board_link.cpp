@@ -27,7 +27,15 @@ BoardLink::Opened BoardLink::open(const LinkRequest& request, const AdapterDevic
                                  result.claim_error);
     if (request.kind == LinkRequest::Kind::Gpio)
         backend = GpioPort::open(devices.gpio(), {request.device, request.pins}, result.claim_error);
-    if (!backend) backend = std::make_unique<SimBoard>();
+    if (backend) {
+        static const char* const kinds[] = {"SIM", "SIM", "PARPORT", "FTDI", "GPIO"};
+        identity_.kind = kinds[static_cast<int>(want_parport ? LinkRequest::Kind::Parport : request.kind)];
+        identity_.device = request.device;
+        identity_.readback = request.kind != LinkRequest::Kind::Gpio || request.pins[BoardLine::Status] != PinMap::kNone;
+    } else {
+        identity_ = {};
+        backend = std::make_unique<SimBoard>();
+    }
     if (!request.trace_path.empty()) {
         backend = TracePort::create(std::move(backend), request.trace_path, result.error);
         if (!backend) {

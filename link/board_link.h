@@ -72,11 +72,22 @@ public:
     // records, or without a trace. Kept after close(), which may be where it fails.
     std::string trace_failure() const;
 
+    // What the link is, for a script: "SIM", "PARPORT", "FTDI" or "GPIO", the device it opened
+    // (empty for the simulated board, or for the first USB adapter found), and whether the board's
+    // readback lines are wired (a GPIO link may leave them out).
+    struct Identity {
+        std::string kind = "SIM";
+        std::string device;
+        bool readback = true;
+    };
+    const Identity& identity() const { return identity_; }
+
 private:
     std::unique_ptr<Port> backend_;
     SimBoard* sim_ = nullptr;
     TracePort* trace_ = nullptr;  // the backend, when it is traced
     std::string trace_failure_;   // of the trace closed last
+    Identity identity_;
 };
 
 }  // namespace boardlink

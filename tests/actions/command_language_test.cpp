@@ -6,6 +6,7 @@
 
 #include "actions/command_language.h"
 #include "link/sim_board.h"
+#include "tests/support/recording_port.h"
 #include "model/board_words.h"
 #include "model/latch.h"
 #include "model/settings_file.h"
@@ -63,7 +64,7 @@ TEST(CommandSyntax, LinesSplitIntoCommandsWithQuotedTextsAndQueries) {
 TEST(CommandLanguage, CommandsRunTheirActionsAndQueriesAnswerFromTheState) {
     struct Case { const char* line; std::vector<std::string> answers; std::vector<int> latched; };
     const Case cases[] = {
-        {"*IDN?", {"KSY7100-EVAL,KSY7100-1,0,9.9"}, {}},
+        {"*IDN?", {"KSY7100-EVAL,KSY7100-1,SIM,9.9"}, {}},
         {"FREQ 2400.2; FREQ?; LATC:WORD? N", {"2400.2", "017706"}, {1, 2}},
         {"freq:pfd 100;FREQ:PFD?", {"100"}, {1, 2}},
         {"FREQ:REF 19.2; FREQ:REF?", {"19.2"}, {3, 2, 1, 0}},
@@ -117,6 +118,44 @@ TEST(CommandLanguage, MalformedAndRefusedCommandsSayWhyAndRunNothingAfterThem) {
         EXPECT_TRUE(b.state == before) << c.line;
         EXPECT_EQ(b.board.words_loaded(), 0u) << c.line;
     }
+}
+
+// The session without a socket: lines assembled from the bytes as they come (an overlong one
+// refused whole), the header path ';' keeps, the error queue's bound, each error's class in the
+// event status register, and a failed link told once as a device error.
+TEST(CommandSession, LinesPathsQueueAndStatus) {
+    Bench b;
+    Interpreter& in = b.in;
+    auto message = [&](const std::string& text) {
+        std::string out;
+        for (const Line& line : in.take(text))
+            for (const std::string& a : in.run_message(line).answers) out += (out.empty() ? "" : ";") + a;
+        return out;
+    };
+    EXPECT_EQ(message("*ESR?\nFREQ 2401\r\nFRE"), "128");
+    EXPECT_EQ(message("Q?;:FREQ:PFD 100;REF?;*IDN?;PFD?\n"), "2401;10;KSY7100-EVAL,KSY7100-1,SIM,9.9;100");
+    EXPECT_EQ(message(std::string(5000, 'A') + "\nSYST:ERR?\n"), "-223,\"Too much data; a line holds at most 4096 bytes\"");
+    const std::tuple<const char*, uint8_t> classes[] = {
+        {"NOPE", StatusModel::kCommandError}, {"FREQ 0", StatusModel::kExecutionError},
+        {"MUX 3 Hz", StatusModel::kCommandError}, {"PRES 7", StatusModel::kExecutionError}};
+    in.status().take_events();
+    for (const auto& [line, event] : classes) {
+        message(std::string(line) + "\n");
+        EXPECT_EQ(in.status().take_events(), event) << line;
+    }
+    message("*CLS\n");
+    for (int i = 0; i < 20; ++i) message("NOPE\n");
+    EXPECT_EQ(in.status().error_count(), StatusModel::kQueueDepth);
+    EXPECT_TRUE(message("SYST:ERR:ALL?\n").ends_with(",-350,\"Queue overflow\""));
+
+    EvalState state = variants::start_state("ksy7100-1");
+    boardlink::SimBoard board;
+    testing_support::FaultInjectingPort unplugged(board, 0);
+    Interpreter failing(state, unplugged, "9.9");
+    EXPECT_EQ(failing.run_line("FREQ 2401").back().error,
+              (Error{kDeviceError, "the board link failed: adapter unplugged"}));
+    EXPECT_EQ(failing.status().take_events(), StatusModel::kPowerOn | StatusModel::kDeviceError);
+    EXPECT_FALSE(failing.run_line("FREQ 2402").back().error) << "told once";
 }
 
 // The board readout and BOAR:FREQ? report what the words last latched make, never the plan shown.

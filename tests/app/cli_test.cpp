@@ -253,6 +253,18 @@ TEST(Headless, TheCommandServerEndsSoundlyHoweverItsClientsLeave) {
     }
 }
 
+// A script that names a link the tool cannot open is told so by its exit status before any command
+// runs: it never reports success for a board it did not reach.
+TEST(Headless, AnExplicitLinkThatCannotBeOpenedEndsWithStatusFour) {
+    Tool tool({"--headless", "--variant", "ksy7100-1", "--link", "parport:/dev/no-such-port", "--exec", "FREQ 2401;FREQ?"},
+              kNoDisplay);
+    const auto o = tool.wait(20s);
+    ASSERT_TRUE(o.ended);
+    EXPECT_EQ(o.status, 4);
+    EXPECT_EQ(tool.out(), "");
+    EXPECT_NE(tool.err().find("/dev/no-such-port: open failed: no such device"), std::string::npos) << tool.err();
+}
+
 // A FIFO given as the file to load is refused at once: nothing waits on it for a writer.
 TEST(Headless, AFifoToLoadIsRefusedWithoutWaiting) {
     const std::string fifo = temp_path("settings.fifo");
@@ -268,7 +280,7 @@ TEST(Headless, AFifoToLoadIsRefusedWithoutWaiting) {
 TEST(Headless, CommandsRunWithoutAnyDisplayAndAnswerOnStandardOutput) {
     Ran r = run_headless({"--variant", "ksy7100-1", "--exec", "FREQ 2400.2; LATC:WORD? N\n*IDN?"});
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out, "017706\nKSY7100-EVAL,KSY7100-1,0," KSY_VERSION "\n");
+    EXPECT_EQ(r.out, "017706\nKSY7100-EVAL,KSY7100-1,SIM," KSY_VERSION "\n");
     EXPECT_EQ(r.words, (std::vector<uint32_t>{0x0000C9, 0x017706})) << "the variant's start sends nothing; the load sends R and N";
 }
 

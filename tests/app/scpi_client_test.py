@@ -7,6 +7,7 @@ Usage: scpi_client_test.py PATH_TO_KSY7100_EVAL
 """
 import os
 import random
+import re
 import socket
 import subprocess
 import sys
@@ -78,7 +79,6 @@ class ServerTest(unittest.TestCase):
 
     def test_set_a_frequency_read_the_word_back_and_a_refused_one_leaves_the_board_alone(self):
         inst = self.instrument()
-        self.assertEqual(inst.query("*IDN?").split(",")[:3], ["KSY7100-EVAL", "KSY7100-1", "0"])
         inst.write("FREQ 2400.2")
         self.assertEqual(inst.query("*OPC?"), "1")
         self.assertEqual(inst.query("LATC:WORD? N"), "017706")
@@ -90,6 +90,53 @@ class ServerTest(unittest.TestCase):
                          '-222,"Data out of range; The total divide ratio N would be 0; it must be at least 1."')
         self.assertEqual(inst.query("SYST:ERR?"), '0,"No error"')
         self.assertEqual(self.board_words(), before)
+
+    # What a bench script meets, in order on one connection: (message, what query() reads back;
+    # None for a write). Answers of one message come back on one line, joined by ';'.
+    CONFORMANCE = [
+        ("*ESR?", "128"), ("*ESR?", "0"),  # power on, read once
+        ("*IDN?;FREQ?", re.compile(r"KSY7100-EVAL,KSY7100-1,SIM,[0-9.]+;2400")),
+        ("FREQ:PFD 100;REF 10", None), ("FREQ:PFD?;:FREQ:REF?;*STB?", "100;10;16"),
+        ("FREQ:PFD 200;REF 19.68;:FREQ?", "2399.95591836734"), ("*RST", None),
+        ("FREQ 2.4GHz;FREQ?", "2400"), ("FREQ 2400200 kHz;FREQ?", "2400.2"), ("FREQ:PFD .2 MHZ;PFD?", "200"),
+        ("FREQ 2400 ms", None), ("SYST:ERR?", '-131,"Invalid suffix; \'MS\' is no unit of a frequency"'),
+        ("MUX 3 Hz", None), ("SYST:ERR?", '-138,"Suffix not allowed; this parameter is a plain number, not \'HZ\'"'),
+        ("FREQ ?", None), ("SYST:ERR:NEXT?", '-102,"Syntax error; the ? of a query follows its header without a blank"'),
+        ("MUX MAX;MUX?", "7"), ("MUX #B11;MUX?", "3"), ("POW:OUTP MIN;POW:OUTP?", "0"), ("FREQ MIN;FREQ?", "0.2"),
+        ("FREQ DEF;FREQ?", "2400"), ("REG:WRIT N,#H017706;LATC:WORD? N", "017706"),
+        ("MEM:SAVE 'a.txt';SYST:ERR:COUN?", "0"),
+        # Errors by class into the event register; the status byte with and without them.
+        ("*CLS;NOPE", None), ("*ESR?", "32"), ("FREQ 0", None), ("*ESR?;*STB?", "16;20"),
+        ("*ESE 16;FREQ 0", None), ("*STB?", "36"), ("*SRE 32;*STB?;*SRE?", "100;32"),
+        ("SYST:ERR:COUN?;SYST:ERR:ALL?", re.compile(r'3;-113,".*",-222,".*",-222,".*"')),
+        ("*CLS;*STB?;*ESE 0;*SRE 0;*ESE?", "0;0"),
+        # A run started is not pending: *OPC, *OPC? and *WAI complete at once.
+        ("HOP:STAR 1750,1752,0.1 s;*OPC?", "1"), ("*WAI;*OPC;*ESR?;HOP:STAT?", re.compile(r"1;RUN,\d+")),
+        ("HOP:STOP;SYST:VERS?;SYST:LINK?;*TST?", "1999.0;SIM,OK;0"),
+    ]
+
+    def test_the_instrument_conventions_as_a_bench_script_meets_them(self):
+        inst = self.instrument()
+        for message, expected in self.CONFORMANCE:
+            with self.subTest(message=message):
+                if expected is None:
+                    inst.write(message)
+                elif isinstance(expected, str):
+                    self.assertEqual(inst.query(message), expected)
+                else:
+                    self.assertRegex(inst.query(message), expected)
+
+    def test_every_query_answers_what_its_setting_takes_back(self):
+        inst = self.instrument()
+        for header in ("FREQ", "FREQ:PFD", "FREQ:REF", "SWIT:POL", "SWIT:CRES", "SWIT:CPG", "SWIT:IDIV", "SWIT:TST",
+                       "SWIT:ODIV", "SWIT:MUTE", "SWIT:LDP", "POW:OUTP", "POW:CORE", "CURR1", "CURR2", "PDOW", "MUX",
+                       "PRES", "BSEL", "ABPW", "BOAR", "TEST:MODE", "TEST:READ", "TEST:EBAN", "TEST:EBEN", "TEST:BCON",
+                       "TEST:ADC", "TEST:ENAB", "REG:WRIT N"):
+            with self.subTest(header=header):
+                value = inst.query(header.replace(" ", "? ", 1) if " " in header else header + "?")
+                setting = header.replace(" ", " ", 1) + ("," if " " in header else " ") + value
+                self.assertEqual(inst.query(setting + ";SYST:ERR?"), '0,"No error"')
+                self.assertEqual(inst.query(header.replace(" ", "? ", 1) if " " in header else header + "?"), value)
 
     def test_a_hop_run_stopped_remotely_leaves_the_board_on_one_of_its_frequencies(self):
         inst = self.instrument()
@@ -131,7 +178,7 @@ class ServerTest(unittest.TestCase):
 
     def test_files_stay_inside_the_servers_folder(self):
         inst = self.instrument()
-        inst.write('MEM:SAVE "../x"')  # the other names refused: ScpiServer.FileNamesResolveInsideTheFolderOnly
+        inst.write('MEM:SAVE "../x"')  # the other names refused: FolderStore.NamesLeadIntoTheFolderOnly...
         self.assertIn("not '..'", inst.query("SYST:ERR?"))
         inst.write('MEM:SAVE "setup.txt"')
         self.assertEqual(inst.query("SYST:ERR?"), '0,"No error"')
