@@ -1,0 +1,198 @@
+"""Drive the KSY7100 evaluation tool as a bench instrument, over its command server.
+
+Start the tool with ``--scpi`` (and ``--headless --variant NAME`` on a machine without a display),
+then::
+
+    from ksy7100 import KSY7100
+    with KSY7100("TCPIP::127.0.0.1::5025::SOCKET") as synth:
+        synth.frequency = 2400.2          # MHz, through the frequency dialog's Load Now
+        print(synth.board_frequency, hex(synth.latch_word("N")))
+
+Only the standard library and pyvisa are needed (pyvisa-py as the backend when no other VISA
+library is installed). Every setting is checked: a refusal raises KSY7100Error with the tool's
+code and message, and nothing was changed. A PyMeasure instrument is in ``ksy7100.pymeasure``.
+"""
+import pyvisa
+
+__all__ = ["KSY7100", "KSY7100Error"]
+
+NO_ERROR = '0,"No error"'
+
+
+class KSY7100Error(Exception):
+    """A command the tool refused: its error code (-222, -221, ...) and its message."""
+
+    def __init__(self, code, message):
+        super().__init__(f"{code}: {message}")
+        self.code = code
+        self.message = message
+
+
+def parse_errors(text):
+    """The errors of a SYST:ERR:ALL? answer as (code, message) pairs; none for 0,"No error"."""
+    errors, rest = [], text.strip()
+    while rest and rest != NO_ERROR:
+        code, _, rest = rest.partition(",")
+        if not rest.startswith('"'):
+            raise ValueError("not an error queue: " + text)
+        i, message = 1, ""
+        while i < len(rest):  # a quote inside the text is doubled
+            if rest[i] == '"':
+                if rest[i + 1:i + 2] == '"':
+                    message, i = message + '"', i + 2
+                    continue
+                break
+            message, i = message + rest[i], i + 1
+        errors.append((int(code), message))
+        rest = rest[i + 1:].lstrip(",")
+    return errors
+
+
+def _switch(header, doc):
+    return property(lambda self: self.query(header + "?") == "1",
+                    lambda self, on: self.write(f"{header} {'ON' if on else 'OFF'}"), doc=doc)
+
+
+def _number(header, convert, doc):
+    return property(lambda self: convert(self.query(header + "?")),
+                    lambda self, value: self.write(f"{header} {value}"), doc=doc)
+
+
+class KSY7100:
+    """The evaluation tool's command server as an instrument, on plain pyvisa."""
+
+    def __init__(self, resource="TCPIP::127.0.0.1::5025::SOCKET", resource_manager=None, timeout_ms=5000):
+        self._rm = resource_manager or pyvisa.ResourceManager("@py")
+        self._own_rm = resource_manager is None
+        self.instrument = self._rm.open_resource(resource, read_termination="\n", write_termination="\n",
+                                                 timeout=timeout_ms)
+
+    def close(self):
+        self.instrument.close()
+        if self._own_rm:
+            self._rm.close()
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.close()
+
+    # ---- the command language, checked ----
+
+    def check_errors(self):
+        """Raises the oldest error the tool queued, with the others left behind; the queue is empty after."""
+        errors = parse_errors(self.instrument.query("SYST:ERR:ALL?"))
+        if errors:
+            raise KSY7100Error(*errors[0])
+
+    def write(self, command):
+        """Sends a setting command; raises KSY7100Error when the tool refuses it."""
+        self.instrument.write(command)
+        self.check_errors()
+
+    def query(self, command):
+        """Asks a query; raises KSY7100Error when the tool refuses it (it then sends no answer)."""
+        try:
+            return self.instrument.query(command)
+        except pyvisa.errors.VisaIOError:
+            self.check_errors()
+            raise
+
+    # ---- what the windows set ----
+
+    frequency = _number("FREQ", float, "VCO frequency in MHz, as the counters the board holds make it")
+    pfd = _number("FREQ:PFD", float, "PFD frequency in kHz (the reference over R)")
+    reference = _number("FREQ:REF", float, "reference (REF IN) frequency in MHz")
+    prescaler = _number("PRES", int, "prescaler modulus P: 8, 16 or 32 (1 for the KSY7100-8)")
+    output_power = _number("POW:OUTP", int, "output power level, 0 to 3")
+    core_power = _number("POW:CORE", int, "core power level, 0 to 3")
+    muxout = _number("MUX", int, "muxout code, 0 to 7")
+    polarity_positive = _switch("SWIT:POL", "RF PD polarity positive")
+    counter_reset = _switch("SWIT:CRES", "counter reset")
+    cp_gain = _switch("SWIT:CPG", "charge-pump gain (N latch DB21)")
+    internal_divide = _switch("SWIT:IDIV", "internal divide-by-2")
+    charge_pump_three_state = _switch("SWIT:TST", "charge pump three-state")
+    output_divide = _switch("SWIT:ODIV", "output divide-by-2")
+    mute_till_lock = _switch("SWIT:MUTE", "mute till lock detect")
+    lock_detect_precision = _switch("SWIT:LDP", "lock detect precision (on: 5 cycles)")
+
+    @property
+    def idn(self):
+        return self.query("*IDN?")
+
+    @property
+    def link(self):
+        """The board link and its state: SIM,OK or PARPORT,/dev/parport0,OK ..."""
+        return self.query("SYST:LINK?")
+
+    @property
+    def board_frequency(self):
+        """What the words the board holds make, in MHz, or None before it holds them."""
+        answer = self.query("BOAR:FREQ?")
+        return None if answer == "NONE" else float(answer)
+
+    def latch_word(self, latch):
+        """The word last sent to a latch ("CONT", "R", "N" or "TEST"), or None before the first."""
+        answer = self.query(f"LATC:WORD? {latch}")
+        return None if answer == "NONE" else int(answer, 16)
+
+    def write_register(self, row, word):
+        """A register-map row ("CONT", "N" or "R") set from a whole word, then sent."""
+        self.write(f"REG:WRIT {row},#H{word:06X}")
+
+    def send_latch(self, latch="ALL"):
+        self.write(f"LATC:SEND {latch}")
+
+    def step(self, up=True):
+        self.write("FREQ:STEP " + ("UP" if up else "DOWN"))
+
+    def save(self, name):
+        self.write(f'MEM:SAVE "{name}"')
+
+    def load(self, name):
+        self.write(f'MEM:LOAD "{name}"')
+
+    def reset(self):
+        self.write("*RST")
+
+    def self_test(self):
+        """True when the board link answers; else the cause is raised."""
+        if self.query("*TST?") == "0":
+            return True
+        self.check_errors()
+        return False
+
+    # ---- the exercisers ----
+
+    def hop(self, start_mhz, stop_mhz, interval_ms, divide=None):
+        """Lock-time hopping between two whole-MHz frequencies; `divide`: (at start, at stop)."""
+        command = f"HOP:STAR {start_mhz},{stop_mhz},{interval_ms}"
+        if divide is not None:
+            command += f",{int(divide[0])},{int(divide[1])}"
+        self.write(command)
+
+    def hop_with_gain(self, start_mhz, stop_mhz, interval_ms, delay_ms=0):
+        """Hopping with the charge-pump gain raised for each hop; a delay of 0 lowers it at once."""
+        self.write(f"HOP:GAIN {start_mhz},{stop_mhz},{interval_ms},{delay_ms}")
+
+    def stop_hop(self):
+        self.write("HOP:STOP")
+
+    @property
+    def hop_state(self):
+        """(running, hops made)."""
+        state, hops = self.query("HOP:STAT?").split(",")
+        return state == "RUN", int(hops)
+
+    def sweep(self, start_mhz, stop_mhz, step_khz, rate_ms):
+        self.write(f"SWE:STAR {start_mhz},{stop_mhz},{step_khz},{rate_ms}")
+
+    def stop_sweep(self):
+        self.write("SWE:STOP")
+
+    @property
+    def sweep_state(self):
+        """(running, MHz of the last step or None)."""
+        state, last = self.query("SWE:STAT?").split(",")
+        return state == "RUN", None if last == "NONE" else float(last)

@@ -1,0 +1,97 @@
+#!/usr/bin/python3
+"""The Python driver against a live command server: the tool started without windows on the
+simulated board, driven through the plain pyvisa class and the PyMeasure one.
+
+Usage: test_driver.py PATH_TO_KSY7100_EVAL
+"""
+import os
+import socket
+import subprocess
+import sys
+import time
+import unittest
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+from ksy7100 import KSY7100, KSY7100Error, parse_errors  # noqa: E402
+
+TOOL = sys.argv.pop(1) if len(sys.argv) > 1 else "build/release/ksy7100-eval"
+
+
+def free_port():
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        return s.getsockname()[1]
+
+
+class DriverTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.port = free_port()
+        env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM")}
+        cls.tool = subprocess.Popen([TOOL, "--headless", "--variant", "ksy7100-1", "--link", "sim",
+                                     f"--scpi={cls.port}"], env=env, stderr=subprocess.DEVNULL)
+        for _ in range(200):  # until it listens
+            try:
+                socket.create_connection(("127.0.0.1", cls.port), timeout=0.1).close()
+                break
+            except OSError:
+                time.sleep(0.02)
+        cls.resource = f"TCPIP::127.0.0.1::{cls.port}::SOCKET"
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.tool.terminate()
+        cls.tool.wait(timeout=5)
+
+    def test_settings_read_back_and_refusals_raise_with_the_tools_message(self):
+        with KSY7100(self.resource) as synth:
+            synth.reset()
+            self.assertTrue(synth.idn.startswith("KSY7100-EVAL,KSY7100-1,SIM,"))
+            self.assertEqual((synth.link, synth.self_test()), ("SIM,OK", True))
+            synth.reference = 19.68
+            self.assertAlmostEqual(synth.frequency, 2399.95591836734, places=9)
+            synth.reference = 10
+            synth.frequency = 2400.2
+            self.assertEqual((synth.frequency, synth.board_frequency, synth.latch_word("N")), (2400.2, 2400.2, 0x017706))
+            synth.output_power, synth.cp_gain = 1, True
+            self.assertEqual((synth.output_power, synth.cp_gain, synth.prescaler), (1, True, 32))
+            with self.assertRaises(KSY7100Error) as refused:
+                synth.frequency = 0
+            self.assertEqual(refused.exception.code, -222)
+            self.assertIn("at least 1", refused.exception.message)
+            synth.instrument.timeout = 300  # a refused query is answered by nothing: the wait ends it
+            with self.assertRaises(KSY7100Error) as refused:
+                synth.query("NOPE?")
+            self.assertEqual(refused.exception.code, -113)
+            synth.write_register("N", 0x017706)
+            self.assertEqual(synth.latch_word("N"), 0x017706)
+
+    def test_a_hop_run_starts_reports_and_stops(self):
+        with KSY7100(self.resource) as synth:
+            synth.reset()
+            synth.hop(1750, 1752, 20)
+            time.sleep(0.2)
+            running, hops = synth.hop_state
+            self.assertTrue(running and hops > 0)
+            synth.stop_hop()
+            self.assertFalse(synth.hop_state[0])
+            self.assertIn(synth.frequency, (1750.0, 1752.0))
+
+    def test_pymeasure_drives_it_as_one_of_its_instruments(self):
+        from ksy7100.pymeasure import KSY7100Eval
+        synth = KSY7100Eval(self.resource)
+        synth.write("*RST")
+        synth.frequency = 2401
+        self.assertEqual((synth.frequency, synth.board_frequency, synth.muxout), (2401, 2401, 0))
+        with self.assertRaises(KSY7100Error):
+            synth.frequency = 0
+        synth.adapter.connection.close()
+
+    def test_error_queue_answers_parse_with_quotes_and_commas(self):
+        self.assertEqual(parse_errors('0,"No error"'), [])
+        self.assertEqual(parse_errors('-222,"Data out of range; a ""b"", c",-113,"Undefined header"'),
+                         [(-222, 'Data out of range; a "b", c'), (-113, "Undefined header")])
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)
