@@ -50,6 +50,12 @@ RemoteControl::RemoteControl(const Options& options, Main& main, std::function<c
     main.board_busy = [exercisers = exercisers_.get()] { return exercisers->busy_reason(); };
     commands::Hooks hooks;
     add_link_hooks(hooks, main.link(), main.state());
+    // The self-test's readback must not fall between the steps of a measurement that runs now;
+    // a link that is measuring answers, unless it has failed.
+    hooks.self_test = [&main]() -> std::optional<std::string> {
+        if (main.supply_measurement().running() && !main.link_failed()) return std::nullopt;
+        return link_self_test(main.link(), main.state());
+    };
     hooks.show = show;
     hooks.exercisers = exercisers_.get();
     hooks.settings_locked = [&main, variant_dialog]() -> std::optional<std::string> {
