@@ -1,5 +1,6 @@
 #include "actions/command_parser.h"
 
+#include <array>
 #include <cctype>
 #include <charconv>
 #include <cmath>
@@ -15,12 +16,6 @@ std::string_view trim(std::string_view s) {
 
 bool header_char(char c) {
     return std::isalnum(static_cast<unsigned char>(c)) || c == ':' || c == '*' || c == '_';
-}
-
-std::string upper(std::string_view s) {
-    std::string u(s);
-    for (char& c : u) c = char(std::toupper(static_cast<unsigned char>(c)));
-    return u;
 }
 
 bool quote_char(char c) { return c == '"' || c == '\''; }
@@ -110,49 +105,80 @@ SplitLine split_line(std::string_view line) {
 }
 
 bool mnemonic_matches(std::string_view pattern, std::string_view typed) {
-    std::string short_form;
-    for (char c : pattern)
-        if (std::isupper(static_cast<unsigned char>(c)) || std::isdigit(static_cast<unsigned char>(c)) || c == '*')
-            short_form += c;
-    const std::string t = upper(typed);
-    return t == short_form || t == upper(pattern);
+    auto same = [](char a, char b) { return std::toupper(static_cast<unsigned char>(a)) == std::toupper(static_cast<unsigned char>(b)); };
+    // The long form, in any case.
+    if (typed.size() == pattern.size() && std::equal(typed.begin(), typed.end(), pattern.begin(), same)) return true;
+    // The short form: the pattern's capitals, digits and star.
+    size_t t = 0;
+    for (char c : pattern) {
+        if (!(std::isupper(static_cast<unsigned char>(c)) || std::isdigit(static_cast<unsigned char>(c)) || c == '*')) continue;
+        if (t == typed.size() || !same(typed[t], c)) return false;
+        ++t;
+    }
+    return t == typed.size();
 }
 
 namespace {
 
-// Pattern nodes from `w` on against typed nodes from `g` on; a node in brackets may be left out.
-bool nodes_match(const std::vector<std::string>& want, size_t w, const std::vector<std::string_view>& got, size_t g) {
-    if (w == want.size()) return g == got.size();
-    std::string_view node = want[w];
-    const bool optional = node.size() > 2 && node.front() == '[' && node.back() == ']';
-    if (optional) node = node.substr(1, node.size() - 2);
-    if (g < got.size() && !got[g].empty() && mnemonic_matches(node, got[g]) && nodes_match(want, w + 1, got, g + 1))
-        return true;
-    return optional && nodes_match(want, w + 1, got, g);
-}
+// A header's nodes, without allocating: the lookup runs for every command over the whole table.
+struct Node {
+    std::string_view text;
+    bool optional = false;  // "[:NEXT]" in a pattern
+};
+struct Nodes {
+    static constexpr size_t kMost = 8;
+    std::array<Node, kMost> node{};
+    size_t count = 0;
+    bool overflow = false;
+    void add(Node n) {
+        if (count < kMost) node[count++] = n;
+        else overflow = true;
+    }
+};
 
-// "SYSTem:ERRor[:NEXT]" as SYSTem, ERRor, [NEXT].
-std::vector<std::string> pattern_nodes(std::string_view pattern) {
-    std::vector<std::string> nodes(1);
-    for (size_t i = 0; i < pattern.size(); ++i) {
-        if (pattern.substr(i, 2) == "[:") {
-            nodes.push_back("[");
-            ++i;
-        } else if (pattern[i] == ':') {
-            nodes.emplace_back();
-        } else {
-            nodes.back() += pattern[i];
-        }
+// "SYSTem:ERRor[:NEXT]" as SYSTem, ERRor and the optional NEXT.
+Nodes pattern_nodes(std::string_view pattern) {
+    Nodes nodes;
+    size_t start = 0;
+    bool optional = false;
+    for (size_t i = 0; i <= pattern.size(); ++i) {
+        const bool end = i == pattern.size();
+        if (!end && pattern[i] != ':' && pattern[i] != '[' && pattern[i] != ']') continue;
+        if (i > start) nodes.add({pattern.substr(start, i - start), optional});
+        if (!end && pattern[i] == '[') optional = true;
+        if (!end && pattern[i] == ']') optional = false;
+        start = i + 1;
     }
     return nodes;
+}
+
+Nodes typed_nodes(std::string_view typed) {
+    Nodes nodes;
+    size_t start = 0;
+    for (size_t i = 0; i <= typed.size(); ++i)
+        if (i == typed.size() || typed[i] == ':') {
+            nodes.add({typed.substr(start, i - start), false});
+            start = i + 1;
+        }
+    return nodes;
+}
+
+// Pattern nodes from `w` on against typed nodes from `g` on; an optional node may be left out.
+bool nodes_match(const Nodes& want, size_t w, const Nodes& got, size_t g) {
+    if (w == want.count) return g == got.count;
+    const Node& node = want.node[w];
+    if (g < got.count && !got.node[g].text.empty() && mnemonic_matches(node.text, got.node[g].text) &&
+        nodes_match(want, w + 1, got, g + 1))
+        return true;
+    return node.optional && nodes_match(want, w + 1, got, g);
 }
 
 }  // namespace
 
 bool header_matches(std::string_view pattern, std::string_view typed) {
     if (!typed.empty() && typed.front() == ':') typed.remove_prefix(1);
-    std::vector<std::string_view> got;
-    split_outside_quotes(typed, ':', got);
+    const Nodes got = typed_nodes(typed);
+    if (got.overflow) return false;
     return nodes_match(pattern_nodes(pattern), 0, got, 0);
 }
 
