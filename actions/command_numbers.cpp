@@ -9,12 +9,6 @@
 namespace commands {
 namespace {
 
-std::string_view trim(std::string_view s) {
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) s.remove_prefix(1);
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back()))) s.remove_suffix(1);
-    return s;
-}
-
 std::string upper(std::string_view s) {
     std::string u(s);
     for (char& c : u) c = char(std::toupper(static_cast<unsigned char>(c)));

@@ -6,13 +6,14 @@
 #include <cmath>
 
 namespace commands {
-namespace {
 
 std::string_view trim(std::string_view s) {
     while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) s.remove_prefix(1);
     while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back()))) s.remove_suffix(1);
     return s;
 }
+
+namespace {
 
 bool header_char(char c) {
     return std::isalnum(static_cast<unsigned char>(c)) || c == ':' || c == '*' || c == '_';

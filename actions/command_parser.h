@@ -35,6 +35,9 @@ bool mnemonic_matches(std::string_view pattern, std::string_view typed);
 // node of the pattern in brackets ("SYSTem:ERRor[:NEXT]") may be left out.
 bool header_matches(std::string_view pattern, std::string_view typed);
 
+// The text without the blanks around it.
+std::string_view trim(std::string_view text);
+
 // Numbers as the language takes them: plain decimal ("2400.2", "-3", "1e3"), nothing more.
 std::optional<double> parse_number(std::string_view text);
 

@@ -14,6 +14,8 @@
 #include "actions/test_latch.h"
 #include "model/board_words.h"
 #include "model/counters.h"
+#include "model/frequency_planner.h"
+#include "model/register_export.h"
 #include "model/latch.h"
 #include "model/number_format.h"
 #include "model/setting_choices.h"
@@ -235,6 +237,24 @@ std::vector<Handlers> build_table() {
          {1, 1}, "<MHz>",
          [](Interpreter& in, const Args&) { return answer(number_text(in.state().ref_freq / 1e6)); },
          {0, 0}, nullptr, "the reference frequency in MHz", "reference dialog: apply"},
+        {"FREQuency:PLAN", {}, {}, nullptr,
+         [](Interpreter& in, const Args& a) -> Reply {
+             std::optional<Reply> refused;
+             const auto mhz = entry_value(a[0], Unit::MHz, vco_range(in.state()), refused);
+             std::optional<double> step;
+             if (a.size() > 1) step = entry_value(a[1], Unit::kHz, Range{0, 1e9, 200}, refused);
+             if (refused) return *refused;
+             if (!mhz || !(*mhz > 0) || (a.size() > 1 && (!step || !(*step > 0))))
+                 return illegal(a[0], "FREQ:PLAN?", "a frequency in MHz above 0, and a channel step in kHz above 0");
+             std::string plans;
+             for (const FrequencyPlan& p : plan_frequency(in.state(), *mhz, step))
+                 plans += (plans.empty() ? "" : ";") + plan_text(p);
+             if (plans.empty()) return error(kExecutionError, "no plan of the counters reaches " + number_text(*mhz) + " MHz");
+             return answer(plans);
+         },
+         {1, 2}, "<MHz>[,<step kHz>]",
+         "up to five plans, best first: <R>,<PFD kHz>,<P>,<B>,<A>,<MHz made>,<error Hz>;...",
+         "frequency dialog: Plan..."},
         {"FREQuency:STEP",
          [](Interpreter& in, const Args& a) -> Reply {
              auto k = keyword(a[0], {"UP", "DOWN"});
@@ -254,6 +274,18 @@ std::vector<Handlers> build_table() {
          },
          {1, 1}, "CONT|R|N|TEST|ALL", {}, {}, nullptr, nullptr,
          "resend window: one latch again; ALL sends test, N, R, control"},
+        {"LATCh:EXPort", {}, {}, nullptr,
+         [](Interpreter& in, const Args& a) -> Reply {
+             auto k = keyword(a[0], {"HEX", "C", "CSV", "JSON"});
+             if (!k) return illegal(a[0], "LATC:EXP?", "HEX, C, CSV or JSON");
+             static constexpr ExportFormat formats[] = {ExportFormat::Hex, ExportFormat::C, ExportFormat::Csv, ExportFormat::Json};
+             const std::string text = export_text(in.state(), formats[*k], in.version());
+             // A definite-length block, as instruments send text of several lines.
+             const std::string length = std::to_string(text.size());
+             return answer("#" + std::to_string(length.size()) + length + text);
+         },
+         {1, 1}, "HEX|C|CSV|JSON", "File > Export Registers as a definite-length block (#<digits><length><text>)",
+         "File > Export Registers"},
         {"LATCh:WORD", {}, {}, nullptr,
          [](Interpreter& in, const Args& a) -> Reply {
              auto latch = latch_keyword(a[0]);

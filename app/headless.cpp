@@ -8,6 +8,7 @@
 #include <string>
 
 #include "actions/command_language.h"
+#include "actions/register_files.h"
 #include "actions/settings_files.h"
 #include "actions/startup.h"
 #include "app/link_report.h"
@@ -35,7 +36,12 @@ public:
         supply_monitor_ = actions::choose_variant(state_, link_, *options_.variant).supply_monitor;
         if (options_.load_file) {
             auto out = actions::load_settings_file(state_, link_, *options_.load_file, *options_.load_file);
-            if (out.refusal) return refuse(out.refusal->message + (out.refusal->detail.empty() ? "" : " " + out.refusal->detail));
+            if (out.refusal) return refuse(out);
+        }
+        if (options_.import_file) {
+            auto out = actions::import_registers(state_, link_, actions::PathStore(), *options_.import_file,
+                                                 *options_.import_file);
+            if (out.refusal) return refuse(out);
         }
         std::unique_ptr<RemoteControl> remote;
         if (options_.scpi_port) {
@@ -52,6 +58,17 @@ public:
         if (options_.exec) {
             const bool ok = *options_.exec == "-" ? run_standard_input() : run_text(*options_.exec);
             if (!ok) return kExitRefused;
+        }
+        if (options_.export_file) {
+            auto out = actions::export_registers(state_, actions::PathStore(), *options_.export_file,
+                                                 *options_.export_file, KSY_VERSION);
+            if (out.refusal) return refuse(out);
+        }
+        if (options_.channels_file) {
+            const Options::Channels& c = *options_.channels;
+            auto out = actions::export_channels(state_, actions::PathStore(), *options_.channels_file,
+                                                *options_.channels_file, c.start_mhz, c.stop_mhz, c.step_khz, KSY_VERSION);
+            if (out.refusal) return refuse(out);
         }
         if (remote) {
             // Served until a signal or SYST:EXIT.
@@ -72,6 +89,9 @@ private:
     int refuse(const std::string& text) {
         std::fprintf(stderr, "ksy7100-eval: %s\n", text.c_str());
         return kExitRefused;
+    }
+    int refuse(const actions::Outcome& out) {
+        return refuse(out.refusal->message + (out.refusal->detail.empty() ? "" : " " + out.refusal->detail));
     }
 
     // One measurement, waiting for the converter between its steps.

@@ -100,7 +100,7 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "ksy7100-eval: command server on %s port %u\n", options.scpi_listen.c_str(),
                          unsigned(remote->port()));
         }
-        run.start(opened, options.variant, options.load_file);
+        run.start(opened, options);
         run.exec();
         remote.reset();  // before the windows it shows its changes in
         status = run.teardown();

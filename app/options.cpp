@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cmath>
 
+#include "model/register_export.h"
 #include "model/variants.h"
 
 namespace {
@@ -104,6 +105,14 @@ const std::vector<OptionSpec> kOptionTable = {
     {"--variant", Takes::Value, "NAME",
      "the variant on the board, ksy7100-0 .. ksy7100-8 (with windows: marked in the variant dialog)"},
     {"--load", Takes::Value, "FILE", "load this settings file once the variant is chosen, as Get Settings does"},
+    {"--import", Takes::Value, "FILE",
+     "import the registers of a hex list (.txt) or JSON file once the variant is chosen (after --load, before --exec)"},
+    {"--export", Takes::Value, "FILE",
+     "write the words to send as .txt (hex list), .h (C header), .csv or .json: headless after --exec, with windows "
+     "once the variant is chosen"},
+    {"--channels", Takes::Value, "START,STOP,STEP",
+     "a channel table from START to STOP MHz in STEP kHz, written by --export-channels"},
+    {"--export-channels", Takes::Value, "FILE", "write the --channels table as .h (C header) or .csv"},
     {"--headless", Takes::Nothing, nullptr, "run without any window or display (needs --variant)"},
     {"--exec", Takes::Value, "COMMANDS",
      "with --headless: run these commands (see the command table); - reads them from standard input"},
@@ -160,6 +169,31 @@ std::string store(Options& o, const std::string& name, const std::string& value)
     } else if (name == "--load") {
         if (value.empty()) return "--load needs a file name";
         o.load_file = value;
+    } else if (name == "--import") {
+        if (value.empty()) return "--import needs a file name";
+        o.import_file = value;
+    } else if (name == "--export") {
+        if (!export_format_of(value))
+            return "--export writes .txt, .h, .csv or .json, not '" + shown_value(value) + "'";
+        o.export_file = value;
+    } else if (name == "--channels") {
+        Options::Channels c;
+        char* end = nullptr;
+        const std::string text = value + ",";
+        double* fields[] = {&c.start_mhz, &c.stop_mhz, &c.step_khz};
+        const char* at = text.c_str();
+        for (double* field : fields) {
+            *field = std::strtod(at, &end);
+            if (end == at || *end != ',' || !std::isfinite(*field)) return "--channels takes START,STOP,STEP (MHz, MHz, kHz), not '" + shown_value(value) + "'";
+            at = end + 1;
+        }
+        if (*at != '\0' || !(c.step_khz > 0)) return "--channels takes START,STOP,STEP (MHz, MHz, kHz; a step above 0), not '" + shown_value(value) + "'";
+        o.channels = c;
+    } else if (name == "--export-channels") {
+        const auto format = export_format_of(value);
+        if (format != ExportFormat::C && format != ExportFormat::Csv)
+            return "--export-channels writes .h or .csv, not '" + shown_value(value) + "'";
+        o.channels_file = value;
     } else if (name == "--exec") {
         o.exec = value;
     } else if (name == "--scpi") {
@@ -222,6 +256,8 @@ ParsedOptions parse_options(const std::vector<std::string>& args) {
     }
     if (options.headless && !options.variant) return {std::nullopt, "--headless needs --variant NAME"};
     if (options.exec && !options.headless) return {std::nullopt, "--exec runs commands only with --headless"};
+    if (options.channels.has_value() != options.channels_file.has_value())
+        return {std::nullopt, "--channels and --export-channels go together"};
     if (std::string error = settle_adapter(options); !error.empty()) return {std::nullopt, error};
     return {options, {}};
 }

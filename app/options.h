@@ -16,6 +16,13 @@ struct Options {
     bool headless = false;                 // no windows; needs a variant
     std::optional<std::string> variant;    // "ksy7100-0" .. "ksy7100-8"
     std::optional<std::string> load_file;  // a settings file loaded once the variant is chosen
+    std::optional<std::string> import_file;  // a register file imported after it
+    std::optional<std::string> export_file;  // the registers written (after --exec, headless)
+    struct Channels {
+        double start_mhz = 0, stop_mhz = 0, step_khz = 0;
+    };
+    std::optional<Channels> channels;         // --channels START,STOP,STEP
+    std::optional<std::string> channels_file;  // --export-channels: where that table goes
     std::optional<std::string> exec;       // commands to run; "-": read from standard input
     std::optional<uint16_t> scpi_port;     // the command server's port, when it is to run
     std::string scpi_listen = "127.0.0.1"; // the address it listens on

@@ -1,5 +1,6 @@
 #include "app/run.h"
 
+#include "actions/register_files.h"
 #include "actions/settings_files.h"
 
 #include <QApplication>
@@ -35,6 +36,22 @@ void Run::start(const boardlink::BoardLink::Opened& opened, const std::optional<
             main_->show_outcome(actions::load_settings_file(state_, link_, path, path));
         });
     if (!signal_watch_.received()) variant_->show();
+}
+
+void Run::start(const boardlink::BoardLink::Opened& opened, const Options& options) {
+    start(opened, options.variant, options.load_file);
+    QObject::connect(variant_.get(), &deviceform::chosen, main_.get(), [this, &options] {
+        const actions::PathStore paths;
+        if (options.import_file && main_->show_outcome(actions::import_registers(
+                                       state_, link_, paths, *options.import_file, *options.import_file)) == false)
+            return;
+        if (options.export_file)
+            main_->show_outcome(actions::export_registers(state_, paths, *options.export_file, *options.export_file, KSY_VERSION));
+        if (options.channels_file)
+            main_->show_outcome(actions::export_channels(state_, paths, *options.channels_file, *options.channels_file,
+                                                         options.channels->start_mhz, options.channels->stop_mhz,
+                                                         options.channels->step_khz, KSY_VERSION));
+    });
 }
 
 void Run::exec() {

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "app/quit_on_signal.h"
+#include "app/options.h"
 #include "link/board_link.h"
 #include "model/eval_state.h"
 
@@ -47,6 +48,9 @@ public:
     // the dialog; `load_file` is loaded, as Get Settings does, once the dialog's OK has run.
     void start(const boardlink::BoardLink::Opened& opened, const std::optional<std::string>& variant = {},
                const std::optional<std::string>& load_file = {});
+    // The same, with the command line's files: the settings file and the register import loaded,
+    // then the register export and the channel table written, once the variant is chosen.
+    void start(const boardlink::BoardLink::Opened& opened, const Options& options);
     // Runs the event loop until the run ends; returns at once when a signal came before.
     void exec();
     // Ends the run: every window goes, then the link is closed (the trace completed, the port

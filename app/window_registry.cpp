@@ -16,6 +16,7 @@
 #include "ui/dialogs/synthform.h"
 #include "ui/main/main_window.h"
 #include "ui/main/print_form.h"
+#include "ui/main/register_files_menu.h"
 #include "ui/main/settings_menu.h"
 #include "ui/main/sim_board_window.h"
 #include "ui/registers/registers.h"
@@ -59,4 +60,8 @@ void install_windows(Main& main) {
     auto settings = std::make_shared<SettingsMenu>(main);
     main.on_get_settings = [settings] { settings->mnuOpen_Click(); };
     main.on_save_settings = [settings] { settings->mnuSave_Click(); };
+    auto registers = std::make_shared<RegisterFilesMenu>(main);
+    main.on_export_registers = [registers] { registers->mnuExportRegisters_Click(); };
+    main.on_import_registers = [registers] { registers->mnuImportRegisters_Click(); };
+    main.on_export_channels = [registers] { registers->mnuExportChannels_Click(); };
 }

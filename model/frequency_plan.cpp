@@ -296,6 +296,14 @@ void store(const PrescalerPlan& plan, EvalState& s) {
     settle_frequencies(s);
 }
 
+bool dialog_takes_board_pfd(double ref_hz, int32_t r) {
+    if (r < 1) return false;
+    const auto pfd_hz = numfmt::round_i32(pfd_made_khz(ref_hz, r) * 1000);
+    if (!pfd_hz || *pfd_hz == 0) return false;
+    const auto typed_r = numfmt::round_i32(ref_hz / *pfd_hz);
+    return typed_r && *typed_r == r && is_board_pfd(ref_hz, r, *pfd_hz);
+}
+
 std::optional<int> prescaler_position(int32_t prescaler_bits) {
     for (size_t i = 0; i < kPrescalerKnob.size(); ++i)
         if (kPrescalerKnob[i].bits == prescaler_bits) return int(i);

@@ -121,5 +121,10 @@ struct PrescalerPlan {
 };
 Plan<PrescalerPlan> plan_prescaler(const EvalState& state, int knob_position);
 void store(const PrescalerPlan& plan, EvalState& state);
+// Whether the frequency dialog takes the PFD that R makes from the reference, typed as the tool
+// shows it (15 digits), back as the board's: its entry rounds a PFD to whole hertz, and R must come
+// back from that (10 MHz / 16383 = 610.4 Hz is typed as 610 Hz, which gives R = 16393: not taken).
+bool dialog_takes_board_pfd(double ref_hz, int32_t r);
+
 // The knob position that shows prescaler_bits, or empty for a value of no position.
 std::optional<int> prescaler_position(int32_t prescaler_bits);

@@ -5,43 +5,26 @@ simulated board, driven through the plain pyvisa class and the PyMeasure one.
 Usage: test_driver.py PATH_TO_KSY7100_EVAL
 """
 import os
-import socket
-import subprocess
 import sys
 import time
 import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
 from ksy7100 import KSY7100, KSY7100Error, parse_errors  # noqa: E402
+from ksy7100.local_server import LocalServer  # noqa: E402
 
 TOOL = sys.argv.pop(1) if len(sys.argv) > 1 else "build/release/ksy7100-eval"
-
-
-def free_port():
-    with socket.socket() as s:
-        s.bind(("127.0.0.1", 0))
-        return s.getsockname()[1]
 
 
 class DriverTest(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        cls.port = free_port()
-        env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM")}
-        cls.tool = subprocess.Popen([TOOL, "--headless", "--variant", "ksy7100-1", "--link", "sim",
-                                     f"--scpi={cls.port}"], env=env, stderr=subprocess.DEVNULL)
-        for _ in range(200):  # until it listens
-            try:
-                socket.create_connection(("127.0.0.1", cls.port), timeout=0.1).close()
-                break
-            except OSError:
-                time.sleep(0.02)
-        cls.resource = f"TCPIP::127.0.0.1::{cls.port}::SOCKET"
+        cls.server = LocalServer(TOOL)
+        cls.resource = cls.server.resource
 
     @classmethod
     def tearDownClass(cls):
-        cls.tool.terminate()
-        cls.tool.wait(timeout=5)
+        cls.server.close()
 
     def test_settings_read_back_and_refusals_raise_with_the_tools_message(self):
         with KSY7100(self.resource) as synth:

@@ -277,6 +277,46 @@ TEST(Headless, AFifoToLoadIsRefusedWithoutWaiting) {
     std::filesystem::remove(fifo);
 }
 
+// From a plan to firmware on the command line: the exported C header compiles as C99 and C++ and
+// holds the words the board latched, the channel table beside it, and the hex list imports back.
+TEST(Headless, RegistersAndChannelTablesGoToFirmwareAndComeBack) {
+    const std::string header = temp_path("latches.h"), channels = temp_path("channels.h"), list = temp_path("latches.txt");
+    const std::vector<std::string> setup = {"--variant", "ksy7100-2", "--exec", "FREQ 2101.4;POW:CORE DOWN;LATC:SEND ALL"};
+    auto with = [&](std::vector<std::string> more) {
+        more.insert(more.begin(), setup.begin(), setup.end());
+        return run_headless(more);
+    };
+    const Ran exported = with({"--export", header, "--channels", "2100,2101,200", "--export-channels", channels});
+    ASSERT_EQ(exported.status, 0) << exported.err;
+    ASSERT_GE(exported.words.size(), 4u);
+    ASSERT_EQ(with({"--export", list}).status, 0);
+
+    const std::string program = temp_path("firmware.c"), binary = temp_path("firmware");
+    std::ofstream(program) << "#include <stdio.h>\n#include \"" << header << "\"\n#include \"" << channels << "\"\n"
+                           << "int main(void) {\n  for (int i = 0; i < 4; ++i) printf(\"%06X\\n\", (unsigned)ksy7100_latches[i]);\n"
+                           << "  printf(\"%u %06X\\n\", (unsigned)KSY7100_CHANNEL_COUNT, (unsigned)ksy7100_channel_n_words[5]);\n"
+                           << "  return 0;\n}\n";
+    ASSERT_EQ(std::system(("cc -std=c99 -Wall -Wextra -Werror -o " + binary + " " + program).c_str()), 0);
+    ASSERT_EQ(std::system(("c++ -std=c++17 -Wall -Werror -fsyntax-only -x c++ " + program).c_str()), 0);
+    std::string printed;
+    if (FILE* out = ::popen(binary.c_str(), "r")) {
+        char buffer[256];
+        while (size_t n = std::fread(buffer, 1, sizeof buffer, out)) printed.append(buffer, n);
+        ::pclose(out);
+    }
+    char expected[128];
+    const auto& w = exported.words;
+    std::snprintf(expected, sizeof expected, "%06X\n%06X\n%06X\n%06X\n6 %06X\n", w[w.size() - 4], w[w.size() - 3],
+                  w[w.size() - 2], w[w.size() - 1], (w[w.size() - 3] & ~0x1FFF7Cu) | (10505u / 32 << 8) | (10505u % 32 << 2));
+    EXPECT_EQ(printed, expected) << "test, N, R, control as the board latched them; channel 5 at 2101 MHz";
+
+    const Ran imported = run_headless({"--variant", "ksy7100-2", "--import", list, "--exec", "LATC:WORD? N;LATC:WORD? CONT"});
+    ASSERT_EQ(imported.status, 0) << imported.err;
+    std::snprintf(expected, sizeof expected, "%06X\n%06X\n", w[w.size() - 3], w[w.size() - 1]);
+    EXPECT_EQ(imported.out, expected);
+    for (const auto& f : {header, channels, list, program, binary}) std::filesystem::remove(f);
+}
+
 TEST(Headless, CommandsRunWithoutAnyDisplayAndAnswerOnStandardOutput) {
     Ran r = run_headless({"--variant", "ksy7100-1", "--exec", "FREQ 2400.2; LATC:WORD? N\n*IDN?"});
     EXPECT_EQ(r.status, 0) << r.err;

@@ -9,7 +9,6 @@ import os
 import random
 import re
 import socket
-import subprocess
 import sys
 import tempfile
 import time
@@ -17,13 +16,10 @@ import unittest
 
 import pyvisa
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "python"))
+from ksy7100.local_server import LocalServer  # noqa: E402
+
 TOOL = sys.argv.pop(1) if len(sys.argv) > 1 else "build/release/ksy7100-eval"
-
-
-def free_port():
-    with socket.socket() as s:
-        s.bind(("127.0.0.1", 0))
-        return s.getsockname()[1]
 
 
 def latch_words(trace_path):
@@ -48,25 +44,12 @@ class ServerTest(unittest.TestCase):
     def setUp(self):
         self.folder = tempfile.mkdtemp()
         self.trace = os.path.join(self.folder, "trace.vcd")
-        self.port = free_port()
-        env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM")}
-        self.tool = subprocess.Popen(
-            [TOOL, "--headless", "--variant", "ksy7100-1", "--link", "sim", "--trace", self.trace,
-             f"--scpi={self.port}", "--scpi-files", self.folder],
-            env=env, stderr=subprocess.PIPE, text=True)
-        for _ in range(200):  # until it listens
-            try:
-                socket.create_connection(("127.0.0.1", self.port), timeout=0.1).close()
-                break
-            except OSError:
-                time.sleep(0.02)
+        self.server = LocalServer(TOOL, extra_args=["--trace", self.trace, "--scpi-files", self.folder])
+        self.port = self.server.port
         self.rm = pyvisa.ResourceManager("@py")
 
     def tearDown(self):
-        if self.tool.poll() is None:
-            self.tool.terminate()
-        self.tool.wait(timeout=5)
-        self.tool.stderr.close()
+        self.server.close()
         self.rm.close()
 
     def instrument(self):

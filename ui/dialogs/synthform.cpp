@@ -8,7 +8,10 @@
 #include <QVBoxLayout>
 
 #include "actions/frequency.h"
+#include "model/number_format.h"
+#include "model/variants.h"
 #include "ui/dialogs/dialog_parts.h"
+#include "ui/dialogs/planform.h"
 #include "ui/entry_parse.h"
 #include "ui/main/main_window.h"
 
@@ -57,6 +60,10 @@ synthform::synthform(Main& main) : SettingDialog(main, "synthform", "RF Output F
     jump->addWidget(Command5, 0, 1);
     jump->addWidget(Label3, 1, 0, 1, 2);
 
+    Command6 = named(new QPushButton("Plan..."), "Command6");
+    Command6->setAutoDefault(false);
+    Command6->setToolTip("The plans the chip can run for the frequency entered, best first");
+
     Th = label("Th",
                "Note: The Load Now and OK buttons only update the N register and R Register. If the user "
                "changes only the output frequency, then only the N register will be updated.  If the user "
@@ -67,12 +74,14 @@ synthform::synthform(Main& main) : SettingDialog(main, "synthform", "RF Output F
 
     content()->addWidget(Frame2);
     content()->addWidget(Frame3);
+    content()->addWidget(Command6, 0, Qt::AlignLeft);
     content()->addWidget(Th);
     Label1->setBuddy(Text1);
     Label2->setBuddy(Text2);
-    tab_order({Text1, Text2, Command4, Command5});
+    tab_order({Text1, Text2, Command4, Command5, Command6});
     connect(Command4, &QPushButton::clicked, this, &synthform::Command4_Click);
     connect(Command5, &QPushButton::clicked, this, &synthform::Command5_Click);
+    connect(Command6, &QPushButton::clicked, this, &synthform::Command6_Click);
     Form_Load();
 }
 
@@ -98,6 +107,21 @@ void synthform::step_channel(int direction) {
         show_counters(*out.counters);
     }
     finish(out);
+}
+
+void synthform::Command6_Click() {
+    planform planner(main_, parse_entry(Text1).value_or(state_.vco_freq));
+    main_.prompts().run_modal(planner);
+    const auto& plan = planner.chosen();
+    if (!plan) return;
+    // A plan of another modulus is loaded by the prescaler's apply first, then as any other.
+    if (plan->p != state_.prescaler && !variants::is_single_modulus(state_.device)) {
+        const int position = plan->p == 8 ? 0 : plan->p == 16 ? 1 : 2;
+        if (!finish(actions::apply_prescaler(state_, main_.link(), position))) return;
+    }
+    Text1->setText(QString::fromStdString(numfmt::general(plan->vco_mhz)));
+    Text2->setText(QString::fromStdString(numfmt::general(plan->pfd_khz)));
+    Command3_Click();
 }
 
 void synthform::show_counters(const Counters& c) {

@@ -18,13 +18,14 @@ public:
     void Command3_Click() override;
     void Command4_Click();  // one channel up
     void Command5_Click();  // one channel down
+    void Command6_Click();  // Plan...: the planner's window; its plan loaded by Load Now
 
     QGroupBox *Frame2 = nullptr, *Frame3 = nullptr;
     QLabel *Label1 = nullptr, *Label2 = nullptr, *Label3 = nullptr, *Th = nullptr;
     QLabel *Label4 = nullptr, *Label5 = nullptr, *Label6 = nullptr, *Label7 = nullptr;  // N, P, B, A
     QLabel *Label8 = nullptr, *Label9 = nullptr, *Label10 = nullptr, *Label11 = nullptr;
     QLineEdit *Text1 = nullptr, *Text2 = nullptr;
-    QPushButton *Command4 = nullptr, *Command5 = nullptr;
+    QPushButton *Command4 = nullptr, *Command5 = nullptr, *Command6 = nullptr;
 
 private:
     void step_channel(int direction);

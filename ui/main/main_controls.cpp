@@ -111,6 +111,10 @@ void Main::connect_entries() {
     connect(c.mnuMeasure, &QAction::triggered, this, [this] { if (!refuse_while_busy()) measurement_->start(); });
     connect(c.mnuOpen, &QAction::triggered, this, [this] { if (on_get_settings && !refuse_while_busy()) on_get_settings(); });
     connect(c.mnuSave, &QAction::triggered, this, [this] { if (on_save_settings) on_save_settings(); });
+    connect(c.mnuExportRegisters, &QAction::triggered, this, [this] { if (on_export_registers) on_export_registers(); });
+    connect(c.mnuImportRegisters, &QAction::triggered, this,
+            [this] { if (on_import_registers && !refuse_while_busy()) on_import_registers(); });
+    connect(c.mnuExportChannels, &QAction::triggered, this, [this] { if (on_export_channels) on_export_channels(); });
     connect(c.mnuPrint, &QAction::triggered, this, [this] { if (on_print) on_print(); });
     connect(c.Exitmenu, &QAction::triggered, this, &Main::Exitmenu_Click);
 }

@@ -356,6 +356,11 @@ void Main::build_menus() {
     file->setObjectName("Filemenu");
     c.mnuOpen = action(file, "mnuOpen", "&Get Settings");
     c.mnuSave = action(file, "mnuSave", "&Save Settings");
+    file->addSeparator();
+    c.mnuExportRegisters = action(file, "mnuExportRegisters", "&Export Registers...");
+    c.mnuImportRegisters = action(file, "mnuImportRegisters", "&Import Registers...");
+    c.mnuExportChannels = action(file, "mnuExportChannels", "Export &Channel Table...");
+    file->addSeparator();
     c.mnuPrint = action(file, "mnuPrint", "&Print This Form");
     c.Exitmenu = action(file, "Exitmenu", "E&xit");
 

@@ -97,6 +97,7 @@ public:
         QLabel* link_status = nullptr;
         QLabel* device_notice = nullptr;  // standing notice while the device is not a variant
         QLabel* board_readout = nullptr;  // what the words the board holds make
+        QAction *mnuExportRegisters = nullptr, *mnuImportRegisters = nullptr, *mnuExportChannels = nullptr;
         QAction *mnuOpen = nullptr, *mnuSave = nullptr, *mnuPrint = nullptr, *Exitmenu = nullptr,
                 *crystalmenu = nullptr, *synthmenu = nullptr, *registermenu = nullptr,
                 *prescalermenu = nullptr, *current2menu = nullptr, *current1menu = nullptr,
@@ -123,6 +124,8 @@ public:
 
     // The file menu's settings entries and printing connect here when they are built.
     std::function<void()> on_get_settings, on_save_settings, on_print;
+    // And the register export and import and the channel table.
+    std::function<void()> on_export_registers, on_import_registers, on_export_channels;
 
     // Why the board takes nothing from this window now, if so: a run that a remote client started
     // holds the link. Until it stops, the main window's controls and every window that changes

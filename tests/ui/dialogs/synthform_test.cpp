@@ -6,7 +6,9 @@
 
 #include "tests/support/refusal.h"
 #include "tests/ui/dialogs/dialog_test_util.h"
+#include "ui/dialogs/planform.h"
 #include "ui/dialogs/synthform.h"
+#include <QTableWidget>
 #include "ui/widgets/click_label.h"
 
 using namespace dialog_tests;
@@ -140,5 +142,36 @@ TEST(Synthform, BadEntriesShowTheirMessageEmptyTheEntryOfTheirStepAndChangeNothi
             EXPECT_EQ(d.focusWidget(), emptied);
         }
         EXPECT_EQ(d.isVisible(), c.button != ok);
+    }
+}
+
+// "Plan..." lists the planner's plans for the frequency entered and loads the one chosen through
+// Load Now, a plan of another modulus through the prescaler's apply first: the board then makes it.
+TEST(Synthform, PlanLoadsTheChosenPlanThroughTheDialogsOwnLoad) {
+    struct Case { const char* wanted; int row; std::vector<int> sent; };
+    const Case cases[] = {
+        {"2400.1", 0, {R, N}},           // R 100 at 32/33: Load Now alone
+        {"2400", 0, {T, N, R, C, R, N}},  // R 1 at 16/17: the prescaler's apply, then Load Now
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.wanted);
+        Harness h("ksy7100-1");
+        h.main->send(C);  // the board's prescaler is set
+        h.words();
+        synthform d(*h.main);
+        d.Text1->setText(c.wanted);
+        std::optional<FrequencyPlan> loaded;
+        h.prompts.on_modal = [&](QDialog& dialog) {
+            auto& planner = dynamic_cast<planform&>(dialog);
+            ASSERT_GT(planner.Table1->rowCount(), c.row);
+            planner.Table1->selectRow(c.row);
+            click(planner.Command1);
+            loaded = planner.chosen();
+        };
+        click(d.Command6);
+        ASSERT_TRUE(loaded);
+        EXPECT_EQ(latches_of(h.words()), c.sent);
+        EXPECT_EQ(h.board->output_frequency_hz().value_or(0), loaded->vco_mhz * 1e6);
+        EXPECT_EQ(h.state.r_counter, loaded->r);
     }
 }

@@ -20,6 +20,8 @@
 #include "tests/support/settings_text.h"
 #include "tests/ui/dialogs/dialog_test_util.h"
 #include "ui/dialogs/presetform.h"
+#include <QLineEdit>
+#include <QPushButton>
 #include "ui/widgets/click_label.h"
 #include "ui/widgets/toggle_switch.h"
 
@@ -311,4 +313,38 @@ TEST(SettingsMenu, ThePresetNoticeStandsUntilAFileBringsAVariantBack) {
     EXPECT_TRUE(h.main->ui.device_notice->text().startsWith("\"xxxxxxxxxxxxxxxxxxxx...\" is not a variant, so"))
         << h.main->ui.device_notice->text().toStdString();
     EXPECT_TRUE(h.prompts.messages.empty());
+}
+
+// The File menu's register entries: an export (the suffix chosen by the name, .txt where none is
+// given) imported into another run sends the same words; the channel table asks for its span in
+// a window, then for the file.
+TEST(RegisterFilesMenu, ExportImportAndChannelTableThroughTheirDialogs) {
+    QTemporaryDir dir;
+    Harness first("ksy7100-4");
+    first.main->ui.Toggle1->click();  // something the defaults do not hold
+    first.words();
+    first.prompts.file_names = {dir.filePath("words")};
+    first.main->ui.mnuExportRegisters->trigger();
+    ASSERT_EQ(contents(dir.filePath("words.txt")).count('\n'), 4);
+
+    Harness second("ksy7100-4");
+    second.prompts.file_names = {dir.filePath("words.txt")};
+    second.main->ui.mnuImportRegisters->trigger();
+    EXPECT_TRUE(second.prompts.messages.empty());
+    std::vector<uint32_t> expected;
+    for (uint8_t latch : {kTestLatch, kNLatch, kRLatch, kControlLatch}) expected.push_back(uint32_t(assemble_latch(first.state, latch)));
+    EXPECT_EQ(second.words(), expected);
+    EXPECT_FALSE(second.main->ui.Toggle1->isChecked()) << "the main window shows the words imported";
+
+    second.prompts.on_modal = [&](QDialog& d) {
+        auto* window = d.findChild<QLineEdit*>("Text2");
+        ASSERT_NE(window, nullptr);
+        window->setText("1601");
+        second.prompts.file_names = {dir.filePath("channels.csv")};
+        d.findChild<QPushButton*>("Command1")->click();
+    };
+    second.main->ui.mnuExportChannels->trigger();
+    EXPECT_EQ(second.prompts.opened.back(), "channelform");
+    EXPECT_EQ(contents(dir.filePath("channels.csv")).count('\n'), 7) << "a header and 1600 to 1601 MHz in 200 kHz";
+    EXPECT_TRUE(second.words().empty()) << "an export sends nothing";
 }

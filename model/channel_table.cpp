@@ -1,0 +1,83 @@
+#include "model/channel_table.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "model/exerciser_plan.h"
+#include "model/frequency_made.h"
+#include "model/latch.h"
+#include "model/number_format.h"
+#include "model/variants.h"
+
+namespace {
+
+std::string hex6(uint32_t word) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%06X", unsigned(word));
+    return text;
+}
+
+}  // namespace
+
+std::variant<ChannelTable, std::string> channel_table(const EvalState& s, double start_mhz, double stop_mhz,
+                                                       double step_khz) {
+    if (!variants::is_family_variant(s.device)) return std::string("a channel table needs one of the nine variants");
+    if (!(step_khz > 0) || !std::isfinite(step_khz) || !std::isfinite(start_mhz) || !std::isfinite(stop_mhz))
+        return std::string("the channel step must be above 0 kHz, and the start and stop frequencies numbers");
+    if (!(s.pfd_freq > 0)) return std::string("the PFD frequency is not set");
+    // Whole as the decimal numbers define it: 400 kHz over 200 kHz is 2.
+    const double channels_per_step = numfmt::round_trip(step_khz / s.pfd_freq);
+    if (channels_per_step < 1 || channels_per_step != std::floor(channels_per_step))
+        return "the channel step of " + numfmt::general(step_khz) + " kHz is not a whole multiple of the PFD frequency of " +
+               numfmt::general(s.pfd_freq) + " kHz";
+    const double count = std::floor(numfmt::round_trip((stop_mhz - start_mhz) * 1000 / step_khz)) + 1;
+    if (count < 1) return std::string("the stop frequency is below the start frequency");
+    if (count > double(kMaxChannels))
+        return "the table would hold " + numfmt::general(count) + " channels; it holds at most " +
+               std::to_string(kMaxChannels);
+
+    ChannelTable t;
+    t.start_mhz = start_mhz, t.stop_mhz = stop_mhz, t.step_khz = step_khz;
+    t.channels.reserve(size_t(count));
+    EvalState at = s;
+    for (size_t i = 0; i < size_t(count); ++i) {
+        const double wanted_mhz = start_mhz + double(i) * step_khz / 1000;
+        auto counters = exerciser::counters_for(wanted_mhz * 1000 / s.pfd_freq, s.prescaler);  // the sweep's split
+        if (!counters)
+            return "channel " + std::to_string(i) + " at " + numfmt::general(wanted_mhz) + " MHz: " + counters.problem->message;
+        at.n_value = counters->n, at.b_counter = counters->b, at.a_counter = counters->a;
+        t.channels.push_back({vco_made_mhz(counters->n, s.pfd_freq), counters->n, counters->b, counters->a,
+                              uint32_t(assemble_latch(at, kNLatch))});
+    }
+    t.r_word = uint32_t(assemble_latch(s, kRLatch));
+    t.control_word = uint32_t(assemble_latch(s, kControlLatch));
+    return t;
+}
+
+std::string channel_table_text(const EvalState& s, const ChannelTable& t, ExportFormat format, std::string_view version) {
+    std::string text;
+    if (format == ExportFormat::Csv) {
+        text = "channel,mhz,n,b,a,word\n";
+        text.reserve(t.channels.size() * 40);
+        for (size_t i = 0; i < t.channels.size(); ++i) {
+            const Channel& c = t.channels[i];
+            text += std::to_string(i) + "," + numfmt::general(c.mhz) + "," + std::to_string(c.n) + "," +
+                    std::to_string(c.b) + "," + std::to_string(c.a) + "," + hex6(c.word) + "\n";
+        }
+        return text;
+    }
+    text = "/* KSY7100 channel table: " + std::to_string(t.channels.size()) + " channels from " +
+           numfmt::general(t.start_mhz) + " MHz in steps of " + numfmt::general(t.step_khz) + " kHz, PFD " +
+           numfmt::general(s.pfd_freq) + " kHz, variant " + variants::display_name(s.device) +
+           ".\n * Send the R and control words first, then one N word a channel.\n"
+           " * Written by the KSY7100 evaluation tool " + std::string(version) + ". */\n"
+           "#ifndef KSY7100_CHANNELS_H\n#define KSY7100_CHANNELS_H\n\n#include <stdint.h>\n\n"
+           "#define KSY7100_R_LATCH " + hex6(t.r_word) + "u\n#define KSY7100_CONTROL_LATCH " + hex6(t.control_word) +
+           "u\n#define KSY7100_CHANNEL_COUNT " + std::to_string(t.channels.size()) +
+           "u\n\nstatic const uint32_t ksy7100_channel_n_words[KSY7100_CHANNEL_COUNT] = {\n";
+    text.reserve(text.size() + t.channels.size() * 10);
+    for (size_t i = 0; i < t.channels.size(); ++i)
+        text += std::string(i % 8 == 0 ? "    " : " ") + hex6(t.channels[i].word) + "u" +
+                (i + 1 < t.channels.size() ? "," : "") + (i % 8 == 7 || i + 1 == t.channels.size() ? "\n" : "");
+    return text + "};\n\n#endif /* KSY7100_CHANNELS_H */\n";
+}
