@@ -8,7 +8,9 @@
 
 #include "link/board_link.h"
 #include "model/variants.h"
+#include "ui/dialogs/planform.h"
 #include "ui/main/deviceform.h"
+#include "ui/main/register_files_menu.h"
 #include "ui/main/main_window.h"
 #include "ui/main/supply_measurement.h"
 #include "app/window_registry.h"
@@ -67,5 +69,10 @@ int main(int argc, char** argv) {
         std::unique_ptr<QDialog> w = main.window_factory(window)(main);
         if (w) save(*w, dir, name);
     }
+    // The windows other windows open: the frequency planner and the channel table.
+    planform planner(main, state.vco_freq + 0.1);
+    save(planner, dir, "planform");
+    channelform channels(main);
+    save(channels, dir, "channelform");
     return 0;
 }
