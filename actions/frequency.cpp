@@ -36,7 +36,7 @@ FrequencyOutcome load_frequency(EvalState& s, boardlink::Port& port, std::option
     out.counters = plan->counters;
     store(*plan, s);
     out.display.refresh = true;
-    Transfer wire(s, port);
+    Transfer wire(s, port, "LoadNow");
     if (plan->send_r) wire.send(kRLatch);
     if (plan->send_n) wire.send(kNLatch);
     return out;
@@ -55,7 +55,7 @@ FrequencyOutcome step_channel(EvalState& s, boardlink::Port& port, std::optional
     out.vco_text = plan->vco_text;
     out.display.refresh = true;
     if (!variants::is_family_variant(s.device)) return out;
-    Transfer wire(s, port);
+    Transfer wire(s, port, direction < 0 ? "ChannelDown" : "ChannelUp");
     if (plan->send_r) wire.send(kRLatch);
     wire.send(kNLatch);
     return out;
@@ -74,7 +74,7 @@ ReferenceOutcome apply_reference(EvalState& s, boardlink::Port& port, std::optio
     out.entry_text = plan->entry_text;
     store(*plan, s);
     out.display.refresh = true;
-    Transfer(s, port).send_full_sequence();
+    Transfer(s, port, "Reference").send_full_sequence();
     return out;
 }
 
@@ -85,7 +85,7 @@ Outcome apply_prescaler(EvalState& s, boardlink::Port& port, int knob_position) 
     store(*plan, s);
     Outcome out;
     out.display.refresh = true;
-    Transfer(s, port).send_full_sequence();
+    Transfer(s, port, "Prescaler").send_full_sequence();
     return out;
 }
 

@@ -87,7 +87,7 @@ Outcome HopRun::tick_plain(EvalState& s, boardlink::Port& port, const Entries& e
     Outcome out;
     if (link_failed(port) || !hop(s, e, sw, out)) return out;
     if (variants::is_family_variant(s.device)) {
-        Transfer wire(s, port);
+        Transfer wire(s, port, "HopTick" + std::to_string(hops_));
         wire.send(kNLatch);
         if (s.hop_mode == 1 && link_ok(port)) lower_gain(s, out);
         // The N latch once more, with the gain bit as it stands now.
@@ -101,7 +101,7 @@ Outcome HopRun::tick_gain(EvalState& s, boardlink::Port& port, const Entries& e,
     Outcome out;
     if (link_failed(port) || !hop(s, e, sw, out)) return out;
     {
-        Transfer wire(s, port);
+        Transfer wire(s, port, "HopTick" + std::to_string(hops_));
         wire.send(kNLatch);  // for any device name
         if (link_ok(port)) {
             if (!sw.delay_on) {
@@ -121,7 +121,7 @@ Outcome HopRun::tick_release(EvalState& s, boardlink::Port& port) {
     Outcome out;
     if (link_failed(port) || !gain_raised_) return out;
     lower_gain(s, out);
-    Transfer(s, port).send(kNLatch);
+    Transfer(s, port, "HopGainRelease").send(kNLatch);
     link_failed(port);
     return out;
 }

@@ -20,8 +20,10 @@ T on_value(bool on, T value) {
 Outcome set_main_switch(EvalState& s, boardlink::Port& port, MainSwitch which, bool on) {
     if (which == MainSwitch::InternalDivide || which == MainSwitch::OutputDivide)
         if (auto refused = needs_divide_options(s)) return *refused;
+    static const char* const names[] = {"PdPolarity", "CounterReset", "CpGain", "InternalDivide", "ThreeState",
+                                        "OutputDivide", "MuteTillLock", "LockDetectPrecision"};
     Outcome out;
-    Transfer wire(s, port);
+    Transfer wire(s, port, names[static_cast<int>(which)]);
     const bool nine = variants::is_family_variant(s.device);
     switch (which) {
     case MainSwitch::PdPolarity:
@@ -71,7 +73,7 @@ Outcome set_power_level(EvalState& s, boardlink::Port& port, PowerLevel which, i
     if (level >= 0 && level <= 3) stored = uint16_t(level);
 
     Outcome out;
-    Transfer wire(s, port);
+    Transfer wire(s, port, which == PowerLevel::Output ? "OutputPower" : "CorePower");
     if (which == PowerLevel::Output) {
         if (auto text = output_power_text(stored)) out.display.output_power = LevelText{*text, stored};
         wire.send(kControlLatch);

@@ -11,16 +11,16 @@ namespace actions {
 namespace {
 
 // The full write sequence after a refresh: the ending of most option dialogs.
-Outcome refresh_and_send_all(EvalState& s, boardlink::Port& port, Outcome out = {}) {
+Outcome refresh_and_send_all(EvalState& s, boardlink::Port& port, const char* action, Outcome out = {}) {
     out.display.refresh = true;
-    Transfer(s, port).send_full_sequence();
+    Transfer(s, port, action).send_full_sequence();
     return out;
 }
 
-Outcome refresh_and_send_control(EvalState& s, boardlink::Port& port) {
+Outcome refresh_and_send_control(EvalState& s, boardlink::Port& port, const char* action) {
     Outcome out;
     out.display.refresh = true;
-    Transfer(s, port).send(kControlLatch);
+    Transfer(s, port, action).send(kControlLatch);
     return out;
 }
 
@@ -40,20 +40,20 @@ Outcome apply_current_setting(EvalState& s, boardlink::Port& port, CurrentSettin
         out.display.cp_gain = s.cp_gain_bits != 0;  // refresh_main leaves the gain switch
     }
     s.rset = *rset.ohms;
-    return refresh_and_send_all(s, port, out);
+    return refresh_and_send_all(s, port, setting == CurrentSetting::One ? "CurrentSetting1" : "CurrentSetting2", out);
 }
 
 Outcome apply_powerdown(EvalState& s, boardlink::Port& port, std::optional<int> option) {
     if (auto refused = needs_variant(s, "The power-down setting")) return *refused;
     if (option)
         if (auto bits = powerdown_bits_for(*option)) s.powerdown_bits = *bits;
-    return refresh_and_send_control(s, port);
+    return refresh_and_send_control(s, port, "PowerDown");
 }
 
 Outcome apply_muxout(EvalState& s, boardlink::Port& port, std::optional<int> option) {
     if (option)
         if (auto bits = muxout_bits_for(*option)) s.muxout_bits = *bits;
-    return refresh_and_send_control(s, port);
+    return refresh_and_send_control(s, port, "Muxout");
 }
 
 Outcome apply_band_select(EvalState& s, boardlink::Port& port, int knob_position) {
@@ -62,7 +62,7 @@ Outcome apply_band_select(EvalState& s, boardlink::Port& port, int knob_position
         out.display.band_select = band_select_ratio(*bits);
         s.bscd_bits = *bits;
     }
-    return refresh_and_send_all(s, port, out);
+    return refresh_and_send_all(s, port, "BandSelect", out);
 }
 
 Outcome apply_abp_width(EvalState& s, boardlink::Port& port, std::optional<int> option) {
@@ -72,7 +72,7 @@ Outcome apply_abp_width(EvalState& s, boardlink::Port& port, std::optional<int> 
             out.display.abpw2 = abp_width_caption(*bits);
             s.abp_width_bits = *bits;
         }
-    return refresh_and_send_all(s, port, out);
+    return refresh_and_send_all(s, port, "AntiBacklash", out);
 }
 
 Outcome apply_board_preset(EvalState& s, boardlink::Port& port, std::optional<int> preset) {
@@ -83,16 +83,16 @@ Outcome apply_board_preset(EvalState& s, boardlink::Port& port, std::optional<in
         out.display.eval = std::string(board.caption);
         out.display.cp_gain = s.cp_gain_bits != 0;  // every preset sets the gain
     }
-    return refresh_and_send_all(s, port, out);
+    return refresh_and_send_all(s, port, "BoardPreset", out);
 }
 
 Outcome resend_latch(EvalState& s, boardlink::Port& port, uint8_t latch) {
-    Transfer(s, port).send(latch);
+    Transfer(s, port, "Resend").send(latch);
     return {};
 }
 
 Outcome resend_all(EvalState& s, boardlink::Port& port) {
-    Transfer(s, port).send_full_sequence();
+    Transfer(s, port, "ResendAll").send_full_sequence();
     return {};
 }
 

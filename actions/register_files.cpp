@@ -56,7 +56,7 @@ Outcome import_registers(EvalState& s, boardlink::Port& port, const FileStore& f
     out.display.lock_detect_precision = s.ldp_bits != 0;
     out.display.abpw2 = abp_width_caption(s.abp_width_bits);
     out.display.band_select = band_select_ratio(s.bscd_bits);
-    Transfer(s, port).send_full_sequence();
+    Transfer(s, port, "ImportRegisters").send_full_sequence();
     return out;
 }
 

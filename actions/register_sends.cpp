@@ -52,7 +52,8 @@ Outcome send_register_map(EvalState& s, boardlink::Port& port, const regmap::Reg
     // Core power is one setting held in the control and the test latch: a new level goes to both.
     const bool core_power_changed = s.core_power != core_power;
 
-    Transfer wire(s, port);
+    static const char* const names[] = {"RegisterControl", "RegisterN", "RegisterR", "RegisterLoadNow"};
+    Transfer wire(s, port, names[static_cast<int>(which)]);
     switch (which) {
     case RegisterSend::Control: wire.send(kControlLatch); break;
     case RegisterSend::N: wire.send(kNLatch); break;

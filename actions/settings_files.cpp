@@ -56,7 +56,7 @@ Outcome load_settings_text(EvalState& s, boardlink::Port& port, std::string_view
     // The gain switch is set by the program: it raises no handler, so nothing more is sent.
     out.display.cp_gain = cp_gain_toggle_after_load(s.cp_gain_bits);
 
-    Transfer wire(s, port);
+    Transfer wire(s, port, "GetSettings");
     // With test modes enabled the R word switches the chip into the test mode its test latch
     // holds: the test latch goes first, so that mode is the one the Test Modes window shows.
     const bool test_first = s.test_enable_bits != 0;

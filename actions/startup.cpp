@@ -42,7 +42,7 @@ Outcome reset_to_defaults(EvalState& s, boardlink::Port& port) {
     out.display.configure = true;
     out.display.refresh = true;
     out.display.cp_gain = false;
-    Transfer(s, port).send_full_sequence();
+    Transfer(s, port, "Reset").send_full_sequence();
     return out;
 }
 

@@ -39,7 +39,7 @@ SweepRun::Step SweepRun::tick(EvalState& s, boardlink::Port& port) {
     out.texts = exerciser::sweep_texts(s);
     if (variants::is_family_variant(s.device)) {
         out.display.refresh = true;
-        Transfer(s, port).send(kNLatch);
+        Transfer(s, port, "SweepStep" + std::to_string(++steps_)).send(kNLatch);
     }
     if (step->last || !port.failure().empty()) stop();
     return out;

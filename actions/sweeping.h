@@ -37,6 +37,7 @@ public:
 
 private:
     TimerSetting timer_;
+    unsigned long steps_ = 0;  // steps made since the run was created, for the trace's marks
 };
 
 }  // namespace actions

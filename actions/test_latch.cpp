@@ -22,14 +22,14 @@ Outcome set_test_switch(EvalState& s, boardlink::Port& port, test_modes::Switch 
     Outcome out;
     if (which == test_modes::Switch::TestEnable) {
         out.display.refresh = true;
-        Transfer(s, port).send({kControlLatch, kRLatch, kNLatch, kTestLatch});
+        Transfer(s, port, "TestModesEnable").send({kControlLatch, kRLatch, kNLatch, kTestLatch});
     }
     return out;
 }
 
 Outcome update_test_latch(EvalState& s, boardlink::Port& port) {
     if (auto refused = needs_variant(s, kTestLatchName)) return *refused;
-    Transfer(s, port).send(kTestLatch);
+    Transfer(s, port, "TestLatchUpdate").send(kTestLatch);
     return {};
 }
 

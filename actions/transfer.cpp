@@ -5,6 +5,10 @@
 namespace actions {
 
 void Transfer::send(uint8_t latch) {
+    if (!action_.empty()) {
+        port_.mark(action_);
+        action_.clear();
+    }
     state_.latch_select = latch;
     write_latch(state_, port_);
 }

@@ -81,6 +81,14 @@ std::string BoardLink::failure() const { return backend_ ? backend_->failure() :
 
 bool BoardLink::sends_at_flush() const { return backend_ && backend_->sends_at_flush(); }
 
+void BoardLink::mark(std::string_view action) {
+    if (backend_) backend_->mark(action);
+}
+
+std::optional<uint32_t> BoardLink::access_rate_hz() const {
+    return backend_ ? backend_->access_rate_hz() : std::nullopt;
+}
+
 std::string BoardLink::trace_failure() const { return trace_ ? trace_->trace_error() : trace_failure_; }
 
 }  // namespace boardlink

@@ -67,6 +67,8 @@ public:
     std::string name() const override;
     std::string failure() const override;
     bool sends_at_flush() const override;
+    void mark(std::string_view action) override;
+    std::optional<uint32_t> access_rate_hz() const override;
 
     // Why the trace stopped before its end (its file could not be written); empty while it
     // records, or without a trace. Kept after close(), which may be where it fails.

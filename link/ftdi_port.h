@@ -45,6 +45,7 @@ public:
     uint8_t in(uint16_t address) override;
     void flush() override;
     bool sends_at_flush() const override { return true; }
+    std::optional<uint32_t> access_rate_hz() const override { return settings_.rate_hz; }
     std::string name() const override;
     std::string failure() const override { return failure_; }
 

@@ -2,7 +2,9 @@
 // The one interface every board link implements: byte writes to the parallel port's data
 // register and byte reads of its status register, addressed as on the PC's I/O bus.
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace boardlink {
 
@@ -21,6 +23,12 @@ public:
     // whose every access reaches the wire at once (the parallel port, the simulated board).
     virtual bool sends_at_flush() const { return false; }
     virtual std::string name() const = 0;  // shown to the user
+    // Names the user action whose latch writes follow ("LoadNow", "HopTick17"), so a trace shows
+    // where each action began. Only a trace keeps it.
+    virtual void mark(std::string_view action) { (void)action; }
+    // The rate a backend clocks its accesses out at (a USB adapter's bit-bang rate); empty for
+    // one whose every access takes the time it takes (the parallel port, GPIO, the simulation).
+    virtual std::optional<uint32_t> access_rate_hz() const { return std::nullopt; }
 
     // A link that broke (an adapter unplugged) stays broken: it drops further writes, reads
     // give 0xFF, and failure() tells why. Empty while the link works.

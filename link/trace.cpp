@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <algorithm>
 #include <cstring>
 #include <ctime>
 
@@ -14,6 +15,7 @@ namespace {
 constexpr char kDataIds[5] = {'!', '"', '#', '$', '%'};
 constexpr char kStatusId = '&';
 constexpr char kLinkFailId = '\'';
+constexpr char kActionId = '(';
 
 // Rendered text waiting for a flush is written early past this size, so a caller that never
 // flushes cannot make the trace hold the whole run in memory.
@@ -25,6 +27,32 @@ std::string comment_text(const std::string& text) {
     for (char& c : clean)
         if (c == '$' || c == '\n' || c == '\r') c = ' ';
     return clean;
+}
+
+// A string value: no blanks, no line breaks.
+std::string string_value(std::string_view text) {
+    std::string clean(text.substr(0, 200));
+    for (char& c : clean)
+        if (c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '$') c = '_';
+    return clean.empty() ? "_" : clean;
+}
+
+// The timescale for a backend clocked at `rate_hz`: the largest power of ten of nanoseconds not
+// longer than its period, and 1 us at most (1 us steps keep a long trace small for a viewer).
+uint64_t step_ns_for(std::optional<uint32_t> rate_hz) {
+    uint64_t step = 1000;
+    if (rate_hz && *rate_hz > 0)
+        while (step > 1 && step > 1'000'000'000ull / *rate_hz) step /= 10;
+    return step;
+}
+
+const char* timescale_text(uint64_t step_ns) {
+    switch (step_ns) {
+    case 1000: return "1 us";
+    case 100: return "100 ns";
+    case 10: return "10 ns";
+    default: return "1 ns";
+    }
 }
 
 }  // namespace
@@ -46,13 +74,27 @@ std::unique_ptr<TracePort> TracePort::create(std::unique_ptr<Port> inner, const 
 
 TracePort::TracePort(std::unique_ptr<Port> inner, std::string path, int fd)
     : inner_(std::move(inner)), path_(std::move(path)), fd_(fd) {
-    std::time_t now = std::time(nullptr);
+    const auto rate = inner_->access_rate_hz();
+    step_ns_ = step_ns_for(rate);
+    std::string rate_and_time;
+    if (rate && *rate > 0) {
+        rate_hz_ = *rate;
+        rate_and_time = "rate: bit-bang at " + std::to_string(*rate) +
+                        " Hz; time: each transfer at the monotonic clock when it was sent, its accesses one period "
+                        "of the rate apart";
+    } else {
+        rate_and_time = "rate: each access as fast as the link takes it; time: the monotonic clock when each access "
+                        "was made, at least one time step after the one before (a nominal access time of one step "
+                        "where an access takes less, as on the simulated board)";
+    }
+    std::time_t wall = std::time(nullptr);
     char date[64];
-    std::strftime(date, sizeof date, "%Y-%m-%d %H:%M:%S", std::localtime(&now));
+    std::strftime(date, sizeof date, "%Y-%m-%d %H:%M:%S", std::localtime(&wall));
     text_ = std::string("$date ") + date + " $end\n" +
             "$version ksy7100-eval board link trace $end\n"
-            "$comment one time step per port access; link: " + comment_text(inner_->name()) + " $end\n"
-            "$timescale 1 us $end\n"
+            "$comment link: " + comment_text(inner_->name()) + "; " + rate_and_time +
+            ", from the start of the trace; ACTION names the user action whose latch writes follow $end\n"
+            "$timescale " + timescale_text(step_ns_) + " $end\n"
             "$scope module port $end\n"
             "$var wire 1 ! CLK $end\n"
             "$var wire 1 \" DATA $end\n"
@@ -61,9 +103,11 @@ TracePort::TracePort(std::unique_ptr<Port> inner, std::string path, int fd)
             "$var wire 1 % D4 $end\n"
             "$var wire 1 & STATUS $end\n"
             "$var wire 1 ' LINKFAIL $end\n"
+            "$var string 1 ( ACTION $end\n"
             "$upscope $end\n"
             "$enddefinitions $end\n"
             "#0\n$dumpvars\nx!\nx\"\nx#\nx$\nx%\nx&\n0'\n$end\n";
+    time_written_ = true;
     if (write_out()) committed_ = written_;
 }
 
@@ -98,21 +142,50 @@ void TracePort::flush() {
     if (write_out()) committed_ = written_;
 }
 
+void TracePort::mark(std::string_view action) {
+    inner_->mark(action);
+    if (recording() && !link_failed_) mark_ = string_value(action);
+}
+
+uint64_t TracePort::now() const {
+    const auto elapsed = std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() - start_);
+    return uint64_t(elapsed.count()) / step_ns_;
+}
+
 void TracePort::confirm() {
-    for (const Access& access : pending_) render(access);
+    if (!pending_.empty()) {
+        // A transfer clocked out at a rate goes at once, one period between its accesses; an
+        // access made at once is stamped when it was made.
+        const uint64_t start = std::max({now(), time_ + 1, clocked_until_});
+        auto at = [&](size_t i) { return start + (rate_hz_ ? i * 1'000'000'000ull / rate_hz_ / step_ns_ : i); };
+        for (size_t i = 0; i < pending_.size(); ++i) render(pending_[i], at(i));
+        // The adapter clocks the next transfer out once this one is through.
+        if (rate_hz_) clocked_until_ = at(pending_.size());
+    }
     pending_.clear();
     if (text_.size() > kSpillBytes) write_out();
 }
 
-void TracePort::render(const Access& access) {
-    ++time_;
+void TracePort::step_to(uint64_t time) {
+    if (time_written_ && time == time_) return;
+    time_ = time;
+    time_written_ = true;
+    text_ += '#' + std::to_string(time_) + '\n';
+}
+
+void TracePort::render(const Access& access, uint64_t time) {
+    if (!mark_.empty()) {
+        step_to(time);
+        text_ += 's' + mark_ + ' ' + kActionId + '\n';
+        mark_.clear();
+    }
     if (access.write) {
         if (data_ == access.value) return;
-        text_ += '#' + std::to_string(time_) + '\n';
+        step_to(time);
         for (int bit = 0; bit < 5; ++bit) {
-            int now = (access.value >> bit) & 1;
-            if (data_ < 0 || ((data_ >> bit) & 1) != now) {
-                text_ += char('0' + now);
+            int level = (access.value >> bit) & 1;
+            if (data_ < 0 || ((data_ >> bit) & 1) != level) {
+                text_ += char('0' + level);
                 text_ += kDataIds[bit];
                 text_ += '\n';
             }
@@ -121,7 +194,8 @@ void TracePort::render(const Access& access) {
     } else {
         int bit = (access.value >> 4) & 1;
         if (bit == status_) return;
-        text_ += '#' + std::to_string(time_) + '\n' + char('0' + bit) + kStatusId + '\n';
+        step_to(time);
+        text_ += std::string(1, char('0' + bit)) + kStatusId + '\n';
         status_ = bit;
     }
 }
@@ -129,9 +203,9 @@ void TracePort::render(const Access& access) {
 void TracePort::mark_link_failure() {
     // What a batching backend had queued never left the PC.
     pending_.clear();
-    ++time_;
-    text_ += '#' + std::to_string(time_) + "\n1" + kLinkFailId + "\n$comment link failed: " +
-             comment_text(inner_->failure()) + " $end\n";
+    step_to(std::max(now(), time_ + 1));
+    text_ += std::string("1") + kLinkFailId + "\ns" + string_value("LinkFailed:" + inner_->failure()) + ' ' + kActionId +
+             '\n';
 }
 
 bool TracePort::write_out() {
@@ -168,7 +242,7 @@ void TracePort::stop(int err) {
 void TracePort::finish() {
     if (!recording()) return;
     pending_.clear();  // queued in a batching backend but never flushed: never sent
-    text_ += '#' + std::to_string(time_ + 1) + "\n$comment end of trace $end\n";
+    text_ += '#' + std::to_string(std::max(now(), time_ + 1)) + "\n$comment end of trace $end\n";
     if (!write_out()) return;
     committed_ = written_;
     if (::close(fd_) != 0 && trace_error_.empty())

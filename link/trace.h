@@ -1,19 +1,28 @@
 #pragma once
 // A port that records the data-register writes and status reads of the port it wraps as a VCD
-// waveform, one time step per port access. Signals: CLK (data bit 0), DATA (bit 1), LE (bit 2),
-// D3, D4 (bits 3, 4), STATUS (status bit 4) and LINKFAIL. A waveform viewer's SPI decoder with
-// clk=CLK, mosi=DATA, cs=LE (active low) and 24-bit words reads the latch words back.
+// waveform on a real time axis. Signals: CLK (data bit 0), DATA (bit 1), LE (bit 2), D3, D4
+// (bits 3, 4), STATUS (status bit 4), LINKFAIL, and ACTION, a string signal that names each user
+// action where its latch writes begin ("LoadNow", "HopTick17"). A waveform viewer's SPI decoder
+// with clk=CLK, mosi=DATA, cs=LE (active low) and 24-bit words reads the latch words back.
+//
+// Time: the monotonic clock from the trace's start. An access the backend makes at once is
+// stamped when it is made, at least one time step after the one before (the simulated board's
+// accesses take nanoseconds: one step, 1 us, is its nominal access time); a backend that clocks
+// a transfer out at a rate (a USB adapter) has the transfer stamped when it is sent and its
+// accesses one period apart. The header's comment says which, with the link and the rate.
 //
 // The trace shows only what the backend reports as sent: for a backend that writes each access
 // at once, every access before the one that failed; for one that sends at flush(), the accesses
-// of every flush that succeeded. When the link fails, LINKFAIL goes high and a comment gives the
-// cause, so a reader sees where and why the board stopped following.
+// of every flush that succeeded. When the link fails, LINKFAIL goes high and ACTION says
+// "LinkFailed:" with the cause, so a reader sees where and why the board stopped following. The
+// body holds no comment but the closing one: a comment stops some VCD readers where it stands.
 //
 // The file is written at the end of every latch write and readback transfer (flush()), so it is
 // whole up to the last complete transfer however the program ends; a completed trace ends with
 // the comment "end of trace". When the file cannot be written (disk full, size limit), it is cut
 // back to the end of the last whole transfer, so it still decodes, and tracing stops; the link
 // itself goes on, and trace_error() says why.
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -33,9 +42,11 @@ public:
     void out(uint16_t address, uint8_t value) override;
     uint8_t in(uint16_t address) override;
     void flush() override;
+    void mark(std::string_view action) override;
     std::string name() const override;
     std::string failure() const override { return inner_->failure(); }
     bool sends_at_flush() const override { return inner_->sends_at_flush(); }
+    std::optional<uint32_t> access_rate_hz() const override { return inner_->access_rate_hz(); }
 
     // Writes the last step and the closing comment and closes the file. Accesses after it are
     // passed on unrecorded.
@@ -56,7 +67,9 @@ private:
     TracePort(std::unique_ptr<Port> inner, std::string path, int fd);
     bool link_just_failed();
     void confirm();  // the pending accesses reached the board
-    void render(const Access& access);
+    uint64_t now() const;  // time steps since the trace began
+    void render(const Access& access, uint64_t time);
+    void step_to(uint64_t time);
     void mark_link_failure();
     bool write_out();  // false: the file failed, tracing stopped
     void stop(int err);
@@ -68,7 +81,13 @@ private:
     uint64_t committed_ = 0;  // file size at the end of the last whole transfer
     std::vector<Access> pending_;  // sent to a batching backend, not yet reported as sent
     std::string text_;             // rendered, not yet written
-    uint64_t time_ = 0;
+    std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+    uint64_t step_ns_ = 1000;  // the timescale
+    uint64_t rate_hz_ = 0;       // a transfer's accesses are clocked out at; 0: each made at once
+    uint64_t clocked_until_ = 0;  // the end of the last transfer clocked out at the rate
+    uint64_t time_ = 0;          // of the last step written
+    bool time_written_ = false;  // "#<time_>" stands before the values being written
+    std::string mark_;           // the action to name with the next access
     int data_ = -1;    // last data-register value written to the trace; -1 before the first
     int status_ = -1;  // last status bit written
     bool link_failed_ = false;

@@ -41,13 +41,15 @@ std::string meaning(const EvalState& s, uint8_t latch, std::string_view field, u
         static const char* const latches[] = {"control latch", "R latch", "N latch", "test latch"};
         return latches[latch & 3];
     }
+    // DB19 of the R latch is the test-mode enable bit, which the Test Modes window sets.
+    if (latch == kRLatch && f == "Res") return on_off(v, "test modes enabled", "test modes disabled");
     if (f == "Reserved" || f == "Res") return v ? "set (reserved)" : "0";
     if (f == "Core Pwr") return core_power_text(s.device, int(v)).value_or(std::to_string(v));
     switch (latch) {
     case kControlLatch:
         if (f == "Prescaler") {
             static const char* const moduli[] = {"8/9", "16/17", "32/33", "32/33"};
-            return variants::is_single_modulus(s.device) ? "not used" : moduli[v];
+            return moduli[v];
         }
         if (f == "PD2" || f == "PD1") return on_off(v, "set", "clear");
         if (f.find("Curr Setting") == 0) {
@@ -56,23 +58,21 @@ std::string meaning(const EvalState& s, uint8_t latch, std::string_view field, u
         }
         if (f == "Pwr Out") return output_power_text(int(v)).value_or(std::to_string(v));
         if (f == "MLD") return on_off(v, "mute till lock detect", "no mute");
-        if (f == "CPG") return on_off(v, "CP gain 1", "CP gain 0");
         if (f == "CP3") return on_off(v, "three-state", "active");
         if (f == "Pol") return on_off(v, "positive", "negative");
         if (f == "Muxout") return muxout_text(s.device, int32_t(v << 5)).value_or("code " + std::to_string(v));
         if (f == "CR") return on_off(v, "counters held in reset", "counting");
         break;
     case kNLatch:
-        if (f == "DIV SEL") return on_off(v, "divide select on", "divide select off");
+        if (f == "DIV SEL") return on_off(v, "on", "off");
         if (f == "DIV/2") return on_off(v, "output divide by 2", "no output divide");
-        if (f == "CP Gain") return on_off(v, "CP gain 1", "CP gain 0");
         if (f.find("B Counter") != std::string::npos)
             return (variants::is_single_modulus(s.device) ? "N " : "B ") + std::to_string(v);
         if (f.find("A Counter") != std::string::npos) return "A " + std::to_string(v);
         break;
     case kRLatch:
         if (f == "BSCB") return "divide by " + band_select_ratio(int32_t(v << 20)).value_or("?");
-        if (f == "LDP") return on_off(v, "lock detect precision 5", "lock detect precision 3");
+        if (f == "LDP") return on_off(v, "precision 5", "precision 3");
         if (f == "ABP") {
             const std::string caption = abp_width_caption(int32_t(v << 16)).value_or("?");  // "3.0ns ABP width"
             return caption.substr(0, caption.find("ns")) + " ns";
@@ -80,11 +80,11 @@ std::string meaning(const EvalState& s, uint8_t latch, std::string_view field, u
         if (f.find("R Counter") != std::string::npos) return "R " + std::to_string(v);
         break;
     default:
-        if (f == "External Band Enable") return on_off(v, "external band enabled", "external band disabled");
+        if (f == "External Band Enable") return on_off(v, "enabled", "disabled");
         if (f == "Synthesizer Test Modes")
             return std::string(test_modes::entries(test_modes::List::TestMode)[v]);
-        if (f == "Band Control") return on_off(v, "band control enabled", "band control Icp disabled");
-        if (f == "ADC Control") return on_off(v, "ADC control enabled", "ADC control disabled");
+        if (f == "Band Control") return on_off(v, "enabled", "Icp disabled");
+        if (f == "ADC Control") return on_off(v, "enabled", "disabled");
         if (f == "SAR / ADC Readback") return std::string(test_modes::entries(test_modes::List::Readback)[v]);
         if (f == "External Band Control") return std::string(test_modes::entries(test_modes::List::ExtBand)[v]);
         break;
@@ -150,11 +150,15 @@ std::vector<ExportField> export_fields(const EvalState& s) {
         const regmap::Row row = w.latch == kControlLatch ? regmap::Row::Control : w.latch == kNLatch ? regmap::Row::N : regmap::Row::R;
         for (const regmap::Field& f : regmap::fields(row)) {
             std::string name(regmap::caption_core(f.caption));
-            if (variants::is_single_modulus(s.device))
-                if (auto relabel = regmap::single_modulus_caption(row, f.high); !relabel.empty())
-                    name = std::string(regmap::caption_core(relabel));
             const uint32_t v = bits_of(w.word, f.high, f.low);
-            rows.push_back({w.name, name, f.high, f.low, v, meaning(s, w.latch, regmap::caption_core(f.caption), v)});
+            std::string value_meaning = meaning(s, w.latch, name, v);
+            if (variants::is_single_modulus(s.device))
+                if (auto relabel = regmap::single_modulus_caption(row, f.high); !relabel.empty()) {
+                    name = std::string(regmap::caption_core(relabel));
+                    // A bit this chip ignores means nothing but its value.
+                    if (name.find("Counter") == std::string::npos) value_meaning = std::to_string(v);
+                }
+            rows.push_back({w.name, name, f.high, f.low, v, value_meaning});
         }
     }
     return rows;

@@ -3,11 +3,12 @@
 # (poppler-utils: the printing tests turn their PDF pages into pictures with pdftoppm;
 # python3-pyvisa, python3-pyvisa-py and python3-pymeasure: the command server and the Python driver
 # are tested with real instrument clients;
-# pkg-config, libftdi1-dev and libgpiod-dev: the USB bit-bang adapter and GPIO chip backends).
+# pkg-config, libftdi1-dev and libgpiod-dev: the USB bit-bang adapter and GPIO chip backends;
+# sigrok-cli: the traces are decoded with the project's protocol decoder as a user would).
 # Usage: scripts/setup.sh [extra packages...]
 set -eu
 
-packages="cmake ninja-build g++ ccache qt6-base-dev libgl-dev libgtest-dev libbenchmark-dev fonts-dejavu-core poppler-utils python3-pyvisa python3-pyvisa-py python3-pymeasure pkg-config libftdi1-dev libgpiod-dev $*"
+packages="cmake ninja-build g++ ccache qt6-base-dev libgl-dev libgtest-dev libbenchmark-dev fonts-dejavu-core poppler-utils python3-pyvisa python3-pyvisa-py python3-pymeasure pkg-config libftdi1-dev libgpiod-dev sigrok-cli $*"
 
 missing=""
 for p in $packages; do

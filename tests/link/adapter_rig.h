@@ -186,9 +186,10 @@ struct WiredAdapter {
     WiredAdapter& operator=(const WiredAdapter&) = delete;
 
     // `device`: the serial number or the chip; empty: the first adapter, or gpiochip0.
-    std::unique_ptr<boardlink::Port> open(const std::string& device = {}) {
+    std::unique_ptr<boardlink::Port> open(const std::string& device = {},
+                                          uint32_t rate_hz = boardlink::FtdiSettings::kDefaultRateHz) {
         if (kind == boardlink::AdapterKind::UsbBitbang)
-            return boardlink::FtdiPort::open(std::make_unique<RecordingFtdi>(ftdi), {device, wired.pins}, error);
+            return boardlink::FtdiPort::open(std::make_unique<RecordingFtdi>(ftdi), {device, wired.pins, rate_hz}, error);
         return boardlink::GpioPort::open(std::make_unique<RecordingGpio>(gpio), {device.empty() ? "gpiochip0" : device, wired.pins},
                                          error);
     }

@@ -92,6 +92,37 @@ TEST(AdapterTrace, DecodesToTheSameWordsAndAnswersAsOverTheSimulatedBoard) {
     }
 }
 
+// A USB adapter clocks a transfer out at its bit-bang rate: the trace spaces the words of one
+// transfer by their accesses' periods, at a timescale fine enough for the rate, and starts the next
+// transfer no earlier than the last one ends.
+TEST(AdapterTrace, SpacesAUsbTransferAtTheBitBangRate) {
+    constexpr long kAccessesPerWord = 1 + 3 * 24 + 3;  // the line at rest, 24 bits of 3 edges, LE
+    const std::pair<uint32_t, long> cases[] = {{100, 1000}, {1'000'000, 1000}, {3'000'000, 100}, {12'000'000, 10}};
+    for (const auto& [rate, step_ns] : cases) {
+        SCOPED_TRACE(std::to_string(rate) + " Hz");
+        testing_support::WiredAdapter adapter(boardlink::AdapterKind::UsbBitbang, "CLK=D0");
+        const std::string path = testing_support::temp_path("rate.vcd");
+        {
+            std::string error;
+            auto trace = boardlink::TracePort::create(adapter.open({}, rate), path, error);
+            ASSERT_TRUE(trace) << error;
+            EvalState s = variants::start_state("ksy7100-1");
+            actions::resend_all(s, *trace);  // four words, one transfer
+            actions::resend_all(s, *trace);
+        }
+        const auto r = testing_support::read_trace(path);
+        std::filesystem::remove(path);
+        ASSERT_EQ(std::tuple(r.problem, r.words.size(), r.timescale_ns), std::tuple("", size_t(8), step_ns));
+        const double word_ns = kAccessesPerWord * 1e9 / rate;
+        for (size_t i = 1; i < r.words.size(); ++i) {
+            const double apart_ns = double(r.word_times[i] - r.word_times[i - 1]) * step_ns;
+            if (i == 4) EXPECT_GE(apart_ns, word_ns - step_ns) << "the second transfer after the first";
+            else EXPECT_NEAR(apart_ns, word_ns, step_ns) << "word " << i;
+        }
+        EXPECT_EQ(r.marks.size(), 2u);
+    }
+}
+
 TEST(AdapterFailure, BreaksTheLinkOnceStopsTheHopsAndLaterAccessesSendNothing) {
     struct Case { boardlink::AdapterKind kind; const char* pins; size_t failing; uint64_t words; const char* failure; };
     const char* const usb_gone =

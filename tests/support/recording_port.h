@@ -59,6 +59,8 @@ public:
     void flush() override { inner_.flush(); }
     std::string name() const override { return inner_.name(); }
     std::string failure() const override { return failed_ ? reason_ : std::string{}; }
+    void mark(std::string_view action) override { inner_.mark(action); }
+    std::optional<uint32_t> access_rate_hz() const override { return inner_.access_rate_hz(); }
 
 private:
     bool pass() {

@@ -28,7 +28,10 @@ TraceReading read_trace(const std::string& path) {
     auto settle = [&] {
         const int new_clk = level[id_of["CLK"]], new_le = level[id_of["LE"]], new_fail = level[id_of["LINKFAIL"]];
         if (!clk && new_clk) shift = ((shift << 1) | level[id_of["DATA"]]) & 0xFFFFFF;
-        if (!le && new_le) r.words.push_back(shift);
+        if (!le && new_le) {
+            r.words.push_back(shift);
+            r.word_times.push_back(time);
+        }
         if (!fail && new_fail) r.link_failed_at = time;
         clk = new_clk, le = new_le, fail = new_fail;
     };
@@ -44,6 +47,11 @@ TraceReading read_trace(const std::string& path) {
                 std::string type, width, id, name;
                 ls >> type >> width >> id >> name;
                 id_of[name] = id;
+            } else if (tok == "$timescale") {
+                std::string amount, unit;
+                ls >> amount >> unit;
+                const long factor = unit == "us" ? 1000 : unit == "ns" ? 1 : 0;
+                r.timescale_ns = std::stol(amount) * factor;
             }
             definitions = tok != "$enddefinitions";
         } else if (tok == "$comment") {
@@ -66,6 +74,11 @@ TraceReading read_trace(const std::string& path) {
             if (t <= time) r.problem = "step out of order: " + line;
             if (time >= 0) settle();
             time = t;
+        } else if (tok.size() >= 2 && tok[0] == 's') {
+            std::string id;
+            ls >> id;
+            if (id != id_of["ACTION"] || id.empty()) r.problem = "a string value of another signal: " + line;
+            else r.marks.push_back({time, tok.substr(1)});
         } else if (tok.size() >= 2 && (tok[0] == '0' || tok[0] == '1' || tok[0] == 'x')) {
             const std::string id = tok.substr(1);
             bool known = false;
