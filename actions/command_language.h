@@ -73,10 +73,12 @@ public:
     };
     virtual actions::Outcome start_hop(const Hop& hop) = 0;
     virtual void stop_hop() = 0;
-    virtual std::string hop_status() const = 0;  // "RUN,<hops>" or "IDLE,<hops>"
+    // "RUN,<hops>,<scheduling>,<late ticks>" or "IDLE,..." (scheduling REALTIME, NORMAL or NONE)
+    virtual std::string hop_status() = 0;
     virtual actions::Outcome start_sweep(const Sweep& sweep) = 0;
     virtual void stop_sweep() = 0;
-    virtual std::string sweep_status() const = 0;  // "RUN,<MHz>" or "IDLE,<MHz or NONE>"
+    // "RUN,<MHz>,<scheduling>,<late ticks>" or "IDLE,<MHz or NONE>,..."
+    virtual std::string sweep_status() = 0;
 };
 
 // What the tool around the language provides.

@@ -44,15 +44,19 @@ std::vector<Handlers> common_commands() {
          },
          {0, 0}, nullptr, "KSY7100-EVAL,<variant or NONE>,<link>,<version>", "identification"},
         {"*RST",
-         [](Interpreter& in, const Args&) {
+         [](Interpreter& in, const Args&) -> Reply {
+             // A running exerciser is stopped first: *RST always ends a run. Then it is a setting
+             // like the others, refused while settings are locked.
              if (auto* ex = in.hooks().exercisers) {
                  ex->stop_hop();
                  ex->stop_sweep();
              }
+             if (in.hooks().settings_locked)
+                 if (auto cause = in.hooks().settings_locked()) return {{}, Error{kExecutionError, *cause}};
              return in.finish(actions::reset_to_defaults(in.state(), in.port()));
          },
          {0, 0}, nullptr, {}, {}, nullptr, nullptr,
-         "the variant's start-up defaults, then test, N, R, control (exercisers stopped)"},
+         "the variant's start-up defaults, then test, N, R, control (exercisers stopped)", false},
         {"*TST", {}, {}, nullptr,
          [](Interpreter& in, const Args&) -> Reply {
              std::optional<std::string> cause;

@@ -88,7 +88,7 @@ std::vector<Handlers> instrument_commands() {
              if (!in.hooks().exercisers) return error(kExecutionError, "this run has no exercisers");
              return answer(in.hooks().exercisers->hop_status());
          },
-         {0, 0}, nullptr, "RUN or IDLE, and the hops made: RUN,102", "none (a query)"},
+         {0, 0}, nullptr, "RUN or IDLE, the hops made, the timing thread's scheduling and its late ticks: RUN,102,REALTIME,0", "none (a query)"},
         {"SWEep:STARt",
          [](Interpreter& in, const Args& a) -> Reply {
              if (!in.hooks().exercisers) return error(kExecutionError, "this run has no exercisers");
@@ -114,7 +114,7 @@ std::vector<Handlers> instrument_commands() {
              if (!in.hooks().exercisers) return error(kExecutionError, "this run has no exercisers");
              return answer(in.hooks().exercisers->sweep_status());
          },
-         {0, 0}, nullptr, "RUN or IDLE, and the frequency of the last step: RUN,1750.4", "none (a query)"},
+         {0, 0}, nullptr, "RUN or IDLE, the frequency of the last step, the scheduling and the late ticks: RUN,1750.4,REALTIME,0", "none (a query)"},
     };
 }
 

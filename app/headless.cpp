@@ -83,6 +83,7 @@ private:
         commands::Hooks h;
         h.measure_supplies = [this] { return measure_supplies(); };
         add_link_hooks(h, link_, state_);
+        refuse_writers_while_held(h, link_);
         return h;
     }
 

@@ -57,3 +57,24 @@ void add_link_hooks(commands::Hooks& hooks, boardlink::BoardLink& link, EvalStat
     hooks.link_status = [&link] { return link_status(link); };
     hooks.self_test = [&link, &state] { return link_self_test(link, state); };
 }
+
+void refuse_writers_while_held(commands::Hooks& hooks, boardlink::BoardLink& link) {
+    hooks.settings_locked = [&link, locked = hooks.settings_locked]() -> std::optional<std::string> {
+        if (link.held_by()) return link.held_by();
+        return locked ? locked() : std::nullopt;
+    };
+    if (hooks.measure_supplies)
+        hooks.measure_supplies = [&link, measure = hooks.measure_supplies]() -> commands::Reply {
+            if (link.held_by()) return {{}, commands::Error{commands::kExecutionError, *link.held_by()}};
+            // The measurement waits between its steps, serving meanwhile: no run may start then.
+            link.hold("The supplies are being measured (MEAS:SUPP?): the board takes no other setting until that "
+                      "is done.");
+            commands::Reply reply = measure();
+            link.release();
+            return reply;
+        };
+    hooks.self_test = [&link, test = hooks.self_test]() -> std::optional<std::string> {
+        if (link.held_by()) return link.held_by();
+        return test ? test() : std::nullopt;
+    };
+}

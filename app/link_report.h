@@ -19,3 +19,9 @@ std::optional<std::string> link_self_test(boardlink::BoardLink& link, EvalState&
 
 // The three as the command language's hooks.
 void add_link_hooks(commands::Hooks& hooks, boardlink::BoardLink& link, EvalState& state);
+
+// While an exerciser's run holds the link (BoardLink::hold), nothing else writes it: settings
+// commands, the supply measurement and the self-test are refused with the reason (-200). Wraps
+// the hooks as they are set, so call it once they are. A supply measurement, which serves other
+// clients while it waits between its steps, holds the link itself meanwhile.
+void refuse_writers_while_held(commands::Hooks& hooks, boardlink::BoardLink& link);

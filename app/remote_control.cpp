@@ -40,14 +40,20 @@ commands::Reply measure_supplies_waiting(EvalState& state, boardlink::Port& port
     return {actions::supply_answer(reading.texts()), {}};
 }
 
-RemoteControl::RemoteControl(const Options& options, Main& main, std::function<const deviceform*()> variant_dialog)
-    : main_(&main) {
+RemoteControl::RemoteControl(const Options& options, Main& main, std::function<const deviceform*()> variant_dialog) {
     auto show = [&main](const actions::Display& d) {
         main.show_display(d);
         main.check_link();
     };
-    exercisers_ = std::make_unique<RemoteExercisers>(main.state(), main.link(), show);
-    main.board_busy = [exercisers = exercisers_.get()] { return exercisers->busy_reason(); };
+    // While a run goes on its news only shows; the link is read once it has stopped.
+    RemoteExercisers::View view{[&main](const actions::Display& d) { main.show_display(d); },
+                                [&main](const std::string& text) { main.show_status(text); },
+                                [&main] { main.check_link(); }};
+    exercisers_ = std::make_unique<RemoteExercisers>(main.state(), main.link(), view, main.exerciser_driver);
+    main.add_run_stopper(exercisers_.get(), [exercisers = exercisers_.get()] {
+        exercisers->stop_hop();
+        exercisers->stop_sweep();
+    });
     commands::Hooks hooks;
     add_link_hooks(hooks, main.link(), main.state());
     // The self-test's readback must not fall between the steps of a measurement that runs now;
@@ -79,16 +85,15 @@ RemoteControl::RemoteControl(const Options& options, Main& main, std::function<c
         return {text(main.ui.NumLED1) + "," + text(main.ui.NumLED2) + "," + text(main.ui.NumLED3), {}};
     };
     hooks.exit = [] { return std::optional<std::string>("SYST:EXIT ends only a run without windows"); };
+    refuse_writers_while_held(hooks, main.link());
     server_ = std::make_unique<ScpiServer>(main.state(), main.link(), KSY_VERSION, hooks, config_of(options));
 }
 
-RemoteControl::~RemoteControl() {
-    if (main_) main_->board_busy = nullptr;
-}
+RemoteControl::~RemoteControl() = default;
 
 RemoteControl::RemoteControl(const Options& options, EvalState& state, boardlink::BoardLink& port,
                              std::function<void()> quit) {
-    exercisers_ = std::make_unique<RemoteExercisers>(state, port, nullptr);
+    exercisers_ = std::make_unique<RemoteExercisers>(state, port, RemoteExercisers::View{});
     commands::Hooks hooks;
     add_link_hooks(hooks, port, state);
     hooks.exercisers = exercisers_.get();
@@ -98,5 +103,6 @@ RemoteControl::RemoteControl(const Options& options, EvalState& state, boardlink
         QTimer::singleShot(0, quit);  // after the command's reply is sent
         return std::optional<std::string>();
     };
+    refuse_writers_while_held(hooks, port);
     server_ = std::make_unique<ScpiServer>(state, port, KSY_VERSION, hooks, config_of(options));
 }

@@ -31,7 +31,6 @@ public:
     RemoteExercisers& exercisers() { return *exercisers_; }
 
 private:
-    Main* main_ = nullptr;  // a windowed run's main window, which asks whether the board is busy
     std::unique_ptr<RemoteExercisers> exercisers_;
     std::unique_ptr<ScpiServer> server_;
 };

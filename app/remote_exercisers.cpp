@@ -8,87 +8,143 @@ namespace {
 // first hop, which turns it off.
 constexpr const char* kLongestDelay = "32767";
 
-}  // namespace
+// How often the news of a run reaches the state and the windows.
+constexpr int kFollowMs = 33;
 
-RemoteExercisers::RemoteExercisers(EvalState& state, boardlink::Port& port,
-                                   std::function<void(const actions::Display&)> show)
-    : state_(state), port_(port), show_(std::move(show)) {
-    connect(&plain_.timer, &SystemTimer::tick, this,
-            [this] { tick_done(hop_.tick_plain(state_, port_, hop_entries_, hop_switches_), "hopping"); });
-    connect(&gain_.timer, &SystemTimer::tick, this,
-            [this] { tick_done(hop_.tick_gain(state_, port_, hop_entries_, hop_switches_), "hopping"); });
-    connect(&release_.timer, &SystemTimer::tick, this, [this] { tick_done(hop_.tick_release(state_, port_), "hopping"); });
-    connect(&sweep_timer_.timer, &SystemTimer::tick, this, [this] {
-        auto step = sweep_.tick(state_, port_);
-        if (step.texts) swept_to_ = step.texts->current;
-        tick_done(step, "the sweep");
-    });
+std::string timing(const actions::TimedRun& ticks, const actions::RunNews& news) {
+    return std::string(actions::scheduling_keyword(ticks.scheduling())) + "," +
+           std::to_string(news.late + news.skipped);
 }
 
-void RemoteExercisers::Follower::follow(const actions::TimerSetting& setting) {
-    if (setting.restarts != restarts_seen) {
-        timer.setInterval(setting.interval_ms);
-        restarts_seen = setting.restarts;
+}  // namespace
+
+RemoteExercisers::RemoteExercisers(EvalState& state, boardlink::BoardLink& link, View view,
+                                   actions::TimedRun::Driver driver)
+    : state_(state), link_(link), view_(std::move(view)), driver_(driver) {
+    follower_.setInterval(kFollowMs);
+    connect(&follower_, &QTimer::timeout, this, &RemoteExercisers::follow);
+}
+
+RemoteExercisers::~RemoteExercisers() { finish(); }
+
+void RemoteExercisers::start_ticks(Kind kind) {
+    running_ = kind;
+    told_scheduling_ = false;
+    actions::TimedRun::Tick tick;
+    actions::TimedRun::Timers timers;
+    if (kind == Kind::Hop) {
+        // The entries and switches are the command's: fixed for the run.
+        tick = [this, entries = hop_entries_, switches = hop_switches_](size_t timer, EvalState& s, boardlink::Port& p) {
+            actions::TickResult r;
+            static_cast<actions::Outcome&>(r) = timer == 0   ? hop_.tick_plain(s, p, entries, switches)
+                                                : timer == 1 ? hop_.tick_gain(s, p, entries, switches)
+                                                             : hop_.tick_release(s, p);
+            r.progress = hop_.hops();
+            return r;
+        };
+        timers = [this] { return std::vector{hop_.plain_timer(), hop_.gain_timer(), hop_.release_timer()}; };
+        link_.hold("A lock-time hop run started by a remote client is running: the board takes no other setting "
+                   "until it stops (HOP:STOP).");
+    } else {
+        tick = [this](size_t, EvalState& s, boardlink::Port& p) {
+            auto step = sweep_.tick(s, p);
+            actions::TickResult r;
+            static_cast<actions::Outcome&>(r) = step;
+            r.texts = step.texts;
+            return r;
+        };
+        timers = [this] { return std::vector{sweep_.timer()}; };
+        link_.hold("A sweep started by a remote client is running: the board takes no other setting until it stops "
+                   "(SWE:STOP).");
     }
-    timer.setEnabled(setting.enabled);
+    ticks_.start(state_, link_, std::move(tick), std::move(timers), driver_);
+    if (driver_ == actions::TimedRun::Driver::Thread) follower_.start();
+}
+
+void RemoteExercisers::take(const actions::RunNews& news) {
+    state_ = news.state;
+    if (running_ == Kind::Hop) {
+        hops_ = news.progress;
+        hop_timing_ = timing(ticks_, news);
+    } else if (running_ == Kind::Sweep) {
+        if (news.texts) swept_to_ = news.texts->current;
+        sweep_timing_ = timing(ticks_, news);
+    }
+    if (view_.show) view_.show(news.display);
 }
 
 void RemoteExercisers::follow() {
-    plain_.follow(hop_.plain_timer());
-    gain_.follow(hop_.gain_timer());
-    release_.follow(hop_.release_timer());
-    sweep_timer_.follow(sweep_.timer());
+    auto news = ticks_.take();
+    if (!news) return;
+    if (news->ended) return finish();
+    take(*news);
+    if (!told_scheduling_ && ticks_.scheduling() != actions::Scheduling::None && view_.status) {
+        told_scheduling_ = true;
+        view_.status(std::string(running_ == Kind::Hop ? "Hopping" : "Sweeping") + " with " +
+                     actions::scheduling_text(ticks_.scheduling()));
+    }
 }
 
-void RemoteExercisers::tick_done(const actions::Outcome& outcome, const char* what) {
+void RemoteExercisers::finish() {
+    follower_.stop();
+    auto last = ticks_.stop();
+    if (!last) return;
+    const Kind was = running_;
+    take(*last);
+    running_ = Kind::None;
+    link_.release();
+    const char* what = was == Kind::Hop ? "hopping" : "the sweep";
+    if (last->refusal) std::fprintf(stderr, "ksy7100-eval: %s stopped: %s\n", what, last->refusal->message.c_str());
+    if (view_.status) {
+        const std::string late = actions::lateness_text(*last);
+        view_.status(std::string(was == Kind::Hop ? "Hopping" : "Sweep") + " stopped" +
+                     (late.empty() ? ": every tick on time" : ": " + late));
+    }
+    if (view_.run_over) view_.run_over();
+}
+
+void RemoteExercisers::tick_now(size_t index) {
+    ticks_.tick_now(index);
     follow();
-    if (outcome.refusal) std::fprintf(stderr, "ksy7100-eval: %s stopped: %s\n", what, outcome.refusal->message.c_str());
-    else if (show_) show_(outcome.display);
 }
 
 actions::Outcome RemoteExercisers::start_hop(const Hop& hop) {
+    finish();
     const bool delay_off = hop.with_gain && hop.delay == "0";
     actions::HopRun::Entries entries{hop.start, hop.stop, hop.interval, delay_off ? kLongestDelay : hop.delay, '.'};
     actions::HopRun::Switches switches{hop.divide_at_start, hop.divide_at_stop, hop.with_gain && !delay_off};
-    auto out = hop.with_gain ? hop_.start_with_gain(state_, port_, entries) : hop_.start_plain(state_, port_, entries);
+    auto out = hop.with_gain ? hop_.start_with_gain(state_, link_, entries) : hop_.start_plain(state_, link_, entries);
     if (out.ok()) {
         hop_entries_ = entries;
         hop_switches_ = switches;
     }
-    follow();
+    if (hop_.running()) start_ticks(Kind::Hop);
     return out;
 }
 
 void RemoteExercisers::stop_hop() {
+    if (running_ == Kind::Hop) finish();
     hop_.stop();
-    follow();
 }
 
-std::string RemoteExercisers::hop_status() const {
-    return std::string(hop_.running() ? "RUN," : "IDLE,") + std::to_string(hop_.hops());
+std::string RemoteExercisers::hop_status() {
+    follow();
+    return std::string(running_ == Kind::Hop ? "RUN," : "IDLE,") + std::to_string(hops_) + "," + hop_timing_;
 }
 
 actions::Outcome RemoteExercisers::start_sweep(const Sweep& sweep) {
-    auto out = sweep_.start(state_, port_, {sweep.start, sweep.stop, sweep.step, sweep.rate, '.'});
-    follow();
+    finish();
+    auto out = sweep_.start(state_, link_, {sweep.start, sweep.stop, sweep.step, sweep.rate, '.'});
+    if (sweep_.running()) start_ticks(Kind::Sweep);
     return out;
 }
 
 void RemoteExercisers::stop_sweep() {
+    if (running_ == Kind::Sweep) finish();
     sweep_.stop();
+}
+
+std::string RemoteExercisers::sweep_status() {
     follow();
-}
-
-std::string RemoteExercisers::sweep_status() const {
-    return std::string(sweep_.running() ? "RUN," : "IDLE,") + swept_to_.value_or("NONE");
-}
-
-std::optional<std::string> RemoteExercisers::busy_reason() const {
-    if (hop_.running())
-        return "A lock-time hop run started by a remote client is running: the board takes no other setting until "
-               "it stops (HOP:STOP).";
-    if (sweep_.running())
-        return "A sweep started by a remote client is running: the board takes no other setting until it stops "
-               "(SWE:STOP).";
-    return std::nullopt;
+    return std::string(running_ == Kind::Sweep ? "RUN," : "IDLE,") + swept_to_.value_or("NONE") + "," + sweep_timing_;
 }

@@ -1,49 +1,64 @@
 #pragma once
 // The exercisers of a run driven by commands (HOP:STAR, SWE:STAR, ...): the lock-time hopping and
-// the sweep, each the run its window uses (actions/hopping.h, actions/sweeping.h), with real
-// timers kept in step with the run after every call and tick. What a tick changes is shown through
-// `show` (the main window in a windowed run); a tick that stops a run with a problem says why on
+// the sweep, each the run its window uses (actions/hopping.h, actions/sweeping.h), its ticks made
+// on the timing thread (actions/timed_run.h). While one runs it holds the link, so every other
+// writer is refused; its news reaches the state (and the main window, through `show`) at most
+// 30 times a second, and whole when it stops. A run that stops with a problem says why on
 // standard error, there being no window to say it in.
 #include <QObject>
+#include <QTimer>
 #include <functional>
 #include <optional>
 
 #include "actions/command_language.h"
 #include "actions/hopping.h"
 #include "actions/sweeping.h"
-#include "ui/widgets/system_timer.h"
+#include "actions/timed_run.h"
+#include "link/board_link.h"
 
 class RemoteExercisers : public QObject, public commands::Exercisers {
     Q_OBJECT
 public:
-    RemoteExercisers(EvalState& state, boardlink::Port& port, std::function<void(const actions::Display&)> show);
+    struct View {
+        std::function<void(const actions::Display&)> show;  // the main window's controls; may be empty
+        std::function<void(const std::string&)> status;     // the status line; may be empty
+        std::function<void()> run_over;                     // once a run has stopped: the link may be read
+    };
+    RemoteExercisers(EvalState& state, boardlink::BoardLink& link, View view,
+                     actions::TimedRun::Driver driver = actions::TimedRun::Driver::Thread);
+    ~RemoteExercisers() override;
 
     actions::Outcome start_hop(const Hop& hop) override;
     void stop_hop() override;
-    std::string hop_status() const override;
+    std::string hop_status() override;
     actions::Outcome start_sweep(const Sweep& sweep) override;
     void stop_sweep() override;
-    std::string sweep_status() const override;
+    std::string sweep_status() override;
 
-    // Why the board takes no other writer now: a run these commands started is going.
-    std::optional<std::string> busy_reason() const;
+    // With Driver::Caller: one tick of the running exerciser's timer `index` (tests).
+    void tick_now(size_t index);
 
 private:
-    struct Follower {
-        SystemTimer timer;
-        unsigned restarts_seen = 0;
-        void follow(const actions::TimerSetting& setting);
-    };
-    void follow();
-    void tick_done(const actions::Outcome& outcome, const char* what);
+    enum class Kind { None, Hop, Sweep };
+    void start_ticks(Kind kind);
+    void follow();  // the run's news into the state
+    void finish();  // stops the run and takes its last news
+    void take(const actions::RunNews& news);
 
     EvalState& state_;
-    boardlink::Port& port_;
-    std::function<void(const actions::Display&)> show_;
+    boardlink::BoardLink& link_;
+    View view_;
+    actions::TimedRun::Driver driver_;
     actions::HopRun hop_;
     actions::HopRun::Entries hop_entries_;
     actions::HopRun::Switches hop_switches_;
     actions::SweepRun sweep_;
+    actions::TimedRun ticks_;
+    Kind running_ = Kind::None;  // which exerciser the ticks are of
+    bool told_scheduling_ = false;
+    QTimer follower_;
+    // What the status queries answer between the news: the last figures of each exerciser.
+    unsigned long hops_ = 0;
     std::optional<std::string> swept_to_;  // MHz of the last sweep step
-    Follower plain_, gain_, release_, sweep_timer_;
+    std::string hop_timing_ = "NONE,0", sweep_timing_ = "NONE,0";  // scheduling, late ticks
 };

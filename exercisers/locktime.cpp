@@ -9,7 +9,6 @@
 #include <QVBoxLayout>
 
 #include "ui/main/main_window.h"
-#include "ui/widgets/system_timer.h"
 #include "ui/widgets/tab_order.h"
 #include "ui/widgets/toggle_switch.h"
 
@@ -60,13 +59,6 @@ locktime::locktime(Main& main) : ExerciserWindow(main, "locktime", "LockTime") {
     Label4->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     Label4->setMargin(6);
 
-    Timer1 = named(new SystemTimer(this), "Timer1");
-    Timer2 = named(new SystemTimer(this), "Timer2");
-    Timer3 = named(new SystemTimer(this), "Timer3");
-    timer1_.timer = Timer1;
-    timer2_.timer = Timer2;
-    timer3_.timer = Timer3;
-
     auto* grid = new QGridLayout;
     grid->addWidget(Label1, 0, 0);
     grid->addWidget(Text1, 0, 1);
@@ -106,9 +98,9 @@ locktime::locktime(Main& main) : ExerciserWindow(main, "locktime", "LockTime") {
     connect(Command4, &QPushButton::clicked, this, &locktime::Command4_Click);
     connect(Command3, &QPushButton::clicked, this, &locktime::Command3_Click);
     connect(Command2, &QPushButton::clicked, this, &locktime::Command2_Click);
-    connect(Timer1, &SystemTimer::tick, this, &locktime::Timer1_Timer);
-    connect(Timer2, &SystemTimer::tick, this, &locktime::Timer2_Timer);
-    connect(Timer3, &SystemTimer::tick, this, &locktime::Timer3_Timer);
+    for (QLineEdit* e : {Text1, Text2, Text3, Text4}) connect(e, &QLineEdit::textChanged, this, &locktime::take_inputs);
+    for (ToggleSwitch* t : {Toggle1, Toggle2, Toggle3}) connect(t, &QAbstractButton::toggled, this, &locktime::take_inputs);
+    take_inputs();
 }
 
 actions::HopRun::Entries locktime::entries() const {
@@ -119,33 +111,53 @@ actions::HopRun::Switches locktime::switches() const {
     return {Toggle2->isChecked(), Toggle3->isChecked(), Toggle1->isChecked()};
 }
 
-void locktime::show_run(const actions::Outcome& outcome) {
-    // The timers first: a refusal stops them before its message, so no tick runs behind it.
-    timer1_.follow(run_.plain_timer());
-    timer2_.follow(run_.gain_timer());
-    timer3_.follow(run_.release_timer());
-    show_outcome(outcome);
+void locktime::take_inputs() {
+    std::lock_guard lock(inputs_mutex_);
+    hop_entries_ = entries();
+    hop_switches_ = switches();
+}
+
+actions::TickResult locktime::tick(size_t index, EvalState& s, boardlink::Port& port) {
+    actions::HopRun::Entries e;
+    actions::HopRun::Switches sw;
+    {
+        std::lock_guard lock(inputs_mutex_);
+        e = hop_entries_;
+        sw = hop_switches_;
+    }
+    actions::TickResult r;
+    static_cast<actions::Outcome&>(r) = index == 0   ? run_.tick_plain(s, port, e, sw)
+                                        : index == 1 ? run_.tick_gain(s, port, e, sw)
+                                                     : run_.tick_release(s, port);
+    r.progress = run_.hops();
+    return r;
+}
+
+std::vector<actions::TimerSetting> locktime::timers() const {
+    return {run_.plain_timer(), run_.gain_timer(), run_.release_timer()};
 }
 
 void locktime::stop_timers() {
+    stop_ticks();
     run_.stop();
-    show_run({});
 }
 
-void locktime::Command1_Click() { show_run(run_.start_plain(state_, main_.link(), entries())); }
+void locktime::Command1_Click() {
+    stop_ticks();
+    start_ticks(run_.start_plain(state_, main_.link(), entries()));
+}
 
-void locktime::Command4_Click() { show_run(run_.start_with_gain(state_, main_.link(), entries())); }
+void locktime::Command4_Click() {
+    stop_ticks();
+    start_ticks(run_.start_with_gain(state_, main_.link(), entries()));
+}
 
 void locktime::Command3_Click() { stop_timers(); }
 
-void locktime::Command2_Click() {
-    run_.stop_plain();
-    show_run({});
-    reject();  // closing ends the other timers too
-}
+void locktime::Command2_Click() { reject(); }  // closing ends every timer
 
-void locktime::Timer1_Timer() { show_run(run_.tick_plain(state_, main_.link(), entries(), switches())); }
+void locktime::Timer1_Timer() { tick_now(0); }
 
-void locktime::Timer2_Timer() { show_run(run_.tick_gain(state_, main_.link(), entries(), switches())); }
+void locktime::Timer2_Timer() { tick_now(1); }
 
-void locktime::Timer3_Timer() { show_run(run_.tick_release(state_, main_.link())); }
+void locktime::Timer3_Timer() { tick_now(2); }

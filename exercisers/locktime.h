@@ -4,45 +4,57 @@
 // frequency may switch the output divide-by-2; "Use CP Gain" raises the charge-pump gain for
 // each hop and lowers it at once ("Delay Off") or after a delay ("Delay On").
 //
-// Timer1 drives plain hopping, Timer2 hopping with charge-pump gain, Timer3 the delayed
-// lowering of the gain; they follow the hop run (actions/hopping.h), which holds every rule.
+// Timer 1 drives plain hopping, timer 2 hopping with charge-pump gain, timer 3 the delayed
+// lowering of the gain; the hop run (actions/hopping.h) holds every rule and sets them, and the
+// ticks run on the timing thread. The entries and switches are read at every hop, as they stand.
+#include <mutex>
+
 #include "actions/hopping.h"
 #include "exercisers/exerciser_window.h"
 
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class SystemTimer;
 class ToggleSwitch;
 
 class locktime : public ExerciserWindow {
     Q_OBJECT
 public:
     explicit locktime(Main& main);
+    // The ticks stop before the run they tick goes.
+    ~locktime() override { stop_timers(); }
 
     void Command1_Click();  // Start
     void Command4_Click();  // Use CP Gain
     void Command3_Click();  // Stop
     void Command2_Click();  // Cancel
+    // One tick of each timer now, as the timing thread makes it (tests step the run so).
     void Timer1_Timer();
     void Timer2_Timer();
     void Timer3_Timer();
 
+    // The run, for a look at its timers while its ticks are stepped by hand.
+    const actions::HopRun& run() const { return run_; }
+
     QLabel *Label1, *Label2, *Label3, *Label4, *Label5;
     QLineEdit *Text1, *Text2, *Text3, *Text4;
     ToggleSwitch *Toggle1, *Toggle2, *Toggle3;
-    QPushButton *Command1, *Command2, *Command3, *Command4;
-    SystemTimer *Timer1, *Timer2, *Timer3;
+    QPushButton *Command1, *Command4, *Command3, *Command2;
 
 protected:
     void stop_timers() override;
+    actions::TickResult tick(size_t index, EvalState& state, boardlink::Port& port) override;
+    std::vector<actions::TimerSetting> timers() const override;
+    std::string run_name() const override { return "Hopping"; }
 
 private:
     actions::HopRun::Entries entries() const;
     actions::HopRun::Switches switches() const;
-    // Sets the three timers as the run has them, then shows the outcome.
-    void show_run(const actions::Outcome& outcome);
+    // The entries and switches as the hops read them, taken from the window at every edit.
+    void take_inputs();
 
     actions::HopRun run_;
-    FollowingTimer timer1_, timer2_, timer3_;
+    mutable std::mutex inputs_mutex_;
+    actions::HopRun::Entries hop_entries_;
+    actions::HopRun::Switches hop_switches_;
 };

@@ -10,7 +10,6 @@
 #include <QVBoxLayout>
 
 #include "ui/main/main_window.h"
-#include "ui/widgets/system_timer.h"
 #include "ui/widgets/tab_order.h"
 
 namespace {
@@ -55,8 +54,6 @@ sweepform::sweepform(Main& main) : ExerciserWindow(main, "sweepform", "Sweepform
         b->setMinimumHeight(30);
     }
 
-    Timer1 = named(new SystemTimer(this), "Timer1");
-    timer1_.timer = Timer1;
 
     auto* frequencies = new QGridLayout(Frame2);
     int row = 0;
@@ -93,38 +90,41 @@ sweepform::sweepform(Main& main) : ExerciserWindow(main, "sweepform", "Sweepform
     connect(Command3, &QPushButton::clicked, this, &sweepform::Command3_Click);
     connect(Command4, &QPushButton::clicked, this, &sweepform::Command4_Click);
     connect(Command2, &QPushButton::clicked, this, &sweepform::Command2_Click);
-    connect(Timer1, &SystemTimer::tick, this, &sweepform::Timer1_Timer);
 }
 
-void sweepform::show_run(const actions::Outcome& outcome) {
-    timer1_.follow(run_.timer());
-    if (!run_.running()) unsetCursor();
-    show_outcome(outcome);
+actions::TickResult sweepform::tick(size_t, EvalState& s, boardlink::Port& port) {
+    auto step = run_.tick(s, port);
+    actions::TickResult r;
+    static_cast<actions::Outcome&>(r) = step;
+    r.texts = step.texts;
+    return r;
+}
+
+void sweepform::show_news(const actions::RunNews& news) {
+    if (running()) setCursor(Qt::WaitCursor);
+    else unsetCursor();
+    if (!news.texts) return;
+    // The frequency reached, and the entries as the sweep reads them, normalising what was typed.
+    Text5->setText(QString::fromStdString(news.texts->current));
+    Text3->setText(QString::fromStdString(news.texts->stop));
+    Text1->setText(QString::fromStdString(news.texts->start));
+    Text2->setText(QString::fromStdString(news.texts->step));
 }
 
 void sweepform::stop_timers() {
+    stop_ticks();
     run_.stop();
-    show_run({});
+    unsetCursor();
 }
 
 void sweepform::Command3_Click() {
-    show_run(run_.start(state_, main_.link(), {text_of(Text1), text_of(Text3), text_of(Text2), text_of(Text4),
-                                                decimal_point()}));
+    stop_ticks();
+    start_ticks(run_.start(state_, main_.link(), {text_of(Text1), text_of(Text3), text_of(Text2), text_of(Text4),
+                                                   decimal_point()}));
 }
 
 void sweepform::Command4_Click() { stop_timers(); }
 
 void sweepform::Command2_Click() { reject(); }
 
-void sweepform::Timer1_Timer() {
-    auto step = run_.tick(state_, main_.link());
-    if (step.texts) {
-        setCursor(Qt::WaitCursor);
-        // The frequency reached, and the entries as the sweep reads them, normalising what was typed.
-        Text5->setText(QString::fromStdString(step.texts->current));
-        Text3->setText(QString::fromStdString(step.texts->stop));
-        Text1->setText(QString::fromStdString(step.texts->start));
-        Text2->setText(QString::fromStdString(step.texts->step));
-    }
-    show_run(step);
-}
+void sweepform::Timer1_Timer() { tick_now(0); }

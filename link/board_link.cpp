@@ -53,6 +53,12 @@ void BoardLink::attach(std::unique_ptr<Port> backend) {
     trace_ = dynamic_cast<TracePort*>(backend.get());
     sim_ = dynamic_cast<SimBoard*>(trace_ ? &trace_->inner() : backend.get());
     backend_ = std::move(backend);
+    {
+        std::lock_guard lock(failure_mutex_);
+        failure_.clear();
+        failed_ = false;
+    }
+    if (backend_) note_failure();
 }
 
 void BoardLink::close() {
@@ -66,18 +72,42 @@ void BoardLink::close() {
 }
 
 void BoardLink::out(uint16_t address, uint8_t value) {
-    if (backend_) backend_->out(address, value);
+    if (!backend_) return;
+    backend_->out(address, value);
+    note_failure();
 }
 
-uint8_t BoardLink::in(uint16_t address) { return backend_ ? backend_->in(address) : 0xFF; }
+uint8_t BoardLink::in(uint16_t address) {
+    if (!backend_) return 0xFF;
+    const uint8_t value = backend_->in(address);
+    note_failure();
+    return value;
+}
 
 void BoardLink::flush() {
-    if (backend_) backend_->flush();
+    if (!backend_) return;
+    backend_->flush();
+    note_failure();
+}
+
+// A backend fails in an access, on the thread that makes it; its cause is kept here for any
+// thread to read.
+void BoardLink::note_failure() {
+    if (failed_.load(std::memory_order_relaxed)) return;
+    std::string cause = backend_->failure();
+    if (cause.empty()) return;
+    std::lock_guard lock(failure_mutex_);
+    failure_ = std::move(cause);
+    failed_.store(true, std::memory_order_release);
 }
 
 std::string BoardLink::name() const { return backend_ ? backend_->name() : "no board link"; }
 
-std::string BoardLink::failure() const { return backend_ ? backend_->failure() : std::string{}; }
+std::string BoardLink::failure() const {
+    if (!failed_.load(std::memory_order_acquire)) return {};
+    std::lock_guard lock(failure_mutex_);
+    return failure_;
+}
 
 bool BoardLink::sends_at_flush() const { return backend_ && backend_->sends_at_flush(); }
 

@@ -2,9 +2,11 @@
 // The one board link of a run: it holds whichever backend was opened (the parallel port, a USB
 // bit-bang adapter, a GPIO chip or the simulated board), optionally wrapped in a trace, and
 // forwards every access to it.
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 
@@ -84,12 +86,25 @@ public:
     };
     const Identity& identity() const { return identity_; }
 
+    // While an exerciser's timing thread writes the link, it holds it: nothing else may write
+    // then, and `held_by` says why, for the user ("a lock-time hop run is running: ..."). Set and
+    // read by the thread that starts and stops the runs, never by a run's own thread.
+    void hold(std::string reason) { holder_ = std::move(reason); }
+    void release() { holder_.reset(); }
+    const std::optional<std::string>& held_by() const { return holder_; }
+
 private:
     std::unique_ptr<Port> backend_;
     SimBoard* sim_ = nullptr;
     TracePort* trace_ = nullptr;  // the backend, when it is traced
     std::string trace_failure_;   // of the trace closed last
     Identity identity_;
+    std::optional<std::string> holder_;
+    // The backend's failure, kept for readers on other threads than the writer's.
+    void note_failure();
+    std::atomic<bool> failed_{false};
+    mutable std::mutex failure_mutex_;
+    std::string failure_;
 };
 
 }  // namespace boardlink

@@ -17,7 +17,29 @@ SimBoard::SimBoard() : SimBoard(Converter{}) {}
 SimBoard::SimBoard(Converter converter) : converter_(converter) {}
 
 void SimBoard::out(uint16_t address, uint8_t value) {
-    if (address != kDataRegister) return;
+    bool loaded = false;
+    {
+        std::lock_guard lock(mutex_);
+        loaded = take(address, value);
+    }
+    if (!loaded) return;
+    std::lock_guard lock(listener_mutex_);
+    if (listener_) listener_();
+}
+
+void SimBoard::set_listener(std::function<void()> listener) {
+    std::lock_guard lock(listener_mutex_);
+    listener_ = std::move(listener);
+}
+
+SimBoard::View SimBoard::view() const {
+    std::lock_guard lock(mutex_);
+    return {latches_, words_loaded_, output_frequency_hz()};
+}
+
+bool SimBoard::take(uint16_t address, uint8_t value) {
+    if (address != kDataRegister) return false;
+    bool loaded = false;
     uint8_t before = data_;
     data_ = value;
 
@@ -28,10 +50,10 @@ void SimBoard::out(uint16_t address, uint8_t value) {
         history_.push_back(shift_);
         if (history_.size() > kHistory) history_.pop_front();
         ++words_loaded_;
-        if (listener_) listener_();
+        loaded = true;
     }
 
-    if (!converter_.present) return;
+    if (!converter_.present) return loaded;
     if (falling(before, value, kConverterClock)) {
         output_cycle_ = out_bits_ > 0;
         if (output_cycle_) {
@@ -49,10 +71,12 @@ void SimBoard::out(uint16_t address, uint8_t value) {
         }
     }
     if (rising(before, value, kConverterClock)) output_cycle_ = false;
+    return loaded;
 }
 
 uint8_t SimBoard::in(uint16_t address) {
     if (address != kStatusRegister) return 0xFF;
+    std::lock_guard lock(mutex_);
     if (!converter_.present) return 0xFF;  // the line floats high
     return out_line_ ? 0x10 : 0x00;
 }

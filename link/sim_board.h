@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <mutex>
 #include <optional>
 
 #include "link/port.h"
@@ -55,12 +56,24 @@ public:
     // The supply current the simulated chip draws, from its power settings.
     double idd_milliamps() const;
 
-    // Called after every word loaded into a latch (the window that shows the board uses it).
-    void set_listener(std::function<void()> listener) { listener_ = std::move(listener); }
+    // Called after every word loaded into a latch (the window that shows the board uses it), on
+    // the thread that wrote the word: an exerciser's timing thread too. Replacing the listener
+    // waits for a call in progress.
+    void set_listener(std::function<void()> listener);
+
+    // What the board holds, read whole while another thread may be writing to it (the accessors
+    // above are for when nothing writes).
+    struct View {
+        std::array<std::optional<uint32_t>, 4> latches;
+        uint64_t words_loaded = 0;
+        std::optional<double> output_frequency_hz;
+    };
+    View view() const;
 
     Converter& converter() { return converter_; }
 
 private:
+    bool take(uint16_t address, uint8_t value);  // true when a word was loaded
     void on_converter_byte(uint8_t byte);
     uint16_t code_for(double volts) const;
 
@@ -71,6 +84,8 @@ private:
     std::array<std::optional<uint32_t>, 4> latches_{};
     std::deque<uint32_t> history_;
     uint64_t words_loaded_ = 0;
+    mutable std::mutex mutex_;  // the decoding state: a run's thread writes while a window reads
+    std::mutex listener_mutex_;
     std::function<void()> listener_;
 
     // Converter serial state

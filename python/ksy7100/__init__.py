@@ -12,7 +12,14 @@ Only the standard library and pyvisa are needed (pyvisa-py as the backend when n
 library is installed). Every setting is checked: a refusal raises KSY7100Error with the tool's
 code and message, and nothing was changed. A PyMeasure instrument is in ``ksy7100.pymeasure``.
 """
+import collections
+
 import pyvisa
+
+# An exerciser's state: whether it runs, its progress (hops made, or the MHz of the last sweep
+# step), the scheduling its timing thread got ("REALTIME", "NORMAL", or "NONE" before any run) and
+# the ticks it made more than 1 ms late.
+RunState = collections.namedtuple("RunState", "running progress scheduling late_ticks")
 
 __all__ = ["KSY7100", "KSY7100Error"]
 
@@ -181,9 +188,9 @@ class KSY7100:
 
     @property
     def hop_state(self):
-        """(running, hops made)."""
-        state, hops = self.query("HOP:STAT?").split(",")
-        return state == "RUN", int(hops)
+        """RunState(running, hops made, scheduling of the timing thread, late ticks)."""
+        state, hops, scheduling, late = self.query("HOP:STAT?").split(",")
+        return RunState(state == "RUN", int(hops), scheduling, int(late))
 
     def sweep(self, start_mhz, stop_mhz, step_khz, rate_ms):
         self.write(f"SWE:STAR {start_mhz},{stop_mhz},{step_khz},{rate_ms}")
@@ -193,6 +200,6 @@ class KSY7100:
 
     @property
     def sweep_state(self):
-        """(running, MHz of the last step or None)."""
-        state, last = self.query("SWE:STAT?").split(",")
-        return state == "RUN", None if last == "NONE" else float(last)
+        """RunState(running, MHz of the last step or None, scheduling, late ticks)."""
+        state, last, scheduling, late = self.query("SWE:STAT?").split(",")
+        return RunState(state == "RUN", None if last == "NONE" else float(last), scheduling, int(late))

@@ -54,8 +54,9 @@ class DriverTest(unittest.TestCase):
             synth.reset()
             synth.hop(1750, 1752, 20)
             time.sleep(0.2)
-            running, hops = synth.hop_state
+            running, hops, scheduling, _ = synth.hop_state
             self.assertTrue(running and hops > 0)
+            self.assertIn(scheduling, ("REALTIME", "NORMAL"))
             synth.stop_hop()
             self.assertFalse(synth.hop_state[0])
             self.assertIn(synth.frequency, (1750.0, 1752.0))

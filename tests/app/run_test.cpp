@@ -144,7 +144,7 @@ TEST(SignalEndsTheRun, AtEveryStageWithTheTraceCompletedAndTheLinkClosed) {
          },
          [](RunRig& r) {
              auto* w = qobject_cast<locktime*>(QApplication::activeModalWidget());
-             return w && w->Timer1->running() && r.board->words_loaded() > 5;
+             return w && w->running() && r.board->view().words_loaded > 5;
          }},
     };
     for (const Stage& stage : stages) {

@@ -94,7 +94,7 @@ class ServerTest(unittest.TestCase):
         ("SYST:ERR:COUN?;SYST:ERR:ALL?", re.compile(r'3;-113,".*",-222,".*",-222,".*"')),
         ("*CLS;*STB?;*ESE 0;*SRE 0;*ESE?", "0;0"),
         # A run started is not pending: *OPC, *OPC? and *WAI complete at once.
-        ("HOP:STAR 1750,1752,0.1 s;*OPC?", "1"), ("*WAI;*OPC;*ESR?;HOP:STAT?", re.compile(r"1;RUN,\d+")),
+        ("HOP:STAR 1750,1752,0.1 s;*OPC?", "1"), ("*WAI;*OPC;*ESR?;HOP:STAT?", re.compile(r"1;RUN,\d+,(REALTIME|NORMAL|NONE),\d+")),
         ("HOP:STOP;SYST:VERS?;SYST:LINK?;*TST?", "1999.0;SIM,OK;0"),
     ]
 
@@ -125,13 +125,24 @@ class ServerTest(unittest.TestCase):
         inst = self.instrument()
         inst.write("HOP:STAR 1750,1752,10")
         self.assertTrue(inst.query("HOP:STAT?").startswith("RUN"))
-        time.sleep(1.0)
+        time.sleep(0.5)
+        # The run holds the link: every other writer is refused, and sends nothing (the count of
+        # N words below).
+        for writer in ("FREQ 1800", "LATC:SEND ALL", "MEAS:SUPP?", "*TST?"):
+            with self.subTest(writer=writer):
+                if writer == "*TST?":
+                    self.assertEqual(inst.query(writer), "1")
+                else:
+                    inst.write(writer)
+                self.assertRegex(inst.query("SYST:ERR?"), r'^-(200|330),"[^;]*; A lock-time hop run .*\(HOP:STOP\)\."$')
+        time.sleep(0.5)
         inst.write("HOP:STOP")
-        state, hops = inst.query("HOP:STAT?").split(",")
+        state, hops, scheduling, late = inst.query("HOP:STAT?").split(",")
         self.assertEqual(state, "IDLE")
+        self.assertIn(scheduling, ("REALTIME", "NORMAL"))
         # About 100 hops at 10 ms; a loaded machine (sanitized build, parallel tests) delays ticks,
         # so only a wrong interval (100 ms or 1 ms) is caught, not a slow scheduler.
-        self.assertTrue(20 <= int(hops) <= 110, hops)
+        self.assertTrue(20 <= int(hops) <= 130, hops)
         n_words = [w for w in self.board_words() if w & 3 == 2]
         self.assertEqual(len(n_words), 2 * int(hops), "each plain hop sends the N latch twice")
         last = n_words[-1]

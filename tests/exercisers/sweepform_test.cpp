@@ -7,7 +7,6 @@
 #include "tests/support/refusal.h"
 #include "tests/ui/dialogs/dialog_test_util.h"
 #include "ui/widgets/click_label.h"
-#include "ui/widgets/system_timer.h"
 
 using namespace dialog_tests;
 using testing_support::expect_refused;
@@ -24,9 +23,9 @@ bool hourglass(const QWidget& w) { return w.testAttribute(Qt::WA_SetCursor) && w
 // Ticks the sweep until it stops by itself (or `limit` ticks); the N of each word received.
 std::vector<int> sweep_to_end(Harness& h, sweepform& w, int limit = 100) {
     std::vector<int> n;
-    for (int i = 0; i < limit && w.Timer1->running(); ++i) {
-        emit w.Timer1->tick();
-        if (w.Timer1->running()) {
+    for (int i = 0; i < limit && w.run().timer().running(); ++i) {
+        w.Timer1_Timer();
+        if (w.run().timer().running()) {
             EXPECT_TRUE(hourglass(w));
         }
     }
@@ -60,12 +59,12 @@ TEST(Sweep, StepsOneNLatchPerTickAndStopsAtTheStepReachingTheStopOrAtCountersTha
             w.Text3->setText(c.stop);
             w.Text2->setText(c.step);
             click(w.Command3);
-            EXPECT_EQ(w.Timer1->interval(), 2000);
+            EXPECT_EQ(w.run().timer().interval_ms, 2000);
             std::vector<int> n = sweep_to_end(h, w);
             ASSERT_EQ(n.size(), c.words) << c.stop;
             for (size_t i = 0; i < n.size(); ++i) EXPECT_EQ(n[i], c.first_n + c.n_step * int(i));
             EXPECT_EQ(w.Text5->text(), c.shown);
-            EXPECT_FALSE(w.Timer1->running());
+            EXPECT_FALSE(w.run().timer().running());
             EXPECT_FALSE(hourglass(w)) << "the default cursor is back";
             EXPECT_DOUBLE_EQ(*h.board->output_frequency_hz() / 1e6, c.board_mhz);
             EXPECT_EQ(h.prompts.texts(), c.message ? std::vector<QString>{c.message} : std::vector<QString>{});
@@ -81,13 +80,13 @@ TEST(Sweep, EntriesAreNormalisedAndOtherNamesStepWithoutSending) {
         w.Text2->setText("200.0");
         w.Text3->setText("1.752e3");
         click(w.Command3);
-        emit w.Timer1->tick();
+        w.Timer1_Timer();
         EXPECT_EQ(std::vector({w.Text1->text(), w.Text2->text(), w.Text3->text(), w.Text5->text()}),
                   std::vector<QString>({"1750", "200", "1752", "1750"}));
         EXPECT_EQ(std::pair(h.state.b_counter, h.state.a_counter), std::pair(273, 14));
         EXPECT_TRUE(hourglass(w));
         click(w.Command4);
-        EXPECT_FALSE(w.Timer1->running());
+        EXPECT_FALSE(w.run().timer().running());
         EXPECT_FALSE(hourglass(w));
     });
     EXPECT_TRUE(h.words().empty());
@@ -121,7 +120,7 @@ TEST(Sweep, InvalidEntriesAreRefusedAndNoTimerRuns) {
         with_sweep(h, [&](sweepform& w) {
             if (c.running) {
                 click(w.Command3);
-                emit w.Timer1->tick();
+                w.Timer1_Timer();
                 ASSERT_EQ(h.words().size(), 1u);
             }
             h.state.prescaler = c.prescaler;
@@ -130,7 +129,7 @@ TEST(Sweep, InvalidEntriesAreRefusedAndNoTimerRuns) {
             if (entry) entry->setText(c.text);
             click(w.Command3);
             expect_refused(h, before, c.message);
-            EXPECT_FALSE(w.Timer1->running());
+            EXPECT_FALSE(w.run().timer().running());
             EXPECT_FALSE(hourglass(w));
             if (entry) {
                 EXPECT_EQ(entry->text().isEmpty(), c.emptied);
@@ -145,15 +144,15 @@ TEST(Sweep, ALinkThatFailsWhileSweepingStopsTheTimerAndIsReportedOnce) {
     Harness h("ksy7100-1");
     with_sweep(h, [&](sweepform& w) {
         click(w.Command3);
-        emit w.Timer1->tick();
+        w.Timer1_Timer();
         unplug(h, spare);
-        emit w.Timer1->tick();
-        EXPECT_FALSE(w.Timer1->running());
+        w.Timer1_Timer();
+        EXPECT_FALSE(w.run().timer().running());
         EXPECT_FALSE(hourglass(w));
-        emit w.Timer1->tick();
+        w.Timer1_Timer();
         EXPECT_EQ(h.prompts.texts(), std::vector<QString>{"The board link failed: adapter unplugged"});
         click(w.Command3);
-        EXPECT_FALSE(w.Timer1->running());
+        EXPECT_FALSE(w.run().timer().running());
         EXPECT_EQ(h.prompts.texts().back(), "The board link has failed, so the sweep cannot run.");
     });
 }

@@ -16,6 +16,8 @@ Harness::Harness(std::optional<std::string> variant, boardlink::SimBoard::Conver
     board = tapped.get();
     link.attach(std::move(tapped));
     main = std::make_unique<Main>(state, link, prompts);
+    // The exercisers are stepped tick by tick, as their timing thread would make the ticks.
+    main->exerciser_driver = actions::TimedRun::Driver::Caller;
     install_windows(*main);
     main->supply_measurement().set_settle_ms(0);
     deviceform dialog(*main, {});

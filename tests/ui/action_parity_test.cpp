@@ -114,7 +114,7 @@ TEST(ActionParity, EveryActionSendsTheSameWordsThroughItsWindowAsThroughTheActio
          act([](auto& s, auto& p) { set_test_switch(s, p, test_modes::Switch::TestEnable, true); }), "TEST:ENAB ON"},
         {"hop", [](Harness& h) {
              locktime w(*h.main);
-             click(w.Toggle2); click(w.Command4); emit w.Timer2->tick(); emit w.Timer2->tick();
+             click(w.Toggle2); click(w.Command4); w.Timer2_Timer(); w.Timer2_Timer();
          },
          act([](auto& s, auto& p) {
              HopRun run;
@@ -123,7 +123,7 @@ TEST(ActionParity, EveryActionSendsTheSameWordsThroughItsWindowAsThroughTheActio
              for (int i = 0; i < 2; ++i) run.tick_gain(s, p, e, {true, false, false});
          }),
          nullptr},
-        {"sweep step", [](Harness& h) { sweepform w(*h.main); click(w.Command3); emit w.Timer1->tick(); },
+        {"sweep step", [](Harness& h) { sweepform w(*h.main); click(w.Command3); w.Timer1_Timer(); },
          act([](auto& s, auto& p) { SweepRun run; run.start(s, p, {"1750", "1752", "200", "2000"}); run.tick(s, p); }), nullptr},
     };
     for (const auto& c : cases) {

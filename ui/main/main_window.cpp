@@ -243,15 +243,25 @@ void Main::open_if(Window window, bool allowed) {
 }
 
 bool Main::refuse_while_busy() {
-    const auto reason = board_busy ? board_busy() : std::nullopt;
+    const auto& reason = link_.held_by();
     if (!reason) return false;
     prompts_.message(MessageIcon::Exclamation, kAppTitle, QString::fromStdString(*reason), {}, true);
     return true;
 }
 
+void Main::add_run_stopper(QObject* owner, std::function<void()> stop) {
+    run_stoppers_.emplace_back(owner, std::move(stop));
+}
+
+void Main::show_status(const std::string& text) { statusBar()->showMessage(QString::fromStdString(text)); }
+
 void Main::closeEvent(QCloseEvent* event) {
     // Closing the main window releases the port and ends the program with every other window.
-    // What watches the board goes before the link, so nothing outlives the board it observes.
+    // What writes or watches the board goes before the link, so nothing outlives the board it
+    // uses: the runs on their timing threads first.
+    for (auto& [owner, stop] : run_stoppers_)
+        if (owner) stop();
+    run_stoppers_.clear();
     measurement_->cancel();
     delete sim_window_;
     sim_window_ = nullptr;

@@ -3,6 +3,7 @@
 // the menus, and opens every other window. Other windows reach the state, the board and the
 // few controls they write directly through it.
 #include <QMainWindow>
+#include <QPointer>
 #include <functional>
 #include <map>
 #include <memory>
@@ -12,6 +13,7 @@
 
 #include "actions/main_controls.h"
 #include "actions/outcome.h"
+#include "actions/timed_run.h"
 #include "link/board_link.h"
 #include "model/eval_state.h"
 #include "ui/prompts.h"
@@ -127,12 +129,19 @@ public:
     // And the register export and import and the channel table.
     std::function<void()> on_export_registers, on_import_registers, on_export_channels;
 
-    // Why the board takes nothing from this window now, if so: a run that a remote client started
-    // holds the link. Until it stops, the main window's controls and every window that changes
-    // settings are refused with that reason, as the modal lock-time window refuses them to a user.
-    std::function<std::optional<std::string>()> board_busy;
-    // Shows the reason and returns true when the board is busy.
+    // While an exerciser's run holds the link (one that a remote client started), the main
+    // window's controls and every window that changes settings are refused with the link's
+    // reason, as the modal exerciser windows refuse them to a user. Shows the reason and returns
+    // true when the link is held.
     bool refuse_while_busy();
+
+    // How the exercisers run their ticks: on their timing thread, or by hand (tests step them).
+    actions::TimedRun::Driver exerciser_driver = actions::TimedRun::Driver::Thread;
+    // A run that writes the link from its own thread registers how to stop it: the main window
+    // stops every such run (after its tick in progress) before it closes the link.
+    void add_run_stopper(QObject* owner, std::function<void()> stop);
+    // A note in the status line (a run's scheduling, its late ticks at Stop).
+    void show_status(const std::string& text);
 
     // Reports a failed link once (status line and a message); returns true when failed. A trace
     // that could not be written is reported once too, after the action that found it.
@@ -162,6 +171,7 @@ private:
     std::unique_ptr<SupplyMeasurement> measurement_;
     QDialog* sim_window_ = nullptr;
     std::vector<std::pair<Window, QDialog*>> open_dialogs_;  // the modal windows open now, innermost last
+    std::vector<std::pair<QPointer<QObject>, std::function<void()>>> run_stoppers_;
     bool failure_reported_ = false;
     bool trace_failure_reported_ = false;
 };

@@ -58,8 +58,11 @@ SimBoardWindow::SimBoardWindow(boardlink::SimBoard& board, QWidget* parent) : QD
     throttle_.setSingleShot(true);
     throttle_.setInterval(50);  // at most 20 redraws a second, however fast words arrive
     connect(&throttle_, &QTimer::timeout, this, &SimBoardWindow::refresh);
+    // Words may arrive on an exerciser's timing thread: the redraw is asked of this window's own.
     board_.set_listener([this] {
-        if (!throttle_.isActive()) throttle_.start();
+        QMetaObject::invokeMethod(this, [this] {
+            if (!throttle_.isActive()) throttle_.start();
+        }, Qt::QueuedConnection);
     });
     refresh();
 }
@@ -67,8 +70,9 @@ SimBoardWindow::SimBoardWindow(boardlink::SimBoard& board, QWidget* parent) : QD
 SimBoardWindow::~SimBoardWindow() { board_.set_listener({}); }
 
 void SimBoardWindow::refresh() {
+    const boardlink::SimBoard::View board = board_.view();
     for (int i = 0; i < 4; ++i) {
-        const auto& word = board_.latches()[i];
+        const auto& word = board.latches[i];
         if (!word) {
             words_[i]->setText("(none)");
             fields_[i]->setText({});
@@ -80,9 +84,9 @@ void SimBoardWindow::refresh() {
             lines << QString("%1 %2 %3").arg(QString(f.name), -20).arg(bits_text(f), 14).arg(f.value, 6);
         fields_[i]->setText(lines.join('\n'));
     }
-    auto hz = board_.output_frequency_hz();
+    const auto& hz = board.output_frequency_hz;
     frequency_->setText(hz ? QString("Output frequency: %1 MHz (REF IN 10 MHz)")
                                  .arg(QString::fromStdString(numfmt::pattern(*hz / 1e6, "#0.000000")))
                            : QString("Output frequency: not yet programmed"));
-    count_->setText(QString("Words loaded: %1").arg(board_.words_loaded()));
+    count_->setText(QString("Words loaded: %1").arg(board.words_loaded));
 }

@@ -1,0 +1,202 @@
+#include "actions/timed_run.h"
+
+#include <pthread.h>
+#include <sched.h>
+#include <sys/prctl.h>
+
+#include <chrono>
+
+#include "actions/tick_schedule.h"
+
+namespace actions {
+namespace {
+
+int64_t now_ns() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// A priority above every normal thread and well below the kernel's own real-time threads.
+constexpr int kRealTimePriority = 20;
+
+// Asks for real-time scheduling for the calling thread; false when the system refuses it (no
+// privilege, no real-time budget). Either way the thread's sleeps end within a microsecond of
+// their deadline rather than the default 50 us timer slack.
+bool ask_for_real_time() {
+    ::prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
+    sched_param param{};
+    param.sched_priority = kRealTimePriority;
+    return ::pthread_setschedparam(::pthread_self(), SCHED_FIFO, &param) == 0;
+}
+
+// The later display effects win; a refresh asked by any tick is made.
+void merge(Display& into, const Display& later) {
+    auto keep = [](auto& field, const auto& newer) {
+        if (newer) field = newer;
+    };
+    keep(into.device, later.device);
+    keep(into.eval, later.eval);
+    keep(into.abpw2, later.abpw2);
+    keep(into.band_select, later.band_select);
+    keep(into.output_power, later.output_power);
+    keep(into.core_power, later.core_power);
+    into.configure = into.configure || later.configure;
+    into.refresh = into.refresh || later.refresh;
+    keep(into.cp_gain, later.cp_gain);
+    keep(into.output_divide, later.output_divide);
+    keep(into.lock_detect_precision, later.lock_detect_precision);
+}
+
+bool any_running(const std::vector<TimerSetting>& timers) {
+    for (const TimerSetting& t : timers)
+        if (t.running()) return true;
+    return false;
+}
+
+}  // namespace
+
+const char* scheduling_keyword(Scheduling scheduling) {
+    switch (scheduling) {
+    case Scheduling::RealTime: return "REALTIME";
+    case Scheduling::Normal: return "NORMAL";
+    default: return "NONE";
+    }
+}
+
+std::string scheduling_text(Scheduling scheduling) {
+    return scheduling == Scheduling::RealTime ? "real-time scheduling" : "normal scheduling";
+}
+
+std::string lateness_text(const RunNews& news) {
+    if (news.late == 0 && news.skipped == 0) return {};
+    auto ticks = [](unsigned long n) { return std::to_string(n) + (n == 1 ? " tick" : " ticks"); };
+    std::string text = ticks(news.late) + " late by more than 1 ms";
+    if (news.skipped) text += ", " + ticks(news.skipped) + " skipped after the machine stalled";
+    return text;
+}
+
+// The deadlines of each of the run's timers, kept in step with the timers: a timer whose interval
+// was set again, or that was off and is on again, starts its period afresh from now.
+struct TimedRun::Schedules {
+    std::vector<std::optional<TickSchedule>> due;
+    std::vector<unsigned> restarts_seen;
+
+    void follow(const std::vector<TimerSetting>& timers, int64_t now) {
+        due.resize(timers.size());
+        restarts_seen.resize(timers.size());
+        for (size_t i = 0; i < timers.size(); ++i) {
+            if (!timers[i].running()) {
+                due[i].reset();
+            } else if (!due[i] || timers[i].restarts != restarts_seen[i]) {
+                due[i].emplace(now, int64_t(timers[i].interval_ms) * 1'000'000);
+            }
+            restarts_seen[i] = timers[i].restarts;
+        }
+    }
+    std::optional<size_t> next() const {
+        std::optional<size_t> first;
+        for (size_t i = 0; i < due.size(); ++i)
+            if (due[i] && (!first || due[i]->due_ns() < due[*first]->due_ns())) first = i;
+        return first;
+    }
+};
+
+TimedRun::~TimedRun() { stop(); }
+
+void TimedRun::start(const EvalState& state, boardlink::Port& port, Tick tick, Timers timers, Driver driver) {
+    stop();
+    tick_ = std::move(tick);
+    timers_ = std::move(timers);
+    port_ = &port;
+    state_ = state;
+    {
+        std::lock_guard lock(mutex_);
+        stop_ = false;
+        news_ = RunNews{};
+        news_.state = state_;
+        fresh_ = false;
+    }
+    active_ = true;
+    scheduling_ = Scheduling::None;  // until the thread knows what it got
+    if (driver == Driver::Thread) thread_ = std::thread([this] { loop(); });
+}
+
+void TimedRun::loop() {
+    scheduling_ = ask_for_real_time() ? Scheduling::RealTime : Scheduling::Normal;
+    Schedules schedules;
+    schedules.follow(timers_(), now_ns());
+    std::unique_lock lock(mutex_);
+    while (!stop_) {
+        const auto next = schedules.next();
+        if (!next) {
+            publish({}, false, 0, true);
+            return;
+        }
+        const std::chrono::steady_clock::time_point due{std::chrono::nanoseconds(schedules.due[*next]->due_ns())};
+        if (wake_.wait_until(lock, due, [this] { return stop_; })) return;
+        lock.unlock();
+        const auto ran = schedules.due[*next]->ran(now_ns());
+        const TickResult result = tick_(*next, state_, *port_);
+        schedules.follow(timers_(), now_ns());
+        lock.lock();
+        publish(result, ran.late, ran.skipped, false);
+    }
+}
+
+// Called with the mutex held, or by the caller's own tick.
+void TimedRun::publish(const TickResult& result, bool late, uint64_t skipped, bool ended) {
+    news_.state = state_;
+    merge(news_.display, result.display);
+    if (result.refusal) news_.refusal = result.refusal;
+    if (result.texts) news_.texts = result.texts;
+    if (result.progress) news_.progress = result.progress;
+    news_.late += late ? 1 : 0;
+    news_.skipped += skipped;
+    news_.ended = news_.ended || ended;
+    fresh_ = true;
+}
+
+void TimedRun::tick_now(size_t index) {
+    if (!active_ || thread_.joinable()) return;
+    const TickResult result = tick_(index, state_, *port_);
+    std::lock_guard lock(mutex_);
+    publish(result, false, 0, !any_running(timers_()));
+}
+
+std::optional<RunNews> TimedRun::take() {
+    std::lock_guard lock(mutex_);
+    if (!fresh_) return std::nullopt;
+    RunNews news = news_;
+    // The display effects and sweep texts are told once, the counts go on; the news of a run that ended stays
+    // whole for stop() to give.
+    if (!news_.ended) {
+        news_.display = {};
+        news_.texts.reset();
+    }
+    fresh_ = false;
+    return news;
+}
+
+std::optional<RunNews> TimedRun::stop() {
+    if (thread_.joinable()) {
+        {
+            std::lock_guard lock(mutex_);
+            stop_ = true;
+        }
+        wake_.notify_all();
+        thread_.join();
+    }
+    if (!active_) return std::nullopt;
+    active_ = false;
+    std::lock_guard lock(mutex_);
+    RunNews news = news_;
+    news.state = state_;
+    news.ended = true;
+    news_.display = {};
+    news_.refusal.reset();
+    news_.texts.reset();
+    fresh_ = false;
+    return news;
+}
+
+}  // namespace actions
