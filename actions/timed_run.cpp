@@ -4,7 +4,9 @@
 #include <sched.h>
 #include <sys/prctl.h>
 
-#include <chrono>
+#include <time.h>
+
+#include <algorithm>
 
 #include "actions/tick_schedule.h"
 
@@ -12,8 +14,9 @@ namespace actions {
 namespace {
 
 int64_t now_ns() {
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
-        .count();
+    timespec ts{};
+    ::clock_gettime(CLOCK_MONOTONIC, &ts);
+    return int64_t(ts.tv_sec) * 1'000'000'000 + ts.tv_nsec;
 }
 
 // A priority above every normal thread and well below the kernel's own real-time threads.
@@ -109,66 +112,96 @@ void TimedRun::start(const EvalState& state, boardlink::Port& port, Tick tick, T
     timers_ = std::move(timers);
     port_ = &port;
     state_ = state;
+    pending_ = Pending{};
     {
         std::lock_guard lock(mutex_);
-        stop_ = false;
         news_ = RunNews{};
         news_.state = state_;
         fresh_ = false;
     }
+    stop_ = false;
     active_ = true;
     scheduling_ = Scheduling::None;  // until the thread knows what it got
     if (driver == Driver::Thread) thread_ = std::thread([this] { loop(); });
 }
 
+// The thread never waits for the lock of the news while the run goes on: a window that holds it
+// and is then preempted by the machine's other work would hold the ticks up with it. What cannot
+// be handed over at once waits for the next try (at the latest one slice of sleep later).
 void TimedRun::loop() {
     scheduling_ = ask_for_real_time() ? Scheduling::RealTime : Scheduling::Normal;
     Schedules schedules;
     schedules.follow(timers_(), now_ns());
-    std::unique_lock lock(mutex_);
-    while (!stop_) {
+    while (!stop_.load(std::memory_order_acquire)) {
         const auto next = schedules.next();
         if (!next) {
-            publish({}, false, 0, true);
-            return;
+            pending_.ended = true;
+            break;
         }
-        const std::chrono::steady_clock::time_point due{std::chrono::nanoseconds(schedules.due[*next]->due_ns())};
-        if (wake_.wait_until(lock, due, [this] { return stop_; })) return;
-        lock.unlock();
+        if (!sleep_until(schedules.due[*next]->due_ns())) break;
         const auto ran = schedules.due[*next]->ran(now_ns());
         const TickResult result = tick_(*next, state_, *port_);
         schedules.follow(timers_(), now_ns());
-        lock.lock();
-        publish(result, ran.late, ran.skipped, false);
+        note(result, ran.late, ran.skipped);
+        hand_over(false);
+    }
+    hand_over(true);  // the owner is in stop() or only takes the news: the lock is free soon
+}
+
+bool TimedRun::sleep_until(int64_t due_ns) {
+    // Slices short enough that Stop is answered within a few milliseconds whatever the period.
+    constexpr int64_t kSliceNs = 5'000'000;
+    for (;;) {
+        if (stop_.load(std::memory_order_acquire)) return false;
+        if (pending_.any) hand_over(false);
+        const int64_t now = now_ns();
+        if (now >= due_ns) return true;
+        const int64_t until = std::min(due_ns, now + kSliceNs);
+        timespec ts{time_t(until / 1'000'000'000), long(until % 1'000'000'000)};
+        ::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr);
     }
 }
 
-// Called with the mutex held, or by the caller's own tick.
-void TimedRun::publish(const TickResult& result, bool late, uint64_t skipped, bool ended) {
+void TimedRun::note(const TickResult& result, bool late, uint64_t skipped) {
+    merge(pending_.display, result.display);
+    if (result.refusal) pending_.refusal = result.refusal;
+    if (result.texts) pending_.texts = result.texts;
+    if (result.progress) pending_.progress = result.progress;
+    pending_.late += late ? 1 : 0;
+    pending_.skipped += skipped;
+    pending_.any = true;
+}
+
+bool TimedRun::hand_over(bool wait) {
+    std::unique_lock lock(mutex_, std::defer_lock);
+    if (wait) lock.lock();
+    else if (!lock.try_lock()) return false;
     news_.state = state_;
-    merge(news_.display, result.display);
-    if (result.refusal) news_.refusal = result.refusal;
-    if (result.texts) news_.texts = result.texts;
-    if (result.progress) news_.progress = result.progress;
-    news_.late += late ? 1 : 0;
-    news_.skipped += skipped;
-    news_.ended = news_.ended || ended;
-    fresh_ = true;
+    merge(news_.display, pending_.display);
+    if (pending_.refusal) news_.refusal = pending_.refusal;
+    if (pending_.texts) news_.texts = pending_.texts;
+    if (pending_.progress) news_.progress = pending_.progress;
+    news_.late += pending_.late;
+    news_.skipped += pending_.skipped;
+    news_.ended = news_.ended || pending_.ended;
+    fresh_ = fresh_ || pending_.any || pending_.ended;
+    pending_ = Pending{};
+    return true;
 }
 
 void TimedRun::tick_now(size_t index) {
     if (!active_ || thread_.joinable()) return;
-    const TickResult result = tick_(index, state_, *port_);
-    std::lock_guard lock(mutex_);
-    publish(result, false, 0, !any_running(timers_()));
+    note(tick_(index, state_, *port_), false, 0);
+    pending_.ended = !any_running(timers_());
+    hand_over(true);
 }
 
 std::optional<RunNews> TimedRun::take() {
     std::lock_guard lock(mutex_);
     if (!fresh_) return std::nullopt;
     RunNews news = news_;
-    // The display effects and sweep texts are told once, the counts go on; the news of a run that ended stays
-    // whole for stop() to give.
+    // The display effects and sweep texts are told once, the counts go on; the news of a run
+    // that ended stays whole for stop() to give.
     if (!news_.ended) {
         news_.display = {};
         news_.texts.reset();
@@ -179,11 +212,7 @@ std::optional<RunNews> TimedRun::take() {
 
 std::optional<RunNews> TimedRun::stop() {
     if (thread_.joinable()) {
-        {
-            std::lock_guard lock(mutex_);
-            stop_ = true;
-        }
-        wake_.notify_all();
+        stop_ = true;
         thread_.join();
     }
     if (!active_) return std::nullopt;

@@ -12,7 +12,6 @@
 // The run's rules stay in its exerciser (actions/hopping.h, actions/sweeping.h): a tick is one of
 // its tick functions, and the run's timers say which ticks are due and how often.
 #include <atomic>
-#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -88,19 +87,29 @@ public:
 
 private:
     struct Schedules;
+    // What the ticks did since the news were last handed over (the thread's own).
+    struct Pending {
+        Display display;
+        std::optional<Refusal> refusal;
+        std::optional<exerciser::SweepTexts> texts;
+        unsigned long progress = 0, late = 0, skipped = 0;
+        bool ended = false, any = false;
+    };
     void loop();
-    void publish(const TickResult& result, bool late, uint64_t skipped, bool ended);
+    bool sleep_until(int64_t due_ns);  // false: stop asked
+    void note(const TickResult& result, bool late, uint64_t skipped);
+    bool hand_over(bool wait);  // the pending news into news_; without `wait` only if the lock is free
 
     Tick tick_;
     Timers timers_;
     boardlink::Port* port_ = nullptr;
     EvalState state_;  // the run's own; only the ticks touch it while the run is active
+    Pending pending_;
     bool active_ = false;
+    std::atomic<bool> stop_{false};
     std::atomic<Scheduling> scheduling_{Scheduling::None};
 
-    std::mutex mutex_;  // guards what follows
-    std::condition_variable wake_;
-    bool stop_ = false;
+    std::mutex mutex_;  // guards the news
     RunNews news_;
     bool fresh_ = false;
 

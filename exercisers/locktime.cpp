@@ -118,16 +118,15 @@ void locktime::take_inputs() {
 }
 
 actions::TickResult locktime::tick(size_t index, EvalState& s, boardlink::Port& port) {
-    actions::HopRun::Entries e;
-    actions::HopRun::Switches sw;
-    {
-        std::lock_guard lock(inputs_mutex_);
-        e = hop_entries_;
-        sw = hop_switches_;
+    // The inputs as the window last took them; when the window holds them right now, the ones of
+    // the tick before: a tick never waits for the window.
+    if (std::unique_lock lock(inputs_mutex_, std::try_to_lock); lock) {
+        tick_entries_ = hop_entries_;
+        tick_switches_ = hop_switches_;
     }
     actions::TickResult r;
-    static_cast<actions::Outcome&>(r) = index == 0   ? run_.tick_plain(s, port, e, sw)
-                                        : index == 1 ? run_.tick_gain(s, port, e, sw)
+    static_cast<actions::Outcome&>(r) = index == 0   ? run_.tick_plain(s, port, tick_entries_, tick_switches_)
+                                        : index == 1 ? run_.tick_gain(s, port, tick_entries_, tick_switches_)
                                                      : run_.tick_release(s, port);
     r.progress = run_.hops();
     return r;
@@ -144,11 +143,13 @@ void locktime::stop_timers() {
 
 void locktime::Command1_Click() {
     stop_ticks();
+    tick_entries_ = entries(), tick_switches_ = switches();
     start_ticks(run_.start_plain(state_, main_.link(), entries()));
 }
 
 void locktime::Command4_Click() {
     stop_ticks();
+    tick_entries_ = entries(), tick_switches_ = switches();
     start_ticks(run_.start_with_gain(state_, main_.link(), entries()));
 }
 

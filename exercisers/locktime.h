@@ -57,4 +57,7 @@ private:
     mutable std::mutex inputs_mutex_;
     actions::HopRun::Entries hop_entries_;
     actions::HopRun::Switches hop_switches_;
+    // The inputs the ticks use: the run's own copy.
+    actions::HopRun::Entries tick_entries_;
+    actions::HopRun::Switches tick_switches_;
 };

@@ -13,6 +13,7 @@
 #include <mutex>
 #include <optional>
 
+#include "link/pi_mutex.h"
 #include "link/port.h"
 
 namespace boardlink {
@@ -84,7 +85,7 @@ private:
     std::array<std::optional<uint32_t>, 4> latches_{};
     std::deque<uint32_t> history_;
     uint64_t words_loaded_ = 0;
-    mutable std::mutex mutex_;  // the decoding state: a run's thread writes while a window reads
+    mutable PriorityInheritingMutex mutex_;  // the decoding state: a run's thread writes while a window reads
     std::mutex listener_mutex_;
     std::function<void()> listener_;
 
