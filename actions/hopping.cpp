@@ -83,6 +83,14 @@ bool HopRun::hop(EvalState& s, const Entries& e, const Switches& sw, Outcome& ou
     return true;
 }
 
+TickResult HopRun::tick(size_t index, EvalState& s, boardlink::Port& port, const Entries& e, const Switches& sw) {
+    TickResult r;
+    static_cast<Outcome&>(r) =
+        index == 0 ? tick_plain(s, port, e, sw) : index == 1 ? tick_gain(s, port, e, sw) : tick_release(s, port);
+    r.progress = hops_;
+    return r;
+}
+
 Outcome HopRun::tick_plain(EvalState& s, boardlink::Port& port, const Entries& e, const Switches& sw) {
     Outcome out;
     if (link_failed(port) || !hop(s, e, sw, out)) return out;

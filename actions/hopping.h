@@ -12,9 +12,11 @@
 // be made, or a link that has failed, stops them too.
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "actions/exerciser_timer.h"
 #include "actions/outcome.h"
+#include "actions/tick_result.h"
 #include "link/port.h"
 #include "model/eval_state.h"
 
@@ -43,6 +45,13 @@ public:
     void stop();
     // "Cancel" turns the plain timer off before the window closes (which stops the rest).
     void stop_plain() { plain_.enabled = false; }
+
+    // One tick of timer `index` (0 plain, 1 with gain, 2 the release), as the timing thread makes
+    // it, with the hops made so far.
+    TickResult tick(size_t index, EvalState& state, boardlink::Port& port, const Entries& entries,
+                    const Switches& switches);
+    // The three timers, in the order of `index`.
+    std::vector<TimerSetting> timers() const { return {plain_, gain_, release_}; }
 
     Outcome tick_plain(EvalState& state, boardlink::Port& port, const Entries& entries, const Switches& switches);
     Outcome tick_gain(EvalState& state, boardlink::Port& port, const Entries& entries, const Switches& switches);

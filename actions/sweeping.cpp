@@ -40,6 +40,7 @@ SweepRun::Step SweepRun::tick(EvalState& s, boardlink::Port& port) {
     if (variants::is_family_variant(s.device)) {
         out.display.refresh = true;
         Transfer(s, port, "SweepStep" + std::to_string(++steps_)).send(kNLatch);
+        out.progress = steps_;
     }
     if (step->last || !port.failure().empty()) stop();
     return out;

@@ -5,9 +5,11 @@
 // link that has failed, stops it too.
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "actions/exerciser_timer.h"
 #include "actions/outcome.h"
+#include "actions/tick_result.h"
 #include "link/port.h"
 #include "model/eval_state.h"
 #include "model/exerciser_plan.h"
@@ -25,14 +27,13 @@ public:
     Outcome start(EvalState& state, const boardlink::Port& port, const Entries& entries);
     void stop() { timer_.enabled = false; }
 
-    struct Step : Outcome {
-        // What the window shows after the step: the frequency reached and the entries as the
-        // sweep reads them. Empty when no step was made.
-        std::optional<exerciser::SweepTexts> texts;
-    };
+    // A step; its texts are what the window shows after it: the frequency reached and the
+    // entries as the sweep reads them (empty when no step was made).
+    using Step = TickResult;
     Step tick(EvalState& state, boardlink::Port& port);
 
     const TimerSetting& timer() const { return timer_; }
+    std::vector<TimerSetting> timers() const { return {timer_}; }
     bool running() const { return timer_.running(); }
 
 private:

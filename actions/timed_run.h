@@ -22,6 +22,7 @@
 
 #include "actions/exerciser_timer.h"
 #include "actions/outcome.h"
+#include "actions/tick_result.h"
 #include "link/port.h"
 #include "model/eval_state.h"
 #include "model/exerciser_plan.h"
@@ -33,12 +34,6 @@ enum class Scheduling { None, RealTime, Normal };
 const char* scheduling_keyword(Scheduling scheduling);
 // "real-time scheduling" or "normal scheduling", for the status line.
 std::string scheduling_text(Scheduling scheduling);
-
-// What one tick did: its outcome, and for a sweep step the frequency reached.
-struct TickResult : Outcome {
-    std::optional<exerciser::SweepTexts> texts;
-    unsigned long progress = 0;  // hops or steps made so far
-};
 
 // What the run did since the caller last took its news.
 struct RunNews {

@@ -35,25 +35,14 @@ void RemoteExercisers::start_ticks(Kind kind) {
     if (kind == Kind::Hop) {
         // The entries and switches are the command's: fixed for the run.
         tick = [this, entries = hop_entries_, switches = hop_switches_](size_t timer, EvalState& s, boardlink::Port& p) {
-            actions::TickResult r;
-            static_cast<actions::Outcome&>(r) = timer == 0   ? hop_.tick_plain(s, p, entries, switches)
-                                                : timer == 1 ? hop_.tick_gain(s, p, entries, switches)
-                                                             : hop_.tick_release(s, p);
-            r.progress = hop_.hops();
-            return r;
+            return hop_.tick(timer, s, p, entries, switches);
         };
-        timers = [this] { return std::vector{hop_.plain_timer(), hop_.gain_timer(), hop_.release_timer()}; };
+        timers = [this] { return hop_.timers(); };
         link_.hold("A lock-time hop run started by a remote client is running: the board takes no other setting "
                    "until it stops (HOP:STOP).");
     } else {
-        tick = [this](size_t, EvalState& s, boardlink::Port& p) {
-            auto step = sweep_.tick(s, p);
-            actions::TickResult r;
-            static_cast<actions::Outcome&>(r) = step;
-            r.texts = step.texts;
-            return r;
-        };
-        timers = [this] { return std::vector{sweep_.timer()}; };
+        tick = [this](size_t, EvalState& s, boardlink::Port& p) { return sweep_.tick(s, p); };
+        timers = [this] { return sweep_.timers(); };
         link_.hold("A sweep started by a remote client is running: the board takes no other setting until it stops "
                    "(SWE:STOP).");
     }

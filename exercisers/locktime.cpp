@@ -124,16 +124,7 @@ actions::TickResult locktime::tick(size_t index, EvalState& s, boardlink::Port& 
         tick_entries_ = hop_entries_;
         tick_switches_ = hop_switches_;
     }
-    actions::TickResult r;
-    static_cast<actions::Outcome&>(r) = index == 0   ? run_.tick_plain(s, port, tick_entries_, tick_switches_)
-                                        : index == 1 ? run_.tick_gain(s, port, tick_entries_, tick_switches_)
-                                                     : run_.tick_release(s, port);
-    r.progress = run_.hops();
-    return r;
-}
-
-std::vector<actions::TimerSetting> locktime::timers() const {
-    return {run_.plain_timer(), run_.gain_timer(), run_.release_timer()};
+    return run_.tick(index, s, port, tick_entries_, tick_switches_);
 }
 
 void locktime::stop_timers() {

@@ -44,7 +44,7 @@ public:
 protected:
     void stop_timers() override;
     actions::TickResult tick(size_t index, EvalState& state, boardlink::Port& port) override;
-    std::vector<actions::TimerSetting> timers() const override;
+    std::vector<actions::TimerSetting> timers() const override { return run_.timers(); }
     std::string run_name() const override { return "Hopping"; }
 
 private:

@@ -92,14 +92,6 @@ sweepform::sweepform(Main& main) : ExerciserWindow(main, "sweepform", "Sweepform
     connect(Command2, &QPushButton::clicked, this, &sweepform::Command2_Click);
 }
 
-actions::TickResult sweepform::tick(size_t, EvalState& s, boardlink::Port& port) {
-    auto step = run_.tick(s, port);
-    actions::TickResult r;
-    static_cast<actions::Outcome&>(r) = step;
-    r.texts = step.texts;
-    return r;
-}
-
 void sweepform::show_news(const actions::RunNews& news) {
     if (running()) setCursor(Qt::WaitCursor);
     else unsetCursor();

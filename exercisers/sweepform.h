@@ -36,8 +36,8 @@ public:
 
 protected:
     void stop_timers() override;
-    actions::TickResult tick(size_t index, EvalState& state, boardlink::Port& port) override;
-    std::vector<actions::TimerSetting> timers() const override { return {run_.timer()}; }
+    actions::TickResult tick(size_t, EvalState& state, boardlink::Port& port) override { return run_.tick(state, port); }
+    std::vector<actions::TimerSetting> timers() const override { return run_.timers(); }
     void show_news(const actions::RunNews& news) override;
     std::string run_name() const override { return "Sweep"; }
 

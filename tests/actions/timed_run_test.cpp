@@ -50,12 +50,8 @@ struct HopRig {
         EXPECT_TRUE(hops.start_plain(state, board, entries).ok());
     }
     void start(TimedRun& run, TimedRun::Driver driver) {
-        run.start(state, board, [this](size_t, EvalState& s, boardlink::Port& p) {
-            actions::TickResult r;
-            static_cast<actions::Outcome&>(r) = hops.tick_plain(s, p, entries, {});
-            r.progress = hops.hops();
-            return r;
-        }, [this] { return std::vector{hops.plain_timer()}; }, driver);
+        run.start(state, board, [this](size_t i, EvalState& s, boardlink::Port& p) { return hops.tick(i, s, p, entries, {}); },
+                  [this] { return hops.timers(); }, driver);
     }
     EvalState state;
     boardlink::SimBoard board;
@@ -106,13 +102,8 @@ TEST(TimedRun, ARunThatEndsByItselfSaysSo) {
     actions::SweepRun sweep;
     ASSERT_TRUE(sweep.start(state, board, {"1750", "1750.6", "200", "1"}).ok());
     TimedRun run;
-    run.start(state, board, [&](size_t, EvalState& s, boardlink::Port& p) {
-        auto step = sweep.tick(s, p);
-        actions::TickResult r;
-        static_cast<actions::Outcome&>(r) = step;
-        r.texts = step.texts;
-        return r;
-    }, [&] { return std::vector{sweep.timer()}; }, TimedRun::Driver::Thread);
+    run.start(state, board, [&](size_t, EvalState& s, boardlink::Port& p) { return sweep.tick(s, p); },
+              [&] { return sweep.timers(); }, TimedRun::Driver::Thread);
     std::optional<actions::RunNews> news;
     for (int i = 0; i < 2000 && !(news && news->ended); ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
