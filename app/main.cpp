@@ -33,7 +33,7 @@ int main(int argc, char** argv) {
     // and a trace that cannot be created need no display.
     ParsedOptions parsed = parse_options(std::vector<std::string>(argv + 1, argv + argc));
     if (!parsed.options) {
-        std::fprintf(stderr, "ksy7100-eval: %s\n\n%s", parsed.error.c_str(), usage_text().c_str());
+        std::fprintf(stderr, "ksy7100-eval: %s\nTry 'ksy7100-eval --help'\n", parsed.error.c_str());
         return kExitBadOption;
     }
     const Options& options = *parsed.options;

@@ -238,7 +238,14 @@ ParsedOptions parse_options(const std::vector<std::string>& args) {
             continue;
         }
         const OptionSpec* option = find_option(arg);
-        if (!option) return {std::nullopt, "unknown option '" + shown_value(args[i]) + "'"};
+        if (!option) {
+            // `--scpi 5099`: an optional value comes only after "=".
+            if (const OptionSpec* before = i > 0 ? find_option(args[i - 1]) : nullptr;
+                before && before->takes == Takes::OptionalValue && !args[i].empty() && args[i][0] != '-')
+                return {std::nullopt, std::string(before->name) + " takes its value after '=': write " + before->name +
+                                          "=" + shown_value(args[i])};
+            return {std::nullopt, "unknown option '" + shown_value(args[i]) + "'"};
+        }
         const std::string name = option->name;
         if (std::find(given.begin(), given.end(), name) != given.end()) return {std::nullopt, name + " given twice"};
         given.push_back(name);

@@ -9,16 +9,6 @@
 #include "model/number_format.h"
 #include "model/variants.h"
 
-namespace {
-
-std::string hex6(uint32_t word) {
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%06X", unsigned(word));
-    return text;
-}
-
-}  // namespace
-
 std::variant<ChannelTable, std::string> channel_table(const EvalState& s, double start_mhz, double stop_mhz,
                                                        double step_khz) {
     if (!variants::is_family_variant(s.device)) return std::string("a channel table needs one of the nine variants");
@@ -62,7 +52,7 @@ std::string channel_table_text(const EvalState& s, const ChannelTable& t, Export
         for (size_t i = 0; i < t.channels.size(); ++i) {
             const Channel& c = t.channels[i];
             text += std::to_string(i) + "," + numfmt::general(c.mhz) + "," + std::to_string(c.n) + "," +
-                    std::to_string(c.b) + "," + std::to_string(c.a) + "," + hex6(c.word) + "\n";
+                    std::to_string(c.b) + "," + std::to_string(c.a) + "," + numfmt::word_hex(c.word) + "\n";
         }
         return text;
     }
@@ -72,12 +62,12 @@ std::string channel_table_text(const EvalState& s, const ChannelTable& t, Export
            ".\n * Send the R and control words first, then one N word a channel.\n"
            " * Written by the KSY7100 evaluation tool " + std::string(version) + ". */\n"
            "#ifndef KSY7100_CHANNELS_H\n#define KSY7100_CHANNELS_H\n\n#include <stdint.h>\n\n"
-           "#define KSY7100_R_LATCH " + hex6(t.r_word) + "u\n#define KSY7100_CONTROL_LATCH " + hex6(t.control_word) +
+           "#define KSY7100_R_LATCH " + numfmt::word_hex(t.r_word) + "u\n#define KSY7100_CONTROL_LATCH " + numfmt::word_hex(t.control_word) +
            "u\n#define KSY7100_CHANNEL_COUNT " + std::to_string(t.channels.size()) +
            "u\n\nstatic const uint32_t ksy7100_channel_n_words[KSY7100_CHANNEL_COUNT] = {\n";
     text.reserve(text.size() + t.channels.size() * 10);
     for (size_t i = 0; i < t.channels.size(); ++i)
-        text += std::string(i % 8 == 0 ? "    " : " ") + hex6(t.channels[i].word) + "u" +
+        text += std::string(i % 8 == 0 ? "    " : " ") + numfmt::word_hex(t.channels[i].word) + "u" +
                 (i + 1 < t.channels.size() ? "," : "") + (i % 8 == 7 || i + 1 == t.channels.size() ? "\n" : "");
     return text + "};\n\n#endif /* KSY7100_CHANNELS_H */\n";
 }

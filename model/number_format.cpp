@@ -6,6 +6,13 @@
 #include <limits>
 
 namespace numfmt {
+
+std::string word_hex(uint32_t word) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%06X", unsigned(word));
+    return text;
+}
+
 namespace {
 
 template <class Int>

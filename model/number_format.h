@@ -19,6 +19,10 @@ std::string general(double value);
 // The value passed through its general decimal text and back (rounds to 15 significant digits).
 double round_trip(double value);
 
+// A 24-bit latch word as every window of the tool and its files show it: "0x" and six upper-case
+// hexadecimal digits ("0x0000C9"). (The register map keeps the bare digits its design shows.)
+std::string word_hex(uint32_t word);
+
 // A fixed display pattern such as "#0.00000", "0.0000", ".000000", "#.###" or "##.00".
 // '0' is a digit always shown, '#' a digit shown only when significant. The value is first taken
 // to 15 significant decimal digits, then a half rounds away from zero (0.625 with "#0.00" gives

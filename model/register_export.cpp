@@ -13,12 +13,6 @@
 
 namespace {
 
-std::string hex6(uint32_t word) {
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%06X", unsigned(word));
-    return text;
-}
-
 uint32_t bits_of(uint32_t word, int high, int low) { return (word >> low) & ((1u << (high - low + 1)) - 1); }
 
 std::string on_off(uint32_t v, const char* on, const char* off) { return v ? on : off; }
@@ -171,7 +165,7 @@ std::string export_text(const EvalState& s, ExportFormat format, std::string_vie
     std::string t;
     switch (format) {
     case ExportFormat::Hex:
-        for (const ExportWord& w : words) t += hex6(w.word) + " " + w.name + "\n";
+        for (const ExportWord& w : words) t += numfmt::word_hex(w.word) + " " + w.name + "\n";
         return t;
     case ExportFormat::C:
         t = "/* KSY7100 latch words, in the order to send them: test, N, R, control.\n"
@@ -179,7 +173,7 @@ std::string export_text(const EvalState& s, ExportFormat format, std::string_vie
             " MHz.\n * Written by the KSY7100 evaluation tool " + std::string(version) + ". */\n"
             "#ifndef KSY7100_LATCHES_H\n#define KSY7100_LATCHES_H\n\n#include <stdint.h>\n\n";
         for (const ExportWord& w : words)
-            t += "#define KSY7100_" + upper(w.name) + "_LATCH " + hex6(w.word) + "u\n";
+            t += "#define KSY7100_" + upper(w.name) + "_LATCH " + numfmt::word_hex(w.word) + "u\n";
         t += "\nstatic const uint32_t ksy7100_latches[4] = {";
         for (size_t i = 0; i < words.size(); ++i) t += std::string(i ? ", " : "") + "KSY7100_" + upper(words[i].name) + "_LATCH";
         return t + "};\n\n#endif /* KSY7100_LATCHES_H */\n";
@@ -196,7 +190,7 @@ std::string export_text(const EvalState& s, ExportFormat format, std::string_vie
             ",\n  \"pfd_khz\": " + pfd + ",\n  \"vco_mhz\": " + vco + ",\n  \"words\": [\n";
         const auto fields = export_fields(s);
         for (size_t i = 0; i < words.size(); ++i) {
-            t += "    {\"latch\": " + json_text(words[i].name) + ", \"word\": " + json_text(hex6(words[i].word)) +
+            t += "    {\"latch\": " + json_text(words[i].name) + ", \"word\": " + json_text(numfmt::word_hex(words[i].word)) +
                  ", \"fields\": [";
             bool first = true;
             for (const ExportField& f : fields) {

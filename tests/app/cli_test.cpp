@@ -147,7 +147,8 @@ TEST(CommandLine, IsCheckedBeforeAnyDisplayIsNeeded) {
         std::string never_says;
     };
     const Case cases[] = {
-        {{"--help=x"}, kNoDisplay, 2, {"option '--help' takes no value"}, ""},
+        // One line and where to look, not the whole usage.
+        {{"--help=x"}, kNoDisplay, 2, {"ksy7100-eval: option '--help' takes no value\nTry 'ksy7100-eval --help'\n"}, "Usage"},
         {{"--link", std::string(100000, 'u')}, kNoDisplay, 2, {"unknown link 'uuuu", "(100000 characters)"},
          std::string(41, 'u')},
         // Files are checked before the display.

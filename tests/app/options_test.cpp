@@ -72,6 +72,8 @@ TEST(Options, BadOptionsAreRejectedWithAReason) {
         {{"--trace="}, "needs a file name"},
         {{"--bogus"}, "unknown option '--bogus'"},
         {{"extra"}, "unknown option 'extra'"},
+        {{"--scpi", "5099"}, "--scpi takes its value after '=': write --scpi=5099"},
+        {{"--link", "sim", "5099"}, "unknown option '5099'"},
         {{"--help=x"}, "option '--help' takes no value"},
         {{"--version=1"}, "option '--version' takes no value"},
         {{"--version="}, "option '--version' takes no value"},

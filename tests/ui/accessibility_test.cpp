@@ -6,8 +6,10 @@
 
 #include <QAccessible>
 #include <QButtonGroup>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
 #include <map>
@@ -115,6 +117,36 @@ void expect_value_shown(QAccessibleInterface* a) {
     }
     if (shown) {
         EXPECT_EQ(std::pair(a->text(QAccessible::Value), a->text(QAccessible::Description)), std::pair(*shown, *shown));
+    }
+}
+
+// Every text a label shows is read as its name or its value, and every list offers its entries
+// whether it is open or not.
+void expect_every_text_and_entry_readable(QWidget* window) {
+    for (QLabel* l : window->findChildren<QLabel*>()) {
+        if (!l->isVisibleTo(window) || Qt::mightBeRichText(l->text())) continue;
+        // A readout still empty (nothing sent yet) is given a value, as it will be.
+        if (l->text().isEmpty()) l->setText("0x123456");
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(l);
+        // A field caption draws its dashes as a bracket: what it shows is the name between them.
+        const QString shown = QString(l->text()).remove('&').remove(QRegularExpression("^[-\\s]+|[-\\s]+$"));
+        EXPECT_TRUE(a->text(QAccessible::Name).contains(shown) || a->text(QAccessible::Value) == l->text())
+            << who(l).toStdString() << " shows \"" << shown.toStdString() << "\" but is read as \""
+            << a->text(QAccessible::Name).toStdString() << "\" value \"" << a->text(QAccessible::Value).toStdString() << "\"";
+    }
+    for (QComboBox* c : window->findChildren<QComboBox*>()) {
+        if (!c->isVisibleTo(window)) continue;
+        QStringList offered;
+        const std::function<void(QAccessibleInterface*)> read = [&](QAccessibleInterface* parent) {
+            for (int i = 0; i < parent->childCount(); ++i)
+                if (QAccessibleInterface* child = parent->child(i)) {
+                    offered << child->text(QAccessible::Name);
+                    read(child);
+                }
+        };
+        read(QAccessible::queryAccessibleInterface(c));
+        for (int i = 0; i < c->count(); ++i)
+            EXPECT_TRUE(offered.contains(c->itemText(i))) << who(c).toStdString() << " hides \"" << c->itemText(i).toStdString() << '"';
     }
 }
 
@@ -296,6 +328,7 @@ TEST_P(Walk, EveryElementIsReachedInReadingOrderHasARoleAUniqueNameThatStaysAndT
             }
             expect_value_shown(a);
         }
+        expect_every_text_and_entry_readable(s.window);
     }
 }
 

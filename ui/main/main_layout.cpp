@@ -363,6 +363,12 @@ void Main::build_menus() {
     file->addSeparator();
     c.mnuPrint = action(file, "mnuPrint", "&Print This Form");
     c.Exitmenu = action(file, "Exitmenu", "E&xit");
+    // The keys every desktop user expects for these.
+    c.mnuOpen->setShortcut(QKeySequence::Open);
+    c.mnuSave->setShortcut(QKeySequence::Save);
+    c.mnuPrint->setShortcut(QKeySequence::Print);
+    // Not QKeySequence::Quit: some platform themes leave it empty.
+    c.Exitmenu->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
     QMenu* settings = menuBar()->addMenu("&Settings");
     settings->setObjectName("settingsmenu");
@@ -377,7 +383,7 @@ void Main::build_menus() {
     settings->addSeparator();
     c.powerdownmenu = action(settings, "powerdownmenu", "Po&werdown");
     c.backmenu = action(settings, "backmenu", "Anti-&Backlash");
-    c.bandselect = action(settings, "bandselect", "&Band Select Divide Options");
+    c.bandselect = action(settings, "bandselect", "Band Select &Divide Options");  // B is Anti-Backlash's
     settings->addSeparator();
     c.muxmenu = action(settings, "muxmenu", "&Muxout");
 

@@ -17,11 +17,13 @@
 #include "ui/main/supply_measurement.h"
 #include "ui/widgets/click_label.h"
 #include "ui/widgets/drop_frame.h"
+#include "ui/widgets/readout_label_accessible.h"
 #include "ui/widgets/system_timer.h"
 #include "ui/widgets/toggle_switch.h"
 
 Main::Main(EvalState& state, boardlink::BoardLink& link, Prompts& prompts, QWidget* parent)
     : QMainWindow(parent), state_(state), link_(link), prompts_(prompts) {
+    install_readout_label_accessible();
     setObjectName("Main");
     setWindowTitle("Main Interface Page");
     QPalette grey = palette();

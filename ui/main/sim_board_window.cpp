@@ -78,7 +78,7 @@ void SimBoardWindow::refresh() {
             fields_[i]->setText({});
             continue;
         }
-        words_[i]->setText(QString("0x%1").arg(*word, 6, 16, QChar('0')).toUpper().replace("0X", "0x"));
+        words_[i]->setText(QString::fromStdString(numfmt::word_hex(*word)));
         QStringList lines;
         for (const auto& f : boardlink::latch_fields(i, *word))
             lines << QString("%1 %2 %3").arg(QString(f.name), -20).arg(bits_text(f), 14).arg(f.value, 6);

@@ -8,6 +8,7 @@
 
 #include "actions/test_latch.h"
 #include "model/latch.h"
+#include "model/number_format.h"
 #include "model/test_modes.h"
 #include "ui/dialogs/dialog_parts.h"
 #include "ui/main/main_window.h"
@@ -40,9 +41,7 @@ ToggleSwitch* toggle(const char* name, Switch s, const QString& sets, const QStr
     return t;
 }
 
-QString word_text(int64_t word) {
-    return "0x" + QString::number(word, 16).rightJustified(6, '0').toUpper();
-}
+QString word_text(int64_t word) { return QString::fromStdString(numfmt::word_hex(uint32_t(word))); }
 
 }  // namespace
 

@@ -22,6 +22,15 @@ public:
         return s;
     }
 
+    // Its entries, as the list that drops down offers them, whether it is open or not.
+    int childCount() const override { return 1; }
+    QAccessibleInterface* child(int index) const override {
+        return index == 0 ? QAccessible::queryAccessibleInterface(combo()->view()) : nullptr;
+    }
+    int indexOfChild(const QAccessibleInterface* child) const override {
+        return child && child->object() == combo()->view() ? 0 : -1;
+    }
+
     QStringList actionNames() const override {
         return QStringList{showMenuAction(), pressAction()} + QAccessibleWidget::actionNames();
     }

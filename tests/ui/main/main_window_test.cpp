@@ -3,7 +3,10 @@
 #include <QAction>
 #include <QDialog>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QTest>
+#include <set>
 
 #include "tests/support/gui_harness.h"
 #include "tests/support/recording_port.h"
@@ -135,4 +138,25 @@ TEST(MainWindow, ClosingReleasesTheLink) {
     Harness h("ksy7100-1");
     h.main->close();
     EXPECT_FALSE(h.link.is_open());
+}
+
+// Each menu's entries have access keys of their own, and the file entries the keys every desktop
+// user expects.
+TEST(MainMenus, AccessKeysDifferWithinEachMenuAndTheFileEntriesHaveTheUsualShortcuts) {
+    Harness h("ksy7100-1");
+    for (QMenu* menu : h.main->menuBar()->findChildren<QMenu*>()) {
+        std::set<QChar> keys;
+        for (QAction* a : menu->actions()) {
+            const qsizetype at = a->text().indexOf('&');
+            if (at >= 0 && at + 1 < a->text().size()) {
+                EXPECT_TRUE(keys.insert(a->text()[at + 1].toLower()).second)
+                    << menu->title().toStdString() << ": " << a->text().toStdString();
+            }
+        }
+    }
+    const auto& c = h.main->ui;
+    const std::pair<QAction*, const char*> shortcuts[] = {
+        {c.mnuOpen, "Ctrl+O"}, {c.mnuSave, "Ctrl+S"}, {c.mnuPrint, "Ctrl+P"}, {c.Exitmenu, "Ctrl+Q"}};
+    for (const auto& [action, keys] : shortcuts)
+        EXPECT_EQ(action->shortcut().toString(), keys) << action->objectName().toStdString();
 }
