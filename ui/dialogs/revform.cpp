@@ -26,7 +26,7 @@ revform::revform(Main& main) : QDialog(&main) {
     big.setPointSizeF(big.pointSizeF() * 1.4);
     REV->setFont(big);
     Image1 = label("Image1", {});
-    Image1->setPixmap(make_logo(REV->fontMetrics().height() * 3));
+    Image1->setPixmap(make_logo(REV->fontMetrics().height() * 3, devicePixelRatioF()));
     for (QLabel* l : {Label1, Label2}) l->setWordWrap(true);
 
     // A caption's '&' would mark an access key: doubled, it shows as itself.

@@ -115,7 +115,7 @@ void Main::build_controls() {
                              "Click here to enter the resend window.");
     c.Picture1 = named(new ClickLabel, "Picture1");
     c.Picture1->setPress(ClickLabel::Press::DoubleClick);  // Enter or Space opens what a double click opens
-    c.Picture1->setPixmap(make_logo(QFontMetrics(font()).height() * 5));
+    c.Picture1->setPixmap(make_logo(QFontMetrics(font()).height() * 5, devicePixelRatioF()));
 
     c.Frame16 = named(new DropFrame("Anti Backlash Width"), "Frame16");
     c.abpw2 = value_label("abpw2", "3.0 nsecs", "Click here to change the Anti-Backlash Width");
