@@ -83,6 +83,8 @@ int main(int argc, char** argv) {
     end_display_guard();
     QApplication::setApplicationName(kAppTitle);
     QApplication::setApplicationVersion(KSY_VERSION);
+    // The installed desktop entry: the desktop finds the tool's name and icon for its windows by it.
+    QGuiApplication::setDesktopFileName(KSY_APP_ID);
 
     DesktopPrompts prompts;
     int status = kExitOk;

@@ -12,6 +12,8 @@
 namespace {
 
 const char* const kLinkForms = "sim, parport, parport:/dev/parportN, ftdi, ftdi:SERIAL or gpio:CHIP";
+// The link forms that are whole without a device, serial or chip after them.
+constexpr std::string_view kPlainLinks[] = {"sim", "parport", "ftdi"};
 
 // A bit-bang rate: a whole number of Hz, with k or M after it for thousands or millions.
 std::optional<uint32_t> rate_hz(const std::string& text) {
@@ -95,7 +97,8 @@ const std::vector<OptionSpec> kOptionTable = {
     {"--link", Takes::Value, "LINK",
      "the board link: sim (the simulated board), parport (/dev/parport0) or parport:/dev/parportN; "
      "ftdi (the first USB bit-bang adapter) or ftdi:SERIAL; gpio:CHIP (a GPIO chip's lines, with --pins); "
-     "without it /dev/parport0 when it exists, else the simulated board"},
+     "without it /dev/parport0 when it exists, else the simulated board",
+     nullptr, kPlainLinks},
     {"--pins", Takes::Value, "MAP",
      "which adapter pin carries which board line, e.g. CLK=D0,DATA=D1,LE=D2,RBCLK=D3,D4=D4,STATUS=D5 "
      "(ftdi: D0..D7, these are the defaults) or CLK=17,DATA=27,LE=22,... (gpio: line numbers; CLK, DATA and LE "
@@ -103,7 +106,8 @@ const std::vector<OptionSpec> kOptionTable = {
     {"--rate", Takes::Value, "HZ", "the USB adapter's bit-bang rate, 100 .. 12000000 Hz (500k, 2M); default 1M"},
     {"--trace", Takes::Value, "FILE.vcd", "record every port access as a VCD waveform"},
     {"--variant", Takes::Value, "NAME",
-     "the variant on the board, ksy7100-0 .. ksy7100-8 (with windows: marked in the variant dialog)"},
+     "the variant on the board, ksy7100-0 .. ksy7100-8 (with windows: marked in the variant dialog)", nullptr,
+     variants::kNames},
     {"--load", Takes::Value, "FILE", "load this settings file once the variant is chosen, as Get Settings does"},
     {"--import", Takes::Value, "FILE",
      "import the registers of a hex list (.txt) or JSON file once the variant is chosen (after --load, before --exec)"},

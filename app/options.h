@@ -3,7 +3,9 @@
 // An option that always takes a value takes it as `--opt VALUE` or `--opt=VALUE`; an option
 // whose value is optional takes it only as `--opt=VALUE`. No positional arguments.
 #include <optional>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "link/board_link.h"
@@ -38,6 +40,7 @@ struct OptionSpec {
     const char* value_name;  // "LINK"; nullptr when it takes none
     const char* help;
     const char* default_value = nullptr;  // an optional value's, when the option comes without one
+    std::span<const std::string_view> choices = {};  // the whole values a shell offers to complete
 };
 extern const std::vector<OptionSpec> kOptionTable;
 

@@ -4,11 +4,12 @@
 # python3-pyvisa, python3-pyvisa-py and python3-pymeasure: the command server and the Python driver
 # are tested with real instrument clients;
 # pkg-config, libftdi1-dev and libgpiod-dev: the USB bit-bang adapter and GPIO chip backends;
-# sigrok-cli: the traces are decoded with the project's protocol decoder as a user would).
+# sigrok-cli: the traces are decoded with the project's protocol decoder as a user would;
+# qt6-svg-dev: the desktop icon is drawn as SVG by the logo's own code).
 # Usage: scripts/setup.sh [extra packages...]
 set -eu
 
-packages="cmake ninja-build g++ ccache qt6-base-dev libgl-dev libgtest-dev libbenchmark-dev fonts-dejavu-core poppler-utils python3-pyvisa python3-pyvisa-py python3-pymeasure pkg-config libftdi1-dev libgpiod-dev sigrok-cli $*"
+packages="cmake ninja-build g++ ccache qt6-base-dev libgl-dev libgtest-dev libbenchmark-dev fonts-dejavu-core poppler-utils python3-pyvisa python3-pyvisa-py python3-pymeasure pkg-config libftdi1-dev libgpiod-dev sigrok-cli qt6-svg-dev $*"
 
 missing=""
 for p in $packages; do
