@@ -17,7 +17,7 @@ void centred_text(QPainter& p, const QRectF& box, const QString& text, double pi
     f.setPixelSize(std::max(1, int(pixels)));
     const double advance = QFontMetricsF(f).horizontalAdvance(text);
     if (advance > box.width() * 0.92) pixels *= box.width() * 0.92 / advance;
-    if (pixels < 3) return;
+    if (pixels < 5) return;
     f.setPixelSize(int(pixels));
     const QFontMetricsF metrics(f);
     const double x = box.left() + (box.width() - metrics.horizontalAdvance(text)) / 2;
