@@ -8,7 +8,7 @@
 # Usage: scripts/check_package.sh [PACKAGE.deb]   (default: scripts/package.sh makes it)
 set -eu
 cd "$(dirname "$0")/.."
-scripts/setup.sh lintian desktop-file-utils appstream man-db groff-base bash-completion >&2
+scripts/setup.sh dpkg-dev file lintian desktop-file-utils appstream man-db groff-base bash-completion >&2
 deb="${1:-$(scripts/package.sh)}"
 root=$(mktemp -d /tmp/ksy7100-check.XXXXXX)
 trap 'rm -rf "$root"' EXIT
@@ -37,9 +37,12 @@ warnings=$(zcat "$page" | LC_ALL=C.UTF-8 groff -man -ww -z 2>&1) || fail "groff"
 [ -z "$warnings" ] || fail "groff warns: $warnings"
 rendered=$(LC_ALL=C.UTF-8 MANWIDTH=100 man --warnings -l "$page" 2>&1 >/dev/null) || fail "man -l"
 [ -z "$rendered" ] || fail "man warns: $rendered"
+named=0
 for path in $(zcat "$page" | sed -n 's|^\.I \(/usr/[^ ]*\)$|\1|p' | sed 's/\\-/-/g'); do
     [ -e "$root$path" ] || fail "the manual page names $path, which the package does not hold"
+    named=$((named + 1))
 done
+[ "$named" -gt 0 ] || fail "the manual page names none of the package's files"
 
 echo "== changelog"
 zcat "$root/usr/share/doc/ksy7100-eval/changelog.gz" >"$root/changelog"
