@@ -17,50 +17,22 @@
 
 #include "model/latch.h"
 #include "model/settings_file.h"
+#include "tests/support/window_scene.h"
 #include "tests/ui/dialogs/dialog_test_util.h"
 #include "ui/dialogs/synthform.h"
-#include "ui/main/deviceform.h"
 #include "ui/widgets/click_label.h"
 #include "ui/widgets/numeric_led.h"
 #include "ui/widgets/selector_knob.h"
 #include "ui/widgets/system_timer.h"
 #include "ui/widgets/toggle_switch.h"
 
+using testing_support::activate;
 using testing_support::Harness;
+using testing_support::kMain;
+using testing_support::Scene;
+using testing_support::subject_name;
 
 namespace {
-
-constexpr int kMain = -2, kDeviceForm = -1;  // then each Window by its number
-
-std::string subject_name(int subject) {
-    static const char* const windows[] = {"Synth", "Crystal", "Current1", "Current2", "Powerdown", "Mux", "Prescaler",
-                                          "Preset", "Fastlock", "Bandselect", "Rev", "Resend", "Conversion",
-                                          "Registers", "VcoTest", "Locktime", "Sweep", "SimulatedBoard"};
-    if (subject < 0) return subject == kMain ? "Main" : "deviceform";
-    return subject < int(std::size(windows)) ? windows[subject] : "Window" + std::to_string(subject);
-}
-
-// Shows a window and waits until it is the active one, as a user's window is.
-bool activate(QWidget* window) {
-    window->show();
-    window->activateWindow();
-    return QTest::qWaitFor([&] { return QApplication::activeWindow() == window; });
-}
-
-// A fresh tool on the simulated board with one window shown (none when it is not built yet).
-struct Scene {
-    explicit Scene(int subject, const std::string& variant = "ksy7100-1") : h(variant) {
-        if (subject == kMain) window = h.main.get();
-        else if (subject == kDeviceForm) owned = std::make_unique<deviceform>(*h.main, boardlink::BoardLink::Opened{});
-        else if (h.main->has_window(Window(subject))) owned = h.main->window_factory(Window(subject))(*h.main);
-        if (owned) window = owned.get();
-        if (window) (void)activate(window);
-        h.words();  // only what the test does counts
-    }
-    Harness h;
-    std::unique_ptr<QWidget> owned;
-    QWidget* window = nullptr;
-};
 
 QString who(const QObject* o) { return QString("%1 %2").arg(o->metaObject()->className(), o->objectName()); }
 
@@ -358,7 +330,7 @@ TEST_P(Walk, EveryControlDoesTheSameFromTheMouseTheKeyboardAndAssistiveTechnolog
             << name.toStdString() << " does on a click what no control does from the keyboard";
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryWindow, Walk, ::testing::Range(kMain, int(Window::SimulatedBoard) + 1),
+INSTANTIATE_TEST_SUITE_P(EveryWindow, Walk, ::testing::Range(kMain, testing_support::kLastWindow + 1),
                          [](const ::testing::TestParamInfo<int>& info) { return subject_name(info.param); });
 
 // ---- Keyboard-only work ----
