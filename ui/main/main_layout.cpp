@@ -22,6 +22,7 @@
 #include "ui/widgets/system_timer.h"
 #include "ui/widgets/tab_order.h"
 #include "ui/widgets/toggle_switch.h"
+#include "ui/widgets/tool_colours.h"
 
 namespace {
 
@@ -38,15 +39,13 @@ ClickLabel* title_label(const char* name, const QString& text, const QString& ti
     return l;
 }
 
-// A value the user clicks to change: a sunken white field, which the keyboard reaches too.
-ClickLabel* value_label(const char* name, const QString& text, const QString& tip = {}) {
+// A value the user clicks to change: a sunken field on the window's plate, which the keyboard
+// reaches too.
+ClickLabel* value_label(const QPalette& plate, const char* name, const QString& text, const QString& tip = {}) {
     auto* l = title_label(name, text, tip);
     l->setPress(ClickLabel::Press::Click);
     l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    l->setAutoFillBackground(true);
-    QPalette pal = l->palette();
-    pal.setColor(QPalette::Window, Qt::white);
-    l->setPalette(pal);
+    tool_colours::fill(l, tool_colours::value_field(plate));
     l->setMargin(3);
     l->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     return l;
@@ -87,7 +86,7 @@ void Main::build_controls() {
     const QString band_tip = "Click here to change band select clock divider value";
     c.Label8 = title_label("Label8", "Band Select Clock Divider Value =", band_tip);
     c.Frame13 = named(new DropFrame, "Frame13");
-    c.Label12 = value_label("Label12", "1", band_tip);
+    c.Label12 = value_label(palette(), "Label12", "1", band_tip);
     c.Label12->setAlignment(Qt::AlignCenter);
     c.Toggle7 = toggle("Toggle7", "Mute till Lock Detect Disabled", "Mute till Lock Detect Enabled");
 
@@ -118,9 +117,9 @@ void Main::build_controls() {
     c.Picture1->setPixmap(make_logo(QFontMetrics(font()).height() * 5, devicePixelRatioF()));
 
     c.Frame16 = named(new DropFrame("Anti Backlash Width"), "Frame16");
-    c.abpw2 = value_label("abpw2", "3.0 nsecs", "Click here to change the Anti-Backlash Width");
+    c.abpw2 = value_label(palette(), "abpw2", "3.0 nsecs", "Click here to change the Anti-Backlash Width");
     c.Frame15 = group("Frame15", "Evaluation Board");
-    c.eval = value_label("eval", "Choose Board", "Click here to choose eval board");
+    c.eval = value_label(palette(), "eval", "Choose Board", "Click here to choose eval board");
     c.Command2 = icon_button("Command2", "Powerdown Settings", QStyle::SP_MediaPause,
                              "Click here to change powerdown settings");
     c.Command1 = icon_button("Command1", "Registers", QStyle::SP_FileDialogDetailedView,
@@ -132,16 +131,16 @@ void Main::build_controls() {
     c.Toggle6 = toggle("Toggle6", "Output Divide by 2 Not Selected", "Output Divide by 2 Selected");
     const QString ref_tip = "Click here to change the Reference frequency";
     c.Label29 = title_label("Label29", "REF IN Frequency:", ref_tip);
-    c.crystal = value_label("crystal", "Choose Reference Freq", ref_tip);
+    c.crystal = value_label(palette(), "crystal", "Choose Reference Freq", ref_tip);
     const QString pres_tip = "Click here to change the prescaler value";
     c.Label3 = title_label("Label3", "RF Prescaler:", pres_tip);
-    c.pres = value_label("pres", "Choose Prescaler", pres_tip);
+    c.pres = value_label(palette(), "pres", "Choose Prescaler", pres_tip);
     const QString pfd_tip = "Click here to change PFD frequency";
     c.Label2 = title_label("Label2", "PFD Frequency:", pfd_tip);
-    c.ref_freq = value_label("ref_freq", "Choose Channel Space", pfd_tip);
+    c.ref_freq = value_label(palette(), "ref_freq", "Choose Channel Space", pfd_tip);
     const QString vco_tip = "Click here to change output frequency";
     c.Label1 = title_label("Label1", "RF VCO Output Frequency:", vco_tip);
-    c.vcofreq = value_label("vcofreq", "VCO Frequency", vco_tip);
+    c.vcofreq = value_label(palette(), "vcofreq", "VCO Frequency", vco_tip);
 
     c.Frame7 = group("Frame7", "Device In Use");
     c.device = named(new ClickLabel("Choose device"), "device");
@@ -157,10 +156,10 @@ void Main::build_controls() {
     c.Line1->setFrameShadow(QFrame::Sunken);
     const QString current_tip = "Click here to change current setting";
     c.Label14 = title_label("Label14", "Current Setting 1:", "Click here to change current setting 1");
-    c.currentsetting1 = value_label("currentsetting1", "2.500", current_tip);
+    c.currentsetting1 = value_label(palette(), "currentsetting1", "2.500", current_tip);
     c.Label15 = title_label("Label15", "mA", current_tip);
     c.Label6 = title_label("Label6", "Current Setting 2:", current_tip);
-    c.currentsetting2 = value_label("currentsetting2", "2.500", current_tip);
+    c.currentsetting2 = value_label(palette(), "currentsetting2", "2.500", current_tip);
     c.Label4 = title_label("Label4", "mA", current_tip);
 
     // Supply readouts
@@ -172,10 +171,10 @@ void Main::build_controls() {
     c.NumLED3 = led("NumLED3");
 
     c.Frame6 = group("Frame6", "");
-    c.Label10 = value_label("Label10", "Powerdown");
+    c.Label10 = value_label(palette(), "Label10", "Powerdown");
     c.Frame12 = named(new DropFrame, "Frame12", "Click here to change muxout");
     c.Command10 = named(new QPushButton("Muxout"), "Command10");
-    c.Label5 = value_label("Label5", "Muxout", "Click here to change muxout");
+    c.Label5 = value_label(palette(), "Label5", "Muxout", "Click here to change muxout");
     c.Label5->setPress(ClickLabel::Press::None);  // shows the muxout function; Command10 changes it
 
     c.Timer1 = new SystemTimer(this);

@@ -20,16 +20,14 @@
 #include "ui/widgets/readout_label_accessible.h"
 #include "ui/widgets/system_timer.h"
 #include "ui/widgets/toggle_switch.h"
+#include "ui/widgets/tool_colours.h"
 
 Main::Main(EvalState& state, boardlink::BoardLink& link, Prompts& prompts, QWidget* parent)
     : QMainWindow(parent), state_(state), link_(link), prompts_(prompts) {
     install_readout_label_accessible();
     setObjectName("Main");
     setWindowTitle("Main Interface Page");
-    QPalette grey = palette();
-    grey.setColor(QPalette::Window, QColor(192, 192, 192));
-    grey.setColor(QPalette::Button, QColor(212, 208, 200));
-    setPalette(grey);
+    setPalette(tool_colours::plate(palette()));
     setAutoFillBackground(true);
 
     build_controls();
@@ -40,11 +38,14 @@ Main::Main(EvalState& state, boardlink::BoardLink& link, Prompts& prompts, QWidg
     show_link_status();
     ui.device_notice = new QLabel;
     ui.device_notice->setObjectName("device_notice");
-    ui.device_notice->setStyleSheet("color: rgb(170, 0, 0); font-weight: bold;");
+    QFont bold = ui.device_notice->font();
+    bold.setBold(true);
+    ui.device_notice->setFont(bold);
     ui.device_notice->setToolTip("A board preset stores a board name in place of a variant. Every write is then a "
                                  "bare latch-enable pulse: the chip keeps the words it already holds.");
     ui.device_notice->setMinimumWidth(1);  // clipped rather than pushing the link status away
     statusBar()->addPermanentWidget(ui.device_notice);
+    tool_colours::mark_alert(ui.device_notice, true);  // red on the status bar it now lies on
     ui.device_notice->hide();  // until refresh_main knows the device
     ui.board_readout = new QLabel;
     ui.board_readout->setObjectName("board_readout");
@@ -117,12 +118,15 @@ void Main::show_link_status() {
     QLabel* status = ui.link_status;
     if (link_failed()) {
         status->setText("Board link FAILED: " + QString::fromStdString(link_.failure()));
-        status->setStyleSheet("color: rgb(170, 0, 0); font-weight: bold;");
+        tool_colours::mark_alert(status, true);
     } else {
         // A trace that stopped shows in red: the link works, but the record of the run is cut.
         status->setText("Board link: " + QString::fromStdString(link_.name()));
-        status->setStyleSheet(link_.trace_failure().empty() ? QString() : QString("color: rgb(170, 0, 0);"));
+        tool_colours::mark_alert(status, !link_.trace_failure().empty());
     }
+    QFont weight = status->font();
+    weight.setBold(link_failed());
+    status->setFont(weight);
     ui.mnuSimBoard->setEnabled(link_.simulated_board() != nullptr);
 }
 
@@ -142,11 +146,7 @@ void Main::show_board_readout() {
 
 void Main::set_level_label(QLabel* label, const std::string& text, int level) {
     label->setText(QString::fromStdString(text));
-    label->setAutoFillBackground(true);
-    QPalette pal = label->palette();
-    pal.setColor(QPalette::Window, QColor::fromRgb(power_level_colour(level)));
-    pal.setColor(QPalette::WindowText, Qt::black);
-    label->setPalette(pal);
+    tool_colours::fill(label, tool_colours::power_level(level, palette()));
 }
 
 void Main::configure_main() {

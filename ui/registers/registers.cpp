@@ -17,6 +17,7 @@
 #include "ui/main/main_window.h"
 #include "ui/widgets/click_label.h"
 #include "ui/widgets/toggle_switch.h"
+#include "ui/widgets/tool_colours.h"
 
 using namespace dialog_parts;
 using regmap::Row;
@@ -57,19 +58,13 @@ QString caption_name(Row row, int high) {
     return QString("caption_%1_DB%2").arg(rows[size_t(row)]).arg(high);
 }
 
-// Digit colours: neighbouring fields differ, and every colour reads on the light plate.
-const QColor kFieldColours[] = {
-    QColor(0, 70, 170), QColor(160, 0, 0), QColor(0, 115, 40), QColor(125, 0, 140), QColor(0, 110, 125),
-    QColor(150, 80, 0),
-};
-const QColor kFixedColour(128, 128, 128);
-
 // A field's caption over its columns. The text stays as given, padding included; it is drawn as
 // the name centred over a bracket that spans the field's bits, which is what the dashes stood
 // for. A name wider than its columns wraps at blanks, and shrinks when a word still does not fit.
+// Name and bracket are drawn in the palette's text colour.
 class FieldCaption : public QLabel {
 public:
-    FieldCaption(const QString& text, int span, QColor colour) : QLabel(text), span_(span), colour_(colour) {
+    FieldCaption(const QString& text, int span) : QLabel(text), span_(span) {
         setTextFormat(Qt::PlainText);
         setAccessibleName(core());
         setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
@@ -98,7 +93,8 @@ protected:
         }
         if (lines.isEmpty()) lines = {core()};
         p.setFont(f);
-        p.setPen(colour_);
+        const QColor colour = palette().color(foregroundRole());
+        p.setPen(colour);
         const QFontMetrics fm(f);
         int y = text_area.bottom() - fm.height() * int(lines.size()) + 1;
         for (const QString& line : lines) {
@@ -107,7 +103,7 @@ protected:
         }
         if (span_ > 1) {
             const qreal bottom = height() - 2.5, top = bottom - bracket + 2, left = 3.5, right = width() - 3.5;
-            p.setPen(QPen(colour_, 1.2));
+            p.setPen(QPen(colour, 1.2));
             p.drawLine(QPointF(left, top), QPointF(left, bottom));
             p.drawLine(QPointF(left, bottom), QPointF(right, bottom));
             p.drawLine(QPointF(right, bottom), QPointF(right, top));
@@ -131,11 +127,12 @@ private:
     }
 
     int span_;
-    QColor colour_;
 };
 
-// The plate the rows sit on. Behind each field it lays a tinted band from its caption down to
-// its bit numbers, so the fields stand apart at a glance.
+// The sheet the rows lie on. Behind each field it lays a tinted band from its caption down to
+// its bit numbers, so the fields stand apart at a glance. The caption, switches and numbers of a
+// field fill themselves with the band's colour (so each knows what its text lies on); the band
+// closes the gaps between them.
 class RegisterPlate : public QFrame {
 public:
     struct Band {
@@ -148,15 +145,8 @@ protected:
     void paintEvent(QPaintEvent* event) override {
         QFrame::paintEvent(event);
         QPainter p(this);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.setPen(Qt::NoPen);
-        for (const Band& b : bands_) {
-            QColor tint = b.colour;
-            tint.setAlpha(b.colour == kFixedColour ? 40 : 28);
-            p.setBrush(tint);
-            const QRect r = b.top_left->geometry().united(b.bottom_right->geometry()).adjusted(1, 0, -1, 0);
-            p.drawRoundedRect(r, 4, 4);
-        }
+        for (const Band& b : bands_)
+            p.fillRect(b.top_left->geometry().united(b.bottom_right->geometry()), b.colour);
     }
 
 private:
@@ -168,10 +158,7 @@ private:
 registers::registers(Main& main) : SettingDialog(main, "registers", "KSY 7100 Register Map") {
     Frame1 = named(new RegisterPlate, "Frame1");
     Frame1->setFrameShape(QFrame::StyledPanel);
-    QPalette plate = Frame1->palette();
-    plate.setColor(QPalette::Window, QColor(246, 246, 242));
-    Frame1->setPalette(plate);
-    Frame1->setAutoFillBackground(true);
+    tool_colours::fill(Frame1, tool_colours::sheet(palette()));
 
     auto* grid = new QGridLayout(Frame1);
     grid->setHorizontalSpacing(2);
@@ -220,11 +207,14 @@ void registers::build_row(Row row, QGridLayout* grid, int top) {
     grid->addWidget(end_label("MSB"), top + 2, 0);
     grid->addWidget(end_label("LSB"), top + 2, 25);
 
-    int colour = 0;
+    int settable = 0;
     for (const regmap::Field& field : regmap::fields(row)) {
-        const QColor c = field.fixed ? kFixedColour : kFieldColours[colour++ % std::size(kFieldColours)];
+        const tool_colours::Pair band =
+            field.fixed ? tool_colours::fixed_band(palette()) : tool_colours::field_band(settable++, palette());
+        const tool_colours::Pair numbers{band.background, tool_colours::quiet_text(band.background, palette())};
         const int first_column = 24 - field.high, span = field.high - field.low + 1;
-        auto* caption = new FieldCaption(qstr(field.caption), span, c);
+        auto* caption = new FieldCaption(qstr(field.caption), span);
+        tool_colours::fill(caption, band);
         caption->setObjectName(caption_name(row, field.high));
         grid->addWidget(caption, top + 1, first_column, 1, span);
 
@@ -238,10 +228,10 @@ void registers::build_row(Row row, QGridLayout* grid, int top) {
                 t->setFixed(true);
             } else {
                 t = new ToggleSwitch("0", "1", nullptr, ToggleSwitch::Style::Bit);
-                t->setCaptionColor(c);
                 connect(t, &ToggleSwitch::clicked, this, [this, row] { show_row_word(row); });
             }
             t->setObjectName(name);
+            tool_colours::fill(t, band);
             if (!field.fixed) connect(t, &ToggleSwitch::clicked, this, [this] { show_unsent(); });
             t->setAccessibleName(QString("%1 DB%2 %3").arg(qstr(regmap::latch_name(row))).arg(db).arg(caption->core()));
             switches_[size_t(row)][size_t(db)] = t;
@@ -250,12 +240,10 @@ void registers::build_row(Row row, QGridLayout* grid, int top) {
             last_number = new QLabel(QString::number(db));
             last_number->setFont(small);
             last_number->setAlignment(Qt::AlignCenter);
-            QPalette grey = last_number->palette();
-            grey.setColor(QPalette::WindowText, QColor(90, 90, 90));
-            last_number->setPalette(grey);
+            tool_colours::fill(last_number, numbers);
             grid->addWidget(last_number, top + 3, 24 - db);
         }
-        plate->add_band({caption, last_number, c});
+        plate->add_band({caption, last_number, band.background});
     }
 
     // Under the row: its send button, the entry for a whole word, and the word last sent.
@@ -294,9 +282,6 @@ void registers::build_row(Row row, QGridLayout* grid, int top) {
     unsent->setAccessibleName(latch + " edited, not sent");
     unsent->setToolTip("This row's switches differ from what was stored and sent: press its send button, Load Now "
                        "or OK to send them, or Cancel to drop them.");
-    QPalette red = unsent->palette();
-    red.setColor(QPalette::WindowText, QColor(170, 0, 0));
-    unsent->setPalette(red);
     unsent->setVisible(false);
     unsent_marks_[size_t(row)] = unsent;
 
@@ -310,6 +295,7 @@ void registers::build_row(Row row, QGridLayout* grid, int top) {
     below->addWidget(new QLabel("Last sent:"));
     below->addWidget(sent);
     grid->addLayout(below, top + 4, 1, 1, 24);
+    tool_colours::mark_alert(unsent, true);  // red on the sheet it now lies on
     grid->setRowMinimumHeight(top + 5, QFontMetrics(font()).height());
 
     if (row == Row::Control) {

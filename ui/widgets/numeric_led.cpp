@@ -5,6 +5,7 @@
 #include <QPainterPath>
 
 #include "ui/widgets/numeric_led_accessible.h"
+#include "ui/widgets/tool_colours.h"
 
 namespace {
 
@@ -92,6 +93,7 @@ NumericLed::NumericLed(QWidget* parent, int digits) : QWidget(parent), digits_(d
     static const bool accessible = (QAccessible::installFactory(numeric_led_accessible), true);
     (void)accessible;
     setAttribute(Qt::WA_OpaquePaintEvent);
+    tool_colours::fill(this, tool_colours::led());
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
 
@@ -115,7 +117,7 @@ QSize NumericLed::sizeHint() const {
 void NumericLed::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
-    p.fillRect(rect(), QColor(18, 12, 12));
+    p.fillRect(rect(), palette().color(backgroundRole()));
     p.setPen(QPen(QColor(90, 90, 90), 1));
     p.drawRect(rect().adjusted(0, 0, -1, -1));
 
@@ -126,5 +128,5 @@ void NumericLed::paintEvent(QPaintEvent*) {
     double cell_w = area.width() / count;
     for (int i = 0; i < count; ++i)
         draw_cell(p, QRectF(area.left() + i * cell_w, area.top(), cell_w, area.height()), cells[i],
-                  QColor(255, 45, 30), QColor(48, 20, 18));
+                  palette().color(foregroundRole()), QColor(48, 20, 18));
 }

@@ -8,6 +8,7 @@
 #include <QtMath>
 
 #include "ui/widgets/selector_knob_accessible.h"
+#include "ui/widgets/tool_colours.h"
 
 namespace {
 constexpr double kStepDegrees = 40;
@@ -48,6 +49,12 @@ QString SelectorKnob::valueText() const {
 QRect SelectorKnob::labelRect(int position) const {
     if (position < 0 || position >= positions()) return {};
     return labelBox(position, centre()).toAlignedRect();
+}
+
+QColor SelectorKnob::labelColour(int position) const {
+    // The labels lie on the panel behind the knob.
+    return position == position_ ? tool_colours::alert_text(palette().color(QPalette::Window))
+                                 : palette().color(QPalette::WindowText);
 }
 
 // Tells assistive technology the new value, and the description that carries its label.
@@ -104,13 +111,12 @@ void SelectorKnob::paintEvent(QPaintEvent*) {
     for (int i = 0; i < positions(); ++i) {
         double a = qDegreesToRadians(angleOf(i));
         QPointF dir(qSin(a), -qCos(a));
-        p.setPen(QPen(i == position_ ? QColor(180, 0, 0) : QColor(40, 40, 40), 2));
+        p.setPen(QPen(labelColour(i), 2));
         p.drawLine(c + dir * (r + 2), c + dir * (r + 8));
         QRectF box = labelBox(i, c);
         QFont f = font();
         f.setBold(i == position_);
         p.setFont(f);
-        p.setPen(i == position_ ? QColor(150, 0, 0) : palette().windowText().color());
         p.drawText(box, Qt::AlignCenter, labels_[i]);
     }
 

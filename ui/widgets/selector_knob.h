@@ -36,6 +36,8 @@ public:
 
     // Where the label of a position is drawn; a click there turns the knob to it.
     QRect labelRect(int position) const;
+    // The colour the label of a position is drawn in: the present one stands out in red.
+    QColor labelColour(int position) const;
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }

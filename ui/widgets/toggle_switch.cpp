@@ -13,6 +13,8 @@ ToggleSwitch::ToggleSwitch(const QString& off_caption, const QString& on_caption
     static const bool accessible = (QAccessible::installFactory(toggle_switch_accessible), true);
     (void)accessible;
     setCheckable(true);
+    setBackgroundRole(QPalette::Window);
+    setForegroundRole(QPalette::WindowText);
     setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::PointingHandCursor);
     setText(caption());
@@ -45,11 +47,6 @@ void ToggleSwitch::setFixed(bool fixed) {
     setCheckable(!fixed);  // a fixed digit never changes, not even by a programmatic click
     setFocusPolicy(fixed ? Qt::NoFocus : Qt::StrongFocus);
     setCursor(fixed ? Qt::ArrowCursor : Qt::PointingHandCursor);
-    update();
-}
-
-void ToggleSwitch::setCaptionColor(const QColor& color) {
-    caption_color_ = color;
     update();
 }
 
@@ -120,9 +117,7 @@ void ToggleSwitch::paintEvent(QPaintEvent*) {
         }
     }
 
-    QColor text = fixed_ ? QColor(128, 128, 128)
-                         : (caption_color_.isValid() ? caption_color_ : palette().windowText().color());
-    p.setPen(text);
+    p.setPen(palette().color(foregroundRole()));
     if (style_ == Style::Bit) {
         QFont f = font();
         f.setBold(true);

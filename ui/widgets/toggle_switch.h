@@ -5,8 +5,10 @@
 // Handlers connect to clicked(), which only the user raises (mouse, Space, or the toggle action
 // of the accessibility interface): a position set by the program (setChecked) shows its
 // caption at once and raises nothing.
+//
+// The caption lies on the panel behind the switch, not on a button face: it is drawn in the
+// palette's window text colour (the register map gives its digits their field's colour there).
 #include <QAbstractButton>
-#include <QColor>
 
 class ToggleSwitch : public QAbstractButton {
     Q_OBJECT
@@ -25,11 +27,9 @@ public:
     // The caption of the present position.
     QString caption() const { return isChecked() ? on_ : off_; }
 
-    // A fixed digit: the same caption in both positions, drawn grey; clicks do nothing.
+    // A fixed digit: the same caption in both positions and no lever; clicks do nothing.
     void setFixed(bool fixed);
     bool isFixed() const { return fixed_; }
-    // Colour of the caption (the register map colours the digits of one field alike).
-    void setCaptionColor(const QColor& color);
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
@@ -45,5 +45,4 @@ private:
     QString off_, on_;
     Style style_;
     bool fixed_ = false;
-    QColor caption_color_;
 };
