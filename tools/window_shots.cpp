@@ -1,6 +1,7 @@
 // Renders every window of the tool to PNG files, for looking at them without a display:
-//   window_shots OUTDIR [variant]
+//   window_shots [--palette=dark|contrast] OUTDIR [variant]
 // Run it with QT_QPA_PLATFORM=offscreen, and QT_SCALE_FACTOR=2 to see the windows at 200%.
+// --palette shows them as a dark or a high-contrast desktop would.
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
@@ -14,6 +15,7 @@
 #include "ui/main/main_window.h"
 #include "ui/main/supply_measurement.h"
 #include "app/window_registry.h"
+#include "tools/desktop_palettes.h"
 
 namespace {
 
@@ -28,13 +30,22 @@ void save(QWidget& w, const QString& dir, const QString& name) {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: window_shots OUTDIR [variant]\n");
+    QStringList args = app.arguments().mid(1);
+    if (!args.isEmpty() && args.front().startsWith("--palette=")) {
+        const auto palette = desktop_palettes::by_name(args.takeFirst().mid(10).toStdString());
+        if (!palette) {
+            std::fprintf(stderr, "window_shots: the palettes are dark and contrast\n");
+            return 2;
+        }
+        QApplication::setPalette(*palette);
+    }
+    if (args.isEmpty()) {
+        std::fprintf(stderr, "usage: window_shots [--palette=dark|contrast] OUTDIR [variant]\n");
         return 2;
     }
-    QString dir = argv[1];
+    const QString dir = args[0];
     QDir().mkpath(dir);
-    std::string variant = argc > 2 ? argv[2] : "ksy7100-1";
+    const std::string variant = args.size() > 1 ? args[1].toStdString() : "ksy7100-1";
 
     boardlink::BoardLink link;
     link.attach(std::make_unique<boardlink::SimBoard>());
