@@ -10,6 +10,13 @@
 
 namespace dialog_parts {
 
+QHBoxLayout* button_row(std::initializer_list<QWidget*> buttons) {
+    auto* row = new QHBoxLayout;
+    row->addStretch(1);
+    for (QWidget* button : buttons) row->addWidget(button);
+    return row;
+}
+
 QLineEdit* entry(const char* name, const QString& sample) {
     auto* e = named(new QLineEdit, name);
     e->setAlignment(Qt::AlignRight);

@@ -4,11 +4,13 @@
 #include <QLabel>
 #include <QRadioButton>
 #include <QString>
+#include <initializer_list>
 #include <optional>
 #include <span>
 #include <vector>
 
 class QBoxLayout;
+class QHBoxLayout;
 class QRadioButton;
 
 class QLineEdit;
@@ -25,6 +27,9 @@ W* named(W* widget, const char* name) {
 
 inline QLabel* label(const char* name, const QString& text) { return named(new QLabel(text), name); }
 inline QGroupBox* frame(const char* name, const QString& title = {}) { return named(new QGroupBox(title), name); }
+
+// A row of buttons at the right end, in the order given (OK before Cancel).
+QHBoxLayout* button_row(std::initializer_list<QWidget*> buttons);
 
 // A number entry wide enough for `sample`.
 QLineEdit* entry(const char* name, const QString& sample);

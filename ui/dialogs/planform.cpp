@@ -58,10 +58,7 @@ planform::planform(Main& main, double wanted_mhz) : main_(main) {
     entries->addWidget(Label2, 1, 0);
     entries->addWidget(Text2, 1, 1);
     entries->addWidget(Command3, 1, 2);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(Command1);
-    buttons->addWidget(Command2);
+    QHBoxLayout* buttons = button_row({Command1, Command2});
     auto* outer = new QVBoxLayout(this);
     outer->addLayout(entries);
     outer->addWidget(Label3);

@@ -108,10 +108,7 @@ channelform::channelform(Main& main) {
     grid->addWidget(Text2, 1, 1);
     grid->addWidget(Label3, 2, 0);
     grid->addWidget(Text3, 2, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(Command1);
-    buttons->addWidget(Command2);
+    QHBoxLayout* buttons = button_row({Command1, Command2});
     auto* outer = new QVBoxLayout(this);
     outer->addLayout(grid);
     outer->addWidget(note);

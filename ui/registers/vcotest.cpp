@@ -101,10 +101,7 @@ vcotest::vcotest(Main& main) : QDialog(&main), main_(main), state_(main.state())
     columns->addSpacing(24);
     columns->addWidget(switches_column);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(Command1);
-    buttons->addWidget(Command2);
+    QHBoxLayout* buttons = button_row({Command1, Command2});
 
     auto* inside = new QVBoxLayout(Frame1);
     inside->addLayout(columns);
