@@ -9,6 +9,7 @@ std::string standard_text(int code) {
     case kSyntaxError: return "Syntax error";
     case kInvalidSuffix: return "Invalid suffix";
     case kSuffixNotAllowed: return "Suffix not allowed";
+    case kInvalidStringData: return "Invalid string data";
     case kSettingsConflict: return "Settings conflict";
     case kDeviceError: return "System error";
     case kSelfTestFailed: return "Self-test failed";
@@ -68,7 +69,7 @@ std::vector<Reply> Interpreter::run_line(std::string_view line) {
     if (line.size() > kMaxLineBytes)
         return refuse({kTooMuchData, "a line holds at most " + std::to_string(kMaxLineBytes) + " bytes"});
     SplitLine split = split_line(line);
-    if (split.error) return refuse({kSyntaxError, *split.error});
+    if (split.error) return refuse({split.invalid_string_data ? kInvalidStringData : kSyntaxError, *split.error});
     answers_pending_ = false;
     std::string path;  // the header path ';' keeps: the nodes before the last of the command before
     for (Command c : split.commands) {

@@ -36,6 +36,7 @@ inline constexpr int kParameterNotAllowed = -108;
 inline constexpr int kMissingParameter = -109;
 inline constexpr int kInvalidSuffix = -131;
 inline constexpr int kSuffixNotAllowed = -138;
+inline constexpr int kInvalidStringData = -151;
 inline constexpr int kExecutionError = -200;
 inline constexpr int kSettingsConflict = -221;
 inline constexpr int kDataOutOfRange = -222;

@@ -1,5 +1,6 @@
 #include "actions/command_parser.h"
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <charconv>
@@ -20,6 +21,8 @@ bool header_char(char c) {
 }
 
 bool quote_char(char c) { return c == '"' || c == '\''; }
+
+bool control_char(char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7f; }
 
 // One argument: a text in double or single quotes loses them (the quote doubled inside stands for
 // one).
@@ -97,6 +100,11 @@ SplitLine split_line(std::string_view line) {
                     out.error = "Invalid quoted text";
                     return out;
                 }
+                if (std::any_of(arg->begin(), arg->end(), control_char)) {
+                    out.error = "an argument holds a control character";
+                    out.invalid_string_data = true;
+                    return out;
+                }
                 c.args.push_back(*arg);
             }
         }
@@ -106,6 +114,12 @@ SplitLine split_line(std::string_view line) {
 }
 
 bool mnemonic_matches(std::string_view pattern, std::string_view typed) {
+    // A numeric suffix left out is 1 ("CURR" is "CURR1"): the pattern without its suffix 1 then
+    // matches a mnemonic typed without digits at its end.
+    if (pattern.size() > 1 && pattern.back() == '1' && !std::isdigit(static_cast<unsigned char>(pattern[pattern.size() - 2])) &&
+        !typed.empty() && !std::isdigit(static_cast<unsigned char>(typed.back())) &&
+        mnemonic_matches(pattern.substr(0, pattern.size() - 1), typed))
+        return true;
     auto same = [](char a, char b) { return std::toupper(static_cast<unsigned char>(a)) == std::toupper(static_cast<unsigned char>(b)); };
     // The long form, in any case.
     if (typed.size() == pattern.size() && std::equal(typed.begin(), typed.end(), pattern.begin(), same)) return true;

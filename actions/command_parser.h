@@ -21,10 +21,13 @@ struct Command {
 };
 
 // A line split into its commands. Empty commands (";;", a blank line) are skipped. Fails with a
-// message on an unterminated quote or a header with characters no header can hold.
+// message on an unterminated quote or a header with characters no header can hold (a syntax
+// error), or on an argument holding a control character (a NUL, a line feed...: invalid string
+// data), which no file name, number or keyword may hold and which a system call would cut short.
 struct SplitLine {
     std::vector<Command> commands;
     std::optional<std::string> error;
+    bool invalid_string_data = false;  // the error is a control character in an argument
 };
 SplitLine split_line(std::string_view line);
 

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <random>
@@ -50,8 +51,20 @@ bool plain_leaf(std::string_view leaf) { return !leaf.empty() && leaf != "." && 
 
 const char* const kNotPlain = "not the name of a file (it names a folder)";
 
+// A control character has no place in a file name, and a NUL would cut the name short for the
+// system, after the checks here saw all of it.
+bool holds_control_character(std::string_view name) {
+    return std::any_of(name.begin(), name.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7f; });
+}
+const char* const kControlCharacter = "the name holds a control character (a NUL, a line feed...)";
+
 Place place_of_path(const std::string& path) {
     Place p;
+    if (holds_control_character(path)) {
+        p.problem = kControlCharacter;
+        return p;
+    }
     const size_t slash = path.rfind('/');
     const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
     p.leaf = slash == std::string::npos ? path : path.substr(slash + 1);
@@ -68,6 +81,10 @@ Place place_of_path(const std::string& path) {
 Place place_beneath(int base, const std::string& name) {
     Place p;
     p.follow_links = false;
+    if (holds_control_character(name)) {
+        p.problem = kControlCharacter;
+        return p;
+    }
     if (name.empty() || name.front() == '/') {
         p.problem = name.empty() ? "a file name is needed"
                                  : "only names inside the server's folder are allowed, not absolute paths";
@@ -157,16 +174,14 @@ std::string temporary_name(std::mt19937& random) {
 std::string write_at(const Place& p, std::string_view text) {
     if (!p.problem.empty()) return p.problem;
     const int folder = p.folder.get();
-    // The file replaced keeps its mode; a new one gets read and write for all, less the umask.
-    mode_t mode;
+    // The file replaced keeps its mode; a new one is created with read and write for all, less
+    // the umask, which the system applies to the creating call itself (reading the process-wide
+    // umask would mean setting it, a moment in which another thread's files get the wrong mode).
+    std::optional<mode_t> kept_mode;
     struct stat st {};
     if (::fstatat(folder, p.leaf.c_str(), &st, p.follow_links ? 0 : AT_SYMLINK_NOFOLLOW) == 0) {
         if (auto refused = refused_kind(st); !refused.empty()) return refused;
-        mode = st.st_mode & 07777;
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
+        kept_mode = st.st_mode & 07777;
     }
 
     std::mt19937 random(std::random_device{}());
@@ -174,7 +189,8 @@ std::string write_at(const Place& p, std::string_view text) {
     Fd fd;
     for (int attempt = 0; attempt < 100 && fd.get() < 0; ++attempt) {
         temporary = temporary_name(random);
-        fd = Fd(::openat(folder, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+        fd = Fd(::openat(folder, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                         kept_mode ? 0600 : 0666));
         if (fd.get() < 0 && errno != EEXIST) return cause_of(errno);
     }
     if (fd.get() < 0) return cause_of(EEXIST);
@@ -188,7 +204,7 @@ std::string write_at(const Place& p, std::string_view text) {
         if (n <= 0) return fail(n < 0 ? errno : EIO);
         done += size_t(n);
     }
-    if (::fchmod(fd.get(), mode) != 0 || ::fsync(fd.get()) != 0) return fail(errno);
+    if ((kept_mode && ::fchmod(fd.get(), *kept_mode) != 0) || ::fsync(fd.get()) != 0) return fail(errno);
     if (fd.close() != 0) return fail(errno);
     if (::renameat(folder, temporary.c_str(), folder, p.leaf.c_str()) != 0) return fail(errno);
     ::fsync(folder);  // the new name too reaches the disk

@@ -53,6 +53,8 @@ TEST(FolderStore, NamesLeadIntoTheFolderOnlyAndReadOnlyRegularFilesWithoutWaitin
         {"link/x.txt", "'link' is " + link}, {"secret.txt", link},
         {"fifo", "not a regular file (a FIFO, a device or a socket)"},
         {std::string(256, 'n'), "File name too long"},
+        {std::string("..\0/escaped.txt", 15), "the name holds a control character (a NUL, a line feed...)"},
+        {"sub/a\nb.txt", "the name holds a control character (a NUL, a line feed...)"},
     };
     for (const auto& [name, cause] : cases) {
         SCOPED_TRACE(name.substr(0, 20));
@@ -63,6 +65,8 @@ TEST(FolderStore, NamesLeadIntoTheFolderOnlyAndReadOnlyRegularFilesWithoutWaitin
     }
     EXPECT_EQ(t.entries(t.root / "outside"), std::vector<std::string>{"secret.txt"}) << "nothing written outside";
     EXPECT_EQ(t.entries(t.root), (std::vector<std::string>{"folder", "outside"})) << "nor beside the folder";
+    EXPECT_EQ(actions::write_file_atomically((t.root / "folder/..").string() + std::string("\0/x", 3), "t"),
+              "the name holds a control character (a NUL, a line feed...)") << "a path cut short by a NUL";
     EXPECT_EQ(actions::read_file((t.root / "folder/fifo").string(), 100).cause,
               "not a regular file (a FIFO, a device or a socket)") << "a path read never waits on a FIFO";
 }
