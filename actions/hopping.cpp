@@ -58,10 +58,17 @@ Outcome HopRun::start_with_gain(EvalState& s, const boardlink::Port& port, const
     }
     gain_.set_interval(start->interval_ms);
     gain_.enabled = true;
+    // The release is armed by each hop, for the delay after that hop; nothing is raised yet.
     release_.set_interval(start->delay_ms);
-    release_.enabled = true;
+    release_.enabled = false;
     s.hop_mode = 1;
     return {};
+}
+
+std::string HopRun::gain_note(const Switches& sw) const {
+    if (!gain_.running() || !sw.delay_on || release_.interval_ms < gain_.interval_ms) return {};
+    return "the charge-pump gain stays raised: the delay (" + std::to_string(release_.interval_ms) +
+           " ms) is not shorter than the time between hops (" + std::to_string(gain_.interval_ms) + " ms)";
 }
 
 bool HopRun::hop(EvalState& s, const Entries& e, const Switches& sw, Outcome& out) {
@@ -117,6 +124,10 @@ Outcome HopRun::tick_gain(EvalState& s, boardlink::Port& port, const Entries& e,
                 lower_gain(s, out);
                 wire.send(kNLatch);
             } else {
+                // One release, the delay after this hop: the countdown starts afresh at every hop,
+                // so the gain is held for the delay whatever the time between hops. A hop due
+                // before the release re-arms it: the gain then stays raised.
+                release_.set_interval(release_.interval_ms);
                 release_.enabled = true;
             }
         }
@@ -127,6 +138,7 @@ Outcome HopRun::tick_gain(EvalState& s, boardlink::Port& port, const Entries& e,
 
 Outcome HopRun::tick_release(EvalState& s, boardlink::Port& port) {
     Outcome out;
+    release_.enabled = false;  // one release per hop
     if (link_failed(port) || !gain_raised_) return out;
     lower_gain(s, out);
     Transfer(s, port, "HopGainRelease").send(kNLatch);

@@ -7,7 +7,7 @@
 // control latch's gain bit is left as the user set it.
 //
 // Three timers: `plain` drives plain hopping, `gain` hopping with charge-pump gain, `release`
-// the delayed lowering of the gain. The intervals are read when a start is asked for, the
+// the delayed lowering of the gain: armed by each hop for the delay after it, and firing once. The intervals are read when a start is asked for, the
 // frequencies and switches at every hop. A refused start stops every timer; a hop that cannot
 // be made, or a link that has failed, stops them too.
 #include <optional>
@@ -61,6 +61,9 @@ public:
     const TimerSetting& gain_timer() const { return gain_; }
     const TimerSetting& release_timer() const { return release_; }
     bool running() const { return plain_.running() || gain_.running() || release_.running(); }
+    // With "Use CP Gain" and "Delay On": what the user should know of the gain's timing (the gain
+    // stays raised when the delay is not shorter than the time between hops), else empty.
+    std::string gain_note(const Switches& switches) const;
     // Hops made since the run was created.
     unsigned long hops() const { return hops_; }
 

@@ -79,19 +79,21 @@ std::string lateness_text(const RunNews& news) {
 }
 
 // The deadlines of each of the run's timers, kept in step with the timers: a timer whose interval
-// was set again, or that was off and is on again, starts its period afresh from now.
+// was set again, or that was off and is on again, starts its period afresh from `start`: the
+// start of the run, or the deadline of the tick that set it, so a timer a tick arms keeps to the
+// run's deadline grid however long that tick took.
 struct TimedRun::Schedules {
     std::vector<std::optional<TickSchedule>> due;
     std::vector<unsigned> restarts_seen;
 
-    void follow(const std::vector<TimerSetting>& timers, int64_t now) {
+    void follow(const std::vector<TimerSetting>& timers, int64_t start) {
         due.resize(timers.size());
         restarts_seen.resize(timers.size());
         for (size_t i = 0; i < timers.size(); ++i) {
             if (!timers[i].running()) {
                 due[i].reset();
             } else if (!due[i] || timers[i].restarts != restarts_seen[i]) {
-                due[i].emplace(now, int64_t(timers[i].interval_ms) * 1'000'000);
+                due[i].emplace(start, int64_t(timers[i].interval_ms) * 1'000'000);
             }
             restarts_seen[i] = timers[i].restarts;
         }
@@ -104,6 +106,7 @@ struct TimedRun::Schedules {
     }
 };
 
+TimedRun::TimedRun() = default;
 TimedRun::~TimedRun() { stop(); }
 
 void TimedRun::start(const EvalState& state, boardlink::Port& port, Tick tick, Timers timers, Driver driver) {
@@ -121,6 +124,8 @@ void TimedRun::start(const EvalState& state, boardlink::Port& port, Tick tick, T
     }
     stop_ = false;
     active_ = true;
+    clock_ns_ = 0;
+    clocked_.reset();
     scheduling_ = Scheduling::None;  // until the thread knows what it got
     if (driver == Driver::Thread) thread_ = std::thread([this] { loop(); });
 }
@@ -138,10 +143,11 @@ void TimedRun::loop() {
             pending_.ended = true;
             break;
         }
-        if (!sleep_until(schedules.due[*next]->due_ns())) break;
+        const int64_t deadline = schedules.due[*next]->due_ns();
+        if (!sleep_until(deadline)) break;
         const auto ran = schedules.due[*next]->ran(now_ns());
         const TickResult result = tick_(*next, state_, *port_);
-        schedules.follow(timers_(), now_ns());
+        schedules.follow(timers_(), deadline);
         note(result, ran.late, ran.skipped);
         hand_over(false);
     }
@@ -194,6 +200,26 @@ void TimedRun::tick_now(size_t index) {
     note(tick_(index, state_, *port_), false, 0);
     pending_.ended = !any_running(timers_());
     hand_over(true);
+}
+
+void TimedRun::advance(int64_t by_ns) {
+    if (!active_ || thread_.joinable()) return;
+    if (!clocked_) {
+        clocked_ = std::make_unique<Schedules>();
+        clocked_->follow(timers_(), clock_ns_);
+    }
+    const int64_t until = clock_ns_ + by_ns;
+    for (auto next = clocked_->next(); next && clocked_->due[*next]->due_ns() <= until; next = clocked_->next()) {
+        const int64_t deadline = clocked_->due[*next]->due_ns();
+        clock_ns_ = deadline;
+        clocked_->due[*next]->ran(deadline);
+        note(tick_(*next, state_, *port_), false, 0);
+        clocked_->follow(timers_(), deadline);
+        pending_.ended = !any_running(timers_());
+        hand_over(true);
+        if (news_.ended) return;  // no timer left
+    }
+    clock_ns_ = until;
 }
 
 std::optional<RunNews> TimedRun::take() {

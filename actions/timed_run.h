@@ -14,6 +14,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -60,7 +61,7 @@ public:
     // run so, tick by tick, with the same code the thread runs).
     enum class Driver { Thread, Caller };
 
-    TimedRun() = default;
+    TimedRun();
     TimedRun(const TimedRun&) = delete;
     TimedRun& operator=(const TimedRun&) = delete;
     ~TimedRun();  // stop()
@@ -75,6 +76,12 @@ public:
     std::optional<RunNews> take();
     // With Driver::Caller: makes one tick of timer `index` now.
     void tick_now(size_t index);
+    // With Driver::Caller: moves a clock of the run's own `by_ns` on, making every tick due on
+    // the way at its deadline, in the order and on the grid the timing thread keeps (tests check
+    // the times of a run's words so, without waiting for them). clock_ns() is that clock, from 0
+    // at the start.
+    void advance(int64_t by_ns);
+    int64_t clock_ns() const { return clock_ns_; }
 
     // Started and not stopped yet (it may have ended by itself: take() says so).
     bool active() const { return active_; }
@@ -109,6 +116,10 @@ private:
     bool fresh_ = false;
 
     std::thread thread_;
+
+    // The run's own clock and deadlines, for advance().
+    int64_t clock_ns_ = 0;
+    std::unique_ptr<Schedules> clocked_;
 };
 
 }  // namespace actions

@@ -68,7 +68,9 @@ void ExerciserWindow::follow() {
     show_news(*news);
     if (!told_scheduling_ && ticks_.scheduling() != actions::Scheduling::None) {
         told_scheduling_ = true;
-        main_.show_status(run_name() + " with " + actions::scheduling_text(ticks_.scheduling()));
+        const std::string note = run_note();
+        main_.show_status(run_name() + " with " + actions::scheduling_text(ticks_.scheduling()) +
+                          (note.empty() ? "" : "; " + note));
     }
 }
 

@@ -39,6 +39,8 @@ protected:
     virtual void show_news(const actions::RunNews&) {}
     // "Hopping", "Sweeping": what the status line calls the run.
     virtual std::string run_name() const = 0;
+    // What the status line adds about the run just started (empty: nothing).
+    virtual std::string run_note() const { return {}; }
 
     // Ends the ticks running now, if any, after the tick in progress: the state is then the one
     // the board's words describe, and the main window shows it. Before a new start and at Stop.

@@ -135,13 +135,16 @@ void locktime::stop_timers() {
 void locktime::Command1_Click() {
     stop_ticks();
     tick_entries_ = entries(), tick_switches_ = switches();
+    gain_note_.clear();
     start_ticks(run_.start_plain(state_, main_.link(), entries()));
 }
 
 void locktime::Command4_Click() {
     stop_ticks();
     tick_entries_ = entries(), tick_switches_ = switches();
-    start_ticks(run_.start_with_gain(state_, main_.link(), entries()));
+    const actions::Outcome start = run_.start_with_gain(state_, main_.link(), entries());
+    gain_note_ = run_.gain_note(tick_switches_);
+    start_ticks(start);
 }
 
 void locktime::Command3_Click() { stop_timers(); }

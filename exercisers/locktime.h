@@ -46,6 +46,7 @@ protected:
     actions::TickResult tick(size_t index, EvalState& state, boardlink::Port& port) override;
     std::vector<actions::TimerSetting> timers() const override { return run_.timers(); }
     std::string run_name() const override { return "Hopping"; }
+    std::string run_note() const override { return gain_note_; }
 
 private:
     actions::HopRun::Entries entries() const;
@@ -60,4 +61,5 @@ private:
     // The inputs the ticks use: the run's own copy.
     actions::HopRun::Entries tick_entries_;
     actions::HopRun::Switches tick_switches_;
+    std::string gain_note_;  // what the status line says of the gain's timing, from the start
 };

@@ -116,3 +116,49 @@ TEST(TimedRun, ARunThatEndsByItselfSaysSo) {
     EXPECT_EQ(board.words_loaded(), 4u) << "from the start frequency to the stop frequency in 200 kHz steps";
     EXPECT_EQ(last->state.n_value, news->state.n_value);
 }
+
+// "Use CP Gain" with "Delay On": every hop raises the gain in the N latch it sends and one release
+// follows the delay after that hop, on the run's deadline grid, whether the delay divides the
+// time between hops or not; a delay not shorter than that time keeps the gain raised.
+TEST(TimedRun, TheGainIsHeldForTheDelayAfterEveryHop) {
+    constexpr int64_t ms = 1'000'000;
+    const struct { const char* period; const char* delay; } cases[] = {
+        {"100", "50"}, {"100", "30"}, {"100", "70"}, {"30", "7"}, {"100", "100"}, {"100", "250"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.period) + " ms between hops, delay " + c.delay + " ms");
+        const int64_t period = std::stoi(c.period) * ms, delay = std::stoi(c.delay) * ms;
+        EvalState state = variants::start_state("ksy7100-1");
+        boardlink::SimBoard board;
+        actions::resend_all(state, board);
+        actions::HopRun hops;
+        const actions::HopRun::Entries entries{"1750", "1752", c.period, c.delay};
+        const actions::HopRun::Switches switches{false, false, true};
+        ASSERT_TRUE(hops.start_with_gain(state, board, entries).ok());
+        EXPECT_EQ(hops.gain_note(switches).empty(), delay < period) << hops.gain_note(switches);
+        TimedRun run;
+        std::vector<std::pair<int64_t, uint32_t>> sent;  // the time and the word of each N latch
+        run.start(state, board,
+                  [&](size_t i, EvalState& s, boardlink::Port& p) {
+                      const size_t before = board.history().size();
+                      auto r = hops.tick(i, s, p, entries, switches);
+                      for (size_t k = before; k < board.history().size(); ++k)
+                          sent.emplace_back(run.clock_ns(), board.history()[k]);
+                      return r;
+                  },
+                  [&] { return hops.timers(); }, TimedRun::Driver::Caller);
+        const int64_t until = 10 * period + period / 2;
+        run.advance(until);
+        std::vector<std::pair<int64_t, bool>> expected;  // the time of each word and its gain bit
+        for (int k = 1; k <= 10; ++k) {
+            expected.emplace_back(k * period, true);
+            if (delay < period && k * period + delay <= until) expected.emplace_back(k * period + delay, false);
+        }
+        std::vector<std::pair<int64_t, bool>> got;
+        for (const auto& [t, word] : sent) {
+            EXPECT_EQ(word & 3, 2u) << "only N latches";
+            got.emplace_back(t, (word >> 21) & 1);
+        }
+        EXPECT_EQ(got, expected);
+        run.stop();
+    }
+}

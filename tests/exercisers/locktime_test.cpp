@@ -92,12 +92,13 @@ TEST(Locktime, ChargePumpGainIsRaisedForEachHopAndLoweredAtOnceOrAfterTheDelay) 
         w.Text4->setText("250");
         click(w.Command4);
         EXPECT_EQ(std::pair(w.run().gain_timer().interval_ms, w.run().release_timer().interval_ms), std::pair(1000, 250));
-        EXPECT_TRUE(w.run().gain_timer().running() && w.run().release_timer().running() && h.state.hop_mode == 1);
+        EXPECT_TRUE(w.run().gain_timer().running() && !w.run().release_timer().running() && h.state.hop_mode == 1)
+            << "the release is armed by a hop";
         w.Timer2_Timer();  // Delay Off: lowered at once
         EXPECT_EQ(sent(), (Sent{{N, true}, {N, false}}));
         EXPECT_FALSE(w.run().release_timer().running() || h.main->ui.Toggle3->isChecked());
 
-        click(w.Toggle1);  // Delay On: lowered by the delay's tick, which repeats without sending again
+        click(w.Toggle1);  // Delay On: lowered by the delay's one tick after the hop
         w.Timer2_Timer();
         EXPECT_EQ(sent(), (Sent{{N, true}}));
         EXPECT_TRUE(w.run().release_timer().running() && h.main->ui.Toggle3->isChecked() && board_gain_shown());
@@ -105,7 +106,7 @@ TEST(Locktime, ChargePumpGainIsRaisedForEachHopAndLoweredAtOnceOrAfterTheDelay) 
         EXPECT_EQ(sent(), (Sent{{N, false}}));
         w.Timer3_Timer();
         EXPECT_EQ(sent(), Sent{});
-        EXPECT_TRUE(w.run().release_timer().running() && board_gain_shown());
+        EXPECT_TRUE(!w.run().release_timer().running() && board_gain_shown());
 
         // Stopped while the gain is raised: the board keeps the gain the main window shows.
         w.Timer2_Timer();
@@ -166,10 +167,11 @@ TEST(Locktime, InvalidEntriesAndSettingsStopEveryTimerChangingAndSendingNothing)
         Harness h("ksy7100-1");
         with_locktime(h, [&](locktime& w) {
             if (c.when != Stopped) {
-                click(w.Toggle1);  // "Delay On": Timer3 runs with Timer2
+                click(w.Toggle1);  // "Delay On": a gain hop arms Timer3
                 click(w.Command1);
                 click(w.Command4);
                 w.Timer1_Timer();
+                w.Timer2_Timer();
                 ASSERT_TRUE(w.run().plain_timer().running() && w.run().gain_timer().running() && w.run().release_timer().running());
                 h.words();
             }
