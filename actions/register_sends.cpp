@@ -67,12 +67,17 @@ Outcome send_register_map(EvalState& s, boardlink::Port& port, const regmap::Reg
 
 Outcome write_register_word(EvalState& s, boardlink::Port& port, Row row, std::string_view hex_word) {
     if (auto refused = needs_variant(s, kRegisterMap)) return *refused;
-    auto typed = regmap::parse_row_word(hex_word, row, regmap::unshown_bits(s, row));
+    const uint32_t whole = regmap::whole_word_bits(row);
+    auto typed = regmap::parse_row_word(hex_word, row, regmap::unshown_bits(s, row), whole);
     if (!typed) return refused(typed.failure.message, {}, false, true);
     regmap::RegisterBits bits = regmap::bits_from_state(s);
-    bits[row] = *typed;
+    bits[row] = *typed & ~whole;
+    EvalState written = s;
+    if (row == Row::R) written.r_aux_bits = int32_t(*typed & whole);
     const RegisterSend send = row == Row::Control ? RegisterSend::Control : row == Row::N ? RegisterSend::N : RegisterSend::R;
-    return send_register_map(s, port, bits, send);
+    Outcome out = send_register_map(written, port, bits, send);
+    if (out.ok()) s = written;
+    return out;
 }
 
 }  // namespace actions

@@ -23,12 +23,13 @@ struct Channel {
 struct ChannelTable {
     std::vector<Channel> channels;
     uint32_t r_word = 0, control_word = 0;
-    double start_mhz = 0, stop_mhz = 0, step_khz = 0;
+    double start_mhz = 0, stop_mhz = 0, step_khz = 0;  // the first and the last channel's frequency
 };
 
 // The channels start, start + step, ... up to the last one at or below stop. Refused, with the
-// reason naming the channel or the step: a step that is no whole multiple of the PFD, a channel
-// whose counters do not fit, more than kMaxChannels channels, or no variant.
+// reason naming the channel, the step, the start or the stop: a step that is no whole multiple of
+// the PFD, a start or stop off the PFD grid, a channel whose counters do not fit or that the
+// prescaler cannot make, more than kMaxChannels channels, or no variant.
 std::variant<ChannelTable, std::string> channel_table(const EvalState& state, double start_mhz, double stop_mhz,
                                                        double step_khz);
 

@@ -23,9 +23,17 @@ std::optional<std::string> r_counter_problem(int64_t r) {
     return std::nullopt;
 }
 
-std::optional<std::string> n_counters_problem(int64_t n, int64_t b, int64_t a) {
+std::optional<std::string> prescaler_problem(int64_t n, int64_t b, int64_t a, int32_t prescaler) {
+    if (prescaler <= 1 || b >= a) return std::nullopt;
+    const int64_t p = prescaler;
+    return "The " + std::to_string(p) + "/" + std::to_string(p + 1) + " prescaler cannot divide by N = " +
+           std::to_string(n) + ": B = " + std::to_string(b) + " is below A = " + std::to_string(a) +
+           ". It makes every N from " + std::to_string(p * (p - 1)) + " (P x (P - 1)) up.";
+}
+
+std::optional<std::string> n_counters_problem(int64_t n, int64_t b, int64_t a, int32_t prescaler) {
     if (n < 1) return "The total divide ratio N would be " + std::to_string(n) + "; it must be at least 1.";
     if (b < 0 || b > kMaxBCounter) return outside("B counter", b, 0, kMaxBCounter);
     if (a < 0 || a > kMaxACounter) return outside("A counter", a, 0, kMaxACounter);
-    return std::nullopt;
+    return prescaler_problem(n, b, a, prescaler);
 }

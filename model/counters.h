@@ -25,5 +25,10 @@ std::optional<CounterSplit> split_counters(int32_t n, int32_t prescaler);
 // Why an R counter does not fit its field ("The R counter would be 20000; it must be 1 to
 // 16383."), or empty when it fits.
 std::optional<std::string> r_counter_problem(int64_t r);
-// The same for N (at least 1) and the B and A counters it splits into.
-std::optional<std::string> n_counters_problem(int64_t n, int64_t b, int64_t a);
+// Why a dual-modulus prescaler P/P+1 cannot divide by N = P x B + A with these counters: of the B
+// counts, the A first ones divide by P + 1, so B must be at least A. Every N from P x (P - 1) up
+// can be made so; below it only some. Empty where it can, and for P = 1 (no dual modulus).
+std::optional<std::string> prescaler_problem(int64_t n, int64_t b, int64_t a, int32_t prescaler);
+// Why N (at least 1) and the B and A counters it splits into do not fit their fields, or cannot
+// be made with the prescaler P.
+std::optional<std::string> n_counters_problem(int64_t n, int64_t b, int64_t a, int32_t prescaler);

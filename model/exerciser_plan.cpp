@@ -43,7 +43,7 @@ Outcome<Counters> counters_for(double ratio, int32_t prescaler) {
         return {{}, Problem{{}, "The total divide ratio N would be " + shown + "; " + limit}};
     }
     auto split = split_counters(*n, prescaler);
-    if (auto problem = n_counters_problem(*n, split->b, split->a)) return {{}, Problem{{}, *problem}};
+    if (auto problem = n_counters_problem(*n, split->b, split->a, prescaler)) return {{}, Problem{{}, *problem}};
     return {Counters{*n, split->b, split->a}, {}};
 }
 
@@ -180,6 +180,18 @@ Outcome<SweepSetup> read_sweep(const EvalState& s, const SweepEntries& e) {
         Problem p = *first.problem;
         if (s.prescaler > 0) p.entry = "Text1";
         return {{}, p};
+    }
+    // Below P x (P - 1) a dual-modulus prescaler cannot make every N: the steps down there are
+    // checked now, so a sweep that starts is never stopped halfway by one of them.
+    const double low_hz = double(s.prescaler) * (s.prescaler - 1) * s.pfd_freq * 1000;
+    for (auto step = first; step && !step->last && step->sweep_freq < low_hz;) {
+        apply_sweep_step(trial, *step);
+        step = sweep_step(trial);
+        if (!step) {
+            Problem p = *step.problem;
+            p.entry = "Text1";
+            return {{}, p};
+        }
     }
     return {setup, {}};
 }

@@ -1,5 +1,6 @@
 #include "model/frequency_plan.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <limits>
@@ -40,8 +41,8 @@ std::optional<int64_t> plan_ratio(const EvalState& s, const Counters& c) {
 // were, only R and N are its own results.
 std::optional<std::string> counters_problem(const Counters& c, bool split) {
     if (auto problem = r_counter_problem(c.r_counter)) return problem;
-    return split ? n_counters_problem(c.n_value, c.b_counter, c.a_counter)
-                 : n_counters_problem(c.n_value, 0, 0);
+    return split ? n_counters_problem(c.n_value, c.b_counter, c.a_counter, c.prescaler)
+                 : n_counters_problem(c.n_value, 0, 0, 1);
 }
 
 // Whether the board would still need `latch` once `plan` is stored: it does not hold the word the
@@ -302,6 +303,65 @@ bool dialog_takes_board_pfd(double ref_hz, int32_t r) {
     if (!pfd_hz || *pfd_hz == 0) return false;
     const auto typed_r = numfmt::round_i32(ref_hz / *pfd_hz);
     return typed_r && *typed_r == r && is_board_pfd(ref_hz, r, *pfd_hz);
+}
+
+double dialog_pfd_khz(const EvalState& s) {
+    const auto pfd = numfmt::parse_entry(synth_entries(s).pfd_text, '.');
+    const auto pfd_hz = pfd ? numfmt::round_i32(*pfd * 1000) : std::nullopt;
+    const auto r = pfd_hz && *pfd_hz != 0 ? numfmt::round_i32(s.ref_freq / *pfd_hz) : std::nullopt;
+    if (!r || *r < 1) return s.pfd_freq;
+    return numfmt::round_trip(planned_pfd_hz(s.ref_freq, *r, *pfd_hz) / 1000);
+}
+
+RatioLimits makeable_ratios(const EvalState& s) {
+    if (variants::is_single_modulus(s.device) || s.prescaler <= 1) return {1, kMaxBCounter};
+    const int64_t p = s.prescaler;
+    return {p * (p - 1), kMaxBCounter * p + std::min<int64_t>(p - 1, kMaxACounter)};
+}
+
+std::optional<PfdLimits> pfd_limits(const EvalState& s) {
+    const auto vco_mhz = numfmt::parse_entry(synth_entries(s).vco_text, '.');
+    if (!vco_mhz || !(*vco_mhz > 0) || !(s.ref_freq > 0)) return std::nullopt;
+    auto takes = [&](int32_t r) {
+        const double khz = pfd_made_khz(s.ref_freq, r);
+        return dialog_takes_board_pfd(s.ref_freq, r) && bool(plan_synth_load(s, vco_mhz, khz));
+    };
+    // From the R at which N would reach each of its limits, towards the other limit: the first R
+    // the dialog takes is the limit (a few steps at most, unless none is taken at all).
+    const RatioLimits n = makeable_ratios(s);
+    const double vco_hz = *vco_mhz * 1e6;
+    const auto r_at = [&](int64_t ratio) { return s.ref_freq * double(ratio) / vco_hz; };
+    const int32_t low_r = int32_t(std::clamp(std::floor(r_at(n.min)), 1.0, double(kMaxRCounter)));
+    const int32_t high_r = int32_t(std::clamp(std::ceil(r_at(n.max)), 1.0, double(kMaxRCounter)));
+    std::optional<int32_t> fewest, most;  // the R of the largest and of the smallest PFD
+    for (int32_t r = low_r; r <= kMaxRCounter && !fewest; ++r)
+        if (takes(r)) fewest = r;
+    for (int32_t r = high_r; fewest && r >= *fewest && !most; --r)
+        if (takes(r)) most = r;
+    if (!fewest || !most) return std::nullopt;
+    return PfdLimits{pfd_made_khz(s.ref_freq, *most), pfd_made_khz(s.ref_freq, *fewest)};
+}
+
+std::optional<ReferenceLimits> reference_limits(const EvalState& s) {
+    const double pfd_hz = s.asked_pfd_freq * 1000, vco_hz = s.asked_vco_freq * 1e6;
+    if (!(pfd_hz > 0) || !(vco_hz > 0) || !std::isfinite(vco_hz)) return std::nullopt;
+    const RatioLimits n = makeable_ratios(s);
+    auto takes = [&](double ref_hz) { return bool(plan_crystal(s, ref_hz / 1e6)); };
+    // With R = trunc(reference / PFD asked), the references of one R lie in [R x PFD, (R + 1) x PFD),
+    // and N = vco x R / reference must lie in the makeable range: the ends of that interval, in
+    // whole hertz, are the candidates, the first R that has any giving the limit.
+    auto interval = [&](int32_t r) {
+        const double lo = std::max(r * pfd_hz, vco_hz * r / (double(n.max) + 0.5));
+        const double hi = std::min((r + 1) * pfd_hz, vco_hz * r / (double(n.min) - 0.5));
+        return std::pair(std::ceil(lo), std::floor(hi) == (r + 1) * pfd_hz ? (r + 1) * pfd_hz - 1 : std::floor(hi));
+    };
+    std::optional<double> lowest, highest;
+    for (int32_t r = 1; r <= kMaxRCounter && !lowest; ++r)
+        if (auto [lo, hi] = interval(r); lo <= hi && (takes(lo) || takes(++lo))) lowest = lo;
+    for (int32_t r = kMaxRCounter; r >= 1 && lowest && !highest; --r)
+        if (auto [lo, hi] = interval(r); lo <= hi && (takes(hi) || takes(--hi))) highest = hi;
+    if (!lowest || !highest || *highest < *lowest) return std::nullopt;
+    return ReferenceLimits{*lowest / 1e6, *highest / 1e6};
 }
 
 std::optional<int> prescaler_position(int32_t prescaler_bits) {

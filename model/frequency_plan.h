@@ -126,5 +126,33 @@ void store(const PrescalerPlan& plan, EvalState& state);
 // back from that (10 MHz / 16383 = 610.4 Hz is typed as 610 Hz, which gives R = 16393: not taken).
 bool dialog_takes_board_pfd(double ref_hz, int32_t r);
 
+// The PFD frequency (kHz) the frequency dialog plans at when loaded with its PFD entry as it opens
+// (the entry rounds to whole hertz, and R comes back from that).
+double dialog_pfd_khz(const EvalState& state);
+
+// The smallest and the largest N whose counters the variant's prescaler makes and whose fields
+// hold them: P x (P - 1) (below it some N cannot be made) to 8191 x P + P - 1, or 1 to 8191 on
+// the variant that divides by B alone.
+struct RatioLimits {
+    int64_t min, max;
+};
+RatioLimits makeable_ratios(const EvalState& state);
+
+// The PFD frequencies (kHz) the frequency dialog loads with the VCO frequency it shows now: the
+// smallest and the largest that the reference divides and whose N the counters make. Empty when
+// there is none.
+struct PfdLimits {
+    double min_khz, max_khz;
+};
+std::optional<PfdLimits> pfd_limits(const EvalState& state);
+
+// The references (MHz) the reference dialog takes now, aiming at the PFD and VCO frequency asked
+// for: the smallest and the largest whose R fits and whose N the counters make. Empty when there
+// is none.
+struct ReferenceLimits {
+    double min_mhz, max_mhz;
+};
+std::optional<ReferenceLimits> reference_limits(const EvalState& state);
+
 // The knob position that shows prescaler_bits, or empty for a value of no position.
 std::optional<int> prescaler_position(int32_t prescaler_bits);

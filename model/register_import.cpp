@@ -1,10 +1,12 @@
 #include "model/register_import.h"
 
 #include <cctype>
+#include <algorithm>
 #include <charconv>
 
 #include "model/number_format.h"
 #include "model/register_map.h"
+#include "model/variants.h"
 
 namespace {
 
@@ -106,6 +108,14 @@ std::variant<ImportedRegisters, ImportProblem> parse_json(std::string_view text)
         if (!mhz || !(*mhz > 0)) return ImportProblem{line_at(text, key), "reference_mhz is not a frequency above 0"};
         r.reference_hz = *mhz * 1e6;
     }
+    if (size_t key = text.find("\"variant\""); key != std::string_view::npos) {
+        std::string_view rest = trim(text.substr(key + 9));
+        const size_t open = rest.starts_with(':') ? rest.find('"') : std::string_view::npos;
+        const size_t close = open == std::string_view::npos ? open : rest.find('"', open + 1);
+        if (close == std::string_view::npos) return ImportProblem{line_at(text, key), "variant has no text"};
+        r.variant = std::string(rest.substr(open + 1, close - open - 1));
+        r.variant_line = line_at(text, key);
+    }
     for (size_t key = text.find("\"word\""); key != std::string_view::npos; key = text.find("\"word\"", key + 6)) {
         const int line = line_at(text, key);
         const size_t open = text.find('"', text.find(':', key + 6));
@@ -122,6 +132,8 @@ std::variant<ImportedRegisters, ImportProblem> parse_json(std::string_view text)
 }  // namespace
 
 std::variant<ImportedRegisters, ImportProblem> parse_register_file(std::string_view text) {
+    // The byte-order mark several editors put before UTF-8 text says nothing about the words.
+    if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
     if (text.size() > 64 * 1024) return ImportProblem{0, "the file is larger than a register file can be"};
     for (unsigned char c : text)
         if ((c < 0x20 && c != '\n' && c != '\r' && c != '\t') || c == 0x7F)
@@ -137,6 +149,11 @@ std::variant<ImportedRegisters, ImportProblem> parse_register_file(std::string_v
 
 std::variant<EvalState, ImportProblem> state_from_registers(const EvalState& s, const ImportedRegisters& r) {
     using regmap::Row;
+    const std::string running = variants::display_name(s.device);
+    if (r.variant && *r.variant != running)
+        return ImportProblem{r.variant_line, "the file was exported from a " + quoted(*r.variant) +
+                                                 " and the tool runs a " + running +
+                                                 ": its counters would make other frequencies here"};
     EvalState from = s;
     if (r.reference_hz) from.ref_freq = *r.reference_hz;
     regmap::RegisterBits bits;
@@ -144,10 +161,14 @@ std::variant<EvalState, ImportProblem> state_from_registers(const EvalState& s, 
         const size_t latch = regmap::latch_of(row);
         // DB19 of the R word is the test-mode switch, which the word sets here.
         const uint32_t test_enable = row == Row::R ? *r.words[latch] & (1u << 19) : 0;
-        const auto typed = regmap::parse_row_word(regmap::hex_word(*r.words[latch]), row, test_enable);
+        const uint32_t whole = regmap::whole_word_bits(row);
+        const auto typed = regmap::parse_row_word(regmap::hex_word(*r.words[latch]), row, test_enable, whole);
         if (!typed) return ImportProblem{r.lines[latch], typed.failure.message.substr(0, typed.failure.message.find(" Nothing"))};
-        bits[row] = *typed;
-        if (row == Row::R) from.test_enable_bits = int32_t(test_enable);
+        bits[row] = *typed & ~whole;
+        if (row == Row::R) {
+            from.test_enable_bits = int32_t(test_enable);
+            from.r_aux_bits = int32_t(*typed & whole);
+        }
     }
     if (r.words[3]) {
         const uint32_t t = *r.words[3];
@@ -165,7 +186,8 @@ std::variant<EvalState, ImportProblem> state_from_registers(const EvalState& s, 
     auto rebuilt = regmap::rebuild_state(from, bits, regmap::kRows);
     if (!rebuilt) {
         const Row row = rebuilt.failure.message == regmap::kNoRCounter ? Row::R : Row::N;
-        return ImportProblem{r.lines[regmap::latch_of(row)], rebuilt.failure.message.substr(0, rebuilt.failure.message.find(" Turn"))};
+        const std::string& m = rebuilt.failure.message;
+        return ImportProblem{r.lines[regmap::latch_of(row)], m.substr(0, std::min(m.find(" Turn"), m.find(" Nothing")))};
     }
     EvalState out = *rebuilt;
     // Whatever the rows' frequencies were, the file asks for what its words make.
@@ -176,6 +198,9 @@ std::variant<EvalState, ImportProblem> state_from_registers(const EvalState& s, 
 
 std::string describe(const ImportProblem& p, std::string_view file_name) {
     const std::string file(file_name);
-    return (p.line > 0 ? "Line " + std::to_string(p.line) + " of " + file : file) + ": " + p.problem +
+    // A problem taken from a window's message may end in its own full stop.
+    std::string_view problem = p.problem;
+    if (!problem.empty() && problem.back() == '.') problem.remove_suffix(1);
+    return (p.line > 0 ? "Line " + std::to_string(p.line) + " of " + file : file) + ": " + std::string(problem) +
            ". Nothing was imported.";
 }

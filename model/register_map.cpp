@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "model/counters.h"
 #include "model/frequency_made.h"
 #include "model/number_format.h"
 #include "model/variants.h"
@@ -215,6 +216,9 @@ Plan<EvalState> rebuild_state(const EvalState& state, const RegisterBits& bits, 
         s.core_power = uint16_t(take(c, 3, 2) >> 2);
     }
 
+    if (variants::has_dual_modulus(s.device))
+        if (auto problem = prescaler_problem(programmed_ratio(s), s.b_counter, s.a_counter, s.prescaler))
+            return PlanFailure{*problem + " Nothing was changed or sent.", 0};
     // 13-bit B and 5-bit A with P at most 32 cannot overflow.
     s.n_value = int32_t(programmed_ratio(s));
     settle_frequencies(s);
@@ -236,7 +240,7 @@ uint32_t row_word(Row row, uint32_t bits, uint32_t unshown) {
     return (bits & settable_mask(row)) | unshown | latch_of(row);
 }
 
-Plan<uint32_t> parse_row_word(std::string_view text, Row row, uint32_t unshown) {
+Plan<uint32_t> parse_row_word(std::string_view text, Row row, uint32_t unshown, uint32_t free_bits) {
     const std::string typed(text);
     const auto invalid = [&] {
         return PlanFailure{"\"" + typed + "\" is not a 24-bit word in hexadecimal: type up to six hexadecimal "
@@ -271,7 +275,7 @@ Plan<uint32_t> parse_row_word(std::string_view text, Row row, uint32_t unshown) 
                                "). Nothing was changed.",
                            0};
     }
-    const uint32_t fixed = ~settable_mask(row) & ~3u & kWordMask;
+    const uint32_t fixed = ~settable_mask(row) & ~3u & kWordMask & ~free_bits;
     if (row == Row::R && (w & kTestEnableBit) != (unshown & kTestEnableBit)) {
         const bool enabled = unshown & kTestEnableBit;
         return PlanFailure{hex + " has DB19 = " + (enabled ? "0" : "1") + ", but DB19 of the R latch is the test-mode "
@@ -298,7 +302,7 @@ Plan<uint32_t> parse_row_word(std::string_view text, Row row, uint32_t unshown) 
                                ": this window keeps " + (several ? "them" : "it") + " at 0. Nothing was changed.",
                            0};
     }
-    return w & settable_mask(row);
+    return w & (settable_mask(row) | free_bits);
 }
 
 std::string hex_word(uint32_t word) {

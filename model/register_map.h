@@ -87,11 +87,20 @@ uint32_t unshown_bits(const EvalState& state, Row row);
 // The word a row describes: its switches, its address bits and the unshown bits.
 uint32_t row_word(Row row, uint32_t bits, uint32_t unshown);
 
+// DB23 and DB22 of the R latch: the chip ignores them, and the state keeps them as r_aux_bits. A
+// settings file may set them, and a word written whole (REG:WRIT, a register import) sets them
+// as it holds them, so the board holds exactly the word written; the register map shows them on
+// its fixed digits.
+inline constexpr uint32_t kRAuxBits = 0xC00000;
+// The bits of a row that a word written whole sets as it holds them besides the switches.
+inline constexpr uint32_t whole_word_bits(Row row) { return row == Row::R ? kRAuxBits : 0; }
+
 // A word the user typed for a row, in hexadecimal (blanks around it and a "0x" prefix
 // allowed). The address bits must be the row's, and the fixed digits must be those the row
-// sends (`unshown`: 1 where the state adds a bit, else 0), so the word sent is the word typed.
-// The result is the row's switch positions.
-Plan<uint32_t> parse_row_word(std::string_view text, Row row, uint32_t unshown);
+// sends (`unshown`: 1 where the state adds a bit, else 0), so the word sent is the word typed;
+// fixed digits among `free_bits` may be anything. The result is the row's switch positions and
+// the word's `free_bits`.
+Plan<uint32_t> parse_row_word(std::string_view text, Row row, uint32_t unshown, uint32_t free_bits = 0);
 
 // A latch word as the window shows it: upper-case hexadecimal, no prefix, no leading zeros.
 std::string hex_word(uint32_t word);

@@ -244,6 +244,12 @@ std::variant<SettingsRecord, SettingsProblem> parse_settings(std::string_view te
                               std::to_string(r.prescaler_bits) + " selects " +
                               std::to_string(modulus_of(r.prescaler_bits)) + "/" +
                               std::to_string(modulus_of(r.prescaler_bits) + 1) + ")");
+    // The counters must be ones the prescaler can divide by: the board would make no frequency
+    // the file's counters name.
+    if (variants::has_dual_modulus(r.device))
+        if (auto problem = prescaler_problem(int64_t{r.prescaler} * r.b_counter + r.a_counter, r.b_counter,
+                                             r.a_counter, r.prescaler))
+            return refuse(23, "a_counter = " + std::to_string(r.a_counter) + ": " + *problem);
     return r;
 }
 

@@ -41,6 +41,7 @@ TEST(RegisterFiles, AnExportImportedAgainReproducesTheStateAndTheBoardsWordsOnEv
             boardlink::SimBoard board;
             commands::Interpreter in(state, board, "9.9");
             for (int k = 0; k < 4; ++k) in.run_line(settings[g() % std::size(settings)]);
+            state.r_aux_bits = int32_t(g() % 4) << 22;  // R latch DB23, DB22, as a settings file may set them
             MemoryFiles files;
             ASSERT_TRUE(actions::export_registers(state, files, file, file, "9.9").ok());
 
@@ -69,11 +70,17 @@ TEST(RegisterFiles, ARefusedImportNamesItsLineAndChangesNothing) {
         {"# pasted\n0x17702 // N\n0xC9\nG0\n", "Line 4 of r.txt: \"G0\" is not a 24-bit word in hexadecimal"},
         {"0x17702 R\n", "Line 1 of r.txt: the word is for the N latch (address bits DB1, DB0), not the R"},
         {"0x017782\n0xC9\n0x8FF108\n", "Line 1 of r.txt: 17782 sets DB7 of the N latch, which is reserved: this window "
-                                       "keeps it at 0."},
+                                       "keeps it at 0"},
         {"0x000001\n0x017702\n0x8FF108\n", "Line 1 of r.txt: The R counter would be 0: every R counter switch (DB15 to "
-                                           "DB2 of the R latch) is off, and the PFD frequency is the reference divided by R."},
+                                           "DB2 of the R latch) is off, and the PFD frequency is the reference divided by R"},
         {"0x00000F\n" + ok.substr(ok.find('\n') + 1), "Line 1 of r.txt: the test word's core power (DB3, DB2) is not the control word's: "
                                       "the two latches hold one setting"},
+        {"0x000146 N\n0xC9\n0x8FF108\n", "Line 1 of r.txt: The 32/33 prescaler cannot divide by N = 49: B = 1 is below A = 17. "
+                                         "It makes every N from 992 (P x (P - 1)) up"},
+        {"{\n  \"variant\": \"KSY7100-8\",\n  \"words\": [{\"word\": \"0x8FF108\"}, {\"word\": \"0x0000C9\"}, "
+         "{\"word\": \"0x017702\"}]\n}\n",
+         "Line 2 of r.txt: the file was exported from a \"KSY7100-8\" and the tool runs a KSY7100-1: its counters would "
+         "make other frequencies here"},
     };
     for (const auto& [text, message] : cases) {
         SCOPED_TRACE(message);
@@ -88,6 +95,12 @@ TEST(RegisterFiles, ARefusedImportNamesItsLineAndChangesNothing) {
         EXPECT_TRUE(state == before);
         EXPECT_EQ(board.words_loaded(), 0u);
     }
+    // The byte-order mark an editor writes before UTF-8 text is no word.
+    EvalState state = variants::start_state("ksy7100-1");
+    boardlink::SimBoard board;
+    MemoryFiles files;
+    files.files["r.txt"] = "\xEF\xBB\xBF" + ok.substr(ok.find('\n') + 1);
+    EXPECT_TRUE(actions::import_registers(state, board, files, "r.txt", "r.txt").ok());
 }
 
 TEST(RegisterFiles, AChannelTableHoldsTheNWordEachChannelsFrequencySendsOrNamesWhyNot) {
@@ -96,6 +109,8 @@ TEST(RegisterFiles, AChannelTableHoldsTheNWordEachChannelsFrequencySendsOrNamesW
     ASSERT_TRUE(std::holds_alternative<ChannelTable>(table));
     const auto& channels = std::get<ChannelTable>(table).channels;
     ASSERT_EQ(channels.size(), 11u);
+    const std::string header = channel_table_text(state, std::get<ChannelTable>(table), ExportFormat::C, "9.9");
+    EXPECT_NE(header.find("11 channels from 1900 MHz to 1902 MHz in steps of 200 kHz"), std::string::npos) << header;
     for (const Channel& c : channels) {
         EvalState s = variants::start_state("ksy7100-3");
         boardlink::SimBoard board;
@@ -109,6 +124,9 @@ TEST(RegisterFiles, AChannelTableHoldsTheNWordEachChannelsFrequencySendsOrNamesW
         {&state, 1900, 1902, 300, "the channel step of 300 kHz is not a whole multiple of the PFD frequency of 200 kHz"},
         {&state, 1900, 1900 + 65536 * 0.2, 200, "the table would hold 65537 channels; it holds at most 65536"},
         {&unsplit, 1900, 2000, 200, "channel 0 at 1900 MHz: The prescaler is not set"},
+        {&state, 1900.1, 1902, 200, "the start frequency of 1900.1 MHz is not on the grid of the PFD frequency of 200 kHz"},
+        {&state, 1900, 1902.3, 400, "the stop frequency of 1902.3 MHz is not on the grid"},
+        {&state, 6, 6.4, 200, "channel 0 at 6 MHz: The 32/33 prescaler cannot divide by N = 30"},
     };
     for (const auto& [from, start, stop, step, reason] : refused) {
         auto t = channel_table(*from, start, stop, step);
