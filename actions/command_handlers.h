@@ -50,7 +50,7 @@ inline Reply answer(std::string text) { return {std::move(text), {}}; }
 inline Reply error(int code, std::string message) { return {{}, Error{code, std::move(message)}}; }
 // The index of the keyword `arg` names among `keywords` (mnemonic patterns), or empty.
 std::optional<int> keyword(const std::string& arg, std::initializer_list<const char*> keywords);
-std::optional<bool> on_off(const std::string& arg);  // ON, OFF, 1, 0
+std::optional<bool> on_off(const std::string& arg);  // ON, OFF, or a number: any but 0 after rounding is ON
 // A whole number within low..high (MIN and MAX their limits, DEF `def` where there is one), or
 // empty.
 std::optional<int> whole(const std::string& arg, int low, int high, std::optional<int> def = std::nullopt);

@@ -14,6 +14,7 @@
 #include "actions/test_latch.h"
 #include "model/board_words.h"
 #include "model/counters.h"
+#include "model/frequency_plan.h"
 #include "model/frequency_planner.h"
 #include "model/register_export.h"
 #include "model/latch.h"
@@ -32,9 +33,12 @@ std::optional<int> keyword(const std::string& arg, std::initializer_list<const c
     return std::nullopt;
 }
 
+// ON, OFF, or a number as IEEE 488.2 takes a Boolean: rounded, any value but 0 is ON.
 std::optional<bool> on_off(const std::string& arg) {
-    if (auto k = keyword(arg, {"OFF", "ON", "0", "1"})) return *k % 2 == 1;
-    return std::nullopt;
+    if (auto k = keyword(arg, {"OFF", "ON"})) return *k == 1;
+    const Numeric n = numeric(arg, Unit::None);
+    if (n.code || !n.value || !std::isfinite(*n.value)) return std::nullopt;
+    return std::round(*n.value) != 0;
 }
 
 std::optional<int> whole(const std::string& arg, int low, int high, std::optional<int> def) {
@@ -94,13 +98,23 @@ EvalState defaults_of(const EvalState& s) {
 // The limits the frequency dialog takes: N from 1 to the largest the counters hold, times the
 // PFD; the PFD from the reference over the largest R to the reference itself; the reference
 // from R = 1 to R = 16383 times the PFD asked for.
+// MIN and MAX are values the command takes now: the VCO frequencies of the smallest and largest N
+// the prescaler makes at the present PFD, and the PFDs the reference divides whose N it makes at
+// the present VCO frequency.
 Range vco_range(const EvalState& s) {
-    const bool single = variants::is_single_modulus(s.device);
-    const double largest_n = single ? kMaxBCounter : double(kMaxBCounter) * s.prescaler + std::min(s.prescaler - 1, kMaxACounter);
-    return {s.pfd_freq / 1000, largest_n * s.pfd_freq / 1000, defaults_of(s).vco_freq};
+    const RatioLimits n = makeable_ratios(s);
+    const double pfd_khz = dialog_pfd_khz(s);
+    return {numfmt::round_trip(double(n.min) * pfd_khz / 1000), numfmt::round_trip(double(n.max) * pfd_khz / 1000),
+            defaults_of(s).vco_freq};
 }
-Range pfd_range(const EvalState& s) { return {s.ref_freq / 1000 / kMaxRCounter, s.ref_freq / 1000, defaults_of(s).pfd_freq}; }
-Range ref_range(const EvalState& s) { return {s.asked_pfd_freq / 1000, s.asked_pfd_freq * kMaxRCounter / 1000, 10}; }
+Range pfd_range(const EvalState& s) {
+    if (const auto limits = pfd_limits(s)) return {limits->min_khz, limits->max_khz, defaults_of(s).pfd_freq};
+    return {s.ref_freq / 1000 / kMaxRCounter, s.ref_freq / 1000, defaults_of(s).pfd_freq};
+}
+Range ref_range(const EvalState& s) {
+    if (const auto limits = reference_limits(s)) return {limits->min_mhz, limits->max_mhz, 10};
+    return {s.asked_pfd_freq / 1000, s.asked_pfd_freq * kMaxRCounter / 1000, 10};
+}
 
 // The frequency dialog as it opens (its entries), then one of its buttons. A refused action
 // leaves even the dialog's bookkeeping as it was: a refused command changes nothing.
@@ -246,9 +260,10 @@ std::vector<Handlers> build_table() {
              if (refused) return *refused;
              if (!mhz || !(*mhz > 0) || (a.size() > 1 && (!step || !(*step > 0))))
                  return illegal(a[0], "FREQ:PLAN?", "a frequency in MHz above 0, and a channel step in kHz above 0");
+             // One comma list, seven fields a plan: ';' separates the answers of one message.
              std::string plans;
              for (const FrequencyPlan& p : plan_frequency(in.state(), *mhz, step))
-                 plans += (plans.empty() ? "" : ";") + plan_text(p);
+                 plans += (plans.empty() ? "" : ",") + plan_text(p);
              if (plans.empty()) return error(kExecutionError, "no plan of the counters reaches " + number_text(*mhz) + " MHz");
              return answer(plans);
          },

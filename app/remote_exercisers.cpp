@@ -30,6 +30,15 @@ RemoteExercisers::~RemoteExercisers() { finish(); }
 void RemoteExercisers::start_ticks(Kind kind) {
     running_ = kind;
     told_scheduling_ = false;
+    // A new run reports its own count and steps, never those of the run before.
+    if (kind == Kind::Hop) {
+        hop_base_ = hop_.hops();
+        hops_ = 0;
+        hop_timing_ = "NONE,0";
+    } else {
+        swept_to_.reset();
+        sweep_timing_ = "NONE,0";
+    }
     actions::TimedRun::Tick tick;
     actions::TimedRun::Timers timers;
     if (kind == Kind::Hop) {
@@ -53,7 +62,7 @@ void RemoteExercisers::start_ticks(Kind kind) {
 void RemoteExercisers::take(const actions::RunNews& news) {
     state_ = news.state;
     if (running_ == Kind::Hop) {
-        hops_ = news.progress;
+        hops_ = news.progress > hop_base_ ? news.progress - hop_base_ : 0;
         hop_timing_ = timing(ticks_, news);
     } else if (running_ == Kind::Sweep) {
         if (news.texts) swept_to_ = news.texts->current;

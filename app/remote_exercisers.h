@@ -58,7 +58,8 @@ private:
     bool told_scheduling_ = false;
     QTimer follower_;
     // What the status queries answer between the news: the last figures of each exerciser.
-    unsigned long hops_ = 0;
+    unsigned long hops_ = 0;      // hops of the run in progress or the last one
+    unsigned long hop_base_ = 0;  // the hop run's count when that run started
     std::optional<std::string> swept_to_;  // MHz of the last sweep step
     std::string hop_timing_ = "NONE,0", sweep_timing_ = "NONE,0";  // scheduling, late ticks
 };

@@ -30,17 +30,27 @@ void save(QWidget& w, const QString& dir, const QString& name) {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QStringList args = app.arguments().mid(1);
-    if (!args.isEmpty() && args.front().startsWith("--palette=")) {
-        const auto palette = desktop_palettes::by_name(args.takeFirst().mid(10).toStdString());
-        if (!palette) {
-            std::fprintf(stderr, "window_shots: the palettes are dark and contrast\n");
+    // The palette option may stand anywhere; anything else that starts with "-" is refused, as is
+    // a third positional argument, rather than ignored.
+    QStringList args;
+    const char* const usage = "usage: window_shots [--palette=dark|contrast] OUTDIR [variant]\n";
+    for (const QString& arg : app.arguments().mid(1)) {
+        if (arg.startsWith("--palette=")) {
+            const auto palette = desktop_palettes::by_name(arg.mid(10).toStdString());
+            if (!palette) {
+                std::fprintf(stderr, "window_shots: the palettes are dark and contrast\n");
+                return 2;
+            }
+            QApplication::setPalette(*palette);
+        } else if (arg.startsWith("-")) {
+            std::fprintf(stderr, "window_shots: no option %s\n%s", qPrintable(arg), usage);
             return 2;
+        } else {
+            args << arg;
         }
-        QApplication::setPalette(*palette);
     }
-    if (args.isEmpty()) {
-        std::fprintf(stderr, "usage: window_shots [--palette=dark|contrast] OUTDIR [variant]\n");
+    if (args.isEmpty() || args.size() > 2) {
+        std::fprintf(stderr, "%s", usage);
         return 2;
     }
     const QString dir = args[0];

@@ -21,9 +21,10 @@ def _control(get_command, set_command, docs, **kwargs):
 class KSY7100Eval(Instrument):
     """The evaluation tool's command server; every setting is checked against the error queue."""
 
-    frequency = _control("FREQ?", "FREQ %g", "VCO frequency in MHz, as the counters the board holds make it")
-    pfd = _control("FREQ:PFD?", "FREQ:PFD %g", "PFD frequency in kHz")
-    reference = _control("FREQ:REF?", "FREQ:REF %g", "reference frequency in MHz")
+    # Numbers go out as Python writes a float, to full precision (%g would keep six digits).
+    frequency = _control("FREQ?", "FREQ %s", "VCO frequency in MHz, as the counters the board holds make it")
+    pfd = _control("FREQ:PFD?", "FREQ:PFD %s", "PFD frequency in kHz")
+    reference = _control("FREQ:REF?", "FREQ:REF %s", "reference frequency in MHz")
     prescaler = _control("PRES?", "PRES %d", "prescaler modulus P", cast=int)
     output_power = _control("POW:OUTP?", "POW:OUTP %d", "output power level, 0 to 3", cast=int)
     core_power = _control("POW:CORE?", "POW:CORE %d", "core power level, 0 to 3", cast=int)

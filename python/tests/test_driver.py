@@ -67,6 +67,10 @@ class DriverTest(unittest.TestCase):
         synth.write("*RST")
         synth.frequency = 2401
         self.assertEqual((synth.frequency, synth.board_frequency, synth.muxout), (2401, 2401, 0))
+        synth.frequency = 1000
+        synth.pfd = 5
+        synth.frequency = 1000.005  # seven digits: sent whole
+        self.assertEqual(synth.frequency, 1000.005)
         with self.assertRaises(KSY7100Error):
             synth.frequency = 0
         synth.adapter.connection.close()

@@ -1,7 +1,8 @@
 // The tool never reports a frequency the board does not make. Random command sequences on every
 // variant, with the simulated board as the witness: after every command FREQ?, FREQ:PFD? and
 // BOAR:FREQ? agree to 1 Hz with what the words the board latched make, (P x B + A) x reference / R
-// (B alone for the KSY7100-8), and a refused command changes nothing and sends nothing. A failure
+// (B alone for the KSY7100-8) with counters the prescaler can divide by, a command's MIN and MAX
+// are values it takes, and a refused command changes nothing and sends nothing. A failure
 // prints the shortest sequence that still shows it.
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -40,6 +41,7 @@ fs::path scratch_folder() {
 // What the words the board latched make, decoded from its bits alone, with the tool's reference.
 struct Made {
     double pfd_hz, vco_hz;
+    bool makeable;  // the prescaler can divide by these counters: B is not below A
 };
 std::optional<Made> board_makes(const boardlink::SimBoard& board, double ref_hz) {
     const auto& l = board.latches();
@@ -47,7 +49,7 @@ std::optional<Made> board_makes(const boardlink::SimBoard& board, double ref_hz)
     const uint32_t r = (*l[1] >> 2) & 0x3FFF, b = (*l[2] >> 8) & 0x1FFF, a = (*l[2] >> 2) & 0x1F;
     if (r == 0) return std::nullopt;
     const double ratio = board.single_modulus() ? b : double(*board.prescaler_modulus()) * b + a;
-    return Made{ref_hz / r, ratio * ref_hz / r};
+    return Made{ref_hz / r, ratio * ref_hz / r, board.single_modulus() || b >= a};
 }
 
 struct Rig {
@@ -77,15 +79,15 @@ std::string random_command(std::mt19937& g, const EvalState& s) {
     switch (g() % 20) {
     case 0:
     case 1: {
-        if (chance(10)) return "FREQ " + pick(g, {"abc", "0", "-5", "1e9", "2400.1"});
+        if (chance(10)) return "FREQ " + pick(g, {"abc", "0", "-5", "1e9", "2400.1", "MIN", "MAX", "6", "2410"});
         double mhz = chance(50) ? s.vco_freq + (int(g() % 101) - 50) * s.pfd_freq / 1000
                                 : 50 + (g() % 5'000'000'000ull) / 1e6;
         return "FREQ " + numfmt::general(mhz);
     }
     case 2: return "FREQ:PFD " + pick(g, {"200", "100", "1000", "30", "25", "12.5", "200.5", "400", "50", "0", "-5",
-                                          "1e9", "abc", "333.333333", "200.816327"});
+                                          "1e9", "abc", "333.333333", "200.816327", "MIN", "MAX", "10000"});
     case 3: return "FREQ:REF " + pick(g, {"10", "19.2", "19.68", "10.24", "16.368", "15.36", "26", "13", "8.2",
-                                          "10.05", "0", "1e12", "-1", "40"});
+                                          "10.05", "0", "1e12", "-1", "40", "MIN", "MAX"});
     case 4: return "FREQ:STEP " + pick(g, {"UP", "DOWN"});
     case 5: return "LATC:SEND " + pick(g, {"CONT", "R", "N", "TEST", "ALL"});
     case 6:
@@ -128,6 +130,17 @@ std::optional<std::string> run_and_check(Rig& rig, const std::string& command) {
     for (const Reply& r : rig.in.run_line(command)) refused = refused || r.error.has_value();
     if (refused && !(rig.state == before && rig.board.words_loaded() == words))
         return "a refused command changed the state or sent words";
+    // MIN and MAX are values the command takes now, wherever it takes the present value.
+    if (refused && variants::is_family_variant(before.device) &&
+        (command.ends_with(" MIN") || command.ends_with(" MAX"))) {
+        const std::string header = command.substr(0, command.find(' '));
+        EvalState copy = before;
+        boardlink::SimBoard board;
+        Interpreter in(copy, board, "9.9");
+        const auto present = in.run_line(header + "?");
+        if (present.size() == 1 && present[0].answer && !in.run_line(header + " " + *present[0].answer)[0].error)
+            return "the command refused its own limit, and takes the present value " + *present[0].answer;
+    }
 
     std::vector<std::string> answers;
     for (const Reply& r : rig.in.run_line("FREQ?;FREQ:PFD?;BOAR:FREQ?"))
@@ -141,6 +154,7 @@ std::optional<std::string> run_and_check(Rig& rig, const std::string& command) {
     }
     const std::string board_says = numfmt::general(made->vco_hz / 1e6) + " MHz at a PFD of " +
                                    numfmt::general(made->pfd_hz / 1000) + " kHz";
+    if (!made->makeable) return "the board holds counters its prescaler cannot divide by (B below A)";
     if (!readout || std::abs(*readout * 1e6 - made->vco_hz) >= 1)
         return "BOAR:FREQ? says " + answers[2] + " MHz; the board makes " + board_says;
     if (!variants::is_family_variant(rig.state.device)) return std::nullopt;  // a preset sends no data

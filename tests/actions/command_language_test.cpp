@@ -54,7 +54,8 @@ TEST(CommandSyntax, LinesSplitIntoCommandsWithQuotedTextsAndQueries) {
                                         {"FREQuency:PFD", "FREQU:PFD", false},
                                         {"FREQuency", "FREQ:PFD", false},
                                         {"CURRent1", "curr1", true},
-                                        {"CURRent1", "CURR", false},
+                                        {"CURRent1", "CURR", true},  // a numeric suffix left out is 1
+                                        {"CURRent2", "CURR", false},
                                         {"*IDN", "*idn", true}})
         EXPECT_EQ(header_matches(pattern, typed), match) << pattern << " " << typed;
 }
@@ -69,9 +70,9 @@ TEST(CommandLanguage, CommandsRunTheirActionsAndQueriesAnswerFromTheState) {
         {"FREQ:STEP UP; FREQ?", {"2400.2"}, {1, 2}},
         {"LATC:WORD? R; LATC:SEND R; LATC:WORD? R", {"NONE", "0000C9"}, {1}},
         {"LATC:SEND ALL", {}, {3, 2, 1, 0}},
-        {"SWIT:POL OFF; SWIT:POL?", {"0"}, {1, 0, 2}},
+        {"SWIT:POL 0.4; SWIT:POL?", {"0"}, {1, 0, 2}},  // a Boolean as a number, rounded
         {"POW:CORE UP; POW:CORE?", {"3"}, {0, 3}},
-        {"CURR2 3,2700; CURR2?; CURR:RSET?", {"3", "2700"}, {3, 2, 1, 0}},
+        {"CURR 3,2700; CURR1?; CURR:RSET?", {"3", "2700"}, {3, 2, 1, 0}},  // a suffix left out is 1
         {"PDOW SYNC; MUX 4; PDOW?; MUX?", {"SYNC", "4"}, {0, 0}},
         {"PRES 16; BSEL 8; ABPW 2; PRES?; BSEL?; ABPW?", {"16", "8", "2"}, {3, 2, 1, 0, 3, 2, 1, 0, 3, 2, 1, 0}},
         {"TEST:MODE 7; TEST:EBAN 5; TEST:ADC ON; TEST:MODE?; TEST:UPD; LATC:WORD? TEST", {"7", "003A5B"}, {3}},
@@ -105,6 +106,8 @@ TEST(CommandLanguage, MalformedAndRefusedCommandsSayWhyAndRunNothingAfterThem) {
         {"LATC:WORD N", "-113: LATC:WORD is a query only"},
         {"FREQ:STEP?", "-113: FREQ:STEP has no query form"},
         {"FREQ \"2400", "-102: Unterminated quoted text"},
+        {std::string("MEM:SAVE \"..\0/escaped.txt\"; FREQ 2401", 37), "-151: an argument holds a control character"},
+        {"MEM:LOAD a\x1b.txt", "-151: an argument holds a control character"},
         {std::string(5000, 'A'), "-223: a line holds at most 4096 bytes"},  // --exec; sockets and stdin cut lines themselves
     };
     for (const auto& c : cases) {

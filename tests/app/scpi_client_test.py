@@ -85,9 +85,11 @@ class ServerTest(unittest.TestCase):
         ("FREQ 2400 ms", None), ("SYST:ERR?", '-131,"Invalid suffix; \'MS\' is no unit of a frequency"'),
         ("MUX 3 Hz", None), ("SYST:ERR?", '-138,"Suffix not allowed; this parameter is a plain number, not \'HZ\'"'),
         ("FREQ ?", None), ("SYST:ERR:NEXT?", '-102,"Syntax error; the ? of a query follows its header without a blank"'),
-        ("MUX MAX;MUX?", "7"), ("MUX #B11;MUX?", "3"), ("POW:OUTP MIN;POW:OUTP?", "0"), ("FREQ MIN;FREQ?", "0.2"),
+        ("MUX MAX;MUX?", "7"), ("MUX #B11;MUX?", "3"), ("POW:OUTP MIN;POW:OUTP?", "0"), ("FREQ MIN;FREQ?", "198.4"),
         ("FREQ DEF;FREQ?", "2400"), ("REG:WRIT N,#H017706;LATC:WORD? N", "017706"),
         ("MEM:SAVE 'a.txt';SYST:ERR:COUN?", "0"),
+        # The plans are one answer, seven fields a plan; ';' separates only the message's answers.
+        ("FREQ:PLAN? 2400.1,200;*OPC?", re.compile(r"^[^;,]+(,[^;,]+){6}(,[^;,]+(,[^;,]+){6})*;1$")),
         # Errors by class into the event register; the status byte with and without them.
         ("*CLS;NOPE", None), ("*ESR?", "32"), ("FREQ 0", None), ("*ESR?;*STB?", "16;20"),
         ("*ESE 16;FREQ 0", None), ("*STB?", "36"), ("*SRE 32;*STB?;*SRE?", "100;32"),
@@ -96,6 +98,8 @@ class ServerTest(unittest.TestCase):
         # A run started is not pending: *OPC, *OPC? and *WAI complete at once.
         ("HOP:STAR 1750,1752,0.1 s;*OPC?", "1"), ("*WAI;*OPC;*ESR?;HOP:STAT?", re.compile(r"1;RUN,\d+,(REALTIME|NORMAL|NONE),\d+")),
         ("HOP:STOP;SYST:VERS?;SYST:LINK?;*TST?", "1999.0;SIM,OK;0"),
+        # A new run counts its own hops from 0.
+        ("HOP:STAR 1750,1752,30000;HOP:STAT?", re.compile(r"RUN,0,(REALTIME|NORMAL|NONE),0")), ("HOP:STOP", None),
     ]
 
     def test_the_instrument_conventions_as_a_bench_script_meets_them(self):
