@@ -3,7 +3,10 @@
 // umockdev cannot start in this process.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <memory>
+#include <string>
+#include <utility>
 
 #include "tests/devices/device_bed.h"
 

@@ -85,7 +85,7 @@ TEST_F(UsbAdapter, RefusalsNameTheCause) {
         {"another serial number", "ftdi:NOSUCH01", false, "(no adapter with serial number NOSUCH01)"},
         {"held by another program", "ftdi", true, "open failed: the adapter is busy: another program holds it"},
     };
-    std::printf("[  SKIPPED ] a USB node the user may not open: libusb cannot start unprivileged in umockdev's bed\n");
+    std::printf("Not run: a USB node the user may not open: libusb cannot start unprivileged in umockdev's bed\n");
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         bed.reset();  // first: a bed unsets the location of the tree as it goes
