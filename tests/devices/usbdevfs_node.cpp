@@ -3,6 +3,7 @@
 #include <linux/usbdevice_fs.h>
 #include <sys/ioctl.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstddef>
 #include <cstdio>
@@ -145,7 +146,7 @@ void UsbdevfsNode::submit(UMockdevIoctlClient* client) {
             finish(held, -EPIPE, 0);
         } else {
             const size_t n = std::min(answer->size(), bytes.size() - 8);
-            std::memcpy(bytes.data() + 8, answer->data(), n);
+            if (n) std::memcpy(bytes.data() + 8, answer->data(), n);
             finish(held, 0, int((setup.request_type & 0x80) ? n : setup.length));
         }
     } else if (urb->type == USBDEVFS_URB_TYPE_BULK && urb->endpoint == Ft232Model::kOutEndpoint) {
