@@ -103,7 +103,7 @@ const std::vector<OptionSpec> kOptionTable = {
      "which adapter pin carries which board line, e.g. CLK=D0,DATA=D1,LE=D2,RBCLK=D3,D4=D4,STATUS=D5 "
      "(ftdi: D0..D7, these are the defaults) or CLK=17,DATA=27,LE=22,... (gpio: line numbers; CLK, DATA and LE "
      "needed, RBCLK, D4 and STATUS for the readback)"},
-    {"--rate", Takes::Value, "HZ", "the USB adapter's bit-bang rate, 100 .. 12000000 Hz (500k, 2M); default 1M"},
+    {"--rate", Takes::Value, "HZ", "the USB adapter's bit-bang rate, 100 .. 12000000 Hz (500k, 2M); default 500k"},
     {"--trace", Takes::Value, "FILE.vcd", "record every port access as a VCD waveform"},
     {"--variant", Takes::Value, "NAME",
      "the variant on the board, ksy7100-0 .. ksy7100-8 (with windows: marked in the variant dialog)", nullptr,

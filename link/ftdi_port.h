@@ -22,7 +22,10 @@
 namespace boardlink {
 
 struct FtdiSettings {
-    static constexpr uint32_t kDefaultRateHz = 1'000'000;
+    // A rate both chip classes make exactly. In bit-bang mode libftdi1 asks the chip for four times
+    // the rate as its baud rate, and an FT232R makes 3 MBaud at most: 1 MHz, the default once, was
+    // refused by every FT232R (750 kHz is its highest).
+    static constexpr uint32_t kDefaultRateHz = 500'000;
     std::string serial;  // empty: the first adapter found
     PinMap pins = default_usb_pins();
     uint32_t rate_hz = kDefaultRateHz;

@@ -6,11 +6,12 @@
 # pkg-config, libftdi1-dev and libgpiod-dev: the USB bit-bang adapter and GPIO chip backends;
 # sigrok-cli: the traces are decoded with the project's protocol decoder as a user would;
 # qt6-svg-dev: the desktop icon is drawn as SVG by the logo's own code;
-# libqcustomplot-dev: the loop designer's plots).
+# libqcustomplot-dev: the loop designer's plots;
+# umockdev and libumockdev-dev: the device tests emulate the USB adapter and the parallel port).
 # Usage: scripts/setup.sh [extra packages...]
 set -eu
 
-packages="cmake ninja-build g++ ccache qt6-base-dev libgl-dev libgtest-dev libbenchmark-dev fonts-dejavu-core poppler-utils python3-pyvisa python3-pyvisa-py python3-pymeasure pkg-config libftdi1-dev libgpiod-dev sigrok-cli qt6-svg-dev libqcustomplot-dev $*"
+packages="cmake ninja-build g++ ccache qt6-base-dev libgl-dev libgtest-dev libbenchmark-dev fonts-dejavu-core poppler-utils python3-pyvisa python3-pyvisa-py python3-pymeasure pkg-config libftdi1-dev libgpiod-dev sigrok-cli qt6-svg-dev libqcustomplot-dev umockdev libumockdev-dev $*"
 
 missing=""
 for p in $packages; do

@@ -1,0 +1,75 @@
+// The parallel-port backend through its real ioctls: the tool runs as a user runs it, and its
+// ppdev calls on /dev/parport0 are answered by an emulated port with the simulated board on its
+// cable.
+#include <gtest/gtest.h>
+
+#include "link/parport.h"
+#include "tests/devices/device_test.h"
+#include "tests/devices/ppdev_node.h"
+#include "tests/devices/tool_process.h"
+#include "tests/devices/unprivileged.h"
+
+namespace {
+
+using testing_support::PpdevNode;
+using testing_support::ToolProcess;
+
+class ParallelPort : public testing_support::DeviceTest {};
+
+TEST_F(ParallelPort, FullWriteAndReadbackReachTheBoard) {
+    PpdevNode node(*bed, boardlink::ParallelPort::kClaimTimeout);
+    ToolProcess tool({"--headless", "--variant", "ksy7100-1", "--link", "parport", "--exec",
+                      "FREQ 2400.2;LATC:SEND ALL;MEAS:SUPP?;SYST:LINK?"});
+    ASSERT_EQ(tool.wait(), 0) << tool.err();
+    EXPECT_TRUE(node.model().unknown_requests().empty());
+    EXPECT_FALSE(node.model().claimed());  // released at the end
+    const auto frequency = node.board().output_frequency_hz();
+    ASSERT_TRUE(frequency) << tool.err();
+    EXPECT_NEAR(*frequency, 2400.2e6, 1);
+    const std::string out = tool.out();
+    const auto [vdd, vp] = testing_support::supplies_of(out);
+    EXPECT_NEAR(vdd, node.board().converter().vdd_volts, 0.01) << out;
+    EXPECT_NEAR(vp, node.board().converter().vp_volts, 0.01) << out;
+    EXPECT_NE(out.find("PARPORT,/dev/parport0,OK"), std::string::npos) << out;
+}
+
+// A port that cannot be had: the tool says why, and nothing reaches the port. A port held
+// by another driver is given up on after the claim time-out (the node ends the claim's sleep then,
+// as the tool's signal would: see PpdevNode).
+TEST_F(ParallelPort, RefusalsNameTheCause) {
+    struct Case {
+        const char* what;
+        bool held_by_other_driver;
+        bool unprivileged;
+        const char* cause;
+    };
+    const Case cases[] = {
+        {"held by another driver", true, false, "/dev/parport0: claim failed: the port is busy"},
+        {"a node the user may not open", false, true, "/dev/parport0: open failed: permission denied; add your user to group lp"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<std::string> prefix;
+        if (c.unprivileged) {
+            std::string why_not;
+            prefix = testing_support::as_nobody(why_not);
+            if (prefix.empty()) {
+                std::printf("Not run: %s: %s\n", c.what, why_not.c_str());
+                continue;
+            }
+        }
+        bed.reset();  // first: a bed unsets the location of the tree as it goes
+        bed = std::make_unique<testing_support::DeviceBed>();
+        PpdevNode node(*bed, boardlink::ParallelPort::kClaimTimeout);
+        node.model().hold_by_other_driver(c.held_by_other_driver);
+        if (c.unprivileged) testing_support::close_node(bed->root(), PpdevNode::kDevnode);
+        ToolProcess tool({"--headless", "--variant", "ksy7100-1", "--link", "parport", "--exec", "FREQ 2400.2"}, prefix);
+        ASSERT_EQ(tool.wait(), 4) << tool.err();  // a headless run without its link runs no command
+        const std::string err = tool.err();
+        EXPECT_NE(err.find("Failed to claim Parallel Port"), std::string::npos) << err;
+        EXPECT_NE(err.find(c.cause), std::string::npos) << err;
+        EXPECT_TRUE(node.model().writes().empty());
+    }
+}
+
+}  // namespace
