@@ -4,39 +4,19 @@
 #include <numbers>
 
 #include "model/loop_transient.h"
+#include "tests/support/second_order_loop.h"
+
+using testing_support::SecondOrderLoop;
 
 namespace {
 
 constexpr double kPi = std::numbers::pi;
 
-// The true second-order loop (C1 = 0): after N changes, the frequency error obeys
-// Δf'' + 2ζωn·Δf' + ωn²·Δf = 0 with Δf(0) = Δf0, Δf'(0) = −2ζωn·Δf0 (the pump starts from zero
-// phase error), so Δf(t) = Δf0·e^(−σt)·(cos ωd·t − σ/ωd·sin ωd·t), and the phase error at the PFD
-// θ(t) = −2π/N ∫Δf = −2π·Δf0/(N·ωd)·e^(−σt)·sin ωd·t.
-struct SecondOrderLoop {
-    double zeta, wn, n, delta_f0;
-    double sigma() const { return zeta * wn; }
-    double wd() const { return wn * std::sqrt(1 - zeta * zeta); }
-    double deviation(double t) const {
-        return delta_f0 * std::exp(-sigma() * t) * (std::cos(wd() * t) - sigma() / wd() * std::sin(wd() * t));
-    }
-    double phase(double t) const { return -2 * kPi * delta_f0 / (n * wd()) * std::exp(-sigma() * t) * std::sin(wd() * t); }
-    // The last time |Δf| > tol: back from where the envelope is inside the band, then bisected.
-    double lock_time(double tol) const {
-        double t = std::log(std::abs(delta_f0) * wn / wd() / tol) / sigma();
-        const double dt = 1e-3 / wn;
-        while (t > 0 && std::abs(deviation(t)) <= tol) t -= dt;
-        double lo = t, hi = t + dt;
-        for (int i = 0; i < 80; ++i) (std::abs(deviation(0.5 * (lo + hi))) > tol ? lo : hi) = 0.5 * (lo + hi);
-        return hi;
-    }
-};
-
 constexpr double kIcp = 1e-3, kKvco = 20e6, kPfd = 1e6;
 
 FrequencyHop hop_for(const SecondOrderLoop& loop, double to_hz, double tol) {
     const double k = kIcp * kKvco / loop.n;
-    return {{0, k / (loop.wn * loop.wn), 0, 2 * loop.zeta * loop.wn / k, 0}, kKvco, kPfd, to_hz + loop.delta_f0, to_hz,
+    return {{0, loop.c2(k), 0, loop.r2(k), 0}, kKvco, kPfd, to_hz + loop.delta_f0, to_hz,
             {{0, kIcp}}, tol};
 }
 
