@@ -3,6 +3,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "model/loop_design.h"
 #include "model/loop_transient.h"
 #include "tests/support/second_order_loop.h"
 
@@ -81,6 +82,58 @@ TEST(LoopTransient, PumpCurrentChangesDuringTheHop) {
     for (double at : {5e-6, 17.5e-6, 29e-6}) EXPECT_NEAR(t.frequency_hz(at) - 1e9, fast.deviation(at), 1e-3) << at;
     ASSERT_TRUE(t.lock_time_s());
     EXPECT_LT(*t.lock_time_s(), HopTransient(hop_for(slow, 1e9, 1e3)).lock_time_s().value());
+}
+
+// Any filter: the frequency error after the step is Δf0 times the step response of the error
+// transfer 1/(1 + G/N), here (A2·s³ + A1·s² + A0·s) / (A2·s⁴ + A1·s³ + A0·s² + K·T2·s + K) with
+// K = Icp·Kvco/N, integrated in its controllable canonical form by fourth-order Runge-Kutta with a
+// step far below the fastest pole: a route independent of the filter's node equations.
+TEST(LoopTransient, FiltersWithC1AndAThirdPoleFollowTheErrorTransfer) {
+    const LoopPlant plant{2.5e-3, 50e6, 12000, 200e3};
+    for (int order : {2, 3}) {
+        const LoopParts parts = *design_loop({order, 20e3, 45, 1, 0.6}, plant).parts;
+        const FilterPolynomial f = filter_polynomial(parts);
+        const double k = plant.icp_a * plant.kvco_hz_per_v / plant.n;
+        // Denominator and numerator, highest power first, made monic.
+        std::vector<double> den = {f.a2, f.a1, f.a0, k * f.t2, k}, num = {f.a2, f.a1, f.a0, 0};
+        if (order == 2) den.erase(den.begin()), num.erase(num.begin());
+        const double lead = den[0];
+        const size_t n = den.size() - 1;
+        for (double& d : den) d /= lead;
+        for (double& c : num) c /= lead;
+        // x holds z and its derivatives up to the (n−1)-th, D(d/dt)·z = impulse, y = N(d/dt)·z:
+        // the impulse starts the highest derivative at 1.
+        std::vector<double> x(n, 0.0);
+        x[n - 1] = 1;
+        auto derivative = [&](const std::vector<double>& v) {
+            std::vector<double> d(n);
+            for (size_t i = 0; i + 1 < n; ++i) d[i] = v[i + 1];
+            d[n - 1] = 0;
+            for (size_t i = 0; i < n; ++i) d[n - 1] -= den[n - i] * v[i];
+            return d;
+        };
+        auto add = [&](const std::vector<double>& a, const std::vector<double>& b, double scale) {
+            std::vector<double> r(n);
+            for (size_t i = 0; i < n; ++i) r[i] = a[i] + scale * b[i];
+            return r;
+        };
+        auto output = [&](const std::vector<double>& v) {
+            double y = 0;
+            for (size_t i = 0; i < n; ++i) y += num[num.size() - 1 - i] * v[i];
+            return y;
+        };
+        const double step = -10e6, h = 2e-9;
+        const HopTransient t({parts, plant.kvco_hz_per_v, plant.pfd_hz, 2.4e9 + step, 2.4e9, {{0, plant.icp_a}}, 1e3});
+        double time = 0;
+        for (double check : {3e-6, 11e-6, 25e-6, 60e-6, 150e-6}) {
+            for (; time < check - h / 2; time += h) {
+                const auto k1 = derivative(x), k2 = derivative(add(x, k1, h / 2)), k3 = derivative(add(x, k2, h / 2)),
+                           k4 = derivative(add(x, k3, h));
+                for (size_t i = 0; i < n; ++i) x[i] += h / 6 * (k1[i] + 2 * k2[i] + 2 * k3[i] + k4[i]);
+            }
+            EXPECT_NEAR(t.frequency_hz(check) - 2.4e9, step * output(x), std::abs(step) * 1e-6) << order << " " << check;
+        }
+    }
 }
 
 TEST(LoopTransient, LoopsThatDoNotSettleWithinTheHorizon) {
