@@ -11,6 +11,8 @@ constexpr double kTwoPi = 2 * std::numbers::pi;
 // The stored states stay below this many (40 MB); a PFD fast enough to exceed it over the
 // horizon (above 10 MHz) stores every second, third, ... edge, and still steps every one.
 constexpr std::size_t kMaxStoredStates = std::size_t(1) << 20;
+// Long after any loop has settled; a later (or infinite) time is answered as this one.
+constexpr double kLatestQueryS = 1e6;
 
 SmallVector unit(std::size_t n, int i) {
     SmallVector e;
@@ -45,10 +47,14 @@ struct Layout {
 
 std::string hop_problem(const FrequencyHop& hop) {
     if (auto problem = parts_problem(hop.parts); !problem.empty()) return problem;
-    if (!(hop.kvco_hz_per_v > 0) || !(hop.pfd_hz > 0) || !(hop.from_hz > 0) || !(hop.to_hz > 0)) return "the VCO gain, the PFD and both frequencies must be above 0";
+    for (double v : {hop.kvco_hz_per_v, hop.from_hz, hop.to_hz, hop.tolerance_hz})
+        if (!(v > 0) || !std::isfinite(v)) return "the VCO gain, both frequencies and the tolerance must be above 0";
+    // Every PFD period of the horizon is a step: above 1 GHz there would be more than 1e8.
+    if (!(hop.pfd_hz > 0) || !(hop.pfd_hz <= 1e9)) return "the PFD frequency must be above 0 and at most 1 GHz";
     if (hop.pump.empty()) return "the charge-pump current is missing";
     for (const auto& step : hop.pump)
-        if (!(step.icp_a >= 0) || !std::isfinite(step.icp_a) || !std::isfinite(step.t_s)) return "the charge-pump current must be 0 or more, at finite times";
+        if (!(step.icp_a >= 0) || !std::isfinite(step.icp_a) || !std::isfinite(step.t_s))
+            return "the charge-pump current must be 0 or more, at finite times";
     return {};
 }
 
@@ -166,7 +172,9 @@ SmallVector HopTransient::advance(SmallVector x, double from_s, double to_s) con
 }
 
 SmallVector HopTransient::state_at(double t_s) const {
-    const std::size_t stored = std::min(states_.size() - 1, std::size_t(std::max(0.0, t_s / (period_ * double(stride_)))));
+    t_s = std::min(t_s, kLatestQueryS);
+    const double last = double(states_.size() - 1);
+    const auto stored = std::size_t(std::clamp(t_s / (period_ * double(stride_)), 0.0, last));
     const double stored_t = double(stored * stride_) * period_;
     return t_s <= stored_t ? states_[stored] : advance(states_[stored], stored_t, t_s);
 }
@@ -176,12 +184,12 @@ double HopTransient::deviation_hz(const SmallVector& x, double t_s) const {
 }
 
 double HopTransient::frequency_hz(double t_s) const {
-    if (states_.empty() || t_s <= 0) return hop_.from_hz;
+    if (states_.empty() || !(t_s > 0)) return hop_.from_hz;
     return hop_.to_hz + deviation_hz(state_at(t_s), t_s);
 }
 
 double HopTransient::phase_error_s(double t_s) const {
-    if (states_.empty() || t_s <= 0) return 0;
+    if (states_.empty() || !(t_s > 0)) return 0;
     return segment_at(t_s).phase_row.dot(state_at(t_s)) / (kTwoPi * hop_.pfd_hz);
 }
 
