@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <complex>
 #include <numbers>
 
+#include "model/loop_analysis.h"
 #include "model/loop_design.h"
 #include "model/loop_noise.h"
 
@@ -29,14 +31,14 @@ TEST(LoopNoise, PublishedFloorAndFlickerFigures) {
     const PhaseNoise at_10k = phase_noise_at(wide_loop(), 10e3);
     EXPECT_NEAR(at_10k.pll_floor, -112.43, 0.01);
     EXPECT_NEAR(power_sum_dbc(at_10k.pll_floor, at_10k.pll_flicker), -111.45, 0.01);
+    EXPECT_NEAR(phase_noise_at(wide_loop(), 1e3).pll_flicker - at_10k.pll_flicker, 10, 0.01);  // 1/f
     EXPECT_FALSE(at_10k.reference);
     EXPECT_FALSE(at_10k.vco);
     EXPECT_NEAR(at_10k.total_divided_by_2, at_10k.total - 6.02, 0.005);
 }
 
 // Each source where the loop leaves it unshaped: the reference (× N/R) deep inside the loop, the
-// VCO and R2's thermal noise far outside it. With C1 = 0 R2's noise reaches the tuning input
-// whole, as phase noise Kvco²·4kTR2/(2f²).
+// VCO far outside it.
 TEST(LoopNoise, SourcesWhereTheLoopLeavesThemUnshaped) {
     NoiseInputs in = wide_loop();
     in.reference = {{1e2, -140}, {1e3, -150}};
@@ -45,14 +47,31 @@ TEST(LoopNoise, SourcesWhereTheLoopLeavesThemUnshaped) {
     EXPECT_NEAR(inside.reference.value(), -140 + 20 * std::log10(150.0), 0.01);
     const PhaseNoise outside = phase_noise_at(in, 100e6);
     EXPECT_NEAR(outside.vco.value(), -160, 0.05);
-    EXPECT_TRUE(outside.r3_thermal);
+}
 
-    in.parts = {0, 10e-9, 0, 1e3, 0};
-    const double f = 50e6, kvco = in.plant.kvco_hz_per_v;
-    const PhaseNoise far = phase_noise_at(in, f);
-    const double expected = 10 * std::log10(kvco * kvco * 4 * 1.380649e-23 * 300 * 1e3 / (2 * f * f));
-    EXPECT_NEAR(far.r2_thermal.value(), expected, 0.05);
-    EXPECT_FALSE(far.r3_thermal);
+// Nyquist: the thermal noise of all the resistors of a passive network, seen at a node, is
+// 4kT·Re{Z} of the impedance looking into that node. So R2's and R3's noise at the tuning input
+// add up to 4kT·Re{Z_tune}, with the charge pump an open circuit.
+TEST(LoopNoise, ResistorNoiseAddsUpToTheTuningInputsImpedance) {
+    NoiseInputs in = wide_loop();
+    const LoopParts without_c1{0, 10e-9, 0, 1e3, 0};
+    for (const LoopParts& parts : {*design_loop({2, 50e3, 50, 1, 0.6}, in.plant).parts,
+                                   *design_loop({3, 50e3, 50, 1, 0.6}, in.plant).parts, without_c1}) {
+        in.parts = parts;
+        const LoopParts& p = in.parts;
+        const int order = p.order();
+        for (double f : {5e3, 50e3, 500e3, 5e6}) {
+            const std::complex<double> s(0, 2 * std::numbers::pi * f);
+            const std::complex<double> pump_node = 1.0 / (s * p.c1 + 1.0 / (p.r2 + 1.0 / (s * p.c2)));
+            const std::complex<double> tune = order == 3 ? 1.0 / (s * p.c3 + 1.0 / (p.r3 + pump_node)) : pump_node;
+            const double kvco = in.plant.kvco_hz_per_v;
+            const double v2 = 4 * 1.380649e-23 * 300 * tune.real();
+            const double expected = 10 * std::log10(kvco * kvco * v2 / (2 * f * f) * std::norm(error_transfer(p, in.plant, f)));
+            const PhaseNoise n = phase_noise_at(in, f);
+            const double sum = order == 3 ? power_sum_dbc(*n.r2_thermal, *n.r3_thermal) : *n.r2_thermal;
+            EXPECT_NEAR(sum, expected, 0.001) << order << " " << f;
+        }
+    }
 }
 
 TEST(LoopNoise, PointsInterpolateInLogFrequencyAndExtendWithTheEndSlopes) {
