@@ -102,7 +102,8 @@ Handlers noise_points(const char* header, NoiseProfile LoopSettings::*field, con
 }
 
 // LOOP:NOIS:FOM and LOOP:NOIS:FLIC: a level in dBc/Hz.
-Handlers noise_level(const char* header, double LoopSettings::*field, double VariantLoopDefaults::*def, const char* what) {
+Handlers noise_level(const char* header, double LoopSettings::*field, double VariantLoopDefaults::*def,
+                     const char* what) {
     return {header,
             [header, field, def](Interpreter& in, const Args& a) -> Reply {
                 std::optional<Reply> refused;
@@ -139,8 +140,8 @@ std::vector<Handlers> loop_commands() {
         {"LOOP:KVCO",
          [](Interpreter& in, const Args& a) -> Reply {
              std::optional<Reply> refused;
-             const auto v = entry_value(a[0], Unit::None, Range{0.001, 1e4, loop_defaults(in.state().device).kvco_mhz_per_v},
-                                        refused);
+             const Range range{0.001, 1e4, loop_defaults(in.state().device).kvco_mhz_per_v};
+             const auto v = entry_value(a[0], Unit::None, range, refused);
              if (refused) return *refused;
              if (!v) return illegal(a[0], "LOOP:KVCO", "the VCO gain in MHz/V");
              if (!(*v > 0) || !std::isfinite(*v)) return error(kDataOutOfRange, "the VCO gain must be above 0 MHz/V");
@@ -159,7 +160,8 @@ std::vector<Handlers> loop_commands() {
              EvalState& s = in.state();
              if (s.loop.order == 2 && a.size() == 4) return error(kParameterNotAllowed, "T31 applies to order 3 only");
              std::optional<Reply> refused;
-             const auto v = numbers(a, {Unit::Hz, Unit::None}, "LOOP:DES", "<fc Hz>,<degrees>[,<gamma>[,<T31>]]", refused);
+             const auto v =
+                 numbers(a, {Unit::Hz, Unit::None}, "LOOP:DES", "<fc Hz>,<degrees>[,<gamma>[,<T31>]]", refused);
              if (refused) return *refused;
              const DesignGoal goal{s.loop.order, v[0], v[1], v.size() > 2 ? v[2] : 1.0, v.size() > 3 ? v[3] : 0.6};
              const Designed d = design_loop(goal, plant_of(s, plan_ratio(s)));
@@ -238,7 +240,8 @@ std::vector<Handlers> loop_commands() {
              const HopTransient hop({s.loop.parts, s.loop.kvco_mhz_per_v * 1e6, pfd_hz, v[0] * 1e6, v[1] * 1e6,
                                      {{0, charge_pump_current_a(s)}}, v[2]});
              const auto lock = hop.lock_time_s();
-             return answer((lock ? number_text(*lock) : kNotSettled) + std::string(hop.cycle_slips() ? ",SLIPS" : ",LINEAR"));
+             const std::string kind = hop.cycle_slips() ? ",SLIPS" : ",LINEAR";
+             return answer((lock ? number_text(*lock) : kNotSettled) + kind);
          },
          {3, 3}, "<from MHz>,<to MHz>,<tolerance Hz>",
          "<s>,LINEAR|SLIPS: when the VCO last leaves the tolerance band (9.91E37: not within 100 ms); SLIPS where "

@@ -35,7 +35,8 @@ constexpr double kReferenceRset = 4700;
 
 VariantLoopDefaults loop_defaults(std::string_view device) {
     auto row = std::find_if(kRows.begin(), kRows.end(), [&](const Row& r) { return r.device == device; });
-    if (row == kRows.end()) row = std::find_if(kRows.begin(), kRows.end(), [](const Row& r) { return r.device == kMidBand; });
+    if (row == kRows.end())
+        row = std::find_if(kRows.begin(), kRows.end(), [](const Row& r) { return r.device == kMidBand; });
     const double shift = 20 * std::log10(row->vco_mhz / 2000);
     return {row->kvco_mhz_per_v, kFom, kFlicker, {{1e4, -90 + shift}, {1e5, -115 + shift}, {1e6, -135 + shift}}};
 }
@@ -56,8 +57,8 @@ LoopSettings start_loop_settings(const EvalState& s) {
     const double pfd_hz = s.pfd_freq * 1e3;
     loop.fc_hz = std::min(10e3, pfd_hz / 10);
     loop.phase_margin_deg = 50;
-    const LoopPlant plant{charge_pump_current_a(s), loop.kvco_mhz_per_v * 1e6, pfd_hz > 0 ? s.vco_freq * 1e6 / pfd_hz : 0,
-                          pfd_hz};
+    const double n = pfd_hz > 0 ? s.vco_freq * 1e6 / pfd_hz : 0;
+    const LoopPlant plant{charge_pump_current_a(s), loop.kvco_mhz_per_v * 1e6, n, pfd_hz};
     const Designed designed = design_loop({2, loop.fc_hz, loop.phase_margin_deg, loop.gamma, loop.t31}, plant);
     if (designed.parts) loop.parts = *designed.parts;
     return loop;

@@ -24,7 +24,8 @@ std::optional<double> profile_level(const NoiseProfile& p, double f_hz) {
     if (p.empty()) return std::nullopt;
     if (p.size() == 1) return p.front().dbc_hz;
     // The segment that holds f, or the end segment whose slope carries on beyond the points.
-    auto upper = std::upper_bound(p.begin(), p.end(), f_hz, [](double f, const NoisePoint& q) { return f < q.offset_hz; });
+    auto upper =
+        std::upper_bound(p.begin(), p.end(), f_hz, [](double f, const NoisePoint& q) { return f < q.offset_hz; });
     const std::size_t i = std::clamp<std::size_t>(std::size_t(upper - p.begin()), 1, p.size() - 1);
     const NoisePoint& a = p[i - 1];
     const NoisePoint& b = p[i];

@@ -45,7 +45,8 @@ struct Bench {
 // code 7 at 2937.5 ohm gives 4 mA.
 TEST(LoopCommands, PublishedDesignThroughTheCommands) {
     Bench b;
-    b.run("FREQ:REF 12; FREQ:PFD 60; FREQ 1392; CURR1 7,2937.5; LOOP:KVCO 30; LOOP:ORD 3; LOOP:DES 2000,47.1,1.136,0.6");
+    b.run("FREQ:REF 12; FREQ:PFD 60; FREQ 1392; CURR1 7,2937.5; LOOP:KVCO 30; LOOP:ORD 3;"
+          "LOOP:DES 2000,47.1,1.136,0.6");
     const std::vector<double> parts = b.numbers("LOOP:COMP?"), published = {6.59e-9, 85.5e-9, 467e-12, 2.58e3, 33.9e3};
     ASSERT_EQ(parts.size(), 5u);
     for (size_t i = 0; i < 5; ++i) EXPECT_NEAR(parts[i], published[i], published[i] * 0.005) << i;

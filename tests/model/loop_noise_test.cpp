@@ -66,7 +66,8 @@ TEST(LoopNoise, ResistorNoiseAddsUpToTheTuningInputsImpedance) {
             const std::complex<double> tune = order == 3 ? 1.0 / (s * p.c3 + 1.0 / (p.r3 + pump_node)) : pump_node;
             const double kvco = in.plant.kvco_hz_per_v;
             const double v2 = 4 * 1.380649e-23 * 300 * tune.real();
-            const double expected = 10 * std::log10(kvco * kvco * v2 / (2 * f * f) * std::norm(error_transfer(p, in.plant, f)));
+            const double high_pass = std::norm(error_transfer(p, in.plant, f));
+            const double expected = 10 * std::log10(kvco * kvco * v2 / (2 * f * f) * high_pass);
             const PhaseNoise n = phase_noise_at(in, f);
             const double sum = order == 3 ? power_sum_dbc(*n.r2_thermal, *n.r3_thermal) : *n.r2_thermal;
             EXPECT_NEAR(sum, expected, 0.001) << order << " " << f;

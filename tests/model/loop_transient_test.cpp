@@ -131,7 +131,8 @@ TEST(LoopTransient, FiltersWithC1AndAThirdPoleFollowTheErrorTransfer) {
                            k4 = derivative(add(x, k3, h));
                 for (size_t i = 0; i < n; ++i) x[i] += h / 6 * (k1[i] + 2 * k2[i] + 2 * k3[i] + k4[i]);
             }
-            EXPECT_NEAR(t.frequency_hz(check) - 2.4e9, step * output(x), std::abs(step) * 1e-6) << order << " " << check;
+            EXPECT_NEAR(t.frequency_hz(check) - 2.4e9, step * output(x), std::abs(step) * 1e-6)
+                << order << " " << check;
         }
     }
 }
