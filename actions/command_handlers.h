@@ -44,6 +44,8 @@ const std::vector<Handlers>& handler_table();
 std::vector<Handlers> common_commands();
 // The instrument's own commands (the files, the measurement, the exercisers).
 std::vector<Handlers> instrument_commands();
+// The loop designer's commands (LOOP:...): design, analysis, lock time and phase noise.
+std::vector<Handlers> loop_commands();
 
 // Helpers of the handlers.
 inline Reply answer(std::string text) { return {std::move(text), {}}; }

@@ -15,20 +15,22 @@ std::string upper(std::string_view s) {
     return u;
 }
 
-enum class Dimension { None, Frequency, Time, Resistance };
+enum class Dimension { None, Frequency, Time, Resistance, Capacitance };
 
 Dimension dimension_of(Unit unit) {
     switch (unit) {
     case Unit::MHz:
-    case Unit::kHz: return Dimension::Frequency;
+    case Unit::kHz:
+    case Unit::Hz: return Dimension::Frequency;
     case Unit::Ms: return Dimension::Time;
     case Unit::Ohm: return Dimension::Resistance;
+    case Unit::Farad: return Dimension::Capacitance;
     case Unit::None: break;
     }
     return Dimension::None;
 }
 
-// The unit's size in its dimension's base unit (Hz, s, ohm).
+// The unit's size in its dimension's base unit (Hz, s, ohm, F).
 double size_of(Unit unit) {
     switch (unit) {
     case Unit::MHz: return 1e6;
@@ -44,12 +46,13 @@ struct Suffix {
     double size;  // in the base unit
 };
 // As the instrument convention spells them, in any case. For hertz and ohms M is mega (MHZ,
-// MOHM), as instruments read it; for seconds it is milli.
+// MOHM), as instruments read it; for seconds it is milli. Capacitors take F, UF, NF and PF.
 constexpr Suffix kSuffixes[] = {
     {"HZ", Dimension::Frequency, 1},    {"KHZ", Dimension::Frequency, 1e3}, {"MHZ", Dimension::Frequency, 1e6},
     {"GHZ", Dimension::Frequency, 1e9}, {"S", Dimension::Time, 1},          {"MS", Dimension::Time, 1e-3},
     {"US", Dimension::Time, 1e-6},      {"OHM", Dimension::Resistance, 1}, {"KOHM", Dimension::Resistance, 1e3},
-    {"MOHM", Dimension::Resistance, 1e6},
+    {"MOHM", Dimension::Resistance, 1e6}, {"F", Dimension::Capacitance, 1},     {"UF", Dimension::Capacitance, 1e-6},
+    {"NF", Dimension::Capacitance, 1e-9},   {"PF", Dimension::Capacitance, 1e-12},
 };
 
 const char* dimension_name(Dimension d) {
@@ -57,6 +60,7 @@ const char* dimension_name(Dimension d) {
     case Dimension::Frequency: return "a frequency";
     case Dimension::Time: return "a time";
     case Dimension::Resistance: return "a resistance";
+    case Dimension::Capacitance: return "a capacitance";
     case Dimension::None: break;
     }
     return "this parameter";

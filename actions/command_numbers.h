@@ -11,7 +11,7 @@ namespace commands {
 
 // The unit a parameter is given in when no suffix follows. None: a plain number (a code, a
 // count, a latch word), which takes no suffix.
-enum class Unit { None, MHz, kHz, Ms, Ohm };
+enum class Unit { None, MHz, kHz, Hz, Ms, Ohm, Farad };
 
 struct Range {
     double min = 0, max = 0, def = 0;

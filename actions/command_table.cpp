@@ -463,6 +463,7 @@ const std::vector<Handlers>& handler_table() {
         std::vector<Handlers> t = common_commands();
         for (Handlers& h : build_table()) t.push_back(std::move(h));
         for (Handlers& h : instrument_commands()) t.push_back(std::move(h));
+        for (Handlers& h : loop_commands()) t.push_back(std::move(h));
         return t;
     }();
     return table;

@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <string>
 
+#include "model/loop_settings.h"
+
 struct EvalState {
     // Variant and frequency plan
     std::string device;         // "ksy7100-0".."ksy7100-8", or a board-family name
@@ -85,6 +87,9 @@ struct EvalState {
     double sweep_step = 0;            // Hz
     double hop_freq = 0;              // whole MHz
     int16_t hop_mode = 0;             // 0 plain hopping, 1 with charge-pump gain
+
+    // The loop designer's record: the filter in use, the VCO gain, the noise inputs.
+    LoopSettings loop;
 
     bool operator==(const EvalState&) const = default;
 };

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "model/loop_defaults.h"
+
 namespace variants {
 namespace {
 
@@ -102,6 +104,7 @@ EvalState start_state(std::optional<std::string_view> device) {
     EvalState s;
     apply_port_defaults(s);
     apply_variant_choice(s, device);
+    s.loop = start_loop_settings(s);
     return s;
 }
 

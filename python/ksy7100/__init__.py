@@ -20,8 +20,13 @@ import pyvisa
 # step), the scheduling its timing thread got ("REALTIME", "NORMAL", or "NONE" before any run) and
 # the ticks it made more than 1 ms late.
 RunState = collections.namedtuple("RunState", "running progress scheduling late_ticks")
+# The loop filter's parts: capacitors in F, resistors in ohm (C3 and R3 0 at order 2).
+LoopParts = collections.namedtuple("LoopParts", "c1 c2 c3 r2 r3")
+# A predicted lock time in s (None when the loop does not settle within 100 ms), and whether cycle
+# slips make it optimistic.
+LockTime = collections.namedtuple("LockTime", "seconds slips")
 
-__all__ = ["KSY7100", "KSY7100Error"]
+__all__ = ["KSY7100", "KSY7100Error", "LoopParts", "LockTime"]
 
 NO_ERROR = '0,"No error"'
 
@@ -58,6 +63,21 @@ def parse_errors(text):
 def _switch(header, doc):
     return property(lambda self: self.query(header + "?") == "1",
                     lambda self, on: self.write(f"{header} {'ON' if on else 'OFF'}"), doc=doc)
+
+
+def _points(header, doc):
+    """Noise points as [(offset Hz, dBc/Hz), ...]; an empty list means no such contribution."""
+    def get(self):
+        answer = self.query(header + "?")
+        if answer == "NONE":
+            return []
+        values = [float(v) for v in answer.split(",")]
+        return list(zip(values[0::2], values[1::2]))
+
+    def set(self, points):
+        points = list(points)
+        self.write(f"{header} " + (",".join(f"{f!r},{level!r}" for f, level in points) if points else "NONE"))
+    return property(get, set, doc=doc)
 
 
 def _number(header, convert, doc):
@@ -203,3 +223,58 @@ class KSY7100:
         """RunState(running, MHz of the last step or None, scheduling, late ticks)."""
         state, last, scheduling, late = self.query("SWE:STAT?").split(",")
         return RunState(state == "RUN", None if last == "NONE" else float(last), scheduling, int(late))
+
+    # ---- the loop designer (changes no latch, sends nothing to the board) ----
+
+    loop_order = _number("LOOP:ORD", int, "loop filter order, 2 or 3 (2 clears C3 and R3)")
+    loop_kvco = _number("LOOP:KVCO", float, "VCO gain in MHz/V")
+    loop_snap = _number("LOOP:SNAP", str, "series the parts are rounded to: 'E12', 'E24', 'E96' or 'NONE'")
+    loop_fom = _number("LOOP:NOIS:FOM", float, "the synthesizer's normalised noise floor, dBc/Hz")
+    loop_flicker = _number("LOOP:NOIS:FLIC", float, "the synthesizer's flicker level at 10 kHz from 1 GHz, dBc/Hz")
+    loop_vco_noise = _points("LOOP:NOIS:VCO", "the free-running VCO's noise points [(offset Hz, dBc/Hz), ...]")
+    loop_reference_noise = _points("LOOP:NOIS:REF", "the reference's noise points [(offset Hz, dBc/Hz), ...]")
+
+    @property
+    def loop_current(self):
+        """The charge-pump current the loop uses now, mA."""
+        return float(self.query("LOOP:ICP?"))
+
+    @property
+    def loop_parts(self):
+        """LoopParts(c1, c2, c3, r2, r3) in F and ohm; set it with a LoopParts or five numbers."""
+        return LoopParts(*(float(v) for v in self.query("LOOP:COMP?").split(",")))
+
+    @loop_parts.setter
+    def loop_parts(self, parts):
+        self.write("LOOP:COMP " + ",".join(repr(float(v)) for v in parts))
+
+    def design_loop(self, fc_hz, phase_margin_deg, gamma=None, t31=None):
+        """Designs the filter for the present plan and keeps the parts; returns them."""
+        args = [fc_hz, phase_margin_deg] + [v for v in (gamma, t31) if v is not None]
+        if t31 is not None and gamma is None:
+            args.insert(2, 1)
+        self.write("LOOP:DES " + ",".join(repr(float(v)) for v in args))
+        return self.loop_parts
+
+    @property
+    def loop_bandwidth(self):
+        """The open loop's unity-gain crossover of the parts in use, Hz."""
+        return float(self.query("LOOP:BWID?"))
+
+    @property
+    def loop_phase_margin(self):
+        """The phase margin of the parts in use, degrees."""
+        return float(self.query("LOOP:PMAR?"))
+
+    def lock_time(self, from_mhz, to_mhz, tolerance_hz):
+        """LockTime(seconds or None when not settled within 100 ms, slips) of a hop."""
+        seconds, kind = self.query(f"LOOP:LTIM? {from_mhz!r},{to_mhz!r},{tolerance_hz!r}").split(",")
+        return LockTime(None if seconds == "9.91E37" else float(seconds), kind == "SLIPS")
+
+    def phase_noise(self, offset_hz):
+        """The total phase noise at an offset from the VCO frequency, dBc/Hz."""
+        return float(self.query(f"LOOP:NOIS? {offset_hz!r}"))
+
+    def jitter(self, from_hz, to_hz):
+        """The RMS jitter over a band of offsets at the VCO frequency, s."""
+        return float(self.query(f"LOOP:JITT? {from_hz!r},{to_hz!r}"))

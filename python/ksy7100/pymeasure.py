@@ -30,6 +30,10 @@ class KSY7100Eval(Instrument):
     core_power = _control("POW:CORE?", "POW:CORE %d", "core power level, 0 to 3", cast=int)
     muxout = _control("MUX?", "MUX %d", "muxout code, 0 to 7", cast=int)
     cp_gain = _control("SWIT:CPG?", "SWIT:CPG %d", "charge-pump gain (N latch DB21)", cast=int)
+    loop_kvco = _control("LOOP:KVCO?", "LOOP:KVCO %g", "VCO gain in MHz/V")
+    loop_order = _control("LOOP:ORD?", "LOOP:ORD %d", "loop filter order, 2 or 3", cast=int)
+    loop_bandwidth = Instrument.measurement("LOOP:BWID?", "the loop's unity-gain crossover, Hz")
+    loop_phase_margin = Instrument.measurement("LOOP:PMAR?", "the loop's phase margin, degrees")
     board_frequency = Instrument.measurement("BOAR:FREQ?", "what the words the board holds make, in MHz",
                                              get_process=lambda v: None if v == "NONE" else v)
 
@@ -51,3 +55,8 @@ class KSY7100Eval(Instrument):
 
     def stop_hop(self):
         self.write("HOP:STOP")
+
+    def design_loop(self, fc_hz, phase_margin_deg):
+        """Designs the loop filter for the present plan and keeps the parts."""
+        self.write(f"LOOP:DES {fc_hz!r},{phase_margin_deg!r}")
+        self.check_errors()

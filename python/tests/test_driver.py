@@ -75,6 +75,26 @@ class DriverTest(unittest.TestCase):
             synth.frequency = 0
         synth.adapter.connection.close()
 
+    def test_the_loop_designer_designs_and_predicts(self):
+        with KSY7100(self.resource) as synth:
+            synth.reset()
+            synth.reference, synth.pfd, synth.frequency = 12, 60, 1392
+            synth.write("CURR1 7,2937.5")
+            synth.loop_kvco, synth.loop_order = 30, 3
+            parts = synth.design_loop(2000, 47.1, 1.136, 0.6)
+            for got, published in zip(parts, (6.59e-9, 85.5e-9, 467e-12, 2.58e3, 33.9e3)):
+                self.assertAlmostEqual(got / published, 1, delta=0.005)
+            self.assertEqual(synth.loop_current, 4)
+            self.assertAlmostEqual(synth.loop_bandwidth, 2000, delta=2)
+            synth.loop_vco_noise = [(1e4, -90), (1e5, -115)]
+            self.assertEqual(synth.loop_vco_noise, [(1e4, -90), (1e5, -115)])
+            seconds, slips = synth.lock_time(1390, 1392, 1e3)
+            self.assertTrue(0 < seconds < 0.01 and not slips)
+            self.assertLess(synth.phase_noise(1e3), -60)
+            with self.assertRaises(KSY7100Error) as refused:
+                synth.design_loop(2000, 95)
+            self.assertEqual(refused.exception.code, -222)
+
     def test_error_queue_answers_parse_with_quotes_and_commas(self):
         self.assertEqual(parse_errors('0,"No error"'), [])
         self.assertEqual(parse_errors('-222,"Data out of range; a ""b"", c",-113,"Undefined header"'),

@@ -1,0 +1,117 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+
+#include "model/e_series.h"
+#include "model/loop_analysis.h"
+#include "model/loop_defaults.h"
+#include "model/loop_design.h"
+#include "model/variants.h"
+
+namespace {
+
+constexpr double kPi = std::numbers::pi;
+
+void expect_within(double value, double expected, double fraction, const char* what) {
+    EXPECT_NEAR(value, expected, std::abs(expected) * fraction) << what;
+}
+
+}  // namespace
+
+// The published third-order worked example of the time-constant method.
+TEST(LoopDesign, PublishedThirdOrderExample) {
+    const LoopPlant plant{4e-3, 30e6, 23200, 60e3};
+    const Designed d = design_loop({3, 2000, 47.1, 1.136, 0.6}, plant);
+    ASSERT_TRUE(d.parts) << d.refusal;
+    expect_within(d.parts->c1, 6.59e-9, 0.005, "C1");
+    expect_within(d.parts->c2, 85.5e-9, 0.005, "C2");
+    expect_within(d.parts->c3, 467e-12, 0.005, "C3");
+    expect_within(d.parts->r2, 2.58e3, 0.005, "R2");
+    expect_within(d.parts->r3, 33.9e3, 0.005, "R3");
+}
+
+// A design analysed again gives back the bandwidth and the phase margin asked for.
+TEST(LoopDesign, AnalysisGivesBackWhatTheDesignAskedFor) {
+    const LoopPlant plant{2.5e-3, 40e6, 12000, 200e3};
+    for (int order : {2, 3})
+        for (double fc : {300.0, 5e3, 20e3})
+            for (double pm : {30.0, 47.1, 65.0, 80.0})
+                for (double gamma : {1.0, 1.4}) {
+                    const Designed d = design_loop({order, fc, pm, gamma, 0.4}, plant);
+                    ASSERT_TRUE(d.parts) << order << " " << fc << " " << pm << ": " << d.refusal;
+                    EXPECT_EQ(d.parts->order(), order);
+                    const auto fig = analyse_loop(*d.parts, plant);
+                    ASSERT_TRUE(fig);
+                    EXPECT_NEAR(fig->crossover_hz, fc, fc * 1e-3) << order << " " << fc << " " << pm;
+                    EXPECT_NEAR(fig->phase_margin_deg, pm, pm * 1e-3) << order << " " << fc << " " << pm;
+                }
+}
+
+// Goals the equations cannot meet are refused with a reason, never parts that are NaN.
+TEST(LoopDesign, RefusesGoalsTheOrderCannotReach) {
+    const LoopPlant plant{2.5e-3, 40e6, 12000, 200e3};
+    const DesignGoal goals[] = {
+        {3, 10e3, 89.9, 1, 0.6}, {2, 10e3, 90, 1, 0.6}, {3, 10e3, 95, 1, 0.6}, {2, 10e3, 0, 1, 0.6},
+        {2, 10e3, 50, 0, 0.6},   {3, 10e3, 50, 1, 0},   {4, 10e3, 50, 1, 0.6}, {2, 0, 50, 1, 0.6},
+    };
+    for (const DesignGoal& g : goals) {
+        const Designed d = design_loop(g, plant);
+        EXPECT_FALSE(d.parts) << g.order << " " << g.phase_margin_deg;
+        EXPECT_FALSE(d.refusal.empty());
+    }
+    EXPECT_FALSE(design_loop({2, 10e3, 50, 1, 0.6}, {0, 40e6, 12000, 200e3}).parts);
+}
+
+// With C1 = 0 the loop is the textbook second-order one: ωn² = Icp·Kvco/(N·C2), 2ζωn = Icp·Kvco·R2/N.
+// Its crossover, phase margin and −3 dB bandwidth have closed forms.
+TEST(LoopAnalysis, TrueSecondOrderLoopAgainstItsClosedForms) {
+    const LoopPlant plant{1e-3, 20e6, 1000, 1e6};
+    const double k = plant.icp_a * plant.kvco_hz_per_v / plant.n;
+    for (double zeta : {0.3, 0.707, 1.0, 2.0}) {
+        const double wn = 2 * kPi * 5e3;
+        const LoopParts parts{0, k / (wn * wn), 0, 2 * zeta * wn / k, 0};
+        const auto fig = analyse_loop(parts, plant);
+        ASSERT_TRUE(fig);
+        const double z2 = zeta * zeta;
+        const double wc = wn * std::sqrt(2 * z2 + std::sqrt(4 * z2 * z2 + 1));
+        const double w3db = wn * std::sqrt(1 + 2 * z2 + std::sqrt((1 + 2 * z2) * (1 + 2 * z2) + 1));
+        EXPECT_NEAR(fig->crossover_hz, wc / (2 * kPi), wc / (2 * kPi) * 1e-6) << zeta;
+        EXPECT_NEAR(fig->phase_margin_deg, std::atan(2 * zeta * wc / wn) * 180 / kPi, 1e-6) << zeta;
+        EXPECT_NEAR(fig->closed_loop_bandwidth_hz, w3db / (2 * kPi), w3db / (2 * kPi) * 1e-6) << zeta;
+    }
+}
+
+TEST(LoopParts, SnapToTheNearestSeriesValueInLogTerms) {
+    struct Case { double value; ESeries series; double snapped; };
+    const Case cases[] = {
+        {6.59e-9, ESeries::E12, 6.8e-9},   {85.5e-9, ESeries::E24, 82e-9},  {467e-12, ESeries::E96, 464e-12},
+        {2584, ESeries::E96, 2610},        {33873, ESeries::E12, 33e3},     {9.6, ESeries::E12, 10},
+        {1.09e3, ESeries::E12, 1.0e3},     {1.1e3, ESeries::E12, 1.2e3},    {0.976, ESeries::E96, 0.976},
+        {0, ESeries::E24, 0},              {123.4, ESeries::None, 123.4},
+    };
+    for (const Case& c : cases) EXPECT_NEAR(snap_to_series(c.value, c.series), c.snapped, c.snapped * 1e-12) << c.value;
+}
+
+// The current each setting selects, and the start-up record designed for each variant's plan.
+TEST(LoopDefaults, PumpCurrentAndStartUpDesignOfEachVariant) {
+    EvalState s = variants::start_state("ksy7100-1");
+    s.cs1_bits = 7 << 14, s.rset = 2937.5;
+    EXPECT_DOUBLE_EQ(charge_pump_current_a(s), 4e-3);
+    s.cp_gain_bits = 2097152, s.cs2_bits = 0, s.rset = 4700;
+    EXPECT_DOUBLE_EQ(charge_pump_current_a(s), 0.3125e-3);
+    s.rset = 0;
+    EXPECT_EQ(charge_pump_current_a(s), 0);
+
+    for (std::string_view device : variants::kNames) {
+        const EvalState v = variants::start_state(device);
+        const LoopSettings loop = start_loop_settings(v);
+        const double fc = std::min(10e3, v.pfd_freq * 100);
+        const LoopPlant plant{2.5e-3, loop.kvco_mhz_per_v * 1e6, v.vco_freq / v.pfd_freq * 1e3, v.pfd_freq * 1e3};
+        const auto fig = analyse_loop(loop.parts, plant);
+        ASSERT_TRUE(fig) << device;
+        EXPECT_EQ(loop.parts.order(), 2);
+        EXPECT_NEAR(fig->crossover_hz, fc, fc * 1e-3) << device;
+        EXPECT_NEAR(fig->phase_margin_deg, 50, 0.05) << device;
+    }
+}
