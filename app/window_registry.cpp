@@ -14,6 +14,7 @@
 #include "ui/dialogs/resend_form.h"
 #include "ui/dialogs/revform.h"
 #include "ui/dialogs/synthform.h"
+#include "ui/loop/loopform.h"
 #include "ui/main/main_window.h"
 #include "ui/main/print_form.h"
 #include "ui/main/register_files_menu.h"
@@ -49,6 +50,7 @@ void install_windows(Main& main) {
     main.register_window(Window::VcoTest, dialog_of<vcotest>());
     main.register_window(Window::Locktime, dialog_of<locktime>());
     main.register_window(Window::Sweep, dialog_of<sweepform>());
+    main.register_window(Window::LoopFilter, dialog_of<loopform>());
     main.register_window(Window::SimulatedBoard, [](Main& m) -> std::unique_ptr<QDialog> {
         auto* board = m.link().simulated_board();
         if (!board) return nullptr;

@@ -98,13 +98,14 @@ void apply_variant_choice(EvalState& s, std::optional<std::string_view> device) 
     set_currents_and_polarity(s);
     s.asked_vco_freq = s.vco_freq;
     s.asked_pfd_freq = s.pfd_freq;
+    // The loop designer starts from the variant's values and a design on this plan.
+    s.loop = start_loop_settings(s);
 }
 
 EvalState start_state(std::optional<std::string_view> device) {
     EvalState s;
     apply_port_defaults(s);
     apply_variant_choice(s, device);
-    s.loop = start_loop_settings(s);
     return s;
 }
 

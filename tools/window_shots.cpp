@@ -81,6 +81,7 @@ int main(int argc, char** argv) {
         {Window::Bandselect, "Bandselectform"}, {Window::Rev, "revform"}, {Window::Resend, "Form1"},
         {Window::Conversion, "conversionform"}, {Window::Registers, "registers"}, {Window::VcoTest, "vcotest"},
         {Window::Locktime, "locktime"}, {Window::Sweep, "sweepform"}, {Window::SimulatedBoard, "simulated_board"},
+        {Window::LoopFilter, "loopform"},
     };
     main.send(1);
     main.send(0);

@@ -107,6 +107,8 @@ void Main::connect_entries() {
     entry(c.Command5, &QPushButton::clicked, Window::Locktime, all);
     entry(c.Command8, &QPushButton::clicked, Window::Sweep, all);
     entry(c.mnuSimBoard, &QAction::triggered, Window::SimulatedBoard, all);
+    entry(c.Command15, &QPushButton::clicked, Window::LoopFilter, all);
+    entry(c.loopmenu, &QAction::triggered, Window::LoopFilter, all);
 
     connect(c.mnuMeasure, &QAction::triggered, this, [this] { if (!refuse_while_busy()) measurement_->start(); });
     connect(c.mnuOpen, &QAction::triggered, this, [this] { if (on_get_settings && !refuse_while_busy()) on_get_settings(); });

@@ -110,6 +110,8 @@ void Main::build_controls() {
                              "Click here to enter the frequency sweep window.");
     c.Command5 = icon_button("Command5", "LockTime", QStyle::SP_BrowserReload,
                              "Click here to enter the locktime window.");
+    c.Command15 = icon_button("Command15", "Loop Filter", QStyle::SP_FileDialogContentsView,
+                              "Click here to design the loop filter and see its noise and lock time.");
     c.Command7 = icon_button("Command7", "Resend Data", QStyle::SP_ArrowRight,
                              "Click here to enter the resend window.");
     c.Picture1 = named(new ClickLabel, "Picture1");
@@ -323,6 +325,7 @@ void Main::build_layout() {
     buttons->addWidget(c.Command7, 2, 0);
     buttons->addWidget(c.Command5, 2, 1);
     buttons->addWidget(c.Command8, 3, 0);
+    buttons->addWidget(c.Command15, 3, 1);
     grid->addLayout(buttons, 3, 2, 1, 2);
     for (int col = 0; col < 4; ++col) grid->setColumnStretch(col, 1);
 
@@ -341,7 +344,7 @@ void Main::build_layout() {
                    c.Label12, c.Toggle7,
                    c.Command13, c.Command11, c.Command12, c.Command14,
                    c.abpw2, c.Label10, c.Command10,
-                   c.Toggle10, c.Command1, c.Command2, c.Command7, c.Command5, c.Command8});
+                   c.Toggle10, c.Command1, c.Command2, c.Command7, c.Command5, c.Command8, c.Command15});
 }
 
 void Main::build_menus() {
@@ -385,6 +388,8 @@ void Main::build_menus() {
     c.bandselect = action(settings, "bandselect", "Band Select &Divide Options");  // B is Anti-Backlash's
     settings->addSeparator();
     c.muxmenu = action(settings, "muxmenu", "&Muxout");
+    settings->addSeparator();
+    c.loopmenu = action(settings, "loopmenu", "&Loop Filter...");
 
     QMenu* options = menuBar()->addMenu("&Options");
     options->setObjectName("optionsmenu");

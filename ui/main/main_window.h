@@ -35,7 +35,7 @@ class ToggleSwitch;
 // The windows the main window opens, each from the entries of its table.
 enum class Window {
     Synth, Crystal, Current1, Current2, Powerdown, Mux, Prescaler, Preset, Fastlock, Bandselect,
-    Rev, Resend, Conversion, Registers, VcoTest, Locktime, Sweep, SimulatedBoard,
+    Rev, Resend, Conversion, Registers, VcoTest, Locktime, Sweep, SimulatedBoard, LoopFilter,
 };
 
 class Main : public QMainWindow {
@@ -92,7 +92,7 @@ public:
                      *Toggle5 = nullptr, *Toggle6 = nullptr, *Toggle7 = nullptr, *Toggle10 = nullptr;
         QToolButton *Command11 = nullptr, *Command12 = nullptr, *Command13 = nullptr, *Command14 = nullptr;
         QPushButton *Command1 = nullptr, *Command2 = nullptr, *Command5 = nullptr, *Command7 = nullptr,
-                    *Command8 = nullptr, *Command10 = nullptr;
+                    *Command8 = nullptr, *Command10 = nullptr, *Command15 = nullptr;  // 15: Loop Filter
         NumericLed *NumLED1 = nullptr, *NumLED2 = nullptr, *NumLED3 = nullptr;
         QFrame* Line1 = nullptr;
         SystemTimer* Timer1 = nullptr;
@@ -105,7 +105,7 @@ public:
                 *prescalermenu = nullptr, *current2menu = nullptr, *current1menu = nullptr,
                 *powerdownmenu = nullptr, *backmenu = nullptr, *bandselect = nullptr, *muxmenu = nullptr,
                 *mnu_conversion = nullptr, *mnuEval = nullptr, *mnuMeasure = nullptr, *mnuSimBoard = nullptr,
-                *mnuRev = nullptr;
+                *mnuRev = nullptr, *loopmenu = nullptr;
     };
     Controls ui;
 

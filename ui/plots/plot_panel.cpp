@@ -47,7 +47,7 @@ QString write_whole(const QString& path, const QByteArray& bytes) {
 
 PlotPanel::PlotPanel(const char* name, const QString& title, const QString& x_title, const QString& y_title,
                      bool log_x, QWidget* parent)
-    : QWidget(parent), x_title_(x_title), plot_(new QCustomPlot), readout_(new QLabel) {
+    : QWidget(parent), title_(title), x_title_(x_title), plot_(new QCustomPlot), readout_(new QLabel) {
     setObjectName(name);
     plot_->setObjectName(QString(name) + "Plot");
     plot_->setAccessibleName(title);
@@ -123,7 +123,12 @@ void PlotPanel::show_curves(std::vector<Curve> curves, std::vector<Marker> marke
         auto* text = new QCPItemText(plot_);
         text->position->setAxes(plot_->xAxis, value_axis);
         text->position->setCoords(m.vertical ? m.value : plot_->xAxis->range().lower, m.vertical ? value_axis->range().upper : m.value);
-        text->setPositionAlignment(m.vertical ? (Qt::AlignTop | Qt::AlignLeft) : (Qt::AlignBottom | Qt::AlignLeft));
+        // A label in the right half of the plot stands to the left of its line, so it stays inside.
+        const QCPRange x = plot_->xAxis->range();
+        const double middle = plot_->xAxis->scaleType() == QCPAxis::stLogarithmic && x.lower > 0
+                                  ? std::sqrt(x.lower * x.upper) : (x.lower + x.upper) / 2;
+        const Qt::Alignment side = m.vertical && m.value > middle ? Qt::AlignRight : Qt::AlignLeft;
+        text->setPositionAlignment(m.vertical ? (Qt::AlignTop | side) : (Qt::AlignBottom | Qt::AlignLeft));
         text->setText(m.label);
         text->setColor(palette().color(QPalette::WindowText));
     }
@@ -204,7 +209,7 @@ QString PlotPanel::save_pdf(const QString& path) const {
         QBuffer buffer(&bytes);
         buffer.open(QIODevice::WriteOnly);
         QPdfWriter pdf(&buffer);
-        pdf.setTitle(plot_->accessibleName());
+        pdf.setTitle(title_);
         pdf.setPageSize(QPageSize(QSizeF(plot_->width(), plot_->height()), QPageSize::Point));
         pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
         pdf.setResolution(72);

@@ -49,6 +49,7 @@ public:
     QString save_csv(const QString& path) const;
 
     QCustomPlot* plot() const { return plot_; }
+    QString title() const { return title_; }
     QString readout() const;
 
 signals:
@@ -62,7 +63,7 @@ private:
     void point_at(int index);
     void follow_mouse(double x);
 
-    QString x_title_;
+    QString title_, x_title_;
     QCustomPlot* plot_;
     QLabel* readout_;
     std::vector<Curve> curves_;

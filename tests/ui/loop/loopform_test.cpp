@@ -1,0 +1,96 @@
+// The loop designer as a user drives it: it opens from the main window's button and the Settings
+// menu, designs on the present plan, keeps what it is given and refuses what cannot be, and shows
+// and says what the parts in use do; every input is named for a screen reader and every plot
+// exports whole. It never sends a word to the board.
+#include <gtest/gtest.h>
+
+#include <QAccessible>
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <qcustomplot.h>
+
+#include "model/loop_analysis.h"
+#include "model/loop_plan.h"
+#include "tests/ui/dialogs/dialog_test_util.h"
+#include "ui/loop/loopform.h"
+#include "ui/plots/plot_panel.h"
+
+using namespace dialog_tests;
+using testing_support::Harness;
+
+namespace {
+
+void type(QLineEdit* e, const QString& text) {
+    e->clear();
+    QTest::keyClicks(e, text);
+}
+
+}  // namespace
+
+TEST(Loopform, DesignsOnThePresentPlanShowsWhatThePartsDoAndSendsNothing) {
+    Harness h("ksy7100-1");
+    h.words();
+    const auto opened = through_entry<loopform>(h, [&] { click(h.main->ui.Command15); }, [&](loopform& w) {
+        for (QWidget* input : w.findChildren<QWidget*>())
+            if (qobject_cast<QLineEdit*>(input) || qobject_cast<QComboBox*>(input) || qobject_cast<QPushButton*>(input))
+                EXPECT_FALSE(input->accessibleName().isEmpty() && qobject_cast<QPushButton*>(input) == nullptr)
+                    << input->objectName().toStdString() << " has no accessible name";
+
+        // A design for 20 kHz and 45 degrees: analysed again on the plan it gives them back.
+        type(w.fc, "20000");
+        type(w.pm, "45");
+        click(w.Design);
+        const auto figures = analyse_loop(h.state.loop.parts, loop_plant(h.state, plan_ratio(h.state)));
+        ASSERT_TRUE(figures);
+        EXPECT_NEAR(figures->crossover_hz, 20000, 20);
+        EXPECT_NEAR(figures->phase_margin_deg, 45, 0.05);
+        EXPECT_EQ(w.parts->item(5, 2)->text(), "20 kHz");
+        EXPECT_NE(w.open_loop->plot()->accessibleDescription().indexOf("20 kHz with a phase margin of 45.0"), -1)
+            << w.open_loop->plot()->accessibleDescription().toStdString();
+        EXPECT_GT(w.noise->plot()->graphCount(), 3) << "the total and its contributions";
+        EXPECT_NE(w.transient->plot()->accessibleDescription().indexOf("after"), -1);
+
+        // The series rounds the parts in use at once; a part typed in the table is taken.
+        w.Combo2->setCurrentIndex(0);  // E12
+        emit w.Combo2->activated(0);
+        EXPECT_DOUBLE_EQ(h.state.loop.parts.c2, snap_parts(h.state.loop.parts, ESeries::E12).c2);
+        w.parts->item(0, 2)->setText("2.2n");
+        EXPECT_DOUBLE_EQ(h.state.loop.parts.c1, 2.2e-9);
+
+        // A margin no second-order loop reaches is refused with the reason and changes nothing.
+        const LoopSettings before = h.state.loop;
+        type(w.pm, "95");
+        click(w.Design);
+        EXPECT_EQ(h.prompts.messages.size(), 1u);
+        EXPECT_TRUE(h.state.loop == before);
+
+        // A VCO gain that is no number is named on the status line and not taken.
+        type(w.kvco, "fast");
+        EXPECT_EQ(w.status->text(), "The VCO gain must be above 0 MHz/V.");
+        EXPECT_TRUE(h.state.loop == before);
+
+        // The keyboard moves the plot's cursor; each plot exports whole.
+        w.open_loop->plot()->setFocus();
+        QTest::keyClick(w.open_loop->plot(), Qt::Key_End);
+        EXPECT_TRUE(w.open_loop->readout().startsWith("Frequency (Hz) ")) << w.open_loop->readout().toStdString();
+        QTemporaryDir dir;
+        for (const char* format : {"png", "pdf", "csv"}) {
+            const QString path = dir.filePath(QString("plot.") + format);
+            h.prompts.file_names.push_back(path);
+            click(w.findChild<QPushButton*>(QString("noise") + QChar(format[0]).toUpper() + (format + 1)));
+            QFile f(path);
+            ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << format;
+            const QByteArray head = f.read(8);
+            EXPECT_TRUE(head.startsWith(format == std::string("png") ? "\x89PNG" : format == std::string("pdf") ? "%PDF" : "\"Offset"))
+                << format;
+        }
+    });
+    EXPECT_EQ(opened, "loopform");
+    EXPECT_TRUE(h.words().empty()) << "the loop designer sends nothing";
+    through_entry<loopform>(h, [&] { h.main->ui.loopmenu->trigger(); });
+}
