@@ -66,6 +66,7 @@ TEST(LoopCommands, SettingsQueriesAndRefusals) {
         {"LOOP:ORD 3; LOOP:BWID?",
          {"-221: order 3 needs its R3 and C3: design the loop (LOOP:DES) or give its parts (LOOP:COMP)"}},
         {"LOOP:DES 10KHZ,50,1,0.6", {"-108: T31 applies to order 3 only"}},
+        {"LOOP:ORD 4", {"-224: LOOP:ORD takes 2 or 3"}},
         {"LOOP:DES 10KHZ,95", {"-222: a passive type-2 loop's phase margin stays below 90 degrees"}},
         {"LOOP:COMP 1NF,10NF,100PF,1KOHM,0", {"-222: C3 and R3 are both 0 (order 2) or both above 0 (order 3)"}},
         {"LOOP:COMP 1NF,0,0,1KOHM,0", {"-222: C2 must be above 0"}},

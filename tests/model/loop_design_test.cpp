@@ -113,5 +113,10 @@ TEST(LoopDefaults, PumpCurrentAndStartUpDesignOfEachVariant) {
         EXPECT_EQ(loop.parts.order(), 2);
         EXPECT_NEAR(fig->crossover_hz, fc, fc * 1e-3) << device;
         EXPECT_NEAR(fig->phase_margin_deg, 50, 0.05) << device;
+        // The VCO's starting noise scales with its frequency as an oscillator's does: 20 dB a decade.
+        const VariantLoopDefaults mid = loop_defaults("ksy7100-4");
+        const double expected_shift = 20 * std::log10(v.vco_freq / variants::start_state("ksy7100-4").vco_freq);
+        for (size_t i = 0; i < mid.vco_points.size(); ++i)
+            EXPECT_NEAR(loop.vco_points[i].dbc_hz - mid.vco_points[i].dbc_hz, expected_shift, 1e-9) << device;
     }
 }

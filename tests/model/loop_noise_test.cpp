@@ -38,7 +38,7 @@ TEST(LoopNoise, PublishedFloorAndFlickerFigures) {
 }
 
 // Each source where the loop leaves it unshaped: the reference (× N/R) deep inside the loop, the
-// VCO far outside it.
+// VCO far outside it; far inside, the loop's two integrators take 40 dB a decade off the VCO.
 TEST(LoopNoise, SourcesWhereTheLoopLeavesThemUnshaped) {
     NoiseInputs in = wide_loop();
     in.reference = {{1e2, -140}, {1e3, -150}};
@@ -47,6 +47,8 @@ TEST(LoopNoise, SourcesWhereTheLoopLeavesThemUnshaped) {
     EXPECT_NEAR(inside.reference.value(), -140 + 20 * std::log10(150.0), 0.01);
     const PhaseNoise outside = phase_noise_at(in, 100e6);
     EXPECT_NEAR(outside.vco.value(), -160, 0.05);
+    in.vco = {{1e4, -100}};
+    EXPECT_NEAR(phase_noise_at(in, 10).vco.value() - phase_noise_at(in, 100).vco.value(), -40, 0.1);
 }
 
 // Nyquist: the thermal noise of all the resistors of a passive network, seen at a node, is

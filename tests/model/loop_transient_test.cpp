@@ -90,13 +90,16 @@ TEST(LoopTransient, PumpCurrentChangesDuringTheHop) {
 // step far below the fastest pole: a route independent of the filter's node equations.
 TEST(LoopTransient, FiltersWithC1AndAThirdPoleFollowTheErrorTransfer) {
     const LoopPlant plant{2.5e-3, 50e6, 12000, 200e3};
-    for (int order : {2, 3}) {
-        const LoopParts parts = *design_loop({order, 20e3, 45, 1, 0.6}, plant).parts;
+    LoopParts without_c1 = *design_loop({3, 20e3, 45, 1, 0.6}, plant).parts;
+    without_c1.c1 = 0;
+    for (const LoopParts& parts : {*design_loop({2, 20e3, 45, 1, 0.6}, plant).parts,
+                                   *design_loop({3, 20e3, 45, 1, 0.6}, plant).parts, without_c1}) {
+        const int order = parts.order();
         const FilterPolynomial f = filter_polynomial(parts);
         const double k = plant.icp_a * plant.kvco_hz_per_v / plant.n;
-        // Denominator and numerator, highest power first, made monic.
+        // Denominator and numerator, highest power first (A2 is 0 without C1 or C3), made monic.
         std::vector<double> den = {f.a2, f.a1, f.a0, k * f.t2, k}, num = {f.a2, f.a1, f.a0, 0};
-        if (order == 2) den.erase(den.begin()), num.erase(num.begin());
+        if (den[0] == 0) den.erase(den.begin()), num.erase(num.begin());
         const double lead = den[0];
         const size_t n = den.size() - 1;
         for (double& d : den) d /= lead;
