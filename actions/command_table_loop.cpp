@@ -5,11 +5,13 @@
 #include <cmath>
 
 #include "actions/command_handlers.h"
+#include "actions/loop_filter.h"
 #include "model/e_series.h"
 #include "model/loop_analysis.h"
 #include "model/loop_defaults.h"
 #include "model/loop_design.h"
 #include "model/loop_noise.h"
+#include "model/loop_plan.h"
 #include "model/loop_transient.h"
 #include "model/number_format.h"
 
@@ -35,35 +37,17 @@ std::vector<double> numbers(const Args& a, const std::vector<Unit>& units, const
     return values;
 }
 
-// The divide ratio of the present plan (VCO over PFD), and the plant at a divide ratio.
-double plan_ratio(const EvalState& s) { return s.pfd_freq > 0 ? s.vco_freq * 1e3 / s.pfd_freq : 0; }
-LoopPlant plant_of(const EvalState& s, double n) {
-    return {charge_pump_current_a(s), s.loop.kvco_mhz_per_v * 1e6, n, s.pfd_freq * 1e3};
-}
-
 // Why the loop as kept cannot be analysed, as the refusal (-221), or nothing when it can.
-std::optional<Reply> loop_unready(const EvalState& s, double n) {
-    if (s.loop.order == 3 && s.loop.parts.order() != 3)
-        return error(kSettingsConflict,
-                     "order 3 needs its R3 and C3: design the loop (LOOP:DES) or give its parts (LOOP:COMP)");
-    if (auto problem = parts_problem(s.loop.parts); !problem.empty())
-        return error(kSettingsConflict, "the loop has no usable parts (" + problem + "): LOOP:DES or LOOP:COMP first");
-    if (auto problem = plant_problem(plant_of(s, n)); !problem.empty()) return error(kSettingsConflict, problem);
+std::optional<Reply> unready(const EvalState& s, double n) {
+    if (auto problem = ::loop_unready(s, n); !problem.empty()) return error(kSettingsConflict, problem);
     return std::nullopt;
-}
-
-NoiseInputs noise_inputs(const EvalState& s) {
-    const double pfd_hz = s.pfd_freq * 1e3;
-    return {s.loop.parts,           plant_of(s, plan_ratio(s)), pfd_hz > 0 ? s.ref_freq / pfd_hz : 1,
-            s.loop.fom_dbc_hz,      s.loop.flicker_dbc_hz,      s.loop.reference_points,
-            s.loop.vco_points};
 }
 
 std::optional<LoopFigures> figures(Interpreter& in, std::optional<Reply>& refused) {
     const EvalState& s = in.state();
-    refused = loop_unready(s, plan_ratio(s));
+    refused = unready(s, plan_ratio(s));
     if (refused) return std::nullopt;
-    auto fig = analyse_loop(s.loop.parts, plant_of(s, plan_ratio(s)));
+    auto fig = analyse_loop(s.loop.parts, loop_plant(s, plan_ratio(s)));
     if (!fig) refused = error(kSettingsConflict, "the open loop has no unity-gain crossover");
     return fig;
 }
@@ -77,13 +61,12 @@ std::string points_text(const NoiseProfile& points) {
 }
 
 // LOOP:NOIS:VCO and LOOP:NOIS:REF: NONE, or (offset, level) pairs.
-Handlers noise_points(const char* header, NoiseProfile LoopSettings::*field, const char* what) {
+Handlers noise_points(const char* header, NoiseProfile LoopSettings::*field, actions::NoiseSource source,
+                      const char* what) {
     return {header,
-            [header, field](Interpreter& in, const Args& a) -> Reply {
-                if (a.size() == 1 && keyword(a[0], {"NONE"})) {
-                    (in.state().loop.*field).clear();
-                    return {};
-                }
+            [header, source](Interpreter& in, const Args& a) -> Reply {
+                if (a.size() == 1 && keyword(a[0], {"NONE"}))
+                    return in.finish(actions::set_noise_points(in.state(), source, {}));
                 if (a.size() % 2) return error(kMissingParameter, std::string(header) + " takes (offset, level) pairs");
                 std::optional<Reply> refused;
                 std::vector<Unit> units;
@@ -92,9 +75,7 @@ Handlers noise_points(const char* header, NoiseProfile LoopSettings::*field, con
                 if (refused) return *refused;
                 NoiseProfile points;
                 for (std::size_t i = 0; i < v.size(); i += 2) points.push_back({v[i], v[i + 1]});
-                if (auto problem = profile_problem(points); !problem.empty()) return error(kDataOutOfRange, problem);
-                in.state().loop.*field = sorted_profile(std::move(points));
-                return {};
+                return in.finish(actions::set_noise_points(in.state(), source, points));
             },
             {1, int(2 * kMaxNoisePoints)}, "<offset Hz>,<dBc/Hz>,...|NONE",
             [field](Interpreter& in, const Args&) { return answer(points_text(in.state().loop.*field)); },
@@ -111,9 +92,9 @@ Handlers noise_level(const char* header, double LoopSettings::*field, double Var
                 const auto v = entry_value(a[0], Unit::None, Range{-300, 0, d}, refused);
                 if (refused) return *refused;
                 if (!v) return illegal(a[0], header, "a level in dBc/Hz");
-                if (!(*v >= -300 && *v <= 0)) return error(kDataOutOfRange, "the level must be from -300 to 0 dBc/Hz");
-                in.state().loop.*field = *v;
-                return {};
+                LoopSettings& l = in.state().loop;
+                const bool fom = field == &LoopSettings::fom_dbc_hz;
+                return in.finish(actions::set_pll_noise(in.state(), fom ? v : l.fom_dbc_hz, fom ? l.flicker_dbc_hz : v));
             },
             {1, 1}, "<dBc/Hz>",
             [field](Interpreter& in, const Args&) { return answer(number_text(in.state().loop.*field)); },
@@ -128,10 +109,7 @@ std::vector<Handlers> loop_commands() {
          [](Interpreter& in, const Args& a) -> Reply {
              auto order = whole(a[0], 2, 3, 2);
              if (!order) return illegal(a[0], "LOOP:ORD", "2 or 3");
-             LoopSettings& loop = in.state().loop;
-             loop.order = *order;
-             if (*order == 2) loop.parts.c3 = loop.parts.r3 = 0;
-             return {};
+             return in.finish(actions::set_loop_order(in.state(), *order));
          },
          {1, 1}, "2|3",
          [](Interpreter& in, const Args&) { return answer(std::to_string(in.state().loop.order)); },
@@ -144,9 +122,7 @@ std::vector<Handlers> loop_commands() {
              const auto v = entry_value(a[0], Unit::None, range, refused);
              if (refused) return *refused;
              if (!v) return illegal(a[0], "LOOP:KVCO", "the VCO gain in MHz/V");
-             if (!(*v > 0) || !std::isfinite(*v)) return error(kDataOutOfRange, "the VCO gain must be above 0 MHz/V");
-             in.state().loop.kvco_mhz_per_v = *v;
-             return {};
+             return in.finish(actions::set_vco_gain(in.state(), v));
          },
          {1, 1}, "<MHz/V>",
          [](Interpreter& in, const Args&) { return answer(number_text(in.state().loop.kvco_mhz_per_v)); },
@@ -164,14 +140,7 @@ std::vector<Handlers> loop_commands() {
                  numbers(a, {Unit::Hz, Unit::None}, "LOOP:DES", "<fc Hz>,<degrees>[,<gamma>[,<T31>]]", refused);
              if (refused) return *refused;
              const DesignGoal goal{s.loop.order, v[0], v[1], v.size() > 2 ? v[2] : 1.0, v.size() > 3 ? v[3] : 0.6};
-             const Designed d = design_loop(goal, plant_of(s, plan_ratio(s)));
-             if (!d.parts) return error(kDataOutOfRange, d.refusal);
-             s.loop.parts = snap_parts(*d.parts, s.loop.snap);
-             s.loop.fc_hz = goal.fc_hz;
-             s.loop.phase_margin_deg = goal.phase_margin_deg;
-             s.loop.gamma = goal.gamma;
-             if (goal.order == 3) s.loop.t31 = goal.t31;
-             return {};
+             return in.finish(actions::design_loop_filter(s, goal));
          },
          {2, 4}, "<fc Hz>,<phase margin deg>[,<gamma>[,<T31>]]", {}, {}, nullptr, nullptr,
          "loop model: design for the present plan and keep the parts (rounded to the snap series)"},
@@ -181,13 +150,7 @@ std::vector<Handlers> loop_commands() {
              const auto v = numbers(a, {Unit::Farad, Unit::Farad, Unit::Farad, Unit::Ohm, Unit::Ohm}, "LOOP:COMP",
                                     "C1, C2, C3 in F and R2, R3 in ohm", refused);
              if (refused) return *refused;
-             const LoopParts parts{v[0], v[1], v[2], v[3], v[4]};
-             if (auto problem = parts_problem(parts); !problem.empty()) return error(kDataOutOfRange, problem);
-             if ((parts.c3 > 0) != (parts.r3 > 0))
-                 return error(kDataOutOfRange, "C3 and R3 are both 0 (order 2) or both above 0 (order 3)");
-             in.state().loop.parts = parts;
-             in.state().loop.order = parts.order();
-             return {};
+             return in.finish(actions::use_loop_parts(in.state(), {v[0], v[1], v[2], v[3], v[4]}));
          },
          {5, 5}, "<C1 F>,<C2 F>,<C3 F>,<R2 ohm>,<R3 ohm>",
          [](Interpreter& in, const Args&) -> Reply {
@@ -203,10 +166,7 @@ std::vector<Handlers> loop_commands() {
              auto k = keyword(a[0], {"E12", "E24", "E96", "NONE"});
              if (!k) return illegal(a[0], "LOOP:SNAP", "E12, E24, E96 or NONE");
              static constexpr ESeries series[] = {ESeries::E12, ESeries::E24, ESeries::E96, ESeries::None};
-             LoopSettings& loop = in.state().loop;
-             loop.snap = series[*k];
-             loop.parts = snap_parts(loop.parts, loop.snap);
-             return {};
+             return in.finish(actions::set_loop_series(in.state(), series[*k]));
          },
          {1, 1}, "E12|E24|E96|NONE",
          [](Interpreter& in, const Args&) { return answer(std::string(series_name(in.state().loop.snap))); },
@@ -236,9 +196,9 @@ std::vector<Handlers> loop_commands() {
              if (!(v[0] > 0 && v[1] > 0 && v[2] > 0))
                  return error(kDataOutOfRange, "both frequencies and the tolerance must be above 0");
              const double pfd_hz = s.pfd_freq * 1e3;
-             if (auto unready = loop_unready(s, pfd_hz > 0 ? v[1] * 1e6 / pfd_hz : 0)) return *unready;
+             if (auto unready_reply = unready(s, pfd_hz > 0 ? v[1] * 1e6 / pfd_hz : 0)) return *unready_reply;
              const HopTransient hop({s.loop.parts, s.loop.kvco_mhz_per_v * 1e6, pfd_hz, v[0] * 1e6, v[1] * 1e6,
-                                     {{0, charge_pump_current_a(s)}}, v[2]});
+                                     {{0, loop_plant(s, plan_ratio(s)).icp_a}}, v[2]});
              const auto lock = hop.lock_time_s();
              const std::string kind = hop.cycle_slips() ? ",SLIPS" : ",LINEAR";
              return answer((lock ? number_text(*lock) : kNotSettled) + kind);
@@ -253,7 +213,7 @@ std::vector<Handlers> loop_commands() {
              const auto v = numbers(a, {Unit::Hz}, "LOOP:NOIS?", "an offset in Hz", refused);
              if (refused) return *refused;
              if (!(v[0] > 0)) return error(kDataOutOfRange, "the offset must be above 0 Hz");
-             if (auto unready = loop_unready(in.state(), plan_ratio(in.state()))) return *unready;
+             if (auto unready_reply = unready(in.state(), plan_ratio(in.state()))) return *unready_reply;
              return answer(number_text(phase_noise_at(noise_inputs(in.state()), v[0]).total));
          },
          {1, 1}, "<offset Hz>", "the total phase noise at the VCO frequency, dBc/Hz", "none (a query)"},
@@ -261,8 +221,8 @@ std::vector<Handlers> loop_commands() {
                     "loop model: the synthesizer's normalised noise floor"),
         noise_level("LOOP:NOISe:FLICker", &LoopSettings::flicker_dbc_hz, &VariantLoopDefaults::flicker_dbc_hz,
                     "loop model: the synthesizer's flicker level (10 kHz offset, 1 GHz output)"),
-        noise_points("LOOP:NOISe:VCO", &LoopSettings::vco_points, "loop model: the free-running VCO's noise points"),
-        noise_points("LOOP:NOISe:REFerence", &LoopSettings::reference_points,
+        noise_points("LOOP:NOISe:VCO", &LoopSettings::vco_points, actions::NoiseSource::Vco, "loop model: the free-running VCO's noise points"),
+        noise_points("LOOP:NOISe:REFerence", &LoopSettings::reference_points, actions::NoiseSource::Reference,
                      "loop model: the reference's noise points (at the reference frequency)"),
         {"LOOP:JITTer", {}, {}, nullptr,
          [](Interpreter& in, const Args& a) -> Reply {
@@ -270,7 +230,7 @@ std::vector<Handlers> loop_commands() {
              const auto v = numbers(a, {Unit::Hz}, "LOOP:JITT?", "<from Hz>,<to Hz>", refused);
              if (refused) return *refused;
              if (!(v[0] > 0 && v[1] > v[0])) return error(kDataOutOfRange, "the band must run from above 0 Hz upwards");
-             if (auto unready = loop_unready(in.state(), plan_ratio(in.state()))) return *unready;
+             if (auto unready_reply = unready(in.state(), plan_ratio(in.state()))) return *unready_reply;
              return answer(number_text(rms_jitter_s(noise_inputs(in.state()), v[0], v[1])));
          },
          {2, 2}, "<from Hz>,<to Hz>", "the RMS jitter over the band at the VCO frequency, s", "none (a query)"},

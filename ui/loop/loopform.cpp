@@ -167,6 +167,8 @@ loopform::loopform(Main& main) : QDialog(&main), main_(main), state_(main.state(
     for (QLineEdit* e : {kvco, fom, flicker, vco_points, ref_points, step_from, step_to, tolerance, jitter_from, jitter_to})
         connect(e, &QLineEdit::textEdited, this, [this, e] { take_input(e); });
     connect(parts, &QTableWidget::cellChanged, this, &loopform::parts_edited);
+    // A new plan or charge-pump current set elsewhere (a remote client) re-analyses the parts.
+    connect(&main_, &Main::refreshed, &redraw_soon_, qOverload<>(&QTimer::start));
     for (PlotPanel* p : {open_loop, noise, transient})
         connect(p, &PlotPanel::export_asked, this, [this, p](const QString& format) { export_plot(*p, format); });
     redraw();

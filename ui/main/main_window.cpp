@@ -201,6 +201,7 @@ void Main::refresh_main() {
     if (d.core_power) set_level_label(c.Label9, d.core_power->text, d.core_power->level);
     show_device_notice();
     show_board_readout();
+    emit refreshed();
 }
 
 void Main::register_window(Window window, WindowFactory factory) { factories_[window] = std::move(factory); }

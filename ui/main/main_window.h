@@ -61,6 +61,12 @@ public:
     void configure_main();
     void refresh_main();
 
+signals:
+    // After refresh_main: windows that show what follows from the state (the loop designer)
+    // follow a change made elsewhere, by a remote client for one.
+    void refreshed();
+
+public:
     // Shows a window of the table modally (or, for the simulated board, modelessly).
     void open_window(Window window);
     using WindowFactory = std::function<std::unique_ptr<QDialog>(Main&)>;
