@@ -3,14 +3,15 @@
 
 #include <QApplication>
 #include <QSettings>
-#include <QStandardPaths>
+#include <QTemporaryDir>
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    // What windows keep between runs (QSettings) goes to a test folder, never the user's.
-    QStandardPaths::setTestModeEnabled(true);
-    QSettings().clear();  // and every run starts from nothing kept
+    // What windows keep between runs (QSettings) goes to a folder of this process's own, never the
+    // user's, and no test process sees another's.
+    QTemporaryDir settings;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

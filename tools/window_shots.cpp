@@ -3,6 +3,8 @@
 // Run it with QT_QPA_PLATFORM=offscreen, and QT_SCALE_FACTOR=2 to see the windows at 200%.
 // --palette shows them as a dark or a high-contrast desktop would.
 #include <QApplication>
+#include <QStandardPaths>
+#include <QTabWidget>
 #include <QDialog>
 #include <QDir>
 #include <QRadioButton>
@@ -30,6 +32,7 @@ void save(QWidget& w, const QString& dir, const QString& name) {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    QStandardPaths::setTestModeEnabled(true);  // what windows keep between runs stays out of the user's settings
     // The palette option may stand anywhere; anything else that starts with "-" is refused, as is
     // a third positional argument, rather than ignored.
     QStringList args;
@@ -89,7 +92,15 @@ int main(int argc, char** argv) {
     for (auto [window, name] : windows) {
         if (!main.has_window(window)) continue;
         std::unique_ptr<QDialog> w = main.window_factory(window)(main);
-        if (w) save(*w, dir, name);
+        if (!w) continue;
+        save(*w, dir, name);
+        // A window with tabs of plots (the loop designer): each tab too.
+        if (auto* tabs = w->findChild<QTabWidget*>("plots")) {
+            for (int i = 1; i < tabs->count(); ++i) {
+                tabs->setCurrentIndex(i);
+                save(*w, dir, QString(name) + "-" + QString::number(i));
+            }
+        }
     }
     // The windows other windows open: the frequency planner and the channel table.
     planform planner(main, state.vco_freq + 0.1);

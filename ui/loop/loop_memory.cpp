@@ -7,15 +7,16 @@
 
 namespace {
 
-const char* const kGroup = "loop";
+// Kept per variant: its VCO gain, noise and the parts on its board differ from the others'.
+QString group_of(const std::string& device) { return "loop/" + QString::fromStdString(device); }
 
 QString profile_text(const NoiseProfile& points) { return QString::fromStdString(noise_points_text(points)); }
 
 }  // namespace
 
-void remember_loop(const LoopSettings& l, const LoopQuestions& q) {
+void remember_loop(const std::string& device, const LoopSettings& l, const LoopQuestions& q) {
     QSettings store;
-    store.beginGroup(kGroup);
+    store.beginGroup(group_of(device));
     store.setValue("order", l.order);
     store.setValue("c1", l.parts.c1), store.setValue("c2", l.parts.c2), store.setValue("c3", l.parts.c3);
     store.setValue("r2", l.parts.r2), store.setValue("r3", l.parts.r3);
@@ -35,7 +36,7 @@ void recall_loop_once(Main& main, EvalState& state) {
     if (main.property("loopRecalled").toBool()) return;
     main.setProperty("loopRecalled", true);
     QSettings store;
-    store.beginGroup(kGroup);
+    store.beginGroup(group_of(state.device));
     if (!store.contains("order")) return;
     // Each value only when it reads whole: a damaged store leaves the start-up value.
     LoopSettings l = state.loop;
@@ -61,7 +62,7 @@ LoopQuestions recalled_questions(const EvalState& state) {
     q.to_mhz = state.vco_freq;
     q.from_mhz = state.vco_freq - 10;
     QSettings store;
-    store.beginGroup(kGroup);
+    store.beginGroup(group_of(state.device));
     auto number = [&](const char* key, double& into) {
         bool ok = false;
         const double v = store.value(key).toDouble(&ok);

@@ -6,10 +6,12 @@
 #include "model/loop_settings.h"
 #include "model/loop_views.h"
 
+#include <string>
+
 class Main;
 
-// Kept when the loop designer closes.
-void remember_loop(const LoopSettings& loop, const LoopQuestions& questions);
+// Kept when the loop designer closes, for the variant: another variant's VCO and board differ.
+void remember_loop(const std::string& device, const LoopSettings& loop, const LoopQuestions& questions);
 // Once in a run, the first time the loop designer opens: the record kept, if any, in place of the
 // start-up one.
 void recall_loop_once(Main& main, EvalState& state);

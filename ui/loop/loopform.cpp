@@ -97,7 +97,8 @@ loopform::loopform(Main& main) : QDialog(&main), main_(main), state_(main.state(
                            QAbstractItemView::AnyKeyPressed);
 
     open_loop = new PlotPanel("open_loop", "Open loop", "Frequency (Hz)", "Gain (dB)", true);
-    noise = new PlotPanel("noise", "Phase noise", "Offset (Hz)", "Phase noise (dBc/Hz)", true);
+    noise = new PlotPanel("noise", "Phase noise", "Offset (Hz)", "Phase noise (dBc/Hz)", true,
+                          Qt::AlignBottom | Qt::AlignLeft);
     transient = new PlotPanel("transient", "Lock transient", "Time (ms)", "Frequency error (Hz)", false);
 
     auto* design_box = new QGroupBox("Filter");
@@ -174,7 +175,7 @@ loopform::loopform(Main& main) : QDialog(&main), main_(main), state_(main.state(
     redraw();
 }
 
-loopform::~loopform() { remember_loop(state_.loop, questions()); }
+loopform::~loopform() { remember_loop(state_.device, state_.loop, questions()); }
 
 void loopform::fill_entries() {
     const LoopSettings& l = state_.loop;
@@ -348,7 +349,8 @@ void loopform::redraw() {
     const TransientCurve tc = transient_curve(state_, q, kCurvePoints);
     std::vector<double> ms;
     for (double t : tc.t_s) ms.push_back(t * 1e3);
-    std::vector<PlotPanel::Marker> band = {{"+tolerance", q.tolerance_hz, false}, {"-tolerance", -q.tolerance_hz, false}};
+    std::vector<PlotPanel::Marker> band = {{text_of("tolerance band, +/- " + engineering(q.tolerance_hz, "Hz")), q.tolerance_hz, false},
+                                           {"", -q.tolerance_hz, false}};
     if (tc.lock_time_s) band.push_back({text_of("locked " + engineering(*tc.lock_time_s, "s")), *tc.lock_time_s * 1e3});
     transient->show_curves(tc.t_s.empty() ? std::vector<PlotPanel::Curve>{}
                                           : std::vector<PlotPanel::Curve>{{"Frequency error (Hz)", ms, tc.error_hz}},

@@ -46,7 +46,7 @@ QString write_whole(const QString& path, const QByteArray& bytes) {
 }  // namespace
 
 PlotPanel::PlotPanel(const char* name, const QString& title, const QString& x_title, const QString& y_title,
-                     bool log_x, QWidget* parent)
+                     bool log_x, Qt::Alignment legend_corner, QWidget* parent)
     : QWidget(parent), title_(title), x_title_(x_title), plot_(new QCustomPlot), readout_(new QLabel) {
     setObjectName(name);
     plot_->setObjectName(QString(name) + "Plot");
@@ -64,6 +64,7 @@ PlotPanel::PlotPanel(const char* name, const QString& title, const QString& x_ti
         plot_->xAxis->setNumberPrecision(0);
     }
     plot_->legend->setVisible(true);
+    plot_->axisRect()->insetLayout()->setInsetAlignment(0, legend_corner);
     plot_->legend->setFont(QFont(font().family(), std::max(7, font().pointSize() - 1)));
     plot_->setInteractions(QCP::iRangeDrag | QCP::iRangeZoom);
     plot_->installEventFilter(this);
@@ -107,6 +108,12 @@ void PlotPanel::show_curves(std::vector<Curve> curves, std::vector<Marker> marke
         g->setData(QVector<double>(c.x.begin(), c.x.end()), QVector<double>(c.y.begin(), c.y.end()), true);
     }
     plot_->rescaleAxes();
+    // A little room above and below the curves, so none runs along the frame.
+    for (QCPAxis* axis : {plot_->yAxis, plot_->yAxis2}) {
+        const QCPRange r = axis->range();
+        const double pad = r.size() > 0 ? r.size() * 0.06 : 1;
+        axis->setRange(r.lower - pad, r.upper + pad);
+    }
     for (const Marker& m : markers) {
         auto* line = new QCPItemStraightLine(plot_);
         QCPAxis* value_axis = m.right_axis ? plot_->yAxis2 : plot_->yAxis;
@@ -119,7 +126,7 @@ void PlotPanel::show_curves(std::vector<Curve> curves, std::vector<Marker> marke
             line->point1->setCoords(plot_->xAxis->range().lower, m.value);
             line->point2->setCoords(plot_->xAxis->range().upper, m.value);
         }
-        line->setPen(QPen(Qt::gray, 1, Qt::DotLine));
+        line->setPen(QPen(palette().color(QPalette::WindowText), 1, Qt::DashLine));
         auto* text = new QCPItemText(plot_);
         text->position->setAxes(plot_->xAxis, value_axis);
         text->position->setCoords(m.vertical ? m.value : plot_->xAxis->range().lower, m.vertical ? value_axis->range().upper : m.value);

@@ -31,7 +31,7 @@ public:
 
     // `name` is the object name; the buttons are `name` + "Png", "Pdf", "Csv".
     PlotPanel(const char* name, const QString& title, const QString& x_title, const QString& y_title,
-              bool log_x, QWidget* parent = nullptr);
+              bool log_x, Qt::Alignment legend_corner = Qt::AlignTop | Qt::AlignRight, QWidget* parent = nullptr);
 
     // Replaces what the plot shows. The x values of every curve are those of the first curve's
     // quantity (offsets, frequencies or times); `y2_title` names the right-hand axis if any curve

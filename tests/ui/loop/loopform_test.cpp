@@ -101,3 +101,25 @@ TEST(Loopform, DesignsOnThePresentPlanShowsWhatThePartsDoAndSendsNothing) {
     EXPECT_TRUE(h.words().empty()) << "the loop designer sends nothing";
     through_entry<loopform>(h, [&] { h.main->ui.loopmenu->trigger(); });
 }
+
+// What a windowed run leaves in the loop designer is there the next time for the same variant,
+// and for no other.
+TEST(Loopform, KeepsItsInputsForTheNextRunOfTheSameVariant) {
+    LoopParts left;
+    {
+        Harness h("ksy7100-1");
+        through_entry<loopform>(h, [&] { click(h.main->ui.Command15); }, [&](loopform& w) {
+            type(w.kvco, "33");
+            w.parts->item(1, 2)->setText("10n");
+            left = h.state.loop.parts;
+        });
+    }
+    for (const char* variant : {"ksy7100-1", "ksy7100-8"}) {
+        Harness h(variant);
+        const LoopSettings start = h.state.loop;
+        through_entry<loopform>(h, [&] { click(h.main->ui.Command15); });
+        const bool same = std::string(variant) == "ksy7100-1";
+        EXPECT_EQ(h.state.loop.parts == left, same) << variant;
+        EXPECT_EQ(h.state.loop.kvco_mhz_per_v, same ? 33 : start.kvco_mhz_per_v) << variant;
+    }
+}
