@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "actions/command_language.h"
+#include "tests/support/command_bench.h"
 #include "link/sim_board.h"
 #include "tests/support/recording_port.h"
 #include "model/board_words.h"
@@ -14,29 +15,7 @@ using namespace commands;
 
 namespace {
 
-struct Bench {
-    explicit Bench(std::string_view variant = "ksy7100-1") : state(variants::start_state(variant)) {}
-    EvalState state;
-    boardlink::SimBoard board;
-    Interpreter in{state, board, "9.9"};
-
-    // The answers of a line, or its first error as "<code>: <message>".
-    std::vector<std::string> run(std::string_view line) {
-        std::vector<std::string> out;
-        for (const Reply& r : in.run_line(line)) {
-            if (r.error) out.push_back(std::to_string(r.error->code) + ": " + r.error->message);
-            else if (r.answer) out.push_back(*r.answer);
-        }
-        return out;
-    }
-    // The latches of the words the board received after the first `seen`.
-    std::vector<int> latched(uint64_t seen = 0) const {
-        std::vector<int> l;
-        for (auto w = board.history().end() - long(board.words_loaded() - seen); w != board.history().end(); ++w)
-            l.push_back(int(*w & 3));
-        return l;
-    }
-};
+using Bench = testing_support::CommandBench;
 
 }  // namespace
 

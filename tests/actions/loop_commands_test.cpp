@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "actions/command_language.h"
+#include "tests/support/command_bench.h"
 #include "link/sim_board.h"
 #include "model/variants.h"
 #include "tests/support/second_order_loop.h"
@@ -14,30 +15,7 @@ using namespace commands;
 
 namespace {
 
-struct Bench {
-    EvalState state = variants::start_state("ksy7100-1");
-    boardlink::SimBoard board;
-    Interpreter in{state, board, "9.9"};
-
-    // The answers of a line, or its first error as "<code>: <message>".
-    std::vector<std::string> run(std::string_view line) {
-        std::vector<std::string> out;
-        for (const Reply& r : in.run_line(line)) {
-            if (r.error) out.push_back(std::to_string(r.error->code) + ": " + r.error->message);
-            else if (r.answer) out.push_back(*r.answer);
-        }
-        return out;
-    }
-    // The numbers of a line's one answer.
-    std::vector<double> numbers(std::string_view line) {
-        const auto answers = run(line);
-        std::vector<double> values;
-        if (answers.size() != 1) return values;
-        std::istringstream text(answers[0]);
-        for (std::string field; std::getline(text, field, ',');) values.push_back(std::strtod(field.c_str(), nullptr));
-        return values;
-    }
-};
+using Bench = testing_support::CommandBench;
 
 }  // namespace
 
