@@ -30,6 +30,10 @@ public:
     // one whose every access takes the time it takes (the parallel port, GPIO, the simulation).
     virtual std::optional<uint32_t> access_rate_hz() const { return std::nullopt; }
 
+    // The synthesizer's lock-detect output (MUXOUT set to digital lock detect) as a spare input
+    // reads it now; empty for a link that has no such line wired.
+    virtual std::optional<bool> lock_detect() { return std::nullopt; }
+
     // A link that broke (an adapter unplugged) stays broken: it drops further writes, reads
     // give 0xFF, and failure() tells why. Empty while the link works.
     virtual std::string failure() const { return {}; }

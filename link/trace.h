@@ -47,6 +47,7 @@ public:
     std::string failure() const override { return inner_->failure(); }
     bool sends_at_flush() const override { return inner_->sends_at_flush(); }
     std::optional<uint32_t> access_rate_hz() const override { return inner_->access_rate_hz(); }
+    std::optional<bool> lock_detect() override { return inner_->lock_detect(); }
 
     // Writes the last step and the closing comment and closes the file. Accesses after it are
     // passed on unrecorded.

@@ -271,6 +271,12 @@ class KSY7100:
         seconds, kind = self.query(f"LOOP:LTIM? {from_mhz!r},{to_mhz!r},{tolerance_hz!r}").split(",")
         return LockTime(None if seconds == "9.91E37" else float(seconds), kind == "SLIPS")
 
+    def lock_detect_time(self, from_mhz, to_mhz):
+        """When digital lock detect rises after a hop, s (None when not within 100 ms): the model's
+        figure, with the present parts, current and lock-detect precision."""
+        seconds = self.query(f"LOOP:LDT? {from_mhz!r},{to_mhz!r}")
+        return None if seconds == "9.91E37" else float(seconds)
+
     def phase_noise(self, offset_hz):
         """The total phase noise at an offset from the VCO frequency, dBc/Hz."""
         return float(self.query(f"LOOP:NOIS? {offset_hz!r}"))

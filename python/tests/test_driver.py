@@ -90,6 +90,7 @@ class DriverTest(unittest.TestCase):
             self.assertEqual(synth.loop_vco_noise, [(1e4, -90), (1e5, -115)])
             seconds, slips = synth.lock_time(1390, 1392, 1e3)
             self.assertTrue(0 < seconds < 0.01 and not slips)
+            self.assertTrue(0 < synth.lock_detect_time(1390, 1392) < 0.01)
             self.assertLess(synth.phase_noise(1e3), -60)
             with self.assertRaises(KSY7100Error) as refused:
                 synth.design_loop(2000, 95)
