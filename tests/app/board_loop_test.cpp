@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <sstream>
 
 #include "actions/command_language.h"
 #include "app/board_loop.h"
+#include "app/remote_exercisers.h"
 #include "link/board_link.h"
 #include "model/loop_defaults.h"
 #include "model/loop_transient.h"
@@ -116,5 +118,39 @@ TEST(BoardLoop, MuxoutFollowsItsFieldAndAnOpenLoopNeverLocks) {
         EXPECT_EQ(b.board->muxout_at(hop + 50'000'000), c.settled) << c.setting;
         b.now = hop + 50'000'000;
         EXPECT_EQ(b.board->lock_detect(), c.settled != Level::Low) << c.setting;  // floating reads high
+    }
+}
+
+// A hop run on the simulated board, on the run's own clock: the median lock time measured on the
+// lock-detect line is the model's lock-detect time within the resolution plus 10 %.
+TEST(BoardLoop, HopRunMeasuresTheLockTimeTheModelPredicts) {
+    Bench b(200, 20e3);
+    RemoteExercisers remote(b.state, b.link, {}, actions::TimedRun::Driver::Caller);
+    b.in->hooks().exercisers = &remote;
+    b.board->set_clock([&] { return remote.clock_ns(); });
+    b.run("FREQ 1740; HOP:STAR 1750,1760,10");
+    remote.advance(210'000'000);  // 21 hops
+    const auto numbers = [&](const char* query) {
+        std::vector<double> values;
+        for (const auto& reply : b.in->run_line(query)) {
+            std::istringstream text(reply.answer.value_or(""));
+            for (std::string field; std::getline(text, field, ',');) values.push_back(std::strtod(field.c_str(), nullptr));
+        }
+        return values;
+    };
+    const auto lock = numbers("HOP:LOCK?");  // count, min, median, max, not locked, resolution
+    ASSERT_EQ(lock.size(), 6u);
+    EXPECT_EQ(lock[0], 21);
+    EXPECT_EQ(lock[4], 0);
+    EXPECT_EQ(numbers("HOP:LOCK:ALL?").size(), 21u);
+    const double predicted = (numbers("LOOP:LDT? 1750,1760").at(0) + numbers("LOOP:LDT? 1760,1750").at(0)) / 2;
+    EXPECT_NEAR(lock[2], predicted, lock[5] + 0.1 * predicted);
+    EXPECT_GT(lock[5], 0);
+
+    // Asked for with MUXOUT on anything else: the run is refused, and a plain run is not.
+    b.run("HOP:STOP; MUX 3");
+    for (const auto& [line, error] : {std::pair{"HOP:STAR 1750,1760,10", 0}, {"HOP:STOP; HOP:LOCK:STAT ON; HOP:STAR 1750,1760,10", -221}}) {
+        const auto replies = b.in->run_line(line);
+        EXPECT_EQ(replies.back().error ? replies.back().error->code : 0, error) << line;
     }
 }
