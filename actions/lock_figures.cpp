@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include "model/loop_defaults.h"
+#include "model/loop_plan.h"
+#include "model/loop_transient.h"
 #include "model/number_format.h"
 
 namespace actions {
@@ -58,6 +61,29 @@ LockDecision lock_measurement(std::optional<bool> asked, bool has_line, int32_t 
         return {true, {}};
     refused.refusal->conflict = true;
     return refused;
+}
+
+}  // namespace actions
+
+namespace actions {
+
+std::vector<LockFigures::Bin> LockFigures::histogram(int bins, double top_s) const {
+    std::vector<Bin> out;
+    if (bins < 1 || !(top_s > 0)) return out;
+    const double width = top_s / bins;
+    for (int i = 0; i < bins; ++i) out.push_back({(i + 0.5) * width, 0});
+    for (const HopLock& hop : hops_)
+        if (hop.lock_s) ++out[std::size_t(std::clamp(int(*hop.lock_s / width), 0, bins - 1))].count;
+    return out;
+}
+
+std::optional<double> predicted_lock_detect_s(const EvalState& s, double from_mhz, double to_mhz) {
+    const double pfd_hz = s.pfd_freq * 1e3;
+    if (!(from_mhz > 0 && to_mhz > 0 && pfd_hz > 0) || !loop_unready(s, to_mhz * 1e6 / pfd_hz).empty())
+        return std::nullopt;
+    const HopTransient hop({s.loop.parts, s.loop.kvco_mhz_per_v * 1e6, pfd_hz, from_mhz * 1e6, to_mhz * 1e6,
+                            {{0, charge_pump_current_a(s)}}});
+    return hop.lock_detect_time_s(s.ldp_bits != 0 ? 5 : 3);
 }
 
 }  // namespace actions

@@ -8,6 +8,7 @@
 
 #include "actions/lock_watch.h"
 #include "actions/outcome.h"
+#include "model/eval_state.h"
 
 namespace actions {
 
@@ -30,6 +31,13 @@ public:
     std::string summary_text() const;
     // Every hop's lock time, 9.91E37 for a hop not locked, as one comma list (empty: none yet).
     std::string all_text() const;
+    // The locked hops counted in `bins` equal bins from 0 to `top_s`: each bin's centre and count
+    // (a lock time at or past the top counts in the last bin).
+    struct Bin {
+        double centre_s;
+        int count;
+    };
+    std::vector<Bin> histogram(int bins, double top_s) const;
 
 private:
     std::vector<HopLock> hops_;
@@ -43,5 +51,10 @@ struct LockDecision {
     std::optional<Refusal> refusal;
 };
 LockDecision lock_measurement(std::optional<bool> asked, bool has_line, int32_t muxout_bits);
+
+// The loop model's lock-detect time for a hop between two frequencies (MHz) with the state's parts,
+// current and lock-detect precision: what LOOP:LDT? answers. Empty when the loop cannot be
+// analysed or does not lock within the model's horizon.
+std::optional<double> predicted_lock_detect_s(const EvalState& state, double from_mhz, double to_mhz);
 
 }  // namespace actions

@@ -241,6 +241,19 @@ SimBoard::Level SimBoard::muxout_at(int64_t t_ns) const {
     }
 }
 
+std::optional<SimBoard::Trace> SimBoard::settling_trace(int64_t span_ns, int points) const {
+    std::lock_guard lock(mutex_);
+    if (!hop_ || points < 2) return std::nullopt;
+    const int64_t span = std::clamp<int64_t>(clock_() - hop_->start_ns, 0, span_ns);
+    Trace trace;
+    for (int i = 0; i < points; ++i) {
+        const int64_t dt = span * i / (points - 1);
+        trace.t_s.push_back(double(dt) * 1e-9);
+        trace.hz.push_back(vco_frequency_at(hop_->start_ns + dt).value_or(0));
+    }
+    return trace;
+}
+
 std::optional<bool> SimBoard::lock_detect() {
     std::lock_guard lock(mutex_);
     return muxout_at(clock_()) != Level::Low;

@@ -17,6 +17,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <vector>
 
 #include "link/loop_settling.h"
 #include "link/pi_mutex.h"
@@ -80,6 +81,13 @@ public:
     // The VCO frequency at `t_ns` (before the output divide-by-2); empty until R, N and control
     // are held.
     std::optional<double> vco_frequency_at(int64_t t_ns) const;
+    // The VCO frequency from the latest hop's latch-enable edge over `span_ns` (or until now when
+    // that is sooner) at `points` even times, read whole while another thread may write; empty
+    // before the words program a frequency.
+    struct Trace {
+        std::vector<double> t_s, hz;  // time from the hop's edge, VCO frequency
+    };
+    std::optional<Trace> settling_trace(int64_t span_ns, int points) const;
     // The lock-detect line: MUXOUT now, wired to a status input where a floating line reads high.
     std::optional<bool> lock_detect() override;
 
