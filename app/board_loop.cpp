@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <mutex>
+#include <optional>
 
 #include "model/loop_defaults.h"
 #include "model/loop_transient.h"
@@ -19,42 +21,54 @@ double pump_current_a(double rset_ohms, int code) {
 // The detector as the chip clocks it: at each PFD edge after the hop (the hop's own edge is where
 // the counters restart), a count of edges in a row with the phase error inside the window; the
 // output rises when the count reaches the precision's cycles and falls at the first edge outside.
+// The transient is run at the first question, not when the word is latched: the board answers a
+// latch-enable edge in the time the wire takes, and the time of the edge is what a lock time is
+// measured from.
 class TransientSettling : public boardlink::Settling {
 public:
-    TransientSettling(const FrequencyHop& hop, int cycles) : transient_(hop) {
-        const std::vector<double> errors = transient_.phase_error_series_s();
-        const double period = transient_.series_period_s();
+    TransientSettling(const FrequencyHop& hop, int cycles) : hop_(hop), cycles_(cycles) {}
+
+    double frequency_hz(double t_s) const override { return run().transient.frequency_hz(t_s); }
+    bool lock_detect(double t_s) const override {
+        const std::vector<double>& edges = run().edges;
+        return (std::upper_bound(edges.begin(), edges.end(), t_s) - edges.begin()) % 2 == 1;
+    }
+
+private:
+    struct Run {
+        HopTransient transient;
+        std::vector<double> edges;  // rise, fall, rise, ...
+    };
+    const Run& run() const {
+        std::call_once(once_, [this] { run_.emplace(simulate()); });
+        return *run_;
+    }
+    Run simulate() const {
+        Run r{HopTransient(hop_), {}};
+        const std::vector<double> errors = r.transient.phase_error_series_s();
+        const double period = r.transient.series_period_s();
         int inside = 0;
         bool high = false;
         for (std::size_t k = 1; k < errors.size(); ++k) {
-            if (std::abs(errors[k]) < HopTransient::kLockDetectWindowS) {
-                if (++inside == cycles) high = toggle(double(k) * period, true);
-            } else {
-                inside = 0;
-                if (high) high = toggle(double(k) * period, false);
+            const bool in_window = std::abs(errors[k]) < HopTransient::kLockDetectWindowS;
+            inside = in_window ? inside + 1 : 0;
+            if (in_window ? (!high && inside == cycles_) : high) {
+                r.edges.push_back(double(k) * period);
+                high = !high;
             }
         }
         // The stored series ends where the phase error stays within half the window for good,
         // or at the horizon: only the first case goes on to lock.
-        const double end = double(errors.size()) * period;
-        const bool settled = !errors.empty() && end < HopTransient::kHorizonS &&
+        const bool settled = !errors.empty() && double(errors.size()) * period < HopTransient::kHorizonS &&
                              std::abs(errors.back()) < HopTransient::kLockDetectWindowS;
-        if (!high && settled) toggle(double(errors.size() - 1 + std::size_t(cycles - inside)) * period, true);
+        if (!high && settled) r.edges.push_back(double(errors.size() - 1 + std::size_t(cycles_ - inside)) * period);
+        return r;
     }
 
-    double frequency_hz(double t_s) const override { return transient_.frequency_hz(t_s); }
-    bool lock_detect(double t_s) const override {
-        const auto passed = std::upper_bound(edges_.begin(), edges_.end(), t_s) - edges_.begin();
-        return passed % 2 == 1;
-    }
-
-private:
-    bool toggle(double t_s, bool to) {
-        edges_.push_back(t_s);
-        return to;
-    }
-    HopTransient transient_;
-    std::vector<double> edges_;  // rise, fall, rise, ...
+    FrequencyHop hop_;
+    int cycles_;
+    mutable std::once_flag once_;
+    mutable std::optional<Run> run_;
 };
 
 }  // namespace
@@ -81,7 +95,25 @@ std::shared_ptr<const boardlink::Settling> ModelSettling::settle(const boardlink
         if (std::this_thread::get_id() == owner_) loop_ = {state_.loop.parts, state_.loop.kvco_mhz_per_v * 1e6, state_.rset};
         loop = loop_;
     }
-    return model_settling(loop, step);
+    // A hop starts from where the VCO is, which after a settled hop is the frequency aimed at to a
+    // fraction of a hertz: steps that differ by less than that are the same step.
+    boardlink::SettlingStep same = step;
+    same.from_hz = std::round(step.from_hz);
+    const auto equal = [&](const Kept& k) {
+        if (!(k.loop == loop) || k.step.from_hz != same.from_hz || k.step.to_hz != same.to_hz ||
+            k.step.pfd_hz != same.pfd_hz || k.step.lock_detect_cycles != same.lock_detect_cycles ||
+            k.step.pump.size() != same.pump.size())
+            return false;
+        for (std::size_t i = 0; i < same.pump.size(); ++i)
+            if (k.step.pump[i].t_s != same.pump[i].t_s || k.step.pump[i].code != same.pump[i].code) return false;
+        return true;
+    };
+    std::lock_guard lock(mutex_);
+    if (auto kept = std::find_if(kept_.begin(), kept_.end(), equal); kept != kept_.end()) return kept->settling;
+    auto settling = model_settling(loop, same);
+    if (kept_.size() == kKept) kept_.erase(kept_.begin());
+    kept_.push_back({loop, same, settling});
+    return settling;
 }
 
 BoardLoop::BoardLoop(EvalState& state, boardlink::BoardLink& link) : link_(link) {

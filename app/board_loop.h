@@ -5,6 +5,7 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 #include "link/board_link.h"
 #include "link/loop_settling.h"
@@ -24,6 +25,7 @@ public:
         LoopParts parts;
         double kvco_hz_per_v = 0;
         double rset_ohms = 0;
+        bool operator==(const Loop&) const = default;
     };
 
 private:
@@ -31,6 +33,15 @@ private:
     std::thread::id owner_;
     mutable std::mutex mutex_;
     mutable Loop loop_;
+    // The settlings of the last few steps: a hop run repeats the same two steps, whose transients
+    // are then run once, not at every hop (the board's answers stay as quick as the wire).
+    struct Kept {
+        Loop loop;
+        boardlink::SettlingStep step;
+        std::shared_ptr<const boardlink::Settling> settling;
+    };
+    static constexpr std::size_t kKept = 8;
+    mutable std::vector<Kept> kept_;
 };
 
 // A settling of `loop` for `step` (empty when the parts make no loop): what the board runs.
