@@ -122,8 +122,11 @@ void HopRun::keep_watching(boardlink::Port& port, TickResult& r) {
     if (auto decided = watch_.watch(port, *lock_clock_, next_tick - kWatchMarginNs)) r.locks.push_back(*decided);
 }
 
-void HopRun::note_first_word() {
-    if (lock_clock_ && !first_le_ns_) first_le_ns_ = lock_clock_->now_ns();
+void HopRun::note_first_word(boardlink::Port& port) {
+    if (!lock_clock_ || first_le_ns_) return;
+    // A link that batches its writes sends them now, so the time taken is that of the edge.
+    port.flush();
+    first_le_ns_ = lock_clock_->now_ns();
 }
 
 Outcome HopRun::tick_plain(EvalState& s, boardlink::Port& port, const Entries& e, const Switches& sw) {
@@ -132,7 +135,7 @@ Outcome HopRun::tick_plain(EvalState& s, boardlink::Port& port, const Entries& e
     if (variants::is_family_variant(s.device)) {
         Transfer wire(s, port, "HopTick" + std::to_string(hops_));
         wire.send(kNLatch);
-        note_first_word();
+        note_first_word(port);
         if (s.hop_mode == 1 && link_ok(port)) lower_gain(s, out);
         // The N latch once more, with the gain bit as it stands now.
         if (link_ok(port)) wire.send(kNLatch);
@@ -147,7 +150,7 @@ Outcome HopRun::tick_gain(EvalState& s, boardlink::Port& port, const Entries& e,
     {
         Transfer wire(s, port, "HopTick" + std::to_string(hops_));
         wire.send(kNLatch);  // for any device name
-        note_first_word();
+        note_first_word(port);
         if (link_ok(port)) {
             if (!sw.delay_on) {
                 release_.enabled = false;

@@ -90,7 +90,7 @@ private:
     // The lock measurement: a hop starts watching from its first N word's latch-enable edge (the
     // hop before is decided as it stands); every tick then reads the line until the next tick.
     void watch_hop(TickResult& result);
-    void note_first_word();
+    void note_first_word(boardlink::Port& port);
     void keep_watching(boardlink::Port& port, TickResult& result);
 
     TimerSetting plain_, gain_, release_;

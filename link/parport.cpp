@@ -121,4 +121,11 @@ uint8_t ParallelPort::in(uint16_t address) {
     return status;
 }
 
+std::optional<bool> ParallelPort::lock_detect() {
+    constexpr uint8_t kPaperEnd = 0x20;  // status bit 5, pin 12
+    const uint8_t status = in(kStatusRegister);
+    if (!failure_.empty()) return std::nullopt;
+    return (status & kPaperEnd) != 0;
+}
+
 }  // namespace boardlink

@@ -22,6 +22,9 @@ public:
 
     void out(uint16_t address, uint8_t value) override;
     uint8_t in(uint16_t address) override;
+    // The lock-detect line: the board's MUXOUT wired to status pin 12 (Paper End, status bit 5),
+    // read as it stands (not inverted). A pin left unwired floats high: wire it before measuring.
+    std::optional<bool> lock_detect() override;
     std::string name() const override { return "parallel port " + device_; }
     std::string failure() const override { return failure_; }
 

@@ -53,7 +53,9 @@ TEST(LockWatch, LastRiseBeforeTheNextHopWithTheReadsAroundIt) {
         if (!figure) figure = watch.conclude();  // the next hop decides it as it stands
         ASSERT_TRUE(figure);
         EXPECT_EQ(figure->lock_s.has_value(), c.lock_s.has_value()) << c.toggles.size();
-        if (c.lock_s) EXPECT_NEAR(*figure->lock_s, *c.lock_s, 1e-12);
+        if (c.lock_s) {
+            EXPECT_NEAR(*figure->lock_s, *c.lock_s, 1e-12);
+        }
         EXPECT_NEAR(figure->resolution_s, c.resolution_s, 1e-12);
         EXPECT_LE(clock.now, hop + 2'000 * us - 100 * us);  // the next tick stays on time
         EXPECT_LE(line.reads, 2'000 / 5 + 1);               // one read per poll period at most
@@ -91,6 +93,8 @@ TEST(LockFigures, ARunMeasuresWhereItCanAndRefusesWhereAskedButCannot) {
         const LockDecision d = lock_measurement(c.asked, c.line, c.muxout);
         EXPECT_EQ(d.measure, c.measure);
         EXPECT_EQ(d.refusal.has_value(), c.refused);
-        if (d.refusal) EXPECT_TRUE(d.refusal->conflict);
+        if (d.refusal) {
+            EXPECT_TRUE(d.refusal->conflict);
+        }
     }
 }
