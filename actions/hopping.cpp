@@ -124,9 +124,10 @@ void HopRun::keep_watching(boardlink::Port& port, TickResult& r) {
 
 void HopRun::note_first_word(boardlink::Port& port) {
     if (!lock_clock_ || first_le_ns_) return;
-    // A link that batches its writes sends them now, so the time taken is that of the edge.
+    // A link that batches its writes sends them now, so the time taken is that of the edge,
+    // unless the link knows the edge's own time.
     port.flush();
-    first_le_ns_ = lock_clock_->now_ns();
+    first_le_ns_ = port.latched_at_ns().value_or(lock_clock_->now_ns());
 }
 
 Outcome HopRun::tick_plain(EvalState& s, boardlink::Port& port, const Entries& e, const Switches& sw) {

@@ -71,7 +71,8 @@ bool SimBoard::take(uint16_t address, uint8_t value) {
         if (history_.size() > kHistory) history_.pop_front();
         ++words_loaded_;
         loaded = true;
-        follow_loop(clock_());
+        latched_at_ns_ = clock_();
+        follow_loop(*latched_at_ns_);
     }
 
     if (!converter_.present) return loaded;
@@ -252,6 +253,11 @@ std::optional<SimBoard::Trace> SimBoard::settling_trace(int64_t span_ns, int poi
         trace.hz.push_back(vco_frequency_at(hop_->start_ns + dt).value_or(0));
     }
     return trace;
+}
+
+std::optional<int64_t> SimBoard::latched_at_ns() const {
+    std::lock_guard lock(mutex_);
+    return latched_at_ns_;
 }
 
 std::optional<bool> SimBoard::lock_detect() {

@@ -90,6 +90,7 @@ public:
     std::optional<Trace> settling_trace(int64_t span_ns, int points) const;
     // The lock-detect line: MUXOUT now, wired to a status input where a floating line reads high.
     std::optional<bool> lock_detect() override;
+    std::optional<int64_t> latched_at_ns() const override;
 
     // Called after every word loaded into a latch (the window that shows the board uses it), on
     // the thread that wrote the word: an exerciser's timing thread too. Replacing the listener
@@ -129,6 +130,7 @@ private:
     Clock clock_;
     std::shared_ptr<const LoopSettling> loop_;
     std::optional<Hop> hop_;
+    std::optional<int64_t> latched_at_ns_;
 
     Converter converter_;
     bool single_modulus_ = false;

@@ -49,6 +49,7 @@ public:
     bool sends_at_flush() const override { return inner_->sends_at_flush(); }
     std::optional<uint32_t> access_rate_hz() const override { return inner_->access_rate_hz(); }
     std::optional<bool> lock_detect() override;
+    std::optional<int64_t> latched_at_ns() const override { return inner_->latched_at_ns(); }
 
     // Writes the last step and the closing comment and closes the file. Accesses after it are
     // passed on unrecorded.

@@ -52,7 +52,7 @@ class DriverTest(unittest.TestCase):
     def test_a_hop_run_starts_reports_and_stops(self):
         with KSY7100(self.resource) as synth:
             synth.reset()
-            synth.write("MUX 1")  # digital lock detect: the hops' lock times are measured
+            synth.write("LATC:SEND ALL; MUX 1")  # a whole plan on the board, MUXOUT on lock detect
             self.assertTrue(synth.hop_lock_measurement)
             synth.hop(1750, 1752, 20)
             time.sleep(0.2)
@@ -62,7 +62,8 @@ class DriverTest(unittest.TestCase):
             synth.stop_hop()
             self.assertFalse(synth.hop_state[0])
             locks = synth.hop_locks()
-            self.assertTrue(0 < locks.count <= synth.hop_state[1] and locks.median > 0 and locks.resolution > 0)
+            self.assertTrue(0 < locks.count <= synth.hop_state[1] and locks.not_locked == 0)
+            self.assertTrue(0 < locks.median < 0.001 and locks.resolution > 0)
             self.assertEqual(len(synth.hop_lock_times()), locks.count)
             self.assertIn(synth.frequency, (1750.0, 1752.0))
 
