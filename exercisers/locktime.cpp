@@ -50,10 +50,10 @@ locktime::locktime(Main& main) : ExerciserWindow(main, "locktime", "LockTime") {
     Toggle4 = named(new ToggleSwitch("Lock Time Off", "Lock Time On"), "Toggle4");
     Toggle4->setToolTip("Measure each hop's lock time on the lock-detect line (MUXOUT: Digital Lock Detect)");
     Toggle4->setAccessibleName("Measure lock time");
-    // On to begin with where the measurement can be made.
-    Toggle4->setChecked(actions::lock_measurement(std::nullopt, main.link().lock_detect().has_value(),
-                                                  main.state().muxout_bits)
-                            .measure);
+    // On to begin with where the measurement can be made (the line is not read while another
+    // run holds the link: its thread is the link's one writer and reader then).
+    const bool line = !main.link().held_by() && main.link().lock_detect().has_value();
+    Toggle4->setChecked(actions::lock_measurement(std::nullopt, line, main.state().muxout_bits).measure);
     Label6 = named(new QLabel, "Label6");
     LockHistogram = new PlotPanel("LockHistogram", "Lock times measured", "Lock time (us)", "Hops", false);
     Command1 = named(new QPushButton("Start"), "Command1");
@@ -177,8 +177,8 @@ void locktime::Timer2_Timer() { tick_now(1); }
 void locktime::Timer3_Timer() { tick_now(2); }
 
 bool locktime::prepare_lock() {
-    const actions::LockDecision lock =
-        actions::lock_measurement(Toggle4->isChecked(), main_.link().lock_detect().has_value(), state_.muxout_bits);
+    const bool line = !main_.link().held_by() && main_.link().lock_detect().has_value();
+    const actions::LockDecision lock = actions::lock_measurement(Toggle4->isChecked(), line, state_.muxout_bits);
     if (lock.refusal) {
         show_outcome({lock.refusal, {}});
         return false;
