@@ -76,6 +76,15 @@ public:
     virtual void stop_hop() = 0;
     // "RUN,<hops>,<scheduling>,<late ticks>" or "IDLE,..." (scheduling REALTIME, NORMAL or NONE)
     virtual std::string hop_status() = 0;
+    // HOP:LOCK:STAT: whether the next hop runs measure each hop's lock time on the lock-detect
+    // line (empty: on only where the link has the line and MUXOUT is digital lock detect), and
+    // its query: whether the next run would.
+    virtual void set_lock_measurement(std::optional<bool> on) = 0;
+    virtual bool lock_measurement() = 0;
+    // HOP:LOCK? and HOP:LOCK:ALL? of the run in progress or the last one
+    // (actions/lock_figures.h).
+    virtual std::string hop_lock() = 0;
+    virtual std::string hop_lock_all() = 0;
     virtual actions::Outcome start_sweep(const Sweep& sweep) = 0;
     virtual void stop_sweep() = 0;
     // "RUN,<MHz>,<scheduling>,<late ticks>" or "IDLE,<MHz or NONE>,..."

@@ -89,6 +89,37 @@ std::vector<Handlers> instrument_commands() {
              return answer(in.hooks().exercisers->hop_status());
          },
          {0, 0}, nullptr, "RUN or IDLE, the hops made, the timing thread's scheduling and its late ticks: RUN,102,REALTIME,0", "none (a query)"},
+        {"HOP:LOCK:STATe",
+         [](Interpreter& in, const Args& a) -> Reply {
+             if (!in.hooks().exercisers) return error(kExecutionError, "this run has no exercisers");
+             const auto on = on_off(a[0]);
+             if (!on) return illegal(a[0], "HOP:LOCK:STAT", "ON or OFF");
+             in.hooks().exercisers->set_lock_measurement(*on);
+             return {};
+         },
+         {1, 1}, "ON|OFF",
+         [](Interpreter& in, const Args&) -> Reply {
+             if (!in.hooks().exercisers) return error(kExecutionError, "this run has no exercisers");
+             return answer(in.hooks().exercisers->lock_measurement() ? "1" : "0");
+         },
+         {0, 0}, nullptr, "1 when the next hop run measures each hop's lock time on the lock-detect line, else 0",
+         "lock-time window: Measure lock time", false},
+        {"HOP:LOCK", {}, {}, nullptr,
+         [](Interpreter& in, const Args&) -> Reply {
+             if (!in.hooks().exercisers) return error(kExecutionError, "this run has no exercisers");
+             return answer(in.hooks().exercisers->hop_lock());
+         },
+         {0, 0}, nullptr,
+         "<count>,<min s>,<median s>,<max s>,<not locked>,<resolution s> of the hop run in progress or the last "
+         "one (9.91E37 where no hop locked)",
+         "none (a query)"},
+        {"HOP:LOCK:ALL", {}, {}, nullptr,
+         [](Interpreter& in, const Args&) -> Reply {
+             if (!in.hooks().exercisers) return error(kExecutionError, "this run has no exercisers");
+             return answer(in.hooks().exercisers->hop_lock_all());
+         },
+         {0, 0}, nullptr, "every hop's lock time, s, as one comma list (9.91E37 for a hop not locked)",
+         "none (a query)"},
         {"SWEep:STARt",
          [](Interpreter& in, const Args& a) -> Reply {
              if (!in.hooks().exercisers) return error(kExecutionError, "this run has no exercisers");

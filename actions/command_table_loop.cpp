@@ -234,6 +234,25 @@ std::vector<Handlers> loop_commands() {
              return answer(number_text(rms_jitter_s(noise_inputs(in.state()), v[0], v[1])));
          },
          {2, 2}, "<from Hz>,<to Hz>", "the RMS jitter over the band at the VCO frequency, s", "none (a query)"},
+        {"LOOP:LDTime", {}, {}, nullptr,
+         [](Interpreter& in, const Args& a) -> Reply {
+             const EvalState& s = in.state();
+             std::optional<Reply> refused;
+             const auto v = numbers(a, {Unit::MHz}, "LOOP:LDT?", "<from MHz>,<to MHz>", refused);
+             if (refused) return *refused;
+             if (!(v[0] > 0 && v[1] > 0)) return error(kDataOutOfRange, "both frequencies must be above 0");
+             const double pfd_hz = s.pfd_freq * 1e3;
+             if (auto unready = loop_unready(s, pfd_hz > 0 ? v[1] * 1e6 / pfd_hz : 0)) return *unready;
+             const HopTransient hop({s.loop.parts, s.loop.kvco_mhz_per_v * 1e6, pfd_hz, v[0] * 1e6, v[1] * 1e6,
+                                     {{0, charge_pump_current_a(s)}}});
+             // The lock-detect precision bit: 5 PFD cycles inside the window when set, else 3.
+             const auto detected = hop.lock_detect_time_s(s.ldp_bits != 0 ? 5 : 3);
+             return answer(detected ? number_text(*detected) : kNotSettled);
+         },
+         {2, 2}, "<from MHz>,<to MHz>",
+         "<s>: when digital lock detect rises after the step, with the present parts, current and lock-detect "
+         "precision (9.91E37: not within 100 ms)",
+         "none (a query)"},
     };
 }
 

@@ -1,5 +1,8 @@
 #include "actions/hopping.h"
 
+#include <algorithm>
+#include <limits>
+
 #include "actions/exerciser_refusals.h"
 #include "actions/transfer.h"
 #include "model/exerciser_plan.h"
@@ -92,10 +95,39 @@ bool HopRun::hop(EvalState& s, const Entries& e, const Switches& sw, Outcome& ou
 
 TickResult HopRun::tick(size_t index, EvalState& s, boardlink::Port& port, const Entries& e, const Switches& sw) {
     TickResult r;
+    first_le_ns_.reset();
     static_cast<Outcome&>(r) =
         index == 0 ? tick_plain(s, port, e, sw) : index == 1 ? tick_gain(s, port, e, sw) : tick_release(s, port);
     r.progress = hops_;
+    if (lock_clock_) {
+        if (first_le_ns_) watch_hop(r);
+        keep_watching(port, r);
+    }
     return r;
+}
+
+void HopRun::watch_hop(TickResult& r) {
+    if (auto decided = watch_.conclude()) r.locks.push_back(*decided);
+    watch_.begin(*first_le_ns_);
+    const int64_t deadline = lock_clock_->deadline_ns();
+    const TimerSetting& hops = plain_.running() ? plain_ : gain_;
+    next_hop_ns_ = deadline + int64_t(hops.interval_ms) * 1'000'000;
+    release_ns_ = release_.running() ? deadline + int64_t(release_.interval_ms) * 1'000'000 : 0;
+}
+
+void HopRun::keep_watching(boardlink::Port& port, TickResult& r) {
+    if (!watch_.watching()) return;
+    int64_t next_tick = running() ? next_hop_ns_ : std::numeric_limits<int64_t>::max();
+    if (release_.running() && release_ns_ > lock_clock_->now_ns()) next_tick = std::min(next_tick, release_ns_);
+    if (auto decided = watch_.watch(port, *lock_clock_, next_tick - kWatchMarginNs)) r.locks.push_back(*decided);
+}
+
+void HopRun::note_first_word(boardlink::Port& port) {
+    if (!lock_clock_ || first_le_ns_) return;
+    // A link that batches its writes sends them now, so the time taken is that of the edge,
+    // unless the link knows the edge's own time.
+    port.flush();
+    first_le_ns_ = port.latched_at_ns().value_or(lock_clock_->now_ns());
 }
 
 Outcome HopRun::tick_plain(EvalState& s, boardlink::Port& port, const Entries& e, const Switches& sw) {
@@ -104,6 +136,7 @@ Outcome HopRun::tick_plain(EvalState& s, boardlink::Port& port, const Entries& e
     if (variants::is_family_variant(s.device)) {
         Transfer wire(s, port, "HopTick" + std::to_string(hops_));
         wire.send(kNLatch);
+        note_first_word(port);
         if (s.hop_mode == 1 && link_ok(port)) lower_gain(s, out);
         // The N latch once more, with the gain bit as it stands now.
         if (link_ok(port)) wire.send(kNLatch);
@@ -118,6 +151,7 @@ Outcome HopRun::tick_gain(EvalState& s, boardlink::Port& port, const Entries& e,
     {
         Transfer wire(s, port, "HopTick" + std::to_string(hops_));
         wire.send(kNLatch);  // for any device name
+        note_first_word(port);
         if (link_ok(port)) {
             if (!sw.delay_on) {
                 release_.enabled = false;

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "actions/exerciser_timer.h"
+#include "actions/lock_watch.h"
 #include "actions/outcome.h"
 #include "actions/tick_result.h"
 #include "link/port.h"
@@ -67,6 +68,16 @@ public:
     // Hops made since the run was created.
     unsigned long hops() const { return hops_; }
 
+    // Measures each hop's lock time on the link's lock-detect line, keeping time by `clock` (the
+    // timing thread's); nullptr: no measurement. Set before the run starts.
+    void measure_lock(RunClock* clock) {
+        lock_clock_ = clock;
+        watch_ = {};
+    }
+    // How long before the next tick is due the lock-detect line is read last: the tick is then
+    // on time.
+    static constexpr int64_t kWatchMarginNs = 100'000;
+
 private:
     Outcome refuse_start(const boardlink::Port& port, bool& refused);
     // The common step of both hop ticks; false (every timer stopped, `out` refused) when the
@@ -76,10 +87,19 @@ private:
     void lower_gain(EvalState& state, Outcome& out);
     // Stops every timer when the link has failed; true then.
     bool link_failed(const boardlink::Port& port);
+    // The lock measurement: a hop starts watching from its first N word's latch-enable edge (the
+    // hop before is decided as it stands); every tick then reads the line until the next tick.
+    void watch_hop(TickResult& result);
+    void note_first_word(boardlink::Port& port);
+    void keep_watching(boardlink::Port& port, TickResult& result);
 
     TimerSetting plain_, gain_, release_;
     unsigned long hops_ = 0;
     bool gain_raised_ = false;  // a hop raised the N latch's gain and it was not lowered since
+    RunClock* lock_clock_ = nullptr;
+    LockWatch watch_;
+    int64_t next_hop_ns_ = 0, release_ns_ = 0;  // when the next hop and the armed release are due
+    std::optional<int64_t> first_le_ns_;         // the tick's first N word was latched then
 };
 
 }  // namespace actions

@@ -6,6 +6,8 @@
 
 #include <time.h>
 
+#include <cerrno>
+
 #include <algorithm>
 
 #include "actions/tick_schedule.h"
@@ -106,6 +108,18 @@ struct TimedRun::Schedules {
     }
 };
 
+int64_t TimedRun::Clock::now_ns() const { return run_.driver_ == Driver::Caller ? run_.clock_ns_ : actions::now_ns(); }
+
+void TimedRun::Clock::sleep_until(int64_t t_ns) {
+    if (run_.driver_ == Driver::Caller) {
+        run_.clock_ns_ = std::max(run_.clock_ns_, t_ns);
+        return;
+    }
+    timespec ts{time_t(t_ns / 1'000'000'000), long(t_ns % 1'000'000'000)};
+    while (::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) == EINTR) {
+    }
+}
+
 TimedRun::TimedRun() = default;
 TimedRun::~TimedRun() { stop(); }
 
@@ -126,6 +140,7 @@ void TimedRun::start(const EvalState& state, boardlink::Port& port, Tick tick, T
     active_ = true;
     clock_ns_ = 0;
     clocked_.reset();
+    driver_ = driver;
     scheduling_ = Scheduling::None;  // until the thread knows what it got
     if (driver == Driver::Thread) thread_ = std::thread([this] { loop(); });
 }
@@ -146,6 +161,7 @@ void TimedRun::loop() {
         const int64_t deadline = schedules.due[*next]->due_ns();
         if (!sleep_until(deadline)) break;
         const auto ran = schedules.due[*next]->ran(now_ns());
+        clock_.deadline_ns_ = deadline;
         const TickResult result = tick_(*next, state_, *port_);
         schedules.follow(timers_(), deadline);
         note(result, ran.late, ran.skipped);
@@ -173,6 +189,7 @@ void TimedRun::note(const TickResult& result, bool late, uint64_t skipped) {
     if (result.refusal) pending_.refusal = result.refusal;
     if (result.texts) pending_.texts = result.texts;
     if (result.progress) pending_.progress = result.progress;
+    pending_.locks.insert(pending_.locks.end(), result.locks.begin(), result.locks.end());
     pending_.late += late ? 1 : 0;
     pending_.skipped += skipped;
     pending_.any = true;
@@ -187,6 +204,7 @@ bool TimedRun::hand_over(bool wait) {
     if (pending_.refusal) news_.refusal = pending_.refusal;
     if (pending_.texts) news_.texts = pending_.texts;
     if (pending_.progress) news_.progress = pending_.progress;
+    news_.locks.insert(news_.locks.end(), pending_.locks.begin(), pending_.locks.end());
     news_.late += pending_.late;
     news_.skipped += pending_.skipped;
     news_.ended = news_.ended || pending_.ended;
@@ -197,6 +215,7 @@ bool TimedRun::hand_over(bool wait) {
 
 void TimedRun::tick_now(size_t index) {
     if (!active_ || thread_.joinable()) return;
+    clock_.deadline_ns_ = clock_ns_;
     note(tick_(index, state_, *port_), false, 0);
     pending_.ended = !any_running(timers_());
     hand_over(true);
@@ -211,7 +230,9 @@ void TimedRun::advance(int64_t by_ns) {
     const int64_t until = clock_ns_ + by_ns;
     for (auto next = clocked_->next(); next && clocked_->due[*next]->due_ns() <= until; next = clocked_->next()) {
         const int64_t deadline = clocked_->due[*next]->due_ns();
-        clock_ns_ = deadline;
+        // A tick that slept past the next deadline makes that one late, as on the thread.
+        clock_ns_ = std::max(clock_ns_, deadline);
+        clock_.deadline_ns_ = deadline;
         clocked_->due[*next]->ran(deadline);
         note(tick_(*next, state_, *port_), false, 0);
         clocked_->follow(timers_(), deadline);
@@ -219,7 +240,7 @@ void TimedRun::advance(int64_t by_ns) {
         hand_over(true);
         if (news_.ended) return;  // no timer left
     }
-    clock_ns_ = until;
+    clock_ns_ = std::max(clock_ns_, until);
 }
 
 std::optional<RunNews> TimedRun::take() {
@@ -232,6 +253,7 @@ std::optional<RunNews> TimedRun::take() {
         news_.display = {};
         news_.texts.reset();
     }
+    news_.locks.clear();  // each hop's figure is told once
     fresh_ = false;
     return news;
 }
@@ -250,6 +272,7 @@ std::optional<RunNews> TimedRun::stop() {
     news_.display = {};
     news_.refusal.reset();
     news_.texts.reset();
+    news_.locks.clear();
     fresh_ = false;
     return news;
 }

@@ -23,6 +23,7 @@
 
 #include "actions/exerciser_timer.h"
 #include "actions/outcome.h"
+#include "actions/run_clock.h"
 #include "actions/tick_result.h"
 #include "link/port.h"
 #include "model/eval_state.h"
@@ -43,6 +44,7 @@ struct RunNews {
     std::optional<Refusal> refusal;  // why the run stopped itself, if it did so with a problem
     std::optional<exerciser::SweepTexts> texts;  // after the last sweep step since the news before
     unsigned long progress = 0;      // hops or steps made so far
+    std::vector<HopLock> locks;      // the lock times of the hops decided since the news before
     unsigned long late = 0;          // ticks that ran more than 1 ms after their deadline
     unsigned long skipped = 0;       // deadlines dropped after a stall longer than a period
     bool ended = false;              // no timer is left: the run stopped itself
@@ -82,6 +84,9 @@ public:
     // at the start.
     void advance(int64_t by_ns);
     int64_t clock_ns() const { return clock_ns_; }
+    // The clock the ticks keep time by: the monotonic clock on the timing thread; with
+    // Driver::Caller the run's own (clock_ns()), which a tick's sleep moves on.
+    RunClock& clock() { return clock_; }
 
     // Started and not stopped yet (it may have ended by itself: take() says so).
     bool active() const { return active_; }
@@ -89,12 +94,24 @@ public:
 
 private:
     struct Schedules;
+    class Clock : public RunClock {
+    public:
+        explicit Clock(TimedRun& run) : run_(run) {}
+        int64_t now_ns() const override;
+        void sleep_until(int64_t t_ns) override;
+        int64_t deadline_ns() const override { return deadline_ns_; }
+        int64_t deadline_ns_ = 0;
+
+    private:
+        TimedRun& run_;
+    };
     // What the ticks did since the news were last handed over (the thread's own).
     struct Pending {
         Display display;
         std::optional<Refusal> refusal;
         std::optional<exerciser::SweepTexts> texts;
         unsigned long progress = 0, late = 0, skipped = 0;
+        std::vector<HopLock> locks;
         bool ended = false, any = false;
     };
     void loop();
@@ -120,6 +137,8 @@ private:
     // The run's own clock and deadlines, for advance().
     int64_t clock_ns_ = 0;
     std::unique_ptr<Schedules> clocked_;
+    Driver driver_ = Driver::Thread;
+    Clock clock_{*this};
 };
 
 }  // namespace actions

@@ -11,6 +11,7 @@
 #include "actions/register_files.h"
 #include "actions/settings_files.h"
 #include "actions/startup.h"
+#include "app/board_loop.h"
 #include "app/link_report.h"
 #include "app/remote_control.h"
 #include "app/run.h"
@@ -145,6 +146,7 @@ private:
     boardlink::BoardLink& link_;
     SignalWatch& signal_watch_;
     EvalState state_;
+    BoardLoop board_loop_{state_, link_};  // the simulated board settles by the state's loop
     commands::Interpreter interpreter_;
     boardlink::SetupResult supply_monitor_ = boardlink::SetupResult::Absent;
 };

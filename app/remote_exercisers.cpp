@@ -35,6 +35,7 @@ void RemoteExercisers::start_ticks(Kind kind) {
         hop_base_ = hop_.hops();
         hops_ = 0;
         hop_timing_ = "NONE,0";
+        locks_.clear();
     } else {
         swept_to_.reset();
         sweep_timing_ = "NONE,0";
@@ -63,6 +64,7 @@ void RemoteExercisers::take(const actions::RunNews& news) {
     state_ = news.state;
     if (running_ == Kind::Hop) {
         hops_ = news.progress > hop_base_ ? news.progress - hop_base_ : 0;
+        for (const actions::HopLock& hop : news.locks) locks_.add(hop);
         hop_timing_ = timing(ticks_, news);
     } else if (running_ == Kind::Sweep) {
         if (news.texts) swept_to_ = news.texts->current;
@@ -106,11 +108,20 @@ void RemoteExercisers::tick_now(size_t index) {
     follow();
 }
 
+void RemoteExercisers::advance(int64_t by_ns) {
+    ticks_.advance(by_ns);
+    follow();
+}
+
 actions::Outcome RemoteExercisers::start_hop(const Hop& hop) {
     finish();
     const bool delay_off = hop.with_gain && hop.delay == "0";
     actions::HopRun::Entries entries{hop.start, hop.stop, hop.interval, delay_off ? kLongestDelay : hop.delay, '.'};
     actions::HopRun::Switches switches{hop.divide_at_start, hop.divide_at_stop, hop.with_gain && !delay_off};
+    const actions::LockDecision lock =
+        actions::lock_measurement(lock_asked_, link_.lock_detect().has_value(), state_.muxout_bits);
+    if (lock.refusal) return {lock.refusal, {}};
+    hop_.measure_lock(lock.measure ? &ticks_.clock() : nullptr);
     auto out = hop.with_gain ? hop_.start_with_gain(state_, link_, entries) : hop_.start_plain(state_, link_, entries);
     if (out.ok()) {
         hop_entries_ = entries;
@@ -128,6 +139,20 @@ void RemoteExercisers::stop_hop() {
 std::string RemoteExercisers::hop_status() {
     follow();
     return std::string(running_ == Kind::Hop ? "RUN," : "IDLE,") + std::to_string(hops_) + "," + hop_timing_;
+}
+
+bool RemoteExercisers::lock_measurement() {
+    return actions::lock_measurement(lock_asked_, link_.lock_detect().has_value(), state_.muxout_bits).measure;
+}
+
+std::string RemoteExercisers::hop_lock() {
+    follow();
+    return locks_.summary_text();
+}
+
+std::string RemoteExercisers::hop_lock_all() {
+    follow();
+    return locks_.all_text();
 }
 
 actions::Outcome RemoteExercisers::start_sweep(const Sweep& sweep) {

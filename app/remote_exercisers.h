@@ -12,6 +12,7 @@
 
 #include "actions/command_language.h"
 #include "actions/hopping.h"
+#include "actions/lock_figures.h"
 #include "actions/sweeping.h"
 #include "actions/timed_run.h"
 #include "link/board_link.h"
@@ -31,12 +32,20 @@ public:
     actions::Outcome start_hop(const Hop& hop) override;
     void stop_hop() override;
     std::string hop_status() override;
+    void set_lock_measurement(std::optional<bool> on) override { lock_asked_ = on; }
+    bool lock_measurement() override;
+    std::string hop_lock() override;
+    std::string hop_lock_all() override;
     actions::Outcome start_sweep(const Sweep& sweep) override;
     void stop_sweep() override;
     std::string sweep_status() override;
 
     // With Driver::Caller: one tick of the running exerciser's timer `index` (tests).
     void tick_now(size_t index);
+    // With Driver::Caller: the run's own clock moved on by `by_ns`, every tick due on the way made
+    // (tests give the simulated board this clock, clock_ns()).
+    void advance(int64_t by_ns);
+    int64_t clock_ns() const { return ticks_.clock_ns(); }
 
 private:
     enum class Kind { None, Hop, Sweep };
@@ -62,4 +71,6 @@ private:
     unsigned long hop_base_ = 0;  // the hop run's count when that run started
     std::optional<std::string> swept_to_;  // MHz of the last sweep step
     std::string hop_timing_ = "NONE,0", sweep_timing_ = "NONE,0";  // scheduling, late ticks
+    std::optional<bool> lock_asked_;  // HOP:LOCK:STAT; empty: the default
+    actions::LockFigures locks_;      // of the hop run in progress or the last one
 };

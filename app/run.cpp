@@ -16,6 +16,7 @@ int run_status(int loop_status, int signal, bool trace_incomplete) {
 }
 
 Run::Run(boardlink::BoardLink& link, Prompts& prompts, SignalWatch& signal_watch) : link_(link), signal_watch_(signal_watch) {
+    board_loop_ = std::make_unique<BoardLoop>(state_, link_);
     main_ = std::make_unique<Main>(state_, link_, prompts);
     install_windows(*main_);
     // A signal leaves every event loop at once: the main one, and those of modal windows and
@@ -65,6 +66,7 @@ int Run::teardown() {
     // every window it opened with it (a running measurement or exerciser stops on the way).
     variant_.reset();
     main_.reset();
+    board_loop_.reset();
     link_.close();
     status_ = run_status(loop_status_, signal_watch_.received(), !link_.trace_failure().empty());
     return *status_;

@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 
+#include "app/board_loop.h"
 #include "app/quit_on_signal.h"
 #include "app/options.h"
 #include "link/board_link.h"
@@ -65,6 +66,7 @@ private:
     boardlink::BoardLink& link_;
     SignalWatch& signal_watch_;
     EvalState state_;
+    std::unique_ptr<BoardLoop> board_loop_;  // the simulated board settles by the state's loop
     QObject signal_context_;  // the signal notification lives as long as the run
     std::unique_ptr<Main> main_;
     std::unique_ptr<deviceform> variant_;

@@ -1,7 +1,10 @@
 // How well the exercisers keep time on the simulated board: the lock-time window's plain hops
 // and the sweep window's steps, run by their own timers for 1000 periods at 10 ms and at 1 ms,
 // each quiet and with a load the bench starts itself (two busy threads at normal priority for
-// the run's length): the second argument, 0 quiet, 1 loaded.
+// the run's length): the second argument, 0 quiet, 1 loaded. The hops run with or without the
+// lock measurement (the third argument, 1: the board settles by the loop model with MUXOUT on
+// digital lock detect, and every hop's lock-detect line is read until it has stayed high for the
+// hold), so the rows show what the measurement costs the hops' timing.
 //
 // The time of a tick is the moment its first latch word reaches the board (the board's listener
 // stamps it on the monotonic clock), so the figures include everything a tick does before it
@@ -27,7 +30,9 @@
 #include <vector>
 
 #include "bench/qt_main.h"
+#include "app/board_loop.h"
 #include "exercisers/locktime.h"
+#include "ui/widgets/toggle_switch.h"
 #include "exercisers/sweepform.h"
 #include "link/board_link.h"
 #include "ui/main/deviceform.h"
@@ -164,11 +169,17 @@ void report(benchmark::State& bs, const std::vector<Figures>& runs, double inter
 
 void BM_LocktimeHops(benchmark::State& bs) {
     const int interval = int(bs.range(0));
+    const bool measure = bs.range(2) != 0;
     std::vector<Figures> runs;
+    unsigned long measured = 0;
     for (auto _ : bs) {
         Tool tool;
+        BoardLoop loop(tool.state, tool.link);
+        tool.state.muxout_bits = measure ? 32 : 0;  // digital lock detect, or three-state
+        tool.main->send(0);
         Load load(bs.range(1) != 0);
         locktime window(*tool.main);
+        window.Toggle4->setChecked(measure);
         window.Text3->setText(QString::number(interval));
         auto ticks = run_ticks(tool, window, 2, &locktime::Command1_Click, &locktime::Command3_Click);
         if (ticks.size() < kPeriods + 1) {
@@ -176,8 +187,10 @@ void BM_LocktimeHops(benchmark::State& bs) {
             return;
         }
         runs.push_back(figures(ticks, interval));
+        measured += window.lock_figures().summary().count;
     }
     report(bs, runs, interval);
+    bs.counters["hops_measured"] = double(measured) / double(runs.size());
 }
 
 void BM_SweepSteps(benchmark::State& bs) {
@@ -204,7 +217,13 @@ void BM_SweepSteps(benchmark::State& bs) {
 void timing_cases(benchmark::internal::Benchmark* b) {
     b->Args({10, 0})->Args({10, 1})->Args({1, 0})->Args({1, 1})->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 }
-BENCHMARK(BM_LocktimeHops)->Apply(timing_cases);
+// <interval ms>/<0 quiet, 1 loaded>/<0 without, 1 with the lock measurement>
+void hop_cases(benchmark::internal::Benchmark* b) {
+    for (int measure : {0, 1})
+        b->Args({10, 0, measure})->Args({10, 1, measure})->Args({1, 0, measure})->Args({1, 1, measure});
+    b->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+}
+BENCHMARK(BM_LocktimeHops)->Apply(hop_cases);
 BENCHMARK(BM_SweepSteps)->Apply(timing_cases);
 
 }  // namespace

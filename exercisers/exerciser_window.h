@@ -27,6 +27,9 @@ public:
 
     // Whether the exerciser's ticks run (on the timing thread, or stepped by hand).
     bool running() const { return ticks_.active(); }
+    // The clock the ticks keep time by (a tick that waits inside itself sleeps on it; tests give
+    // the simulated board this clock when they step the ticks by hand).
+    actions::RunClock& run_clock() { return ticks_.clock(); }
 
 protected:
     // Stops the run and its ticks (and undoes what the window shows while running).
@@ -49,6 +52,7 @@ protected:
     void start_ticks(const actions::Outcome& start);
     // With the ticks stepped by hand (tests): one tick of timer `index`, shown at once.
     void tick_now(size_t index);
+
 
     // Shows an outcome: a refusal with its entry, or the main window brought up to date; a
     // failed link is reported once. Returns whether the action went through.

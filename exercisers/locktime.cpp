@@ -7,8 +7,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <qcustomplot.h>
 
+#include "model/number_format.h"
 #include "ui/main/main_window.h"
+#include "ui/plots/plot_panel.h"
 #include "ui/widgets/tab_order.h"
 #include "ui/widgets/toggle_switch.h"
 
@@ -44,6 +47,15 @@ locktime::locktime(Main& main) : ExerciserWindow(main, "locktime", "LockTime") {
     Toggle3->setToolTip("Output divide-by-2 while at the stop frequency");
     Toggle1 = named(new ToggleSwitch("Delay Off", "Delay On"), "Toggle1");
     Toggle1->setToolTip("With CP gain: lower the gain after the delay instead of at once");
+    Toggle4 = named(new ToggleSwitch("Lock Time Off", "Lock Time On"), "Toggle4");
+    Toggle4->setToolTip("Measure each hop's lock time on the lock-detect line (MUXOUT: Digital Lock Detect)");
+    Toggle4->setAccessibleName("Measure lock time");
+    // On to begin with where the measurement can be made (the line is not read while another
+    // run holds the link: its thread is the link's one writer and reader then).
+    const bool line = !main.link().held_by() && main.link().lock_detect().has_value();
+    Toggle4->setChecked(actions::lock_measurement(std::nullopt, line, main.state().muxout_bits).measure);
+    Label6 = named(new QLabel, "Label6");
+    LockHistogram = new PlotPanel("LockHistogram", "Lock times measured", "Lock time (us)", "Hops", false);
     Command1 = named(new QPushButton("Start"), "Command1");
     Command4 = named(new QPushButton("Use CP Gain"), "Command4");
     Command3 = named(new QPushButton("Stop"), "Command3");
@@ -71,6 +83,7 @@ locktime::locktime(Main& main) : ExerciserWindow(main, "locktime", "LockTime") {
     grid->addWidget(Label5, 3, 0);
     grid->addWidget(Text4, 3, 1);
     grid->addWidget(Toggle1, 3, 2);
+    grid->addWidget(Toggle4, 4, 2);
     grid->setColumnStretch(2, 1);
     grid->setHorizontalSpacing(12);
 
@@ -81,6 +94,8 @@ locktime::locktime(Main& main) : ExerciserWindow(main, "locktime", "LockTime") {
     outer->addLayout(grid);
     outer->addLayout(buttons);
     outer->addWidget(Label4);
+    outer->addWidget(Label6);
+    outer->addWidget(LockHistogram);
     // The note wraps to the width of the entries above it.
     Label4->setFixedWidth(grid->sizeHint().width());
     outer->setSizeConstraint(QLayout::SetFixedSize);
@@ -92,7 +107,8 @@ locktime::locktime(Main& main) : ExerciserWindow(main, "locktime", "LockTime") {
     Toggle2->setAccessibleName("Output divide by 2 at the start frequency");
     Toggle3->setAccessibleName("Output divide by 2 at the stop frequency");
     Toggle1->setAccessibleName("CP gain release delay");
-    set_tab_order({Text1, Toggle2, Text2, Toggle3, Text3, Text4, Toggle1, Command1, Command4, Command3, Command2});
+    set_tab_order(
+        {Text1, Toggle2, Text2, Toggle3, Text3, Text4, Toggle1, Toggle4, Command1, Command4, Command3, Command2});
 
     connect(Command1, &QPushButton::clicked, this, &locktime::Command1_Click);
     connect(Command4, &QPushButton::clicked, this, &locktime::Command4_Click);
@@ -101,6 +117,7 @@ locktime::locktime(Main& main) : ExerciserWindow(main, "locktime", "LockTime") {
     for (QLineEdit* e : {Text1, Text2, Text3, Text4}) connect(e, &QLineEdit::textChanged, this, &locktime::take_inputs);
     for (ToggleSwitch* t : {Toggle1, Toggle2, Toggle3}) connect(t, &QAbstractButton::toggled, this, &locktime::take_inputs);
     take_inputs();
+    show_figures();
 }
 
 actions::HopRun::Entries locktime::entries() const {
@@ -134,6 +151,7 @@ void locktime::stop_timers() {
 
 void locktime::Command1_Click() {
     stop_ticks();
+    if (!prepare_lock()) return;
     tick_entries_ = entries(), tick_switches_ = switches();
     gain_note_.clear();
     start_ticks(run_.start_plain(state_, main_.link(), entries()));
@@ -141,6 +159,7 @@ void locktime::Command1_Click() {
 
 void locktime::Command4_Click() {
     stop_ticks();
+    if (!prepare_lock()) return;
     tick_entries_ = entries(), tick_switches_ = switches();
     const actions::Outcome start = run_.start_with_gain(state_, main_.link(), entries());
     gain_note_ = run_.gain_note(tick_switches_);
@@ -156,3 +175,54 @@ void locktime::Timer1_Timer() { tick_now(0); }
 void locktime::Timer2_Timer() { tick_now(1); }
 
 void locktime::Timer3_Timer() { tick_now(2); }
+
+bool locktime::prepare_lock() {
+    const bool line = !main_.link().held_by() && main_.link().lock_detect().has_value();
+    const actions::LockDecision lock = actions::lock_measurement(Toggle4->isChecked(), line, state_.muxout_bits);
+    if (lock.refusal) {
+        show_outcome({lock.refusal, {}});
+        return false;
+    }
+    run_.measure_lock(lock.measure ? &run_clock() : nullptr);
+    figures_.clear();
+    const auto mhz = [](const QLineEdit* entry) { return entry->text().toDouble(); };
+    prediction_s_ = lock.measure ? actions::predicted_lock_detect_s(state_, mhz(Text1), mhz(Text2)) : std::nullopt;
+    show_figures();
+    return true;
+}
+
+void locktime::show_news(const actions::RunNews& news) {
+    if (news.locks.empty()) return;
+    for (const actions::HopLock& hop : news.locks) figures_.add(hop);
+    show_figures();
+}
+
+void locktime::show_figures() {
+    const actions::LockSummary sum = figures_.summary();
+    const auto us = [](const std::optional<double>& s) {
+        return s ? QString::fromStdString(numfmt::pattern(*s * 1e6, "#0.0")) + " us" : QString("-");
+    };
+    QString text = QString("Lock time: last %1, min %2, median %3, max %4; not locked %5 of %6 hops")
+                       .arg(us(sum.last_s), us(sum.min_s), us(sum.median_s), us(sum.max_s))
+                       .arg(sum.not_locked)
+                       .arg(sum.count);
+    if (sum.count) text += QString(" (resolution %1)").arg(us(sum.resolution_s));
+    if (prediction_s_) text += QString("; predicted %1").arg(us(prediction_s_));
+    Label6->setText(text);
+
+    constexpr int kBins = 20;
+    const double top = std::max(sum.max_s.value_or(0), prediction_s_.value_or(0)) * 1.25;
+    PlotPanel::Curve counts{"Hops", {}, {}};
+    for (const auto& bin : figures_.histogram(kBins, top)) {
+        counts.x.push_back(bin.centre_s * 1e6);
+        counts.y.push_back(bin.count);
+    }
+    std::vector<PlotPanel::Marker> markers;
+    if (prediction_s_) markers.push_back({"predicted (LOOP:LDT?)", *prediction_s_ * 1e6});
+    LockHistogram->show_curves({counts}, markers);
+    if (QCPGraph* bars = LockHistogram->plot()->graph(0)) {  // counts per bin read as steps
+        bars->setLineStyle(QCPGraph::lsStepCenter);
+        LockHistogram->plot()->replot();
+    }
+    LockHistogram->describe(text);
+}

@@ -10,11 +10,13 @@
 #include <mutex>
 
 #include "actions/hopping.h"
+#include "actions/lock_figures.h"
 #include "exercisers/exerciser_window.h"
 
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class PlotPanel;
 class ToggleSwitch;
 
 class locktime : public ExerciserWindow {
@@ -39,6 +41,12 @@ public:
     QLabel *Label1, *Label2, *Label3, *Label4, *Label5;
     QLineEdit *Text1, *Text2, *Text3, *Text4;
     ToggleSwitch *Toggle1, *Toggle2, *Toggle3;
+    // The lock measurement: its switch, the figures of the run (kept after Stop) and their
+    // histogram with the model's prediction for the same step.
+    ToggleSwitch* Toggle4;
+    QLabel* Label6;
+    PlotPanel* LockHistogram;
+    const actions::LockFigures& lock_figures() const { return figures_; }
     QPushButton *Command1, *Command4, *Command3, *Command2;
 
 protected:
@@ -47,12 +55,16 @@ protected:
     std::vector<actions::TimerSetting> timers() const override { return run_.timers(); }
     std::string run_name() const override { return "Hopping"; }
     std::string run_note() const override { return gain_note_; }
+    void show_news(const actions::RunNews& news) override;
 
 private:
     actions::HopRun::Entries entries() const;
     actions::HopRun::Switches switches() const;
     // The entries and switches as the hops read them, taken from the window at every edit.
     void take_inputs();
+    // Decides whether the run about to start measures lock (a refusal is shown: false then).
+    bool prepare_lock();
+    void show_figures();
 
     actions::HopRun run_;
     mutable std::mutex inputs_mutex_;
@@ -62,4 +74,6 @@ private:
     actions::HopRun::Entries tick_entries_;
     actions::HopRun::Switches tick_switches_;
     std::string gain_note_;  // what the status line says of the gain's timing, from the start
+    actions::LockFigures figures_;
+    std::optional<double> prediction_s_;  // the model's lock-detect time for the run's step
 };

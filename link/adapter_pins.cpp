@@ -52,7 +52,7 @@ std::string pin_name(AdapterKind kind, int pin) {
 
 PinMap default_usb_pins() {
     PinMap map;
-    for (int i = 0; i < kBoardLines; ++i) map.pin[size_t(i)] = i;
+    for (int i = 0; i <= int(BoardLine::Status); ++i) map.pin[size_t(i)] = i;
     return map;
 }
 
@@ -71,7 +71,7 @@ std::string apply_pins(AdapterKind kind, const std::string& text, PinMap& map) {
         if (eq == std::string::npos) return "'" + shown(entry) + "' is not NAME=PIN";
         const std::string name = entry.substr(0, eq), value = entry.substr(eq + 1);
         const int line = line_index(name);
-        if (line < 0) return "unknown line '" + shown(name) + "': use CLK, DATA, LE, RBCLK, D4 or STATUS";
+        if (line < 0) return "unknown line '" + shown(name) + "': use CLK, DATA, LE, RBCLK, D4, STATUS or LD";
         if (named[line]) return std::string(kBoardLineNames[size_t(line)]) + " is given twice";
         named[line] = true;
         const int pin = parse_pin(kind, value);
@@ -87,6 +87,9 @@ std::string apply_pins(AdapterKind kind, const std::string& text, PinMap& map) {
                 return std::string(kBoardLineNames[size_t(a)]) + " and " + kBoardLineNames[size_t(b)] + " are both on " +
                        pin_name(kind, result.pin[size_t(a)]) + "; each line needs its own pin";
     if (kind == AdapterKind::Gpio) {
+        // The GPIO link is to take lock detect as the chip's edge events with the kernel's time
+        // stamps; until it does, it says so rather than take the line and never read it.
+        if (result[BoardLine::Ld] != PinMap::kNone) return "a GPIO link does not read LD yet: leave it out";
         std::string missing;
         for (BoardLine line : {BoardLine::Clk, BoardLine::Data, BoardLine::Le})
             if (result[line] == PinMap::kNone)

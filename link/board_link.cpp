@@ -115,6 +115,14 @@ void BoardLink::mark(std::string_view action) {
     if (backend_) backend_->mark(action);
 }
 
+std::optional<bool> BoardLink::lock_detect() {
+    return backend_ ? backend_->lock_detect() : std::nullopt;
+}
+
+std::optional<int64_t> BoardLink::latched_at_ns() const {
+    return backend_ ? backend_->latched_at_ns() : std::nullopt;
+}
+
 std::optional<uint32_t> BoardLink::access_rate_hz() const {
     return backend_ ? backend_->access_rate_hz() : std::nullopt;
 }

@@ -71,6 +71,8 @@ public:
     bool sends_at_flush() const override;
     void mark(std::string_view action) override;
     std::optional<uint32_t> access_rate_hz() const override;
+    std::optional<bool> lock_detect() override;
+    std::optional<int64_t> latched_at_ns() const override;
 
     // Why the trace stopped before its end (its file could not be written); empty while it
     // records, or without a trace. Kept after close(), which may be where it fails.
@@ -89,7 +91,13 @@ public:
     // While an exerciser's timing thread writes the link, it holds it: nothing else may write
     // then, and `held_by` says why, for the user ("a lock-time hop run is running: ..."). Set and
     // read by the thread that starts and stops the runs, never by a run's own thread.
-    void hold(std::string reason) { holder_ = std::move(reason); }
+    void hold(std::string reason) {
+        holder_ = std::move(reason);
+        if (on_hold_) on_hold_();
+    }
+    // Called by hold(), on the thread that starts the runs, before the run's thread writes: what
+    // the simulated board settles by is brought up to date with the state there.
+    void set_hold_listener(std::function<void()> listener) { on_hold_ = std::move(listener); }
     void release() { holder_.reset(); }
     const std::optional<std::string>& held_by() const { return holder_; }
 
@@ -100,6 +108,7 @@ private:
     std::string trace_failure_;   // of the trace closed last
     Identity identity_;
     std::optional<std::string> holder_;
+    std::function<void()> on_hold_;
     // The backend's failure, kept for readers on other threads than the writer's.
     void note_failure();
     std::atomic<bool> failed_{false};

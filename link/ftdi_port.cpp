@@ -71,6 +71,13 @@ uint8_t FtdiPort::in(uint16_t address) {
     return (sample >> pin) & 1u ? kStatusData : 0;
 }
 
+std::optional<bool> FtdiPort::lock_detect() {
+    const int pin = settings_.pins[BoardLine::Ld];
+    uint8_t sample = 0;
+    if (pin == PinMap::kNone || !send(true, &sample)) return std::nullopt;
+    return (sample >> pin) & 1u;
+}
+
 void FtdiPort::flush() { send(false); }
 
 bool FtdiPort::send(bool hold, uint8_t* sample) {

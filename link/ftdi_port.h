@@ -46,6 +46,9 @@ public:
 
     void out(uint16_t address, uint8_t value) override;
     uint8_t in(uint16_t address) override;
+    // The LD pin, when wired: one USB round trip (the writes queued before it go out with it), so
+    // the lock measurement reads it about once a millisecond on a full-speed adapter.
+    std::optional<bool> lock_detect() override;
     void flush() override;
     bool sends_at_flush() const override { return true; }
     std::optional<uint32_t> access_rate_hz() const override { return settings_.rate_hz; }

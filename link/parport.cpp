@@ -6,6 +6,7 @@
 #include <pthread.h>
 #include <signal.h>
 #include <sys/ioctl.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -108,7 +109,14 @@ void ParallelPort::fail(const char* what, int err) {
 void ParallelPort::out(uint16_t address, uint8_t value) {
     if (!failure_.empty() || address != kDataRegister) return;
     unsigned char byte = value;
-    if (ioctl(fd_, PPWDATA, &byte) != 0) fail("writing the data register", errno);
+    if (ioctl(fd_, PPWDATA, &byte) != 0) return fail("writing the data register", errno);
+    constexpr uint8_t kLe = 4;  // data bit 2
+    if ((value & kLe) && !(data_ & kLe)) {
+        timespec ts{};
+        ::clock_gettime(CLOCK_MONOTONIC, &ts);
+        latched_at_ns_ = int64_t(ts.tv_sec) * 1'000'000'000 + ts.tv_nsec;
+    }
+    data_ = value;
 }
 
 uint8_t ParallelPort::in(uint16_t address) {
@@ -119,6 +127,13 @@ uint8_t ParallelPort::in(uint16_t address) {
         return 0xFF;
     }
     return status;
+}
+
+std::optional<bool> ParallelPort::lock_detect() {
+    constexpr uint8_t kPaperEnd = 0x20;  // status bit 5, pin 12
+    const uint8_t status = in(kStatusRegister);
+    if (!failure_.empty()) return std::nullopt;
+    return (status & kPaperEnd) != 0;
 }
 
 }  // namespace boardlink

@@ -22,6 +22,10 @@ public:
 
     void out(uint16_t address, uint8_t value) override;
     uint8_t in(uint16_t address) override;
+    // The lock-detect line: the board's MUXOUT wired to status pin 12 (Paper End, status bit 5),
+    // read as it stands (not inverted). A pin left unwired floats high: wire it before measuring.
+    std::optional<bool> lock_detect() override;
+    std::optional<int64_t> latched_at_ns() const override { return latched_at_ns_; }
     std::string name() const override { return "parallel port " + device_; }
     std::string failure() const override { return failure_; }
 
@@ -32,6 +36,8 @@ private:
     std::string device_;
     int fd_;
     std::string failure_;
+    uint8_t data_ = 0;
+    std::optional<int64_t> latched_at_ns_;
 };
 
 // The message for a failure to open or claim `device` with the given errno; exposed so that the

@@ -30,6 +30,14 @@ public:
     // one whose every access takes the time it takes (the parallel port, GPIO, the simulation).
     virtual std::optional<uint32_t> access_rate_hz() const { return std::nullopt; }
 
+    // The synthesizer's lock-detect output (MUXOUT set to digital lock detect) as a spare input
+    // reads it now; empty for a link that has no such line wired.
+    virtual std::optional<bool> lock_detect() { return std::nullopt; }
+    // When the latest latch-enable edge went onto the wire, in ns of the monotonic clock (the
+    // simulated board's own clock for it), where the link can tell; a lock time is measured from
+    // that edge, which the writes after it (a trace's recording of them) may leave well behind.
+    virtual std::optional<int64_t> latched_at_ns() const { return std::nullopt; }
+
     // A link that broke (an adapter unplugged) stays broken: it drops further writes, reads
     // give 0xFF, and failure() tells why. Empty while the link works.
     virtual std::string failure() const { return {}; }

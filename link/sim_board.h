@@ -6,13 +6,20 @@
 //    the latch named by its two lowest bits;
 //  - the supply converter is clocked by data bit 3 (idle high), reads data bit 1 on the rising
 //    edge and presents its answer on status bit 4 on the falling edge.
+// It also settles like a loop: when a latched word changes the VCO frequency, the PFD or the
+// charge-pump current, the board runs the settling its loop (link/loop_settling.h) gives for that
+// step from the moment of the latch-enable edge, and MUXOUT follows the control latch's muxout
+// field on the board's clock.
 #include <array>
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
+#include <vector>
 
+#include "link/loop_settling.h"
 #include "link/pi_mutex.h"
 #include "link/port.h"
 
@@ -57,6 +64,34 @@ public:
     // The supply current the simulated chip draws, from its power settings.
     double idd_milliamps() const;
 
+    // The board's time in ns: the moment of each latch-enable edge and the moment MUXOUT is read.
+    // The monotonic clock unless set; tests give it their run's own clock. Set before words flow.
+    using Clock = std::function<int64_t()>;
+    void set_clock(Clock clock);
+    int64_t now_ns() const { return clock_(); }
+    // The loop the board settles by; without one (or with parts that make no loop) the VCO is at
+    // the programmed frequency the moment the word is latched, and lock detect is high.
+    void set_loop(std::shared_ptr<const LoopSettling> loop);
+
+    // A logic output as a reader sees it: a three-stated (or open-drain, released) output floats.
+    enum class Level : uint8_t { Low, High, Floating };
+    // MUXOUT at `t_ns` as the muxout field of the control latch selects it (three-state before a
+    // control word is held, as the chip powers up).
+    Level muxout_at(int64_t t_ns) const;
+    // The VCO frequency at `t_ns` (before the output divide-by-2); empty until R, N and control
+    // are held.
+    std::optional<double> vco_frequency_at(int64_t t_ns) const;
+    // The VCO frequency from the latest hop's latch-enable edge over `span_ns` (or until now when
+    // that is sooner) at `points` even times, read whole while another thread may write; empty
+    // before the words program a frequency.
+    struct Trace {
+        std::vector<double> t_s, hz;  // time from the hop's edge, VCO frequency
+    };
+    std::optional<Trace> settling_trace(int64_t span_ns, int points) const;
+    // The lock-detect line: MUXOUT now, wired to a status input where a floating line reads high.
+    std::optional<bool> lock_detect() override;
+    std::optional<int64_t> latched_at_ns() const override;
+
     // Called after every word loaded into a latch (the window that shows the board uses it), on
     // the thread that wrote the word: an exerciser's timing thread too. Replacing the listener
     // waits for a call in progress.
@@ -68,6 +103,9 @@ public:
         std::array<std::optional<uint32_t>, 4> latches;
         uint64_t words_loaded = 0;
         std::optional<double> output_frequency_hz;
+        std::optional<double> vco_hz;  // now, while the loop settles
+        Level muxout = Level::Floating;  // now
+        int64_t at_ns = 0;               // the board's time of this view
     };
     View view() const;
 
@@ -77,6 +115,22 @@ private:
     bool take(uint16_t address, uint8_t value);  // true when a word was loaded
     void on_converter_byte(uint8_t byte);
     uint16_t code_for(double volts) const;
+    // The loop after a word was latched at `t_ns`: a new settling when the frequency or the PFD
+    // moved, the present one extended when only the current or the detector's precision did.
+    void follow_loop(int64_t t_ns);
+    std::optional<double> programmed_vco_hz() const;  // what the held words aim at
+    bool loop_open() const;                           // charge pump three-stated, or powered down
+    bool lock_detect_at(int64_t t_ns) const;
+
+    struct Hop {
+        int64_t start_ns = 0;
+        SettlingStep step;
+        std::shared_ptr<const Settling> settling;  // empty: the VCO jumped at once
+    };
+    Clock clock_;
+    std::shared_ptr<const LoopSettling> loop_;
+    std::optional<Hop> hop_;
+    std::optional<int64_t> latched_at_ns_;
 
     Converter converter_;
     bool single_modulus_ = false;

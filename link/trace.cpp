@@ -16,6 +16,7 @@ constexpr char kDataIds[5] = {'!', '"', '#', '$', '%'};
 constexpr char kStatusId = '&';
 constexpr char kLinkFailId = '\'';
 constexpr char kActionId = '(';
+constexpr char kLockDetectId = ')';
 
 // Rendered text waiting for a flush is written early past this size, so a caller that never
 // flushes cannot make the trace hold the whole run in memory.
@@ -104,9 +105,10 @@ TracePort::TracePort(std::unique_ptr<Port> inner, std::string path, int fd)
             "$var wire 1 & STATUS $end\n"
             "$var wire 1 ' LINKFAIL $end\n"
             "$var string 1 ( ACTION $end\n"
+            "$var wire 1 ) LD $end\n"
             "$upscope $end\n"
             "$enddefinitions $end\n"
-            "#0\n$dumpvars\nx!\nx\"\nx#\nx$\nx%\nx&\n0'\n$end\n";
+            "#0\n$dumpvars\nx!\nx\"\nx#\nx$\nx%\nx&\n0'\nx)\n$end\n";
     time_written_ = true;
     if (write_out()) committed_ = written_;
 }
@@ -123,16 +125,24 @@ bool TracePort::link_just_failed() {
 void TracePort::out(uint16_t address, uint8_t value) {
     inner_->out(address, value);
     if (!recording() || link_failed_ || link_just_failed() || address != kDataRegister) return;
-    pending_.push_back({true, value});
+    pending_.push_back({Access::Write, value});
     if (!sends_at_flush()) confirm();
 }
 
 uint8_t TracePort::in(uint16_t address) {
     uint8_t value = inner_->in(address);
     if (!recording() || link_failed_ || link_just_failed()) return value;
-    if (address == kStatusRegister) pending_.push_back({false, value});
+    if (address == kStatusRegister) pending_.push_back({Access::Status, value});
     confirm();  // a batching backend sends what it queued before it can read
     return value;
+}
+
+std::optional<bool> TracePort::lock_detect() {
+    const auto level = inner_->lock_detect();
+    if (!level || !recording() || link_failed_ || link_just_failed()) return level;
+    pending_.push_back({Access::LockDetect, uint8_t(*level)});
+    confirm();
+    return level;
 }
 
 void TracePort::flush() {
@@ -179,7 +189,12 @@ void TracePort::render(const Access& access, uint64_t time) {
         text_ += 's' + mark_ + ' ' + kActionId + '\n';
         mark_.clear();
     }
-    if (access.write) {
+    if (access.kind == Access::LockDetect) {
+        if (lock_detect_ == access.value) return;
+        step_to(time);
+        text_ += std::string(1, char('0' + access.value)) + kLockDetectId + '\n';
+        lock_detect_ = access.value;
+    } else if (access.kind == Access::Write) {
         if (data_ == access.value) return;
         step_to(time);
         for (int bit = 0; bit < 5; ++bit) {

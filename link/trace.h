@@ -1,8 +1,9 @@
 #pragma once
 // A port that records the data-register writes and status reads of the port it wraps as a VCD
 // waveform on a real time axis. Signals: CLK (data bit 0), DATA (bit 1), LE (bit 2), D3, D4
-// (bits 3, 4), STATUS (status bit 4), LINKFAIL, and ACTION, a string signal that names each user
-// action where its latch writes begin ("LoadNow", "HopTick17"). A waveform viewer's SPI decoder
+// (bits 3, 4), STATUS (status bit 4), LINKFAIL, ACTION, a string signal that names each user
+// action where its latch writes begin ("LoadNow", "HopTick17"), and LD, the lock-detect line as
+// each read of it found it (a lock measurement reads it after every hop). A waveform viewer's SPI decoder
 // with clk=CLK, mosi=DATA, cs=LE (active low) and 24-bit words reads the latch words back.
 //
 // Time: the monotonic clock from the trace's start. An access the backend makes at once is
@@ -47,6 +48,8 @@ public:
     std::string failure() const override { return inner_->failure(); }
     bool sends_at_flush() const override { return inner_->sends_at_flush(); }
     std::optional<uint32_t> access_rate_hz() const override { return inner_->access_rate_hz(); }
+    std::optional<bool> lock_detect() override;
+    std::optional<int64_t> latched_at_ns() const override { return inner_->latched_at_ns(); }
 
     // Writes the last step and the closing comment and closes the file. Accesses after it are
     // passed on unrecorded.
@@ -60,7 +63,7 @@ public:
 
 private:
     struct Access {
-        bool write;  // a data-register write, else a status read
+        enum Kind : uint8_t { Write, Status, LockDetect } kind;  // a data-register write, a status or LD read
         uint8_t value;
     };
 
@@ -90,6 +93,7 @@ private:
     std::string mark_;           // the action to name with the next access
     int data_ = -1;    // last data-register value written to the trace; -1 before the first
     int status_ = -1;  // last status bit written
+    int lock_detect_ = -1;  // last lock-detect level written
     bool link_failed_ = false;
     std::string trace_error_;
 };

@@ -25,8 +25,11 @@ LoopParts = collections.namedtuple("LoopParts", "c1 c2 c3 r2 r3")
 # A predicted lock time in s (None when the loop does not settle within 100 ms), and whether cycle
 # slips make it optimistic.
 LockTime = collections.namedtuple("LockTime", "seconds slips")
+# The lock times a hop run measured on the lock-detect line: min, median and max over the hops
+# that locked (None where none did), and the resolution of the figures, s.
+HopLocks = collections.namedtuple("HopLocks", "count min median max not_locked resolution")
 
-__all__ = ["KSY7100", "KSY7100Error", "LoopParts", "LockTime"]
+__all__ = ["KSY7100", "KSY7100Error", "LoopParts", "LockTime", "HopLocks"]
 
 NO_ERROR = '0,"No error"'
 
@@ -212,6 +215,26 @@ class KSY7100:
         state, hops, scheduling, late = self.query("HOP:STAT?").split(",")
         return RunState(state == "RUN", int(hops), scheduling, int(late))
 
+    @property
+    def hop_lock_measurement(self):
+        """Whether the next hop run measures each hop's lock time on the lock-detect line."""
+        return self.query("HOP:LOCK:STAT?") == "1"
+
+    @hop_lock_measurement.setter
+    def hop_lock_measurement(self, on):
+        self.write(f"HOP:LOCK:STAT {'ON' if on else 'OFF'}")
+
+    def hop_locks(self):
+        """HopLocks of the hop run in progress or the last one."""
+        fields = self.query("HOP:LOCK?").split(",")
+        seconds = [None if f == "9.91E37" else float(f) for f in fields[1:4]]
+        return HopLocks(int(fields[0]), *seconds, int(fields[4]), float(fields[5]))
+
+    def hop_lock_times(self):
+        """Every hop's lock time, s, in order (None for a hop not locked)."""
+        answer = self.query("HOP:LOCK:ALL?")
+        return [None if f == "9.91E37" else float(f) for f in answer.split(",")] if answer else []
+
     def sweep(self, start_mhz, stop_mhz, step_khz, rate_ms):
         self.write(f"SWE:STAR {start_mhz},{stop_mhz},{step_khz},{rate_ms}")
 
@@ -270,6 +293,12 @@ class KSY7100:
         """LockTime(seconds or None when not settled within 100 ms, slips) of a hop."""
         seconds, kind = self.query(f"LOOP:LTIM? {from_mhz!r},{to_mhz!r},{tolerance_hz!r}").split(",")
         return LockTime(None if seconds == "9.91E37" else float(seconds), kind == "SLIPS")
+
+    def lock_detect_time(self, from_mhz, to_mhz):
+        """When digital lock detect rises after a hop, s (None when not within 100 ms): the model's
+        figure, with the present parts, current and lock-detect precision."""
+        seconds = self.query(f"LOOP:LDT? {from_mhz!r},{to_mhz!r}")
+        return None if seconds == "9.91E37" else float(seconds)
 
     def phase_noise(self, offset_hz):
         """The total phase noise at an offset from the VCO frequency, dBc/Hz."""

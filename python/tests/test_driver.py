@@ -52,6 +52,8 @@ class DriverTest(unittest.TestCase):
     def test_a_hop_run_starts_reports_and_stops(self):
         with KSY7100(self.resource) as synth:
             synth.reset()
+            synth.write("LATC:SEND ALL; MUX 1")  # a whole plan on the board, MUXOUT on lock detect
+            self.assertTrue(synth.hop_lock_measurement)
             synth.hop(1750, 1752, 20)
             time.sleep(0.2)
             running, hops, scheduling, _ = synth.hop_state
@@ -59,6 +61,10 @@ class DriverTest(unittest.TestCase):
             self.assertIn(scheduling, ("REALTIME", "NORMAL"))
             synth.stop_hop()
             self.assertFalse(synth.hop_state[0])
+            locks = synth.hop_locks()
+            self.assertTrue(0 < locks.count <= synth.hop_state[1] and locks.not_locked == 0)
+            self.assertTrue(0 < locks.median < 0.001 and locks.resolution > 0)
+            self.assertEqual(len(synth.hop_lock_times()), locks.count)
             self.assertIn(synth.frequency, (1750.0, 1752.0))
 
     def test_pymeasure_drives_it_as_one_of_its_instruments(self):
@@ -90,6 +96,7 @@ class DriverTest(unittest.TestCase):
             self.assertEqual(synth.loop_vco_noise, [(1e4, -90), (1e5, -115)])
             seconds, slips = synth.lock_time(1390, 1392, 1e3)
             self.assertTrue(0 < seconds < 0.01 and not slips)
+            self.assertTrue(0 < synth.lock_detect_time(1390, 1392) < 0.01)
             self.assertLess(synth.phase_noise(1e3), -60)
             with self.assertRaises(KSY7100Error) as refused:
                 synth.design_loop(2000, 95)

@@ -94,6 +94,35 @@ TEST(LoopCommands, LockTimeOfTheLoopInUse) {
     EXPECT_EQ(b.run("LOOP:LTIM? 2410.001,2410,1"), std::vector<std::string>{"9.91E37,LINEAR"});
 }
 
+// LOOP:LDT? against the same closed form, its phase error sampled at each PFD edge: the first edge
+// that ends a run of 3 (or, with the precision bit, 5) edges inside 15 ns.
+TEST(LoopCommands, LockDetectTimeOfTheLoopInUse) {
+    Bench b;  // 200 kHz PFD, 2.5 mA
+    b.run("LOOP:KVCO 20");
+    const double n = 2410e6 / 200e3, k = 2.5e-3 * 20e6 / n, period = 1 / 200e3;
+    const testing_support::SecondOrderLoop loop{0.5, 2 * std::numbers::pi * 5e3, n, -10e6};
+    std::ostringstream parts;
+    parts.precision(17);
+    parts << "LOOP:COMP 0," << loop.c2(k) << ",0," << loop.r2(k) << ",0";
+    b.run(parts.str());
+    auto closed_form = [&](int cycles) {
+        int inside = 0;
+        for (int edge = 1;; ++edge)
+            if ((std::abs(loop.phase(edge * period)) < 15e-9 * 2 * std::numbers::pi * 200e3 ? ++inside : inside = 0) ==
+                cycles)
+                return edge * period;
+    };
+    for (const bool five : {false, true}) {
+        b.run(five ? "SWIT:LDP ON" : "SWIT:LDP OFF");
+        const std::vector<double> detected = b.numbers("LOOP:LDT? 2400,2410MHZ");
+        ASSERT_EQ(detected.size(), 1u);
+        EXPECT_NEAR(detected[0], closed_form(five ? 5 : 3), 0.5 * period) << five;
+    }
+    EXPECT_EQ(b.run("LOOP:LDT? 0,2410"), std::vector<std::string>{"-222: both frequencies must be above 0"});
+    b.run("LOOP:COMP 0,1,0,1,0");  // a loop of a few hertz: no lock within 100 ms
+    EXPECT_EQ(b.run("LOOP:LDT? 2400,2410"), std::vector<std::string>{"9.91E37"});
+}
+
 // Deep inside the loop the phase noise is the synthesizer's floor FOM + 10·log10(fPFD) + 20·log10(N)
 // and the reference's points + 20·log10(N/R), the plan's N = 12000, R = 50, fPFD = 200 kHz.
 TEST(LoopCommands, PhaseNoiseOfThePlanInUse) {

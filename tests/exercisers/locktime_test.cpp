@@ -3,6 +3,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "app/board_loop.h"
 #include "exercisers/locktime.h"
 #include "model/variants.h"
 #include "tests/support/refusal.h"
@@ -205,5 +206,39 @@ TEST(Locktime, ALinkThatFailsWhileHoppingStopsEveryTimerAndIsReportedOnce) {
         click(w.Command1);
         EXPECT_FALSE(any_running(w));
         EXPECT_EQ(h.prompts.texts().back(), "The board link has failed, so the hopping cannot run.");
+    });
+}
+
+// With MUXOUT on digital lock detect the hops' lock times are measured on the simulated board's
+// loop and shown beside the prediction; Stop keeps them. Asked for with MUXOUT on anything else,
+// the start is refused and nothing is sent.
+TEST(Locktime, MeasuresEachHopsLockTimeBesideThePredictionAndRefusesWithoutLockDetect) {
+    Harness h("ksy7100-1");
+    BoardLoop loop(h.state, h.link);
+    h.state.muxout_bits = 32;
+    for (uint8_t latch : {R, C, N}) h.main->send(latch);
+    h.words();
+    with_locktime(h, [&](locktime& w) {
+        h.board->set_clock([&w] { return w.run_clock().now_ns(); });
+        ASSERT_TRUE(w.Toggle4->isChecked());
+        click(w.Command1);
+        for (int i = 0; i < 5; ++i) w.Timer1_Timer();
+        click(w.Command3);
+        const actions::LockSummary sum = w.lock_figures().summary();
+        EXPECT_EQ(sum.count, 5u);
+        EXPECT_EQ(sum.not_locked, 0u);
+        const auto predicted = actions::predicted_lock_detect_s(h.state, 1752, 1750);
+        ASSERT_TRUE(predicted && sum.median_s);
+        EXPECT_NEAR(*sum.median_s, *predicted, sum.resolution_s + 0.1 * *predicted);
+        EXPECT_TRUE(w.Label6->text().contains("not locked 0 of 5 hops")) << w.Label6->text().toStdString();
+        EXPECT_TRUE(w.Label6->text().contains("predicted"));
+
+        h.state.muxout_bits = 0;
+        h.words();
+        const EvalState before = h.state;
+        click(w.Command1);
+        expect_refused(h, before,
+                       "The lock time cannot be measured: MUXOUT is not set to Digital Lock Detect (MUX 1).");
+        EXPECT_EQ(w.lock_figures().summary().count, 5u);
     });
 }

@@ -106,6 +106,10 @@ private:
             levels = uint8_t(levels & ~(1u << pin));
             levels = uint8_t(levels | (log_->wired->status() << pin));
         }
+        if (int pin = log_->wired->pins[boardlink::BoardLine::Ld]; pin != boardlink::PinMap::kNone) {
+            levels = uint8_t(levels & ~(1u << pin));
+            levels = uint8_t(levels | (int(*log_->wired->board.lock_detect()) << pin));
+        }
         return levels;
     }
 

@@ -7,6 +7,7 @@
 #include "actions/hopping.h"
 #include "actions/main_controls.h"
 #include "actions/options.h"
+#include "link/latch_protocol.h"
 #include "link/readback.h"
 #include "model/latch.h"
 #include "model/variants.h"
@@ -140,4 +141,21 @@ TEST(UsbAdapter, WritesNeverFlushedAreSentOnceTheQueueIsFull) {
         sent += transfers[t].size();
     }
     EXPECT_EQ(sent, writes) << "nothing lost, nothing twice";
+}
+
+// The lock-detect line comes back on the LD pin when one is wired, read with one round trip; a map
+// without it has no such line.
+TEST(UsbAdapter, ReadsLockDetectOnItsPinWhenWired) {
+    for (const auto& [muxout, high] : {std::pair{0xE0u, false}, {0x60u, true}}) {  // DGnd, DVdd
+        testing_support::WiredAdapter adapter(boardlink::AdapterKind::UsbBitbang, "LD=D6");
+        auto port = adapter.open();
+        ASSERT_TRUE(port) << adapter.error;
+        boardlink::shift_word(*port, boardlink::kDataRegister, muxout, 24);
+        boardlink::pulse_le(*port, boardlink::kDataRegister);
+        const size_t transfers = adapter.ftdi->transfers.size();
+        EXPECT_EQ(port->lock_detect(), high) << muxout;
+        EXPECT_EQ(adapter.ftdi->transfers.size(), transfers + 1);
+    }
+    testing_support::WiredAdapter plain(boardlink::AdapterKind::UsbBitbang, "CLK=D0");
+    EXPECT_EQ(plain.open()->lock_detect(), std::nullopt);
 }

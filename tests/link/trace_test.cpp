@@ -79,8 +79,26 @@ TEST(Trace, ReadsBackTheLatchWordsAndTheStatusLineAndNamesItsSignals) {
     EXPECT_GT(r.status_changes, 0);
     std::ifstream in(path);
     const std::string text((std::istreambuf_iterator<char>(in)), {});
-    for (const char* name : {"CLK", "DATA", "LE", "D3", "D4", "STATUS", "LINKFAIL"})
+    for (const char* name : {"CLK", "DATA", "LE", "D3", "D4", "STATUS", "LINKFAIL", "LD"})
         EXPECT_NE(text.find(std::string(" ") + name + " $end"), std::string::npos) << name;
+}
+
+// Each read of the lock-detect line shows on LD: low while MUXOUT is held at ground, high once it
+// is digital lock detect and the loop (here one that jumps at once) is locked.
+TEST(Trace, ShowsTheLockDetectLineAsItWasRead) {
+    const std::string path = temp_path("ld.vcd");
+    {
+        auto trace = traced(std::make_unique<SimBoard>(), path);
+        write_word(*trace, 0xE0);  // control: MUXOUT to DGnd
+        EXPECT_EQ(trace->lock_detect(), false);
+        for (uint32_t word : {0x0000C9u, (273u << 8) | (14u << 2) | 2u, 0x000020u}) write_word(*trace, word);
+        EXPECT_EQ(trace->lock_detect(), true);
+        EXPECT_EQ(trace->lock_detect(), true);
+    }
+    const auto r = read_trace(path);
+    ASSERT_EQ(r.problem, "");
+    ASSERT_EQ(r.ld_rises.size(), 1u);
+    EXPECT_GT(r.ld_rises[0], r.word_times.back());
 }
 
 // A file that cannot be opened is refused the same way; the command-line tests check that one.

@@ -84,6 +84,7 @@ TraceReading read_trace(const std::string& path) {
             bool known = false;
             for (const auto& [name, known_id] : id_of) known = known || known_id == id;
             if (!known) r.problem = "unknown signal in: " + line;
+            if (!in_dump && id == id_of["LD"] && tok[0] == '1' && !level[id]) r.ld_rises.push_back(time);
             level[id] = tok[0] == '1';
             if (!in_dump && id == id_of["STATUS"]) ++r.status_changes;
         } else {

@@ -20,6 +20,7 @@ struct TraceReading {
     };
     std::vector<Mark> marks;        // the ACTION string's values, in order
     std::vector<long> word_times;   // the time of each latch word's LE edge
+    std::vector<long> ld_rises;     // the times the LD signal rose
     long timescale_ns = 0;          // one time step, in ns (0: a unit other than us or ns)
     bool complete = false;          // ends with the closing comment
 };

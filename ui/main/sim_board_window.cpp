@@ -9,6 +9,7 @@
 #include "link/latch_fields.h"
 #include "link/sim_board.h"
 #include "model/number_format.h"
+#include "ui/plots/plot_panel.h"
 
 namespace {
 
@@ -54,10 +55,19 @@ SimBoardWindow::SimBoardWindow(boardlink::SimBoard& board, QWidget* parent) : QD
     layout->addWidget(frequency_);
     count_ = new QLabel;
     layout->addWidget(count_);
+    muxout_ = new QLabel;
+    muxout_->setObjectName("muxout");
+    layout->addWidget(muxout_);
+    settling_ = new PlotPanel("BoardSettling", "VCO frequency since the latest hop", "Time (us)",
+                              "Frequency (MHz)", false);
+    layout->addWidget(settling_);
 
     throttle_.setSingleShot(true);
     throttle_.setInterval(50);  // at most 20 redraws a second, however fast words arrive
     connect(&throttle_, &QTimer::timeout, this, &SimBoardWindow::refresh);
+    live_.setInterval(250);
+    connect(&live_, &QTimer::timeout, this, &SimBoardWindow::refresh);
+    live_.start();
     // Words may arrive on an exerciser's timing thread: the redraw is asked of this window's own.
     board_.set_listener([this] {
         QMetaObject::invokeMethod(this, [this] {
@@ -89,4 +99,21 @@ void SimBoardWindow::refresh() {
                                  .arg(QString::fromStdString(numfmt::pattern(*hz / 1e6, "#0.000000")))
                            : QString("Output frequency: not yet programmed"));
     count_->setText(QString("Words loaded: %1").arg(board.words_loaded));
+
+    using Level = boardlink::SimBoard::Level;
+    const bool detecting = board.latches[0] && ((*board.latches[0] >> 5) & 7u) == 1;
+    const QString level = board.muxout == Level::High ? "high" : board.muxout == Level::Low ? "low" : "floating";
+    muxout_->setText(detecting ? QString("Lock detect: %1").arg(board.muxout == Level::High ? "locked" : "not locked")
+                               : QString("MUXOUT: %1").arg(level));
+    // The settling over the first 5 ms after the hop (or up to now); the window follows words, so
+    // after a hop it shows the frequency as far as the loop had come by the redraw.
+    constexpr int64_t kSpanNs = 5'000'000;
+    PlotPanel::Curve vco{"VCO (MHz)", {}, {}};
+    if (const auto trace = board_.settling_trace(kSpanNs, 200)) {
+        for (std::size_t i = 0; i < trace->t_s.size(); ++i) {
+            vco.x.push_back(trace->t_s[i] * 1e6);
+            vco.y.push_back(trace->hz[i] / 1e6);
+        }
+    }
+    settling_->show_curves({vco}, {});
 }

@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <QTimer>
 
+class PlotPanel;
 class QLabel;
 namespace boardlink { class SimBoard; }
 
@@ -22,5 +23,8 @@ private:
     QLabel* fields_[4];
     QLabel* frequency_;
     QLabel* count_;
+    QLabel* muxout_;        // MUXOUT now: the lock-detect state with muxout on digital lock detect
+    PlotPanel* settling_;   // the VCO frequency since the latest hop
     QTimer throttle_;
+    QTimer live_;  // lock detect changes between words: the state is read again a few times a second
 };

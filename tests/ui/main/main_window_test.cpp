@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <qcustomplot.h>
 
 #include <QAction>
 #include <QDialog>
@@ -8,11 +9,13 @@
 #include <QTest>
 #include <set>
 
+#include "app/board_loop.h"
 #include "tests/support/gui_harness.h"
 #include "tests/support/recording_port.h"
 #include "ui/main/supply_measurement.h"
 #include "ui/widgets/click_label.h"
 #include "ui/widgets/numeric_led.h"
+#include "ui/plots/plot_panel.h"
 #include "ui/widgets/toggle_switch.h"
 
 using testing_support::FaultInjectingPort;
@@ -132,6 +135,37 @@ TEST(SimulatedBoardWindow, ShowsTheWordsTheBoardHolds) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return word2->text() == "0x017702"; }, 5000)) << word2->text().toStdString();
     EXPECT_TRUE(window->findChild<QLabel*>("frequency")->text().contains("2400.000000 MHz"));
     EXPECT_TRUE(window->findChild<QLabel*>("fields2")->text().contains("B"));
+}
+
+// With a loop the board settles: the window plots the VCO frequency since the hop, from where it
+// was to where the words aim, and shows the lock-detect state.
+TEST(SimulatedBoardWindow, PlotsTheSettlingAndShowsLockDetect) {
+    Harness h("ksy7100-1");
+    BoardLoop loop(h.state, h.link);
+    int64_t now = 0;
+    h.board->set_clock([&] { return now; });
+    h.state.muxout_bits = 32;  // digital lock detect
+    for (int latch : {1, 0, 2}) h.main->send(latch);
+    h.main->ui.mnuSimBoard->trigger();
+    auto* window = h.main->findChild<QDialog*>("SimBoardWindow");
+    ASSERT_NE(window, nullptr);
+    now = 50'000'000;
+    h.state.n_value += 10;  // a hop of ten PFD steps
+    h.state.b_counter = h.state.n_value / h.state.prescaler;
+    h.state.a_counter = h.state.n_value % h.state.prescaler;
+    h.main->send(2);
+    auto* muxout = window->findChild<QLabel*>("muxout");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return muxout->text() == "Lock detect: not locked"; }, 5000))
+        << muxout->text().toStdString();
+    now += 5'000'000;
+    EXPECT_TRUE(QTest::qWaitFor([&] { return muxout->text() == "Lock detect: locked"; }, 5000))
+        << muxout->text().toStdString();
+    auto* plot = window->findChild<PlotPanel*>("BoardSettling");
+    ASSERT_NE(plot, nullptr);
+    const auto* graph = plot->plot()->graph(0);
+    ASSERT_TRUE(graph && graph->data()->size() > 100);
+    EXPECT_NEAR(graph->data()->at(0)->value, 2400, 1e-6);
+    EXPECT_NEAR((graph->data()->constEnd() - 1)->value, 2400 + 10 * h.state.pfd_freq / 1e3, 1e-3);
 }
 
 TEST(MainWindow, ClosingReleasesTheLink) {
