@@ -242,9 +242,9 @@ std::vector<Handlers> loop_commands() {
              if (refused) return *refused;
              if (!(v[0] > 0 && v[1] > 0)) return error(kDataOutOfRange, "both frequencies must be above 0");
              const double pfd_hz = s.pfd_freq * 1e3;
-             if (auto unready = loop_unready(s, pfd_hz > 0 ? v[1] * 1e6 / pfd_hz : 0)) return *unready;
+             if (auto unready_reply = unready(s, pfd_hz > 0 ? v[1] * 1e6 / pfd_hz : 0)) return *unready_reply;
              const HopTransient hop({s.loop.parts, s.loop.kvco_mhz_per_v * 1e6, pfd_hz, v[0] * 1e6, v[1] * 1e6,
-                                     {{0, charge_pump_current_a(s)}}});
+                                     {{0, loop_plant(s, plan_ratio(s)).icp_a}}});
              // The lock-detect precision bit: 5 PFD cycles inside the window when set, else 3.
              const auto detected = hop.lock_detect_time_s(s.ldp_bits != 0 ? 5 : 3);
              return answer(detected ? number_text(*detected) : kNotSettled);
