@@ -42,6 +42,9 @@ SimBoardWindow::SimBoardWindow(boardlink::SimBoard& board, QWidget* parent) : QD
         fields_[i]->setFont(mono);
         fields_[i]->setTextFormat(Qt::PlainText);
         fields_[i]->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+        // Room for every field of the longest latch (the control latch's fourteen), so the plot
+        // below never squeezes them out of sight.
+        fields_[i]->setMinimumHeight(QFontMetrics(mono).lineSpacing() * 14);
         inner->addWidget(fields_[i], 1);
         latches->addWidget(box, i / 2, i % 2);
     }
@@ -60,7 +63,7 @@ SimBoardWindow::SimBoardWindow(boardlink::SimBoard& board, QWidget* parent) : QD
     layout->addWidget(muxout_);
     settling_ = new PlotPanel("BoardSettling", "VCO frequency since the latest hop", "Time (us)",
                               "Frequency (MHz)", false);
-    layout->addWidget(settling_);
+    layout->addWidget(settling_, 1);
 
     throttle_.setSingleShot(true);
     throttle_.setInterval(50);  // at most 20 redraws a second, however fast words arrive
