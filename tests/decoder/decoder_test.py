@@ -199,9 +199,10 @@ def check_lock_detect(decoders, tmp):
     vcd = os.path.join(tmp, "lock.vcd")
     with LocalServer(TOOL, "ksy7100-1", ["--trace", vcd]) as server:
         client = Client(server)
-        # R, N and control held, and a loop slow enough that each hop is read unlocked first.
-        client.send("LATC:SEND ALL; MUX 1; LOOP:DES 5000,50; HOP:STAR 1750,1760,10")
-        time.sleep(0.6)
+        # R, N and control held, and a loop slow enough (about 1 ms to lock) that each hop is read
+        # unlocked first, even by a tool slowed down by the sanitizers or a loaded machine.
+        client.send("LATC:SEND ALL; MUX 1; LOOP:DES 1000,50; HOP:STAR 1750,1760,20")
+        time.sleep(0.8)
         client.send("HOP:STOP")
         count, _, median, _, _, _ = (float(f) for f in client.query("HOP:LOCK?").split(","))
         client.send("SYST:EXIT")
