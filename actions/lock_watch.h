@@ -4,8 +4,11 @@
 // before the next hop, provided lock detect is high then. The line is read from the timing thread
 // at a bounded rate, sleeping between reads; the watch ends once lock detect has stayed high for
 // kHoldNs, and a hop without lock by kLongestNs is not locked (as the loop model's horizon).
+// Where the link gives the line's edges stamped by the kernel (a GPIO chip), the edges are taken
+// at their stamps, and the reads only fill in an edge not yet stamped.
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "actions/run_clock.h"
 #include "link/port.h"
@@ -15,7 +18,8 @@ namespace actions {
 struct HopLock {
     std::optional<double> lock_s;  // empty: not locked
     // The time between the read that saw the line low and the one that saw it high: the rising
-    // edge lies in between (for a hop not locked, the longest gap between reads).
+    // edge lies in between (for a hop not locked, the longest gap between reads); for a stamped
+    // edge, the stamps' resolution.
     double resolution_s = 0;
     bool operator==(const HopLock&) const = default;
 };
@@ -37,11 +41,14 @@ public:
     bool watching() const { return start_.has_value(); }
 
 private:
-    void read(bool high, int64_t at_ns);
+    // The line seen at `at_ns`, `gap_ns` after what was seen of it before.
+    void read(bool high, int64_t at_ns, int64_t gap_ns);
 
     std::optional<int64_t> start_;
     int64_t last_read_ns_ = 0, rise_ns_ = 0, rise_gap_ns_ = 0, longest_gap_ns_ = 0;
+    int64_t floor_ns_ = kPollNs;  // the finest resolution a figure can have
     bool high_ = false;
+    std::vector<boardlink::LockEdge> edges_;
 };
 
 }  // namespace actions

@@ -102,7 +102,7 @@ const std::vector<OptionSpec> kOptionTable = {
     {"--pins", Takes::Value, "MAP",
      "which adapter pin carries which board line, e.g. CLK=D0,DATA=D1,LE=D2,RBCLK=D3,D4=D4,STATUS=D5 "
      "(ftdi: D0..D7, these are the defaults; LD=D6 wires the lock-detect line) or CLK=17,DATA=27,LE=22,... "
-     "(gpio: line numbers; CLK, DATA and LE needed, RBCLK, D4 and STATUS for the readback)"},
+     "(gpio: line numbers; CLK, DATA and LE needed, RBCLK, D4 and STATUS for the readback, LD=N for lock detect)"},
     {"--rate", Takes::Value, "HZ", "the USB adapter's bit-bang rate, 100 .. 12000000 Hz (500k, 2M); default 500k"},
     {"--trace", Takes::Value, "FILE.vcd", "record every port access as a VCD waveform"},
     {"--variant", Takes::Value, "NAME",

@@ -32,7 +32,7 @@ public:
     boardlink::DeviceResult open(const boardlink::GpioChipName&) override { return {}; }
     unsigned line_count() const override { return 64; }
     boardlink::DeviceResult request(std::span<const unsigned>, std::span<const int>, std::optional<unsigned>,
-                                    const std::string&) override {
+                                    std::optional<unsigned>, const std::string&) override {
         return {};
     }
     boardlink::DeviceResult set(std::span<const int> levels) override {
@@ -44,6 +44,8 @@ public:
         level = 0;
         return {};
     }
+    boardlink::DeviceResult read_edges(std::vector<boardlink::LockEdge>&) override { return {}; }
+    boardlink::DeviceResult get_edge_line(int& level) override { return get(level); }
     void close() override {}
     std::string description() const override { return "quiet chip"; }
     uint64_t sets = 0;

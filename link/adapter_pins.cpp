@@ -87,9 +87,6 @@ std::string apply_pins(AdapterKind kind, const std::string& text, PinMap& map) {
                 return std::string(kBoardLineNames[size_t(a)]) + " and " + kBoardLineNames[size_t(b)] + " are both on " +
                        pin_name(kind, result.pin[size_t(a)]) + "; each line needs its own pin";
     if (kind == AdapterKind::Gpio) {
-        // The GPIO link is to take lock detect as the chip's edge events with the kernel's time
-        // stamps; until it does, it says so rather than take the line and never read it.
-        if (result[BoardLine::Ld] != PinMap::kNone) return "a GPIO link does not read LD yet: leave it out";
         std::string missing;
         for (BoardLine line : {BoardLine::Clk, BoardLine::Data, BoardLine::Le})
             if (result[line] == PinMap::kNone)

@@ -119,6 +119,10 @@ std::optional<bool> BoardLink::lock_detect() {
     return backend_ ? backend_->lock_detect() : std::nullopt;
 }
 
+bool BoardLink::lock_edges(std::vector<LockEdge>& edges, int64_t& resolution_ns) {
+    return backend_ && backend_->lock_edges(edges, resolution_ns);
+}
+
 std::optional<int64_t> BoardLink::latched_at_ns() const {
     return backend_ ? backend_->latched_at_ns() : std::nullopt;
 }

@@ -72,6 +72,7 @@ public:
     void mark(std::string_view action) override;
     std::optional<uint32_t> access_rate_hz() const override;
     std::optional<bool> lock_detect() override;
+    bool lock_edges(std::vector<LockEdge>& edges, int64_t& resolution_ns) override;
     std::optional<int64_t> latched_at_ns() const override;
 
     // Why the trace stopped before its end (its file could not be written); empty while it

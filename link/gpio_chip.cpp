@@ -45,7 +45,8 @@ public:
     unsigned line_count() const override { return chip_ ? gpiod_chip_num_lines(chip_) : 0; }
 
     DeviceResult request(std::span<const unsigned> outputs, std::span<const int> levels,
-                         std::optional<unsigned> input, const std::string& consumer) override {
+                         std::optional<unsigned> input, std::optional<unsigned> edges,
+                         const std::string& consumer) override {
         std::vector<unsigned> offsets(outputs.begin(), outputs.end());
         if (gpiod_chip_get_lines(chip_, offsets.data(), unsigned(offsets.size()), &outputs_) != 0) return last_error();
         if (gpiod_line_request_bulk_output(&outputs_, consumer.c_str(), levels.data()) != 0) return last_error();
@@ -55,6 +56,14 @@ public:
             if (!input_) return last_error();
             if (gpiod_line_request_input(input_, consumer.c_str()) != 0) {
                 input_ = nullptr;
+                return last_error();
+            }
+        }
+        if (edges) {
+            edges_ = gpiod_chip_get_line(chip_, *edges);
+            if (!edges_) return last_error();
+            if (gpiod_line_request_both_edges_events(edges_, consumer.c_str()) != 0) {
+                edges_ = nullptr;
                 return last_error();
             }
         }
@@ -72,11 +81,35 @@ public:
         return {};
     }
 
+    DeviceResult read_edges(std::vector<LockEdge>& out) override {
+        // The kernel keeps a few events only: read them all while any are there.
+        const timespec now{0, 0};
+        while (edges_) {
+            const int ready = gpiod_line_event_wait(edges_, &now);
+            if (ready < 0) return {DeviceFault::Gone, std::strerror(errno)};
+            if (ready == 0) return {};
+            gpiod_line_event events[16];
+            const int n = gpiod_line_event_read_multiple(edges_, events, 16);
+            if (n < 0) return {DeviceFault::Gone, std::strerror(errno)};
+            for (int i = 0; i < n; ++i)
+                out.push_back({int64_t(events[i].ts.tv_sec) * 1'000'000'000 + events[i].ts.tv_nsec,
+                               events[i].event_type == GPIOD_LINE_EVENT_RISING_EDGE});
+        }
+        return {};
+    }
+
+    DeviceResult get_edge_line(int& level) override {
+        level = edges_ ? gpiod_line_get_value(edges_) : -1;
+        if (level < 0) return {DeviceFault::Gone, std::strerror(errno)};
+        return {};
+    }
+
     void close() override {
+        if (edges_) gpiod_line_release(edges_);
         if (input_) gpiod_line_release(input_);
         if (have_outputs_) gpiod_line_release_bulk(&outputs_);
         if (chip_) gpiod_chip_close(chip_);
-        input_ = nullptr;
+        input_ = edges_ = nullptr;
         have_outputs_ = false;
         chip_ = nullptr;
     }
@@ -88,6 +121,7 @@ private:
     gpiod_line_bulk outputs_{};
     bool have_outputs_ = false;
     gpiod_line* input_ = nullptr;
+    gpiod_line* edges_ = nullptr;
     std::string description_;
 };
 

@@ -6,8 +6,10 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "link/adapter_error.h"
+#include "link/port.h"
 
 namespace boardlink {
 
@@ -27,14 +29,20 @@ public:
     virtual DeviceResult open(const GpioChipName& name) = 0;
     // How many lines the chip has (offsets 0 .. count - 1), once open.
     virtual unsigned line_count() const = 0;
-    // Takes `outputs` as outputs, set to `levels` (0 or 1, one per output), and `input`, if any,
-    // as an input, all under the name `consumer` (shown to others by gpioinfo).
+    // Takes `outputs` as outputs, set to `levels` (0 or 1, one per output), `input`, if any, as an
+    // input, and `edges`, if any, as an input whose both edges the kernel stamps, all under the
+    // name `consumer` (shown to others by gpioinfo).
     virtual DeviceResult request(std::span<const unsigned> outputs, std::span<const int> levels,
-                                 std::optional<unsigned> input, const std::string& consumer) = 0;
+                                 std::optional<unsigned> input, std::optional<unsigned> edges,
+                                 const std::string& consumer) = 0;
     // Sets the outputs, one level per output in the order requested, in one call.
     virtual DeviceResult set(std::span<const int> levels) = 0;
     // Reads the input.
     virtual DeviceResult get(int& level) = 0;
+    // Appends the edges of the `edges` line stamped since the last call (never waits for one).
+    virtual DeviceResult read_edges(std::vector<LockEdge>& edges) = 0;
+    // Reads the `edges` line's level.
+    virtual DeviceResult get_edge_line(int& level) = 0;
     // Releases the lines and closes the chip; the outputs keep their levels where the chip allows.
     virtual void close() = 0;
     // "gpiochip0 [pinctrl-bcm2711]", once open.

@@ -1,5 +1,7 @@
 #include "link/gpio_port.h"
 
+#include <time.h>
+
 #include "link/latch_protocol.h"
 
 namespace boardlink {
@@ -36,7 +38,10 @@ std::unique_ptr<GpioPort> GpioPort::open(std::unique_ptr<GpioChip> chip, const G
     port->levels_of(kIdle, port->last_levels_);
     std::optional<unsigned> input;
     if (int status = settings.pins[BoardLine::Status]; status != PinMap::kNone) input = unsigned(status);
-    if (DeviceResult r = c.request(outputs, port->last_levels_, input, kConsumer); !r.ok()) {
+    std::optional<unsigned> edges;
+    if (int ld = settings.pins[BoardLine::Ld]; ld != PinMap::kNone) edges = unsigned(ld);
+    port->last_value_ = kIdle;
+    if (DeviceResult r = c.request(outputs, port->last_levels_, input, edges, kConsumer); !r.ok()) {
         error = adapter_error(AdapterKind::Gpio, port->who_, "taking the lines", r);
         return nullptr;
     }
@@ -56,11 +61,25 @@ void GpioPort::fail(const char* step, const DeviceResult& result) {
     if (failure_.empty()) failure_ = adapter_error(AdapterKind::Gpio, who_, step, result);
 }
 
+namespace {
+
+int64_t monotonic_ns() {
+    timespec ts{};
+    ::clock_gettime(CLOCK_MONOTONIC, &ts);
+    return int64_t(ts.tv_sec) * 1'000'000'000 + ts.tv_nsec;
+}
+
+}  // namespace
+
 void GpioPort::out(uint16_t address, uint8_t value) {
     if (!failure_.empty() || address != kDataRegister) return;
+    const bool le_rises = (value & kLeBit) && !(last_value_ & kLeBit);
+    last_value_ = value;
     levels_of(value, levels_);
     if (levels_ == last_levels_) return;  // no line changes: nothing to do on the wire
     if (DeviceResult r = chip_->set(levels_); !r.ok()) return fail("setting the lines", r);
+    // On the clock the kernel stamps the lock-detect edges by, once the lines have moved.
+    if (le_rises) latched_at_ns_ = monotonic_ns();
     last_levels_.swap(levels_);
 }
 
@@ -73,6 +92,28 @@ uint8_t GpioPort::in(uint16_t address) {
         return 0xFF;
     }
     return level ? 0x10 : 0x00;
+}
+
+std::optional<bool> GpioPort::lock_detect() {
+    if (!failure_.empty() || settings_.pins[BoardLine::Ld] == PinMap::kNone) return std::nullopt;
+    int level = 0;
+    if (DeviceResult r = chip_->get_edge_line(level); !r.ok()) {
+        fail("reading LD", r);
+        return std::nullopt;
+    }
+    return level != 0;
+}
+
+bool GpioPort::lock_edges(std::vector<LockEdge>& edges, int64_t& resolution_ns) {
+    if (!failure_.empty() || settings_.pins[BoardLine::Ld] == PinMap::kNone) return false;
+    if (DeviceResult r = chip_->read_edges(edges); !r.ok()) {
+        fail("reading LD", r);
+        return false;
+    }
+    timespec res{};
+    ::clock_getres(CLOCK_MONOTONIC, &res);
+    resolution_ns = std::max<int64_t>(int64_t(res.tv_sec) * 1'000'000'000 + res.tv_nsec, 1);
+    return true;
 }
 
 std::string GpioPort::name() const {

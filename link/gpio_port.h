@@ -2,11 +2,13 @@
 // The board driven through a GPIO chip's lines (a single-board computer's header, or any chip
 // the kernel's GPIO character device serves). The data register's bits 0..4 go to the output
 // lines of the pin map, set together at each write; STATUS is read from its input line. Every
-// access reaches the lines at once. A line that fails to follow breaks the link for good:
+// access reaches the lines at once. Lock detect (LD), where wired, is taken as edge events the
+// kernel stamps, and each rising edge of LE is stamped on the same clock. A line that fails to follow breaks the link for good:
 // failure() says why, later writes are dropped and reads give 0xFF.
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -37,6 +39,9 @@ public:
     uint8_t in(uint16_t address) override;
     std::string name() const override;
     std::string failure() const override { return failure_; }
+    std::optional<bool> lock_detect() override;
+    bool lock_edges(std::vector<LockEdge>& edges, int64_t& resolution_ns) override;
+    std::optional<int64_t> latched_at_ns() const override { return latched_at_ns_; }
 
 private:
     GpioPort(std::unique_ptr<GpioChip> chip, const GpioSettings& settings);
@@ -47,6 +52,8 @@ private:
     GpioSettings settings_;
     std::vector<int> data_bits_;  // the data-register bit of each output line, in request order
     std::vector<int> levels_, last_levels_;
+    uint8_t last_value_ = 0;
+    std::optional<int64_t> latched_at_ns_;
     std::string who_;
     std::string failure_;
 };

@@ -14,6 +14,7 @@ inline constexpr uint8_t kClockHigh = 25;       // CLK with DATA 0
 inline constexpr uint8_t kData = 26;            // DATA 1
 inline constexpr uint8_t kDataClockHigh = 27;   // DATA 1 with CLK
 inline constexpr uint8_t kLatchEnable = 28;     // LE
+inline constexpr uint8_t kLeBit = 4;            // LE's bit alone: a latch loads as it rises
 
 // Writes the idle value, then the `bits` lowest bits of `word`, most significant first: for each
 // bit DATA is set up with CLK low, CLK rises and falls with DATA held (24,25,24 or 26,27,26).

@@ -1,5 +1,7 @@
 #include "link/parport.h"
 
+#include "link/latch_protocol.h"
+
 #include <fcntl.h>
 #include <linux/parport.h>
 #include <linux/ppdev.h>
@@ -110,8 +112,7 @@ void ParallelPort::out(uint16_t address, uint8_t value) {
     if (!failure_.empty() || address != kDataRegister) return;
     unsigned char byte = value;
     if (ioctl(fd_, PPWDATA, &byte) != 0) return fail("writing the data register", errno);
-    constexpr uint8_t kLe = 4;  // data bit 2
-    if ((value & kLe) && !(data_ & kLe)) {
+    if ((value & kLeBit) && !(data_ & kLeBit)) {
         timespec ts{};
         ::clock_gettime(CLOCK_MONOTONIC, &ts);
         latched_at_ns_ = int64_t(ts.tv_sec) * 1'000'000'000 + ts.tv_nsec;

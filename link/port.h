@@ -5,8 +5,16 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace boardlink {
+
+// An edge of the lock-detect line as the kernel stamped it (monotonic clock, ns).
+struct LockEdge {
+    int64_t at_ns = 0;
+    bool high = false;
+    bool operator==(const LockEdge&) const = default;
+};
 
 // I/O addresses of the first parallel port.
 inline constexpr uint16_t kDataRegister = 888;    // 0x378
@@ -33,6 +41,14 @@ public:
     // The synthesizer's lock-detect output (MUXOUT set to digital lock detect) as a spare input
     // reads it now; empty for a link that has no such line wired.
     virtual std::optional<bool> lock_detect() { return std::nullopt; }
+    // Where the link takes the lock-detect line as edge events the kernel stamps (a GPIO chip):
+    // appends the edges stamped since the last call, oldest first, sets the stamps' resolution
+    // and returns true. False for a line that can only be read (lock_detect()).
+    virtual bool lock_edges(std::vector<LockEdge>& edges, int64_t& resolution_ns) {
+        (void)edges;
+        (void)resolution_ns;
+        return false;
+    }
     // When the latest latch-enable edge went onto the wire, in ns of the monotonic clock (the
     // simulated board's own clock for it), where the link can tell; a lock time is measured from
     // that edge, which the writes after it (a trace's recording of them) may leave well behind.

@@ -125,24 +125,41 @@ bool TracePort::link_just_failed() {
 void TracePort::out(uint16_t address, uint8_t value) {
     inner_->out(address, value);
     if (!recording() || link_failed_ || link_just_failed() || address != kDataRegister) return;
-    pending_.push_back({Access::Write, value});
+    pending_.push_back({Access::Write, value, std::nullopt});
     if (!sends_at_flush()) confirm();
 }
 
 uint8_t TracePort::in(uint16_t address) {
     uint8_t value = inner_->in(address);
     if (!recording() || link_failed_ || link_just_failed()) return value;
-    if (address == kStatusRegister) pending_.push_back({Access::Status, value});
+    if (address == kStatusRegister) pending_.push_back({Access::Status, value, std::nullopt});
     confirm();  // a batching backend sends what it queued before it can read
     return value;
 }
 
 std::optional<bool> TracePort::lock_detect() {
     const auto level = inner_->lock_detect();
-    if (!level || !recording() || link_failed_ || link_just_failed()) return level;
-    pending_.push_back({Access::LockDetect, uint8_t(*level)});
+    // A line whose edges come stamped is recorded from the stamps alone.
+    if (!level || edges_stamped_ || !recording() || link_failed_ || link_just_failed()) return level;
+    pending_.push_back({Access::LockDetect, uint8_t(*level), std::nullopt});
     confirm();
     return level;
+}
+
+bool TracePort::lock_edges(std::vector<LockEdge>& edges, int64_t& resolution_ns) {
+    const size_t first = edges.size();
+    if (!inner_->lock_edges(edges, resolution_ns)) return false;
+    edges_stamped_ = true;
+    if (!recording() || link_failed_ || link_just_failed()) return true;
+    // Stamped edges go in at their own times, as far as the steps already written allow: the
+    // stamps and the trace both run on the monotonic clock.
+    const auto start_ns = std::chrono::duration_cast<std::chrono::nanoseconds>(start_.time_since_epoch()).count();
+    for (size_t i = first; i < edges.size(); ++i) {
+        const int64_t since_start = std::max<int64_t>(edges[i].at_ns - start_ns, 0);
+        pending_.push_back({Access::LockDetect, uint8_t(edges[i].high), uint64_t(since_start) / step_ns_});
+    }
+    confirm();
+    return true;
 }
 
 void TracePort::flush() {
@@ -168,7 +185,8 @@ void TracePort::confirm() {
         // access made at once is stamped when it was made.
         const uint64_t start = std::max({now(), time_ + 1, clocked_until_});
         auto at = [&](size_t i) { return start + (rate_hz_ ? i * 1'000'000'000ull / rate_hz_ / step_ns_ : i); };
-        for (size_t i = 0; i < pending_.size(); ++i) render(pending_[i], at(i));
+        for (size_t i = 0; i < pending_.size(); ++i)
+            render(pending_[i], pending_[i].at ? std::max(*pending_[i].at, time_) : at(i));
         // The adapter clocks the next transfer out once this one is through.
         if (rate_hz_) clocked_until_ = at(pending_.size());
     }

@@ -49,6 +49,7 @@ public:
     bool sends_at_flush() const override { return inner_->sends_at_flush(); }
     std::optional<uint32_t> access_rate_hz() const override { return inner_->access_rate_hz(); }
     std::optional<bool> lock_detect() override;
+    bool lock_edges(std::vector<LockEdge>& edges, int64_t& resolution_ns) override;
     std::optional<int64_t> latched_at_ns() const override { return inner_->latched_at_ns(); }
 
     // Writes the last step and the closing comment and closes the file. Accesses after it are
@@ -65,6 +66,7 @@ private:
     struct Access {
         enum Kind : uint8_t { Write, Status, LockDetect } kind;  // a data-register write, a status or LD read
         uint8_t value;
+        std::optional<uint64_t> at;  // the step it happened at, where the link stamped it
     };
 
     TracePort(std::unique_ptr<Port> inner, std::string path, int fd);
@@ -94,6 +96,7 @@ private:
     int data_ = -1;    // last data-register value written to the trace; -1 before the first
     int status_ = -1;  // last status bit written
     int lock_detect_ = -1;  // last lock-detect level written
+    bool edges_stamped_ = false;  // the link gives the lock-detect line as stamped edges
     bool link_failed_ = false;
     std::string trace_error_;
 };

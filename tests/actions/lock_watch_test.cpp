@@ -17,12 +17,15 @@ struct ScriptClock : RunClock {
     int64_t deadline_ns() const override { return 0; }
 };
 
-// A line that toggles at the given times (it starts low).
+// A line that toggles at the given times (it starts low); a stamped one also gives each toggle
+// as an edge stamped to the ns once its time has come.
 struct ScriptLine : boardlink::Port {
     const ScriptClock& clock;
     std::vector<int64_t> toggles;
+    bool stamped = false;
     int reads = 0;
-    ScriptLine(const ScriptClock& c, std::vector<int64_t> t) : clock(c), toggles(std::move(t)) {}
+    size_t edges_given = 0;
+    ScriptLine(const ScriptClock& c, std::vector<int64_t> t, bool s = false) : clock(c), toggles(std::move(t)), stamped(s) {}
     void out(uint16_t, uint8_t) override {}
     uint8_t in(uint16_t) override { return 0xFF; }
     std::string name() const override { return "script"; }
@@ -30,29 +33,40 @@ struct ScriptLine : boardlink::Port {
         ++reads;
         return std::count_if(toggles.begin(), toggles.end(), [&](int64_t t) { return t <= clock.now; }) % 2 == 1;
     }
+    bool lock_edges(std::vector<boardlink::LockEdge>& edges, int64_t& resolution_ns) override {
+        if (!stamped) return false;
+        for (; edges_given < toggles.size() && toggles[edges_given] <= clock.now; ++edges_given)
+            edges.push_back({toggles[edges_given], edges_given % 2 == 0});
+        resolution_ns = 1;
+        return true;
+    }
 };
 
 }  // namespace
 
 TEST(LockWatch, LastRiseBeforeTheNextHopWithTheReadsAroundIt) {
     constexpr int64_t us = 1000, hop = 7 * us;  // the hop's LE edge; the next hop 2 ms later
-    struct Case { std::vector<int64_t> toggles; std::optional<double> lock_s; double resolution_s; };
+    struct Case { std::vector<int64_t> toggles; bool stamped; std::optional<double> lock_s; double resolution_s; };
     const Case cases[] = {
-        {{hop + 32 * us}, 35e-6, 5e-6},                              // read at +30 us low, +35 us high
-        {{hop + 20 * us, hop + 41 * us, hop + 100 * us}, 100e-6, 5e-6},  // rang out once: the last rise
-        {{hop + 20 * us, hop + 500 * us}, std::nullopt, 5e-6},      // fell again, low at the next hop
-        {{}, std::nullopt, 5e-6},                                    // never locked
+        {{hop + 32 * us}, false, 35e-6, 5e-6},                              // read at +30 us low, +35 us high
+        {{hop + 20 * us, hop + 41 * us, hop + 100 * us}, false, 100e-6, 5e-6},  // rang out once: the last rise
+        {{hop + 20 * us, hop + 500 * us}, false, std::nullopt, 5e-6},      // fell again, low at the next hop
+        {{}, false, std::nullopt, 5e-6},                                    // never locked
+        // Edges the kernel stamped: each at its stamp, whatever the reads around it.
+        {{hop + 32 * us + 123}, true, 32.123e-6, 1e-9},
+        {{hop - 3 * us, hop + 20 * us, hop + 41 * us, hop + 60 * us, hop + 100 * us + 7}, true, 100.007e-6, 1e-9},  // the previous hop's rise left out
+        {{hop + 20 * us, hop + 500 * us}, true, std::nullopt, 1e-9},
     };
     for (const Case& c : cases) {
         ScriptClock clock;
         clock.now = hop;
-        ScriptLine line(clock, c.toggles);
+        ScriptLine line(clock, c.toggles, c.stamped);
         LockWatch watch;
         watch.begin(hop);
         std::optional<HopLock> figure = watch.watch(line, clock, hop + 2'000 * us - 100 * us);
         if (!figure) figure = watch.conclude();  // the next hop decides it as it stands
         ASSERT_TRUE(figure);
-        EXPECT_EQ(figure->lock_s.has_value(), c.lock_s.has_value()) << c.toggles.size();
+        EXPECT_EQ(figure->lock_s.has_value(), c.lock_s.has_value()) << c.toggles.size() << " stamped " << c.stamped;
         if (c.lock_s) {
             EXPECT_NEAR(*figure->lock_s, *c.lock_s, 1e-12);
         }

@@ -3,6 +3,9 @@
 // cable.
 #include <gtest/gtest.h>
 
+#include <time.h>
+
+#include "link/latch_protocol.h"
 #include "link/parport.h"
 #include "tests/devices/device_test.h"
 #include "tests/devices/ppdev_node.h"
@@ -31,6 +34,26 @@ TEST_F(ParallelPort, FullWriteAndReadbackReachTheBoard) {
     EXPECT_NEAR(vdd, node.board().converter().vdd_volts, 0.01) << out;
     EXPECT_NEAR(vp, node.board().converter().vp_volts, 0.01) << out;
     EXPECT_NE(out.find("PARPORT,/dev/parport0,OK"), std::string::npos) << out;
+}
+
+// Lock detect on pin 12, read with the port's status ioctl as MUXOUT drives it, and each latch
+// load stamped on the monotonic clock the lock time is measured by.
+TEST_F(ParallelPort, LockDetectIsReadOnPaperEnd) {
+    PpdevNode node(*bed, boardlink::ParallelPort::kClaimTimeout);
+    std::string error;
+    auto port = boardlink::ParallelPort::open(PpdevNode::kDevnode, error);
+    ASSERT_TRUE(port) << error;
+    struct Case { uint32_t control; bool high; };
+    const Case cases[] = {{0xE0, false}, {0x60, true}, {0xE0, false}, {0x00, true}};  // DGnd, DVdd, DGnd, three-state (pulled up)
+    for (const Case& c : cases) {
+        timespec before{};
+        ::clock_gettime(CLOCK_MONOTONIC, &before);
+        boardlink::shift_word(*port, boardlink::kDataRegister, c.control, 24);
+        boardlink::pulse_le(*port, boardlink::kDataRegister);
+        EXPECT_EQ(port->lock_detect(), c.high) << std::hex << c.control;
+        ASSERT_TRUE(port->latched_at_ns());
+        EXPECT_GE(*port->latched_at_ns(), int64_t(before.tv_sec) * 1'000'000'000 + before.tv_nsec);
+    }
 }
 
 // A port that cannot be had: the tool says why, and nothing reaches the port. A port held

@@ -37,6 +37,7 @@ TEST(PinMap, AppliedOverTheDefaultsOrFromNothing) {
         {AdapterKind::UsbBitbang, "CLK=D5,STATUS=D0", "CLK=D5,DATA=D1,LE=D2,RBCLK=D3,D4=D4,STATUS=D0"},  // a swap
         {AdapterKind::Gpio, "STATUS=25,LE=22,DATA=27,CLK=17,RBCLK=23,D4=24", kGpioFull},
         {AdapterKind::UsbBitbang, "ld=D6", "CLK=D0,DATA=D1,LE=D2,RBCLK=D3,D4=D4,STATUS=D5,LD=D6"},
+        {AdapterKind::Gpio, "CLK=17,DATA=27,LE=22,LD=4", "CLK=17,DATA=27,LE=22,LD=4"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(boardlink::pins_text(c.kind, testing_support::pin_map(c.kind, c.text)), c.result) << c.text;
@@ -49,7 +50,7 @@ TEST(PinMap, AFaultyMapIsRefusedWithItsReasonAndChangesNothing) {
         {AdapterKind::UsbBitbang, "CLK=D8", "'D8' is no pin of the USB adapter: use D0 .. D7"},
         {AdapterKind::UsbBitbang, "CLOCK=D0", "unknown line 'CLOCK': use CLK, DATA, LE, RBCLK, D4, STATUS or LD"},
         {AdapterKind::UsbBitbang, "LD=D5", "STATUS and LD are both on D5"},
-        {AdapterKind::Gpio, std::string(kGpioFull) + ",LD=5", "a GPIO link does not read LD yet"},
+        {AdapterKind::Gpio, std::string(kGpioFull) + ",LD=25", "STATUS and LD are both on"},
         {AdapterKind::UsbBitbang, "CLK=D6,clk=D7", "CLK is given twice"},
         {AdapterKind::UsbBitbang, "CLK", "'CLK' is not NAME=PIN"},
         {AdapterKind::UsbBitbang, "CLK=D6,", "an empty entry"},

@@ -122,6 +122,7 @@ struct GpioLog {
     std::vector<unsigned> outputs;
     std::vector<int> initial_levels;
     std::optional<unsigned> input;
+    std::optional<unsigned> edges_line;
     std::string consumer;
     std::vector<std::vector<int>> sets;  // every set of the outputs, failed ones included
     size_t gets = 0;
@@ -132,6 +133,7 @@ struct GpioLog {
     std::optional<size_t> failing_set;  // this set (from 0) and all after it fail
     boardlink::DeviceResult failure{boardlink::DeviceFault::Gone, "No such device"};
     WiredBoard* wired = nullptr;  // the board on the lines; none: STATUS reads 0
+    std::vector<boardlink::LockEdge> edges;  // stamped, for the next read of them
 };
 
 class RecordingGpio : public boardlink::GpioChip {
@@ -144,10 +146,12 @@ public:
     }
     unsigned line_count() const override { return log_->line_count; }
     boardlink::DeviceResult request(std::span<const unsigned> outputs, std::span<const int> levels,
-                                    std::optional<unsigned> input, const std::string& consumer) override {
+                                    std::optional<unsigned> input, std::optional<unsigned> edges,
+                                    const std::string& consumer) override {
         log_->outputs.assign(outputs.begin(), outputs.end());
         log_->initial_levels.assign(levels.begin(), levels.end());
         log_->input = input;
+        log_->edges_line = edges;
         log_->consumer = consumer;
         if (log_->request_result.ok()) drive(levels);
         return log_->request_result;
@@ -162,6 +166,15 @@ public:
     boardlink::DeviceResult get(int& level) override {
         ++log_->gets;
         level = log_->wired ? log_->wired->status() : 0;
+        return {};
+    }
+    boardlink::DeviceResult read_edges(std::vector<boardlink::LockEdge>& edges) override {
+        edges.insert(edges.end(), log_->edges.begin(), log_->edges.end());
+        log_->edges.clear();
+        return {};
+    }
+    boardlink::DeviceResult get_edge_line(int& level) override {
+        level = log_->wired ? int(*log_->wired->board.lock_detect()) : 0;
         return {};
     }
     void close() override { log_->closed = true; }

@@ -2,6 +2,7 @@
 // Its readback and its failures are checked with the USB adapter's, in the adapter tests.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <random>
 
 #include "link/latch_protocol.h"
@@ -38,10 +39,11 @@ TEST(GpioChip, ChipNamesArePathsNamesNumbersOrLabels) {
 }
 
 TEST(GpioChip, OpeningTakesTheWiredDataLinesAsOutputsAtIdleAndStatusAsInput) {
-    struct Case { const char* map; std::vector<unsigned> outputs; std::vector<int> levels; std::optional<unsigned> input; };
+    struct Case { const char* map; std::vector<unsigned> outputs; std::vector<int> levels; std::optional<unsigned> input, edges; };
     const Case cases[] = {
-        {kFull, {17, 27, 22, 23, 24}, {0, 0, 0, 1, 1}, 25u},
-        {kLatchOnly, {5, 6, 13}, {0, 0, 0}, std::nullopt},
+        {kFull, {17, 27, 22, 23, 24}, {0, 0, 0, 1, 1}, 25u, std::nullopt},
+        {kLatchOnly, {5, 6, 13}, {0, 0, 0}, std::nullopt, std::nullopt},
+        {"CLK=5,DATA=6,LE=13,LD=19", {5, 6, 13}, {0, 0, 0}, std::nullopt, 19u},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.map);
@@ -53,6 +55,8 @@ TEST(GpioChip, OpeningTakesTheWiredDataLinesAsOutputsAtIdleAndStatusAsInput) {
         EXPECT_EQ(log.outputs, c.outputs);
         EXPECT_EQ(log.initial_levels, c.levels);
         EXPECT_EQ(log.input, c.input);
+        EXPECT_EQ(log.edges_line, c.edges);
+        EXPECT_EQ(port->lock_detect().has_value(), c.edges.has_value());
         EXPECT_EQ(log.consumer, "ksy7100-eval");
         // Without an input line STATUS floats high, as with no converter on the board.
         EXPECT_EQ(port->in(kStatusRegister) == 0xFF, !c.input);
@@ -87,4 +91,36 @@ TEST(GpioChip, EachWriteThatMovesALineIsOneSetAndTheBoardLatchesTheWord) {
             EXPECT_EQ(adapter.wired.board.latches()[word & 3], word);
         }
     }
+}
+
+// Lock detect on a GPIO line: its edges as the kernel stamped them, and each latch load stamped
+// on the same clock once the lines have moved, so a lock time runs from the LE edge to the edge.
+TEST(GpioChip, LockDetectEdgesAndTheLatchEdgeComeStamped) {
+    WiredAdapter adapter(AdapterKind::Gpio, "CLK=5,DATA=6,LE=13,LD=19");
+    auto port = adapter.open();
+    ASSERT_TRUE(port) << adapter.error;
+    EXPECT_FALSE(port->latched_at_ns());
+    const auto before = std::chrono::steady_clock::now().time_since_epoch();
+    load(*port, 0x8FF100);  // a control word: muxout three-state, the line floats high
+    const auto after = std::chrono::steady_clock::now().time_since_epoch();
+    ASSERT_TRUE(port->latched_at_ns());
+    EXPECT_GE(*port->latched_at_ns(), std::chrono::nanoseconds(before).count());
+    EXPECT_LE(*port->latched_at_ns(), std::chrono::nanoseconds(after).count());
+    EXPECT_EQ(port->lock_detect(), true);
+    load(*port, 0x8FF1E0);  // muxout DGND
+    EXPECT_EQ(port->lock_detect(), false);
+
+    adapter.gpio->edges = {{100, true}, {250, false}};
+    std::vector<boardlink::LockEdge> edges{{1, false}};  // what the caller had: kept
+    int64_t resolution = 0;
+    ASSERT_TRUE(port->lock_edges(edges, resolution));
+    EXPECT_EQ(edges, (std::vector<boardlink::LockEdge>{{1, false}, {100, true}, {250, false}}));
+    EXPECT_GE(resolution, 1);
+    EXPECT_TRUE(port->lock_edges(edges, resolution));
+    EXPECT_EQ(edges.size(), 3u);  // each edge once
+
+    WiredAdapter unwired(AdapterKind::Gpio, kLatchOnly);
+    auto plain = unwired.open();
+    ASSERT_TRUE(plain) << unwired.error;
+    EXPECT_FALSE(plain->lock_edges(edges, resolution));
 }

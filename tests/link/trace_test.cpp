@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <thread>
 
 #include "link/latch_protocol.h"
 #include "link/readback.h"
@@ -99,6 +100,29 @@ TEST(Trace, ShowsTheLockDetectLineAsItWasRead) {
     ASSERT_EQ(r.problem, "");
     ASSERT_EQ(r.ld_rises.size(), 1u);
     EXPECT_GT(r.ld_rises[0], r.word_times.back());
+}
+
+// A line whose edges the kernel stamps (a GPIO chip's) shows each edge at its stamp, however
+// late the tool took it, and its reads add nothing.
+TEST(Trace, ShowsStampedLockDetectEdgesAtTheirStamps) {
+    const std::string path = temp_path("ld-stamped.vcd");
+    testing_support::WiredAdapter adapter(boardlink::AdapterKind::Gpio, "CLK=5,DATA=6,LE=13,LD=19");
+    int64_t le_ns = 0;
+    {
+        auto trace = traced(adapter.open(), path);
+        write_word(*trace, 0xE0);  // MUXOUT to DGnd: the line reads low
+        le_ns = *trace->latched_at_ns();
+        adapter.gpio->edges = {{le_ns + 40'000'000, true}};  // 40 ms after the LE edge
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        std::vector<boardlink::LockEdge> edges;
+        int64_t resolution = 0;
+        ASSERT_TRUE(trace->lock_edges(edges, resolution));
+        EXPECT_EQ(trace->lock_detect(), false);  // read now: not recorded
+    }
+    const auto r = read_trace(path);
+    ASSERT_EQ(r.problem, "");
+    ASSERT_EQ(r.ld_rises.size(), 1u);
+    EXPECT_NEAR(double(r.ld_rises[0] - r.word_times.back()), 40'000, 1'000);  // µs steps
 }
 
 // A file that cannot be opened is refused the same way; the command-line tests check that one.

@@ -10,6 +10,7 @@ namespace {
 // pulled high, BUSY is pulled high and read inverted (0), the three reserved bits read 1.
 constexpr uint8_t kIdleStatus = 0x6F;
 constexpr uint8_t kSelect = 0x10;
+constexpr uint8_t kPaperEnd = 0x20;
 
 }  // namespace
 
@@ -37,6 +38,7 @@ int PpdevModel::read_data(uint8_t& value) const {
 int PpdevModel::read_status(uint8_t& value) const {
     if (!claimed_) return EINVAL;
     value = uint8_t(kIdleStatus | (board_.in(boardlink::kStatusRegister) & kSelect));
+    if (!*board_.lock_detect()) value = uint8_t(value & ~kPaperEnd);
     return 0;
 }
 

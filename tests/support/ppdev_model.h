@@ -2,7 +2,7 @@
 // A PC parallel port as the ppdev driver shows it to one program: the claim (which waits while
 // another driver holds the port), the data register written, the status and data registers read.
 // The simulated board hangs on it through the board's cable: data bits 0..4 out, STATUS on the
-// select input (status bit 4). Plain C++: the ioctl glue lives with the device tests.
+// select input (status bit 4), MUXOUT on paper end (status bit 5, pin 12) as the lock-detect line. Plain C++: the ioctl glue lives with the device tests.
 #include <cstdint>
 #include <string>
 #include <vector>
