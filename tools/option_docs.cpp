@@ -72,7 +72,8 @@ it opens no window and needs no display: it runs the commands of
 and prints each query's answer on a line of its own, or serves the same command language over TCP
 with
 .BR \-\-scpi .
-The README lists every command.
+The guide lists every command, in
+.IR /usr/share/doc/ksy7100\-eval/docs/commands.md .
 .SH OPTIONS
 An option that takes a value takes it as
 .B \-\-opt
@@ -146,7 +147,14 @@ in sigrok\-cli and PulseView.
 The Python driver for bench scripts, over the command server.
 .TP
 .I /usr/share/doc/ksy7100\-eval/README.md
-The full description: wiring, the command language and its status model.
+What the tool is and a first session; it links to the guide in
+.IR /usr/share/doc/ksy7100\-eval/docs/ .
+.TP
+.I /usr/share/doc/ksy7100\-eval/docs/commands.md
+The command language, its status model, the command server and the Python driver.
+.TP
+.I /usr/share/doc/ksy7100\-eval/docs/boards.md
+Connecting a real board: wiring, voltage levels and permissions.
 .SH SEE ALSO
 .BR sigrok\-cli (1),
 .BR pulseview (1),
