@@ -24,7 +24,7 @@ struct Handlers {
     const char* header;  // "FREQuency:PFD"
     Handler set;         // empty: no setting form
     ArgCount set_args;
-    const char* set_doc;  // its arguments, for messages and the README
+    const char* set_doc;  // its arguments, for messages and the guide (docs/commands.md)
     Handler query;        // empty: no query form
     ArgCount query_args;
     const char* query_arg_doc;  // the query's arguments, nullptr when it has none

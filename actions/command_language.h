@@ -1,7 +1,7 @@
 #pragma once
 // The command language of scripted and remote runs: one table maps each command onto the action
 // a window runs for it, so a command does exactly what its window does, refusals included.
-// Every command and its arguments are listed in the README.
+// Every command and its arguments are listed in the guide, docs/commands.md.
 //
 // The interpreter is a client's whole session, so the transports (the TCP server, --exec) are
 // plain pumps over it: it assembles lines from the bytes that come in, with the length limit;
@@ -173,7 +173,7 @@ private:
     bool link_failure_told_ = false;
 };
 
-// One entry of the command table, for the README and for tests that walk the table.
+// One entry of the command table, for the guide (docs/commands.md) and for tests that walk the table.
 struct TableEntry {
     const char* header;  // "FREQuency:PFD"
     const char* set;     // the arguments of the setting form, or nullptr when it has none

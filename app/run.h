@@ -21,7 +21,7 @@ class Main;
 class Prompts;
 class deviceform;
 
-// The tool's exit statuses (the README lists them next to the options).
+// The tool's exit statuses (docs/commands.md lists them next to the options).
 enum ExitStatus : int {
     kExitOk = 0,
     kExitCannotStart = 1,       // no display, or the trace file cannot be created

@@ -28,7 +28,7 @@ std::string adapter_error(AdapterKind kind, const std::string& who, const std::s
                     : "no such device (ls /dev/gpiochip* lists the GPIO chips)";
         break;
     case DeviceFault::Permission:
-        cause = usb ? "permission denied; install the udev rule of the README (section \"USB bit-bang adapter\"), "
+        cause = usb ? "permission denied; install the udev rule (the guide's docs/boards.md, \"USB bit-bang adapter\"), "
                       "add your user to group plugdev (sudo usermod -aG plugdev $USER), log in again and replug the adapter"
                     : "permission denied; add your user to group gpio (sudo usermod -aG gpio $USER) and log in again";
         break;
