@@ -17,8 +17,7 @@ TOOL = sys.argv.pop(1) if len(sys.argv) > 1 else "build/release/ksy7100-eval"
 # What a bench script meets, in order on one connection: (message, what query() reads back;
 # None for a write). Answers of one message come back on one line, joined by ';'.
 CONFORMANCE = [
-    ("*ESR?;*ESR?", "128;0"),  # power on, read once
-    ("FREQ:PFD 100;REF 10;:FREQ:PFD?;*STB?", "100;16"),
+    ("*ESR?;*ESR?", "128;0"), ("FREQ:PFD 100;REF 10;:FREQ:PFD?;*STB?", "100;16"),  # power on, read once
     ("FREQ:PFD 200;REF 19.68;:FREQ?", "2399.95591836734"), ("*RST", None),
     ("FREQ 2.4GHz;FREQ?", "2400"), ("FREQ 2400200 kHz;FREQ?", "2400.2"), ("FREQ:PFD .2 MHZ;PFD?", "200"),
     ("FREQ 2400 ms", None), ("SYST:ERR?", '-131,"Invalid suffix; \'MS\' is no unit of a frequency"'),
