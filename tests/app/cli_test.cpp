@@ -88,14 +88,19 @@ TEST(CommandLine, IsCheckedBeforeAnyDisplayIsNeeded) {
 }
 
 TEST(CommandLine, ASignalEndsTheToolPromptlyWithACompleteTrace) {
-    // Each signal is caught in the event loop, under the variant dialog; the other stages a signal
-    // may find are covered in-process by SignalEndsTheRun.AtEveryStageWithTheTraceCompletedAndTheLinkClosed.
+    // Each signal is caught in the event loop, under the variant dialog (which a remote setting finds
+    // open); the other stages a signal may find are covered in-process by
+    // SignalEndsTheRun.AtEveryStageWithTheTraceCompletedAndTheLinkClosed.
     for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
         SCOPED_TRACE("signal " + std::to_string(sig));
         const std::string trace = temp_path("signal.vcd");
-        ToolProcess tool({"--link", "sim", "--trace", trace}, {"env", "QT_QPA_PLATFORM=offscreen"});
-        ASSERT_TRUE(tool.wait_for_err("board link: simulated board")) << tool.err();
+        const int port = free_tcp_port();
+        ToolProcess tool({"--link", "sim", "--trace", trace, "--scpi=" + std::to_string(port)}, {"env", "QT_QPA_PLATFORM=offscreen"});
+        ASSERT_TRUE(tool.wait_for_err("command server on")) << tool.err();
         std::this_thread::sleep_for(1s);  // into its window
+        CommandClient client(port);
+        client.tell("FREQ 2401");
+        EXPECT_EQ(client.ask("SYST:ERR?"), "-200,\"Execution error; no variant is chosen yet: the variant dialog is open\"");
         ASSERT_EQ(tool.wait(0ms), -1) << tool.err();
         tool.signal(sig);
         EXPECT_EQ(tool.wait(kEndDeadline), 128 + sig) << "it exits with 128 + the signal, promptly\n" << tool.err();
