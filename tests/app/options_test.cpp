@@ -79,6 +79,12 @@ TEST(Options, BadOptionsAreRejectedWithAReason) {
         {{"--headless=1", "--variant", "ksy7100-1"}, "takes no value"},
         {{"--load"}, "--load needs a file name"},
         {{"--variant", "ksy7100-1", "--variant", "ksy7100-2"}, "--variant given twice"},
+        // Firmware files: the formats each export writes, a channel table and its file together.
+        {{"--export", "a.pdf"}, "--export writes .txt, .h, .csv or .json, not 'a.pdf'"},
+        {{"--channels", "1,2,0.2", "--export-channels", "c.txt"}, "--export-channels writes .h or .csv, not 'c.txt'"},
+        {{"--channels", "1,2", "--export-channels", "c.h"}, "--channels takes START,STOP,STEP (MHz, MHz, kHz), not '1,2'"},
+        {{"--channels", "1,2,0", "--export-channels", "c.csv"}, "a step above 0"},
+        {{"--channels", "1,2,0.2"}, "--channels and --export-channels go together"},
         // Adapter links: a pin map or rate that cannot be used.
         {{"--link", "ftdi", "--pins", "CLK=D5"}, "bad --pins: CLK and STATUS are both on D5"},
         {{"--link", "ftdi", "--pins", "CLK=17"}, "bad --pins: '17' is no pin of the USB adapter: use D0 .. D7"},
