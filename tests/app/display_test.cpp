@@ -9,7 +9,6 @@ TEST(DisplayCheck, FindsTheDisplayTheChosenWindowSystemNeeds) {
         {{"", "", "", "wayland-0"}, ""},
         {{"", "", "", ""}, "neither DISPLAY nor WAYLAND_DISPLAY is set"},
         {{"", "offscreen", "", ""}, ""},
-        {{"", "minimal", "", ""}, ""},
         {{"", "xcb", "", "wayland-0"}, "the window system 'xcb' needs DISPLAY"},
         {{"", "xcb", ":1", ""}, ""},
         {{"", "wayland", ":1", ""}, "needs WAYLAND_DISPLAY"},

@@ -9,7 +9,7 @@
 #include "link/parport.h"
 #include "tests/devices/device_test.h"
 #include "tests/devices/ppdev_node.h"
-#include "tests/devices/tool_process.h"
+#include "tests/support/tool_process.h"
 #include "tests/devices/unprivileged.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <thread>
 
 #include "tests/devices/device_test.h"
-#include "tests/devices/tool_process.h"
+#include "tests/support/tool_process.h"
 #include "tests/devices/usbdevfs_node.h"
 #include "tests/support/trace_reader.h"
 

@@ -1,4 +1,4 @@
-#include "tests/devices/tool_process.h"
+#include "tests/support/tool_process.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -11,7 +11,7 @@
 #include <unistd.h>
 
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <stdexcept>
 #include <thread>
 
@@ -24,15 +24,15 @@ namespace {
 
 std::string slurp(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 }  // namespace
 
-ToolProcess::ToolProcess(const std::vector<std::string>& args, const std::vector<std::string>& prefix)
-    : out_path_(temp_path("tool_stdout.txt")), err_path_(temp_path("tool_stderr.txt")) {
+ToolProcess::ToolProcess(const std::vector<std::string>& args, const std::vector<std::string>& prefix,
+                         const std::string& input)
+    : in_path_(temp_path("tool_stdin.txt")), out_path_(temp_path("tool_stdout.txt")), err_path_(temp_path("tool_stderr.txt")) {
+    std::ofstream(in_path_, std::ios::binary) << input;
     std::vector<std::string> words = prefix;
     words.push_back(KSY_EVAL_PROGRAM);
     words.insert(words.end(), args.begin(), args.end());
@@ -41,7 +41,7 @@ ToolProcess::ToolProcess(const std::vector<std::string>& args, const std::vector
     argv.push_back(nullptr);
     posix_spawn_file_actions_t files;
     ::posix_spawn_file_actions_init(&files);
-    ::posix_spawn_file_actions_addopen(&files, 0, "/dev/null", O_RDONLY, 0);
+    ::posix_spawn_file_actions_addopen(&files, 0, in_path_.c_str(), O_RDONLY, 0);
     ::posix_spawn_file_actions_addopen(&files, 1, out_path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     ::posix_spawn_file_actions_addopen(&files, 2, err_path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     const int started = ::posix_spawnp(&pid_, argv[0], &files, nullptr, argv.data(), environ);
@@ -50,26 +50,29 @@ ToolProcess::ToolProcess(const std::vector<std::string>& args, const std::vector
 }
 
 ToolProcess::~ToolProcess() {
-    if (reaped_) return;
+    if (status_ >= 0) return;
     ::kill(pid_, SIGKILL);
     ::waitpid(pid_, nullptr, 0);
 }
 
-int ToolProcess::wait(std::chrono::seconds limit) {
+int ToolProcess::wait(std::chrono::milliseconds limit) {
     using Clock = std::chrono::steady_clock;
-    for (auto end = Clock::now() + limit; Clock::now() < end; std::this_thread::sleep_for(std::chrono::milliseconds(5))) {
+    for (auto end = Clock::now() + limit; status_ < 0; std::this_thread::sleep_for(std::chrono::milliseconds(5))) {
         int status = 0;
-        if (::waitpid(pid_, &status, WNOHANG) == pid_) {
-            reaped_ = true;
-            return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        }
+        if (::waitpid(pid_, &status, WNOHANG) == pid_) status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 256 + WTERMSIG(status);
+        else if (Clock::now() >= end) break;
     }
-    ::kill(pid_, SIGKILL);
-    ::waitpid(pid_, nullptr, 0);
-    reaped_ = true;
-    return -1;
+    return status_;
 }
 
+bool ToolProcess::wait_for_err(const std::string& text, std::chrono::milliseconds limit) {
+    using Clock = std::chrono::steady_clock;
+    for (auto end = Clock::now() + limit; Clock::now() < end; std::this_thread::sleep_for(std::chrono::milliseconds(10)))
+        if (err().find(text) != std::string::npos) return true;
+    return false;
+}
+
+void ToolProcess::signal(int sig) { ::kill(pid_, sig); }
 std::string ToolProcess::out() const { return slurp(out_path_); }
 std::string ToolProcess::err() const { return slurp(err_path_); }
 
