@@ -15,11 +15,13 @@ OUTPUT_POWER = ('-12 dBm', '-9 dBm', '-6 dBm', '-3 dBm')
 CORE_POWER = ('5 mA', '10 mA', '15 mA', '20 mA')
 CORE_POWER_SINGLE = ('2.5 mA', '5 mA', '7.5 mA', '10 mA')
 ABP = ('3.0 ns', '1.3 ns', '6.0 ns', '3.0 ns')
-TEST_MODES = ('Normal Operation', 'Normal Operation', 'VCO Operation only', 'External VCO', 'Force Charge Pump Up',
-              'Force Charge Pump Down', 'Force Charge Pump 3 State', 'R Div / 2 Select', 'N Div / 2 Select',
-              'N Div Select', 'A Div Select', 'Normal Operation', 'Force Phase Detector Pump Up',
-              'Force Phase Detector Pump Down', 'Force Phase Detector Pump Up, Test Mux',
-              'Force Phase Detector Pump Up, Test Mux')
+TEST_MODES = ('Normal Operation', 'Normal Operation', 'VCO Operation only. Prescaler & Counters Disabled',
+              'External VCO. Int VCO disabled.', 'Force Charge Pump Up', 'Force Charge Pump Down',
+              'Force Charge Pump 3 State', 'R Div / 2 Select', 'N Div / 2 Select',
+              'N Div Select, Test Mux Selects Data', 'A Div Select, Test Mux Selects Data', 'Normal Operation',
+              'Force Phase Detector Pump Up', 'Force Phase Detector Pump Down',
+              'Force Phase Detector Pump Up, Test Mux Selects Data',
+              'Force Phase Detector Pump Up, Test Mux Selects Data')
 READBACK = ('Normal Operation', 'ADC Readback', 'SAR Readback', 'Not Used')
 
 

@@ -18,10 +18,10 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 from ksy7100.local_server import LocalServer  # noqa: E402
 
 TOOL, BUILD = sys.argv.pop(1), sys.argv.pop(1)
-# Random settings: each command and what it takes. The test modes are those the decoder names as the export does.
+# Random settings: each command and what it takes.
 SETTINGS = {"MUX": range(8), "POW:OUTP": range(4), "POW:CORE": range(4), "ABPW": range(4), "CURR1": range(8),
             "CURR2": range(8), "TEST:READ": range(4), "TEST:EBAN": range(8), "BSEL": (1, 2, 4, 8),
-            "PDOW": ("NORM", "SYNC", "ASYN"), "FREQ:STEP": ("UP", "DOWN"), "TEST:MODE": (0, 1, 4, 5, 6, 7, 8, 11, 12, 13),
+            "PDOW": ("NORM", "SYNC", "ASYN"), "FREQ:STEP": ("UP", "DOWN"), "TEST:MODE": range(16),
             **{s: ("ON", "OFF") for s in "SWIT:POL SWIT:CRES SWIT:CPG SWIT:TST SWIT:MUTE SWIT:LDP TEST:EBEN TEST:BCON "
                                          "TEST:ADC TEST:ENAB".split()}}
 
