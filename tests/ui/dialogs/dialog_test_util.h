@@ -1,6 +1,6 @@
 #pragma once
-// Helpers of the window tests: the fields of the latch words the board received, opening a window
-// through one of the main window's entries, and unplugging the board.
+// Helpers of the window tests: the fields of the latch words the board received, and opening a
+// window through one of the main window's entries.
 #include <QDialog>
 #include <QRadioButton>
 #include <QTest>
@@ -8,7 +8,9 @@
 #include <functional>
 
 #include "tests/support/gui_harness.h"
-#include "tests/support/recording_port.h"
+#include "ui/dialogs/presetform.h"
+#include "ui/main/main_window.h"
+#include "ui/widgets/click_label.h"
 
 namespace dialog_tests {
 
@@ -69,10 +71,13 @@ inline void click(QWidget* w) {
         QTest::mouseClick(w, Qt::LeftButton);
 }
 
-// Puts a link that fails at its first access (an unplugged adapter) in place of the harness's
-// board. `spare` is never reached; h.board and h.words() are not to be used afterwards.
-inline void unplug(testing_support::Harness& h, boardlink::Port& spare) {
-    h.link.attach(std::make_unique<testing_support::FaultInjectingPort>(spare, 0));
+// Chooses board `option` (1..5, or 0 for none) in the preset dialog, opened from the main window,
+// and presses OK.
+inline void choose_board(testing_support::Harness& h, int option) {
+    through_entry<presetform>(h, [&] { click(h.main->ui.eval); }, [&](presetform& d) {
+        if (option > 0) click(d.Option[option - 1]);
+        click(d.Command1);
+    });
 }
 
 }  // namespace dialog_tests
