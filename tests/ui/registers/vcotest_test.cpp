@@ -47,8 +47,7 @@ const QString kPending = "not yet sent: press Update Testmode Latch";
 
 }  // namespace
 
-// Names, roles, values and the Tab order of every control are walked in accessibility_test.cpp;
-// here a list also reads out its entry, labelled by the caption over it.
+// A list reads out its entry, labelled by the caption over it (the rest: accessibility_test.cpp).
 TEST(VcoTest, OpensShowingTheStateAlsoToAssistiveTechnologyAndStoresOrSendsNothingNotEvenForProgramSetValues) {
     const std::tuple<const char*, std::function<void(EvalState&)>, std::vector<int>> cases[] = {
         {"ksy7100-0", [](EvalState&) {}, {0, 0, 0, false, false, false, false}},
@@ -117,20 +116,6 @@ TEST(VcoTest, AChoiceOrATestLatchSwitchIsStoredAndOnlyUpdateSendsTheTestLatchWit
             EXPECT_EQ(d.test_word_status->text(), QString("Test latch %1 sent to the board").arg(hex(words[0]).c_str()));
         });
     }
-}
-
-TEST(VcoTest, TestEnableSendsControlRNTestWithDb19FollowingTheSwitch) {
-    Harness h("ksy7100-7");
-    h.state.vco_freq = 1234;  // the main window shows it only once refreshed
-    with_window(h, [&](vcotest& d) {
-        for (bool on : {true, false}) {
-            click(d.Toggle4);
-            const auto words = h.words();
-            ASSERT_EQ(latches_of(words), (std::vector<int>{C, R, N, T}));
-            EXPECT_EQ(bits(words[1], 19, 19), on ? 1u : 0u) << hex(words[1]);
-        }
-    });
-    EXPECT_EQ(h.main->ui.vcofreq->text(), "1234.00000MHz");
 }
 
 TEST(VcoTest, ReopeningShowsWhatWasSetAndCancelKeepsChangesUnsent) {
