@@ -1,6 +1,6 @@
 #pragma once
-// Helpers of the window tests: the fields of the latch words the board received, and opening a
-// window through one of the main window's entries.
+// Helpers of the window tests: the fields of the latch words the board received, opening a window
+// through one of the main window's entries, and unplugging the board.
 #include <QDialog>
 #include <QRadioButton>
 #include <QTest>
@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "tests/support/gui_harness.h"
+#include "tests/support/recording_port.h"
 #include "ui/dialogs/presetform.h"
 #include "ui/main/main_window.h"
 #include "ui/widgets/click_label.h"
@@ -78,6 +79,12 @@ inline void choose_board(testing_support::Harness& h, int option) {
         if (option > 0) click(d.Option[option - 1]);
         click(d.Command1);
     });
+}
+
+// Puts a link that fails at its first access (an unplugged adapter) in place of the harness's
+// board. `spare` is never reached; h.board and h.words() are not to be used afterwards.
+inline void unplug(testing_support::Harness& h, boardlink::Port& spare) {
+    h.link.attach(std::make_unique<testing_support::FaultInjectingPort>(spare, 0));
 }
 
 }  // namespace dialog_tests

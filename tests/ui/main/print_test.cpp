@@ -111,10 +111,15 @@ TEST(PrintLayout, SizeRule) {
         EXPECT_EQ(place_picture(page_w, page_h, win_w, win_h, win_dpi, printer_dpi), placed) << what;
 }
 
-TEST(PrintForm, NoPrinterOrAFailedJobOffersTheSamePageAsPdfAndAFailedSaveLeavesTheOlderFile) {
+// The page goes to the printer, or else, where there is none or its job fails, to a PDF file the
+// user is offered; a failed save leaves an older file as it was.
+TEST(PrintForm, OnePageOnThePrinterOrOfferedAsPdfAndAFailedSaveLeavesTheOlderFile) {
     using Printer = std::function<std::unique_ptr<QPrinter>(const QDir&)>;
-    // Printers whose jobs fail, their queue being a folder that does not exist: one with an A5
-    // landscape page, one with no printable width left between its margins (so no page is laid out).
+    // An A5 landscape printer whose queue is a file, one whose queue is a folder that does not exist
+    // (its job fails), and one with no printable width left between its margins (no page laid out).
+    const Printer printer = [](const QDir& d) {
+        return pdf_printer(d.filePath("printed.pdf"), QPageSize(QPageSize::A5), QPageLayout::Landscape, 15, 300);
+    };
     const Printer a5 = [](const QDir& d) {
         return pdf_printer(d.filePath("missing/queue.pdf"), QPageSize(QPageSize::A5), QPageLayout::Landscape, 15, 300);
     };
@@ -136,6 +141,7 @@ TEST(PrintForm, NoPrinterOrAFailedJobOffersTheSamePageAsPdfAndAFailedSaveLeavesT
         QString question, written, message;
     };
     const Case cases[] = {
+        {"printed", printer, false, {}, {}, "printed.pdf", {}},
         {"no printer, saved", {}, true, {"setup.pdf"}, none, "setup.pdf", {}},
         {"no printer, a name without suffix", {}, true, {"bench-notes"}, none, "bench-notes.pdf", {}},
         {"no printer, offer declined", {}, false, {"setup.pdf"}, none, {}, {}},
@@ -157,7 +163,7 @@ TEST(PrintForm, NoPrinterOrAFailedJobOffersTheSamePageAsPdfAndAFailedSaveLeavesT
         for (const QString& f : c.files) h.prompts.file_names.push_back(dir.filePath(f));
         print_with(h, [&]() -> std::unique_ptr<QPrinter> { return c.printer ? c.printer(dir) : nullptr; });
 
-        EXPECT_EQ(h.prompts.questions, std::vector<QString>{c.question});
+        EXPECT_EQ(h.prompts.questions, c.question.isEmpty() ? std::vector<QString>{} : std::vector<QString>{c.question});
         EXPECT_EQ(h.prompts.file_filters.size(), c.yes ? 1u : 0u);
         EXPECT_EQ(h.prompts.texts(), c.message.isEmpty() ? std::vector<QString>{} : std::vector<QString>{c.message});
         EXPECT_TRUE(h.words().empty());
