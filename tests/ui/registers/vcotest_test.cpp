@@ -118,6 +118,21 @@ TEST(VcoTest, AChoiceOrATestLatchSwitchIsStoredAndOnlyUpdateSendsTheTestLatchWit
     }
 }
 
+// The main window is brought up to date after each switch (the frequency set behind its back shows).
+TEST(VcoTest, TestEnableSendsControlRNTestWithDb19FollowingTheSwitch) {
+    Harness h("ksy7100-7");
+    h.state.vco_freq = 1234;  // the main window shows it only once refreshed
+    with_window(h, [&](vcotest& d) {
+        for (bool on : {true, false}) {
+            click(d.Toggle4);
+            const auto words = h.words();
+            ASSERT_EQ(latches_of(words), (std::vector<int>{C, R, N, T}));
+            EXPECT_EQ(bits(words[1], 19, 19), on ? 1u : 0u) << hex(words[1]);
+        }
+    });
+    EXPECT_EQ(h.main->ui.vcofreq->text(), "1234.00000MHz");
+}
+
 TEST(VcoTest, ReopeningShowsWhatWasSetAndCancelKeepsChangesUnsent) {
     Harness h("ksy7100-5");
     with_window(h, [&](vcotest& d) {
