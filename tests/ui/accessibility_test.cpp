@@ -74,14 +74,17 @@ void expect_value_shown(QAccessibleInterface* a) {
     std::optional<QString> shown;
     if (auto* t = qobject_cast<ToggleSwitch*>(o)) {
         shown = t->caption();
+        EXPECT_EQ(a->role(), QAccessible::CheckBox);  // what a screen reader calls it
         EXPECT_EQ(bool(a->state().checked), t->isChecked() && !t->isFixed());
     } else if (auto* k = qobject_cast<SelectorKnob*>(o)) {
         shown = k->valueText();
+        EXPECT_EQ(a->role(), QAccessible::Slider);
         EXPECT_TRUE(shown->startsWith(k->label(k->position())));
         ASSERT_TRUE(a->valueInterface());
         EXPECT_EQ(a->valueInterface()->currentValue().toInt(), k->position());
     } else if (auto* led = qobject_cast<NumericLed*>(o)) {
         shown = led->text();
+        EXPECT_EQ(a->role(), QAccessible::StaticText);
     } else if (auto* l = qobject_cast<ClickLabel*>(o)) {
         shown = l->text();
     } else if (auto* e = qobject_cast<QLineEdit*>(o)) {
