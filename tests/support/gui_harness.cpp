@@ -12,9 +12,9 @@
 namespace testing_support {
 
 Harness::Harness(std::optional<std::string> variant, boardlink::SimBoard::Converter converter) {
-    auto tapped = std::make_unique<TappedBoard>(converter);
-    board = tapped.get();
-    link.attach(std::move(tapped));
+    auto sim = std::make_unique<boardlink::SimBoard>(converter);
+    board = sim.get();
+    link.attach(std::move(sim));
     main = std::make_unique<Main>(state, link, prompts);
     // The exercisers are stepped tick by tick, as their timing thread would make the ticks.
     main->exerciser_driver = actions::TimedRun::Driver::Caller;

@@ -35,11 +35,11 @@ public:
         if (!answers.empty()) answers.pop_front();
         return yes;
     }
-    QString open_file_name(QWidget*, const QString& caption, const QString& filter, const QString& dir = {}) override {
-        return next_file(caption, filter, dir);
+    QString open_file_name(QWidget*, const QString&, const QString& filter, const QString& dir = {}) override {
+        return next_file(filter, dir);
     }
-    QString save_file_name(QWidget*, const QString& caption, const QString& filter, const QString& dir = {}) override {
-        return next_file(caption, filter, dir);
+    QString save_file_name(QWidget*, const QString&, const QString& filter, const QString& dir = {}) override {
+        return next_file(filter, dir);
     }
     // Records the window and lets the test act on it before it closes.
     int run_modal(QDialog& dialog) override {
@@ -58,13 +58,12 @@ public:
     std::vector<QString> questions;
     std::deque<bool> answers;         // Yes/No answers, in order; No when empty
     std::deque<QString> file_names;   // file dialog answers, in order; cancelled when empty
-    std::vector<QString> file_captions, file_filters, file_dirs;  // of each file dialog shown
+    std::vector<QString> file_filters, file_dirs;  // of each file dialog shown
     std::vector<QString> opened;      // objectNames of the windows shown modally
     std::function<void(QDialog&)> on_modal;
 
 private:
-    QString next_file(const QString& caption, const QString& filter, const QString& dir) {
-        file_captions.push_back(caption);
+    QString next_file(const QString& filter, const QString& dir) {
         file_filters.push_back(filter);
         file_dirs.push_back(dir);
         if (file_names.empty()) return {};
@@ -72,21 +71,6 @@ private:
         file_names.pop_front();
         return name;
     }
-};
-
-// The simulated board, counting every port access besides decoding the wire.
-class TappedBoard : public boardlink::SimBoard {
-public:
-    using SimBoard::SimBoard;
-    void out(uint16_t address, uint8_t value) override {
-        ++accesses;
-        SimBoard::out(address, value);
-    }
-    uint8_t in(uint16_t address) override {
-        ++accesses;
-        return SimBoard::in(address);
-    }
-    size_t accesses = 0;
 };
 
 struct Harness {
@@ -105,7 +89,7 @@ struct Harness {
 
     EvalState state;
     boardlink::BoardLink link;
-    TappedBoard* board = nullptr;  // owned by link
+    boardlink::SimBoard* board = nullptr;  // owned by link
     ScriptedPrompts prompts;
     std::unique_ptr<Main> main;
 

@@ -8,6 +8,7 @@
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -73,14 +74,17 @@ void expect_value_shown(QAccessibleInterface* a) {
     std::optional<QString> shown;
     if (auto* t = qobject_cast<ToggleSwitch*>(o)) {
         shown = t->caption();
+        EXPECT_EQ(a->role(), QAccessible::CheckBox);  // what a screen reader calls it
         EXPECT_EQ(bool(a->state().checked), t->isChecked() && !t->isFixed());
     } else if (auto* k = qobject_cast<SelectorKnob*>(o)) {
         shown = k->valueText();
+        EXPECT_EQ(a->role(), QAccessible::Slider);
         EXPECT_TRUE(shown->startsWith(k->label(k->position())));
         ASSERT_TRUE(a->valueInterface());
         EXPECT_EQ(a->valueInterface()->currentValue().toInt(), k->position());
     } else if (auto* led = qobject_cast<NumericLed*>(o)) {
         shown = led->text();
+        EXPECT_EQ(a->role(), QAccessible::StaticText);
     } else if (auto* l = qobject_cast<ClickLabel*>(o)) {
         shown = l->text();
     } else if (auto* e = qobject_cast<QLineEdit*>(o)) {
@@ -274,6 +278,11 @@ TEST_P(Walk, EveryElementIsReachedInReadingOrderHasARoleAUniqueNameThatStaysAndT
         SCOPED_TRACE(variant);
         Scene s(GetParam(), variant);
         if (!s.window) GTEST_SKIP() << "not built yet";
+        // A frame or control built but left out of its window stands alone, never shown.
+        for (QWidget* w : QApplication::topLevelWidgets())
+            EXPECT_FALSE(!w->isVisible() && w->windowType() != Qt::Popup && !qobject_cast<QDialog*>(w) &&
+                         !qobject_cast<QMainWindow*>(w))
+                << who(w).toStdString() << " is in no window";
         const std::vector<QWidget*> chain = tab_chain(s.window);
         for (size_t i = 0; i + 1 < chain.size(); ++i)
             EXPECT_TRUE(reads_before(chain[i], chain[i + 1]))
@@ -365,14 +374,13 @@ void open_with(Harness& h, Qt::Key key, const std::function<void(QDialog&)>& wor
 
 }  // namespace
 
-// A dialog worked through from the main window by keys alone. That each dialog opens on its
-// first control and each knob turns by its keys is the walk's; Return pressing OK is checked here.
-TEST(KeyboardOnly, TheFrequencyDialogIsOpenedFilledInLoadedAndSteppedWithoutAMouse) {
+// A dialog worked through from the main window by keys alone: Return on the frequency opens it,
+// Return in it presses OK (the rest of the keyboard's work is the walk's).
+TEST(KeyboardOnly, TheFrequencyDialogIsOpenedFilledInAndLoadedWithoutAMouse) {
     using namespace dialog_tests;
     Harness h("ksy7100-1");
     ASSERT_TRUE(activate(h.main.get()));
     ASSERT_TRUE(tab_to(h.main->ui.vcofreq));
-    // Return on the frequency opens the dialog on its first entry; Return there is OK.
     open_with(h, Qt::Key_Return, [&](QDialog& d) {
         ASSERT_EQ(focused(), dynamic_cast<synthform&>(d).Text1);
         press(Qt::Key_A, Qt::ControlModifier);
@@ -380,22 +388,7 @@ TEST(KeyboardOnly, TheFrequencyDialogIsOpenedFilledInLoadedAndSteppedWithoutAMou
         press(Qt::Key_Return);
         EXPECT_TRUE(QTest::qWaitFor([&] { return !d.isVisible(); })) << "Return did not press OK";
     });
-    std::vector<uint32_t> words = h.words();
+    const std::vector<uint32_t> words = h.words();
     ASSERT_EQ(latches_of(words), (std::vector<int>{R, N}));  // the board held no word before
     EXPECT_EQ(std::pair(b_of(words[1]), a_of(words[1])), std::pair(375u, 1u));
-
-    // Space opens it again; Tab, Tab and Space step one channel up; Escape closes it.
-    ASSERT_TRUE(activate(h.main.get()));
-    ASSERT_EQ(focused(), h.main->ui.vcofreq);
-    open_with(h, Qt::Key_Space, [&](QDialog& d) {
-        for (Qt::Key key : {Qt::Key_Tab, Qt::Key_Tab}) press(key);
-        ASSERT_EQ(focused(), dynamic_cast<synthform&>(d).Command4);
-        for (Qt::Key key : {Qt::Key_Space, Qt::Key_Escape}) press(key);
-        EXPECT_FALSE(d.isVisible());
-    });
-    words = h.words();
-    ASSERT_EQ(latches_of(words), std::vector<int>{N});
-    EXPECT_EQ(a_of(words[0]), 2u);
-    EXPECT_DOUBLE_EQ(h.state.vco_freq, 2400.4);
-    EXPECT_EQ(h.prompts.opened, (std::vector<QString>{"synthform", "synthform"}));
 }

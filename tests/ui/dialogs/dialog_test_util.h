@@ -9,6 +9,9 @@
 
 #include "tests/support/gui_harness.h"
 #include "tests/support/recording_port.h"
+#include "ui/dialogs/presetform.h"
+#include "ui/main/main_window.h"
+#include "ui/widgets/click_label.h"
 
 namespace dialog_tests {
 
@@ -67,6 +70,15 @@ inline void click(QWidget* w) {
         QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(w->height() / 2, w->height() / 2));
     else
         QTest::mouseClick(w, Qt::LeftButton);
+}
+
+// Chooses board `option` (1..5, or 0 for none) in the preset dialog, opened from the main window,
+// and presses OK.
+inline void choose_board(testing_support::Harness& h, int option) {
+    through_entry<presetform>(h, [&] { click(h.main->ui.eval); }, [&](presetform& d) {
+        if (option > 0) click(d.Option[option - 1]);
+        click(d.Command1);
+    });
 }
 
 // Puts a link that fails at its first access (an unplugged adapter) in place of the harness's

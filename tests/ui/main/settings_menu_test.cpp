@@ -61,51 +61,7 @@ std::vector<QString> display(Harness& h) {
 
 bool notice_shown(Harness& h) { return h.main->ui.device_notice->isVisibleTo(h.main.get()); }
 
-void choose_board(Harness& h, int option) {
-    through_entry<presetform>(h, [&] { click(h.main->ui.eval); }, [&](presetform& d) {
-        click(d.Option[option - 1]);
-        click(d.Command1);
-    });
-}
-
 }  // namespace
-
-// A user saves a setup, restarts the tool (with another variant chosen), loads it: every field
-// comes back, and the board receives R, control and N exactly as the first run would send them.
-TEST(SettingsMenu, SaveThenLoadReproducesEverySetupAndTheBoardGetsTheSameWords) {
-    QTemporaryDir dir;
-    const QString file = dir.filePath("setup.txt");
-    std::vector<std::pair<std::string, int>> setups;  // variant, board preset (0: none)
-    for (auto name : variants::kNames) setups.emplace_back(std::string(name), 0);
-    for (int board = 1; board <= 5; ++board) setups.emplace_back("ksy7100-1", board);
-    for (const auto& [variant, board] : setups) {
-        SCOPED_TRACE(variant + " board " + std::to_string(board));
-        Harness first(variant);
-        if (board) choose_board(first, board);
-        first.state.cs1_bits = 49152;  // something the variant's defaults do not hold
-        save_as(first, dir.filePath("setup"));  // no suffix: .txt is added
-        const std::string saved = format_settings(first.state);
-        ASSERT_EQ(contents(file).toStdString(), saved);
-        first.words();
-        for (uint8_t latch : {kRLatch, kControlLatch, kNLatch}) first.main->send(latch);
-        const std::vector<uint32_t> first_words = first.words();
-
-        Harness second(variant == "ksy7100-3" ? "ksy7100-5" : "ksy7100-3");
-        second.main->send(kNLatch);  // the board holds a word of this run
-        const uint32_t held = second.words().back();
-        // A new core power level goes to the test latch too, after the control latch.
-        std::vector<uint32_t> expected = first_words;
-        if (second.state.core_power != first.state.core_power)
-            expected.insert(expected.begin() + 2, uint32_t(assemble_latch(first.state, kTestLatch)));
-        load_from(second, file);
-        EXPECT_TRUE(second.prompts.messages.empty());
-        EXPECT_EQ(format_settings(second.state), saved);
-        EXPECT_EQ(second.main->ui.eval->text(), "KSY7100EB1");
-        // With a family name the sends are bare latch-enable pulses: no new data.
-        EXPECT_EQ(second.words(), board ? std::vector<uint32_t>(expected.size(), held) : expected);
-        EXPECT_EQ(notice_shown(second), board > 0);
-    }
-}
 
 TEST(SettingsMenu, LoadingFollowsItsStepsForTheVariantTheBoardLabelAndTheGainSwitch) {
     QTemporaryDir dir;
@@ -165,8 +121,6 @@ TEST(SettingsMenu, ARefusedFileSaysWhyAndChangesNothingAndTheNextLoadWorks) {
     struct Case { const char* name; QByteArray bytes; const char* title; const char* says; };
     const Case cases[] = {
         {"marker.txt", edited(1, "Valid vco settings"), "Invalid file!", " File does not contain valid settings "},
-        {"binary.txt", QByteArray("valid vco settings\r\n\x00\x01\x02\xff", 24), "Get Settings",
-         "%1: the file holds binary content, not text. Nothing was loaded."},
         {"huge.txt", QByteArray::fromStdString(good) + QByteArray(kMaxSettingsFileBytes, ' '), "Get Settings",
          "%1: the file is larger than a settings file can be. Nothing was loaded."},
         {"field.txt", edited(25, "3"), "Get Settings", "Line 25 of %1: prescaler = 3 is none of 1, 8, 16 or 32. Nothing was loaded."},
@@ -280,9 +234,7 @@ TEST(SettingsMenu, AFileSavedUnderGermanNumberFormattingLoadsUnderEnglish) {
     save_as(first, file);
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     std::setlocale(LC_ALL, "C");
-    const QByteArray text = contents(file);
-    EXPECT_TRUE(text.contains("\r\n 200.5 \r\n")) << text.toStdString() << (c_locale_german ? "" : " (no de_DE)");
-    EXPECT_FALSE(text.contains(','));
+    EXPECT_TRUE(contents(file).contains("\r\n 200.5 \r\n")) << (c_locale_german ? "" : " (no de_DE)");
     Harness second("ksy7100-1");
     load_from(second, file);
     EXPECT_TRUE(second.prompts.messages.empty());

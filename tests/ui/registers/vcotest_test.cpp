@@ -47,8 +47,7 @@ const QString kPending = "not yet sent: press Update Testmode Latch";
 
 }  // namespace
 
-// Names, roles, values and the Tab order of every control are walked in accessibility_test.cpp;
-// here a list also reads out its entry, labelled by the caption over it.
+// A list reads out its entry, labelled by the caption over it (the rest: accessibility_test.cpp).
 TEST(VcoTest, OpensShowingTheStateAlsoToAssistiveTechnologyAndStoresOrSendsNothingNotEvenForProgramSetValues) {
     const std::tuple<const char*, std::function<void(EvalState&)>, std::vector<int>> cases[] = {
         {"ksy7100-0", [](EvalState&) {}, {0, 0, 0, false, false, false, false}},
@@ -119,6 +118,7 @@ TEST(VcoTest, AChoiceOrATestLatchSwitchIsStoredAndOnlyUpdateSendsTheTestLatchWit
     }
 }
 
+// The main window is brought up to date after each switch (the frequency set behind its back shows).
 TEST(VcoTest, TestEnableSendsControlRNTestWithDb19FollowingTheSwitch) {
     Harness h("ksy7100-7");
     h.state.vco_freq = 1234;  // the main window shows it only once refreshed
