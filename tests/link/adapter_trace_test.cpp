@@ -72,8 +72,6 @@ TEST(AdapterTrace, DecodesToTheSameWordsAndAnswersAsOverTheSimulatedBoard) {
     const auto usb = boardlink::AdapterKind::UsbBitbang;
     const std::tuple<boardlink::AdapterKind, const char*, Sampling> cases[] = {
         {usb, "CLK=D0", Sampling::BeforeTheByte},
-        {usb, "CLK=D0", Sampling::AsTheByteTakesEffect},
-        {usb, "CLK=D7,DATA=D6,LE=D5,RBCLK=D4,D4=D3,STATUS=D0", Sampling::BeforeTheByte},
         {usb, "CLK=D4,DATA=D3,LE=D2,RBCLK=D1,D4=D0,STATUS=D6", Sampling::AsTheByteTakesEffect},
         {boardlink::AdapterKind::Gpio, "CLK=17,DATA=27,LE=22,RBCLK=23,D4=24,STATUS=25", Sampling::BeforeTheByte},
     };

@@ -9,7 +9,6 @@
 #include "actions/options.h"
 #include "link/latch_protocol.h"
 #include "link/readback.h"
-#include "model/latch.h"
 #include "model/variants.h"
 #include "tests/link/adapter_rig.h"
 #include "tests/support/recording_port.h"
@@ -60,9 +59,6 @@ TEST(UsbAdapter, OpeningStartsBitbangWithTheFiveDataLinesAsOutputsResting) {
 TEST(UsbAdapter, OneActionIsOneTransferHoldingItsAccessesThroughThePinMap) {
     struct Action { const char* what; std::function<void(EvalState&, boardlink::Port&)> act; size_t words; };
     const Action kActions[] = {
-        {"resend of the N latch", [](auto& s, auto& p) { actions::resend_latch(s, p, kNLatch); }, 1},
-        {"polarity switch (R, control, N)",
-         [](auto& s, auto& p) { actions::set_main_switch(s, p, actions::MainSwitch::PdPolarity, false); }, 3},
         {"full write sequence", [](auto& s, auto& p) { actions::resend_all(s, p); }, 4},
         {"plain hop (N twice)",
          [](auto& s, auto& p) {

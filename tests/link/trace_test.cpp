@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <random>
 #include <thread>
 
@@ -55,10 +54,9 @@ Loaded load_traced(std::unique_ptr<Port> inner, const SimBoard& board) {
 
 }  // namespace
 
-// A trace closed untouched is complete as well: the command-line tests read the one a run refused
-// for want of a display leaves. That the board behind a trace latches what it shows, the adapter
-// traces check.
-TEST(Trace, ReadsBackTheLatchWordsAndTheStatusLineAndNamesItsSignals) {
+// The signals' names are the decoder test's to check, and that the board behind a trace latches
+// what it shows, the adapter traces'.
+TEST(Trace, ReadsBackTheLatchWordsAndTheStatusLine) {
     const std::string path = temp_path("words.vcd");
     std::vector<uint32_t> sent;
     std::mt19937 rng(42);
@@ -78,10 +76,6 @@ TEST(Trace, ReadsBackTheLatchWordsAndTheStatusLineAndNamesItsSignals) {
     const auto r = read_trace(path);
     EXPECT_EQ(std::tuple(r.problem, r.words, r.complete, r.link_failed_at), std::tuple("", sent, true, -1));
     EXPECT_GT(r.status_changes, 0);
-    std::ifstream in(path);
-    const std::string text((std::istreambuf_iterator<char>(in)), {});
-    for (const char* name : {"CLK", "DATA", "LE", "D3", "D4", "STATUS", "LINKFAIL", "LD"})
-        EXPECT_NE(text.find(std::string(" ") + name + " $end"), std::string::npos) << name;
 }
 
 // Each read of the lock-detect line shows on LD: low while MUXOUT is held at ground, high once it
