@@ -2,6 +2,7 @@
 
 #include <random>
 
+#include "link/latch_fields.h"
 #include "link/latch_protocol.h"
 #include "link/sim_board.h"
 #include "tests/support/recording_port.h"
@@ -71,5 +72,21 @@ TEST(SimBoard, OutputFrequencyFromHeldLatches) {
         board.set_single_modulus(c.single);
         for (uint32_t w : {c.control, c.r, c.n}) load(board, w);
         EXPECT_EQ(board.output_frequency_hz(), c.hz) << std::hex << c.n;
+    }
+}
+
+// The fields the simulated board's window shows for a latch cover the word's 24 bits from bit 23
+// down, each bit once, and their values added back in place make the word.
+TEST(LatchFields, TileTheWordFromItsTopBitDown) {
+    for (int latch = 0; latch < 4; ++latch) {
+        const uint32_t word = 0xA5C3F0u | uint32_t(latch);
+        int next = 23;
+        uint32_t rebuilt = 0;
+        for (const auto& f : boardlink::latch_fields(latch, word)) {
+            EXPECT_EQ(f.high, next) << boardlink::latch_name(latch) << ": " << f.name;
+            next = f.low - 1;
+            rebuilt += f.value << f.low;
+        }
+        EXPECT_EQ(std::pair(next, rebuilt), std::pair(-1, word)) << boardlink::latch_name(latch);
     }
 }
