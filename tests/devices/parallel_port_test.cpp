@@ -5,12 +5,12 @@
 
 #include <time.h>
 
-#include "link/latch_protocol.h"
 #include "link/parport.h"
 #include "tests/devices/device_test.h"
 #include "tests/devices/ppdev_node.h"
 #include "tests/devices/tool_process.h"
 #include "tests/devices/unprivileged.h"
+#include "tests/support/recording_port.h"
 
 namespace {
 
@@ -43,8 +43,7 @@ TEST_F(ParallelPort, LockDetectIsReadOnPaperEnd) {
     for (const auto& [control, high] : {std::pair{0x60u, true}, {0xE0u, false}}) {  // MUXOUT to DVdd, to DGnd
         timespec before{};
         ::clock_gettime(CLOCK_MONOTONIC, &before);
-        boardlink::shift_word(*port, boardlink::kDataRegister, control, 24);
-        boardlink::pulse_le(*port, boardlink::kDataRegister);
+        testing_support::load_word(*port, control);
         EXPECT_EQ(port->lock_detect(), high) << std::hex << control;
         ASSERT_TRUE(port->latched_at_ns());
         EXPECT_GE(*port->latched_at_ns(), int64_t(before.tv_sec) * 1'000'000'000 + before.tv_nsec);

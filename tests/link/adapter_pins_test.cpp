@@ -11,11 +11,10 @@ using boardlink::AdapterKind;
 using boardlink::DeviceFault;
 using boardlink::fault_of_errno;
 using boardlink::PinMap;
+using testing_support::kGpioFull;
 using testing_support::WiredAdapter;
 
 namespace {
-
-const char* const kGpioFull = "CLK=17,DATA=27,LE=22,RBCLK=23,D4=24,STATUS=25";
 
 // How opening the device ends, or starting bit-bang on it (USB) or taking its lines (GPIO).
 using Fault = std::function<void(WiredAdapter&)>;

@@ -27,6 +27,10 @@ inline boardlink::PinMap pin_map(boardlink::AdapterKind kind, const std::string&
     return map;
 }
 
+// Pin maps the tests share: every GPIO line wired; every USB line moved, STATUS below the outputs.
+inline const char* const kGpioFull = "CLK=17,DATA=27,LE=22,RBCLK=23,D4=24,STATUS=25";
+inline const char* const kUsbReversed = "CLK=D7,DATA=D6,LE=D5,RBCLK=D4,D4=D3,STATUS=D0";
+
 // How the adapter's sample of a step relates to the byte of that step.
 enum class Sampling { BeforeTheByte, AsTheByteTakesEffect };
 

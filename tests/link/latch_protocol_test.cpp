@@ -7,14 +7,7 @@
 #include "link/sim_board.h"
 #include "tests/support/recording_port.h"
 
-namespace {
-
-void load(boardlink::Port& port, uint32_t word, uint16_t address = boardlink::kDataRegister) {
-    boardlink::shift_word(port, address, word, 24);
-    boardlink::pulse_le(port, boardlink::kDataRegister);
-}
-
-}  // namespace
+using testing_support::load_word;
 
 // The idle write (RBCLK and D4 high), then per bit, most significant first, DATA set up with CLK
 // low, CLK high and low again with DATA held. The pulse after it is checked with write_latch.
@@ -42,7 +35,7 @@ TEST(SimBoard, LatchesEveryGeneratedWordIntoTheLatchItsControlBitsName) {
     std::uniform_int_distribution<uint32_t> word(0, 0xFFFFFF);
     for (int i = 0; i < 2000; ++i) {
         const uint32_t w = word(rng);
-        load(board, w);
+        load_word(board, w);
         ASSERT_EQ(board.latches()[w & 3], w) << "word " << i;
         ASSERT_EQ(board.history().back(), w);
     }
@@ -53,7 +46,7 @@ TEST(SimBoard, IgnoresOtherAddressesAndKeepsWordWithoutLatchEnable) {
     boardlink::SimBoard board;
     boardlink::shift_word(board, boardlink::kDataRegister, 0x123455, 24);
     EXPECT_FALSE(board.latches()[1].has_value());
-    load(board, 0xFFFFFF, 0x278);  // shifted on another port's address: no effect
+    load_word(board, 0xFFFFFF, 0x278);  // shifted on another port's address: no effect
     EXPECT_EQ(board.latches()[1], 0x123455u);
 }
 
@@ -70,7 +63,7 @@ TEST(SimBoard, OutputFrequencyFromHeldLatches) {
     for (const auto& c : cases) {
         boardlink::SimBoard board;
         board.set_single_modulus(c.single);
-        for (uint32_t w : {c.control, c.r, c.n}) load(board, w);
+        for (uint32_t w : {c.control, c.r, c.n}) load_word(board, w);
         EXPECT_EQ(board.output_frequency_hz(), c.hz) << std::hex << c.n;
     }
 }

@@ -29,8 +29,7 @@ constexpr size_t kAccessesPerWord = 1 + 3 * 24 + 3;
 
 // One latch write as the model makes it: the word, the latch-enable pulse, the end of the transfer.
 void write_word(Port& port, uint32_t word) {
-    boardlink::shift_word(port, kDataRegister, word, 24);
-    boardlink::pulse_le(port, kDataRegister);
+    testing_support::load_word(port, word);
     port.flush();
 }
 
