@@ -77,6 +77,19 @@ TEST(Trace, ReadsBackTheLatchWordsAndTheStatusLine) {
     EXPECT_GT(r.status_changes, 0);
 }
 
+// STATUS shows the converter's data bit (status bit 4) as each read found it: 1010 0101 read is
+// a first level and six changes.
+TEST(Trace, ShowsTheStatusBitAsRead) {
+    const std::string path = temp_path("status.vcd");
+    {
+        auto port = std::make_unique<testing_support::RecordingPort>();
+        port->status = testing_support::serve_bits(testing_support::bits_of(0xA5, 8), 0);
+        auto trace = traced(std::move(port), path);
+        EXPECT_EQ(boardlink::readback_read(*trace, kDataRegister, kDataRegister, 8), 0xA5u);
+    }
+    EXPECT_EQ(read_trace(path).status_changes, 1 + 6);
+}
+
 // Each read of the lock-detect line shows on LD: low while MUXOUT is held at ground, high once it
 // is digital lock detect and the loop (here one that jumps at once) is locked.
 TEST(Trace, ShowsTheLockDetectLineAsItWasRead) {
