@@ -18,6 +18,11 @@ protected:
         if (const std::string why = DeviceBed::why_not(); !why.empty()) GTEST_SKIP() << "umockdev cannot start: " << why;
         bed = std::make_unique<DeviceBed>();
     }
+    // A fresh bed for the next case of a table.
+    void renew_bed() {
+        bed.reset();  // first: a bed unsets the location of the tree as it goes
+        bed = std::make_unique<DeviceBed>();
+    }
 
     std::unique_ptr<DeviceBed> bed;
 };

@@ -1,13 +1,13 @@
 #pragma once
-// /dev/parport0 in the device bed, its ppdev ioctls answered by the parallel-port model with the
-// simulated board on its cable.
+// /dev/parport0 in the device bed: a PC parallel port as the ppdev driver shows it to one program,
+// with the simulated board on its cable: data bits 0..4 out, STATUS on the select input (status
+// bit 4), MUXOUT on paper end (status bit 5, pin 12) as the lock-detect line.
 #include <chrono>
 #include <mutex>
-#include <string>
+#include <vector>
 
 #include "link/sim_board.h"
 #include "tests/devices/device_bed.h"
-#include "tests/support/ppdev_model.h"
 
 namespace testing_support {
 
@@ -23,13 +23,13 @@ public:
 
     void handle(UMockdevIoctlClient* client) override;
 
-    // The model and the board, for the test thread once no client uses them.
-    PpdevModel& model() { return model_; }
-    boardlink::SimBoard& board() { return board_; }
+    // Set before a client comes; read by the test thread once no client uses them.
+    bool held_by_other_driver = false;
+    bool claimed = false;
+    std::vector<uint8_t> writes;  // to the data register
+    boardlink::SimBoard board;
 
 private:
-    boardlink::SimBoard board_;
-    PpdevModel model_{board_};
     std::chrono::milliseconds claim_interrupted_after_;
     std::mutex mutex_;
 };

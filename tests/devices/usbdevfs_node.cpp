@@ -30,20 +30,12 @@ UsbSetup setup_of(const uint8_t* p) {
 
 }  // namespace
 
-UsbdevfsNode::UsbdevfsNode(DeviceBed& bed, Ft232Model::Identity identity, int device_number)
-    : model_(std::move(identity), wired_.wiring()) {
-    char number[4];
-    std::snprintf(number, sizeof number, "%03d", device_number);
-    devnode_ = std::string("/dev/bus/usb/001/") + number;
-    bed.attach(devnode_, *this);
-    const bool high_speed = model_.identity().chip == FtdiChip::Ft232H;
-    bed.add("P: /devices/pci0000:00/0000:00:14.0/usb1/1-" + std::to_string(device_number) + "\n" +
-            "N: bus/usb/001/" + number + "\n" +
-            "E: SUBSYSTEM=usb\nE: DEVTYPE=usb_device\nE: DRIVER=usb\n" +
-            "E: BUSNUM=001\nE: DEVNUM=" + number + "\nE: DEVNAME=" + devnode_ + "\n" +
-            "A: busnum=1\\n\nA: devnum=" + std::to_string(device_number) + "\\n\n" +
-            "A: bConfigurationValue=1\\n\nA: speed=" + (high_speed ? "480" : "12") + "\\n\n" +
-            "H: descriptors=" + hex(model_.descriptors()) + "\n");
+UsbdevfsNode::UsbdevfsNode(DeviceBed& bed) {
+    bed.attach("/dev/bus/usb/001/002", *this);
+    bed.add("P: /devices/pci0000:00/0000:00:14.0/usb1/1-2\nN: bus/usb/001/002\n"
+            "E: SUBSYSTEM=usb\nE: DEVTYPE=usb_device\nE: DRIVER=usb\nE: BUSNUM=001\nE: DEVNUM=002\n"
+            "E: DEVNAME=/dev/bus/usb/001/002\nA: busnum=1\\n\nA: devnum=2\\n\nA: bConfigurationValue=1\\n\n"
+            "A: speed=12\\n\nH: descriptors=" + hex(model_.descriptors()) + "\n");
 }
 
 UsbdevfsNode::~UsbdevfsNode() {
@@ -52,18 +44,6 @@ UsbdevfsNode::~UsbdevfsNode() {
             g_object_unref(u.urb);
             if (u.buffer) g_object_unref(u.buffer);
         }
-}
-
-std::vector<std::string> UsbdevfsNode::unknown_requests() {
-    std::lock_guard lock(mutex_);
-    std::vector<std::string> all = unknown_;
-    for (const std::string& r : model_.unknown_requests()) all.push_back("control " + r);
-    return all;
-}
-
-void UsbdevfsNode::log_unknown(const std::string& what) {
-    unknown_.push_back(what);
-    std::fprintf(stderr, "adapter model: usbdevfs request it does not know: %s\n", what.c_str());
 }
 
 void UsbdevfsNode::handle(UMockdevIoctlClient* client) {
@@ -92,7 +72,7 @@ void UsbdevfsNode::handle(UMockdevIoctlClient* client) {
         usbdevfs_ioctl command;
         std::memcpy(&command, arg->data, sizeof command);
         if (command.ioctl_code == int(USBDEVFS_DISCONNECT)) return complete(client, ENODATA);
-        log_unknown("USBDEVFS_IOCTL " + std::to_string(command.ioctl_code));
+        std::fprintf(stderr, "adapter model: USBDEVFS_IOCTL %d it does not know\n", command.ioctl_code);
         return complete(client, ENOTTY);
     }
     case USBDEVFS_SETCONFIGURATION:
@@ -101,33 +81,14 @@ void UsbdevfsNode::handle(UMockdevIoctlClient* client) {
     case USBDEVFS_CLEAR_HALT: return complete(client, 0);
     case USBDEVFS_CLAIMINTERFACE:
     case USBDEVFS_DISCONNECT_CLAIM: return complete(client, claimed_elsewhere_ ? EBUSY : 0);
-    case USBDEVFS_CONTROL: return control(client);
     case USBDEVFS_SUBMITURB: return submit(client);
     case USBDEVFS_REAPURB:
     case USBDEVFS_REAPURBNDELAY: return reap(client);
     case USBDEVFS_DISCARDURB: return discard(client);
-    default: {
-        char text[32];
-        std::snprintf(text, sizeof text, "ioctl 0x%lx", request);
-        log_unknown(text);
+    default:
+        std::fprintf(stderr, "adapter model: usbdevfs request it does not know: 0x%lx\n", request);
         return complete(client, ENOTTY);
     }
-    }
-}
-
-void UsbdevfsNode::control(UMockdevIoctlClient* client) {
-    IoctlData arg = resolve_arg(client, sizeof(usbdevfs_ctrltransfer));
-    usbdevfs_ctrltransfer transfer;
-    std::memcpy(&transfer, arg->data, sizeof transfer);
-    IoctlData data(transfer.wLength ? umockdev_ioctl_data_resolve(arg.get(), offsetof(usbdevfs_ctrltransfer, data),
-                                                                  transfer.wLength, nullptr)
-                                    : nullptr);
-    const UsbSetup setup{transfer.bRequestType, transfer.bRequest, transfer.wValue, transfer.wIndex, transfer.wLength};
-    const auto answer = model_.control(setup, data ? std::span<const uint8_t>(data->data, size_t(data->data_len))
-                                                   : std::span<const uint8_t>());
-    if (!answer) return complete(client, EPIPE);
-    if (data && !answer->empty()) std::memcpy(data->data, answer->data(), answer->size());
-    umockdev_ioctl_client_complete(client, long((setup.request_type & 0x80) ? answer->size() : transfer.wLength), 0);
 }
 
 void UsbdevfsNode::submit(UMockdevIoctlClient* client) {
@@ -141,7 +102,7 @@ void UsbdevfsNode::submit(UMockdevIoctlClient* client) {
     std::span<uint8_t> bytes = buffer ? std::span<uint8_t>(buffer->data, size_t(buffer->data_len)) : std::span<uint8_t>();
     if (urb->type == USBDEVFS_URB_TYPE_CONTROL && bytes.size() >= 8) {
         const UsbSetup setup = setup_of(bytes.data());
-        const auto answer = model_.control(setup, bytes.subspan(8));
+        const auto answer = model_.control(setup);
         if (!answer) {
             finish(held, -EPIPE, 0);
         } else {
@@ -157,7 +118,7 @@ void UsbdevfsNode::submit(UMockdevIoctlClient* client) {
         waiting_in_.push_back(held);
         serve_in();
     } else {
-        log_unknown("URB type " + std::to_string(urb->type) + " on endpoint " + std::to_string(urb->endpoint));
+        std::fprintf(stderr, "adapter model: URB type %d on endpoint %d it does not know\n", urb->type, urb->endpoint);
         g_object_unref(held.urb);
         if (held.buffer) g_object_unref(held.buffer);
         return complete(client, EINVAL);

@@ -5,8 +5,6 @@
 #include <atomic>
 #include <deque>
 #include <mutex>
-#include <string>
-#include <vector>
 
 #include "tests/devices/device_bed.h"
 #include "tests/support/board_on_pins.h"
@@ -16,12 +14,11 @@ namespace testing_support {
 
 class UsbdevfsNode : public IoctlNode {
 public:
-    UsbdevfsNode(DeviceBed& bed, Ft232Model::Identity identity, int device_number = 2);
+    explicit UsbdevfsNode(DeviceBed& bed);
     ~UsbdevfsNode() override;
 
     void handle(UMockdevIoctlClient* client) override;
 
-    std::string devnode() const { return devnode_; }
     // From any thread: the adapter is pulled out (every later request fails with ENODEV), or
     // another program holds its interface (claims fail with EBUSY).
     void unplug() { unplugged_ = true; }
@@ -30,8 +27,6 @@ public:
     // For the test thread once no client uses them.
     Ft232Model& model() { return model_; }
     boardlink::SimBoard& board() { return wired_.board; }
-    // Requests the node does not answer, as text.
-    std::vector<std::string> unknown_requests();
 
 private:
     struct Urb {
@@ -41,18 +36,14 @@ private:
     void submit(UMockdevIoctlClient* client);
     void reap(UMockdevIoctlClient* client);
     void discard(UMockdevIoctlClient* client);
-    void control(UMockdevIoctlClient* client);
     void serve_in();
     void finish(Urb urb, int status, int actual_length);
-    void log_unknown(const std::string& what);
 
-    std::string devnode_;
     BoardOnPins wired_;
-    Ft232Model model_;
+    Ft232Model model_{wired_};
     std::mutex mutex_;
     std::deque<Urb> waiting_in_;  // IN URBs waiting for samples
     std::deque<Urb> done_;        // URBs to be reaped
-    std::vector<std::string> unknown_;
     std::atomic<bool> unplugged_{false};
     std::atomic<bool> claimed_elsewhere_{false};
 };

@@ -15,6 +15,7 @@
 #include "link/ftdi_port.h"
 #include "link/gpio_port.h"
 #include "link/sim_board.h"
+#include "tests/support/board_on_pins.h"
 
 namespace testing_support {
 
@@ -26,24 +27,9 @@ inline boardlink::PinMap pin_map(boardlink::AdapterKind kind, const std::string&
     return map;
 }
 
-// The simulated board on the far end of the cable: the adapter's pins go to the board's lines
-// through the pin map, and STATUS comes back on its pin. Pins that drive no board line read 1,
-// as pulled-up inputs do.
-struct WiredBoard {
-    boardlink::PinMap pins;
-    boardlink::SimBoard board;
-
-    // The data-register value the board sees for the adapter's pin levels.
-    uint8_t data_of(uint64_t pin_levels) const {
-        uint8_t value = 0;
-        for (int line = 0; line < boardlink::kDataLines; ++line)
-            if (int pin = pins.pin[size_t(line)]; pin != boardlink::PinMap::kNone && (pin_levels >> pin) & 1u)
-                value |= uint8_t(1u << line);
-        return value;
-    }
-    // The STATUS line's level.
-    int status() { return (board.in(boardlink::kStatusRegister) >> 4) & 1; }
-};
+// Pin maps the tests share: every GPIO line wired; every USB line moved, STATUS below the outputs.
+inline const char* const kGpioFull = "CLK=17,DATA=27,LE=22,RBCLK=23,D4=24,STATUS=25";
+inline const char* const kUsbReversed = "CLK=D7,DATA=D6,LE=D5,RBCLK=D4,D4=D3,STATUS=D0";
 
 // How the adapter's sample of a step relates to the byte of that step.
 enum class Sampling { BeforeTheByte, AsTheByteTakesEffect };
@@ -61,7 +47,7 @@ struct FtdiLog {
     std::optional<size_t> failing_transfer;  // this exchange (from 0) and all after it fail
     boardlink::DeviceResult failure{boardlink::DeviceFault::Gone, "LIBUSB_ERROR_NO_DEVICE"};
     Sampling sampling = Sampling::BeforeTheByte;
-    WiredBoard* wired = nullptr;  // the board on the pins; none: samples from `sample`
+    BoardOnPins* wired = nullptr;  // the board on the pins; none: samples from `sample`
     std::function<uint8_t(size_t transfer, size_t index)> sample;  // none: 0
 };
 
@@ -89,7 +75,7 @@ public:
             }
             if (log_->sampling == Sampling::BeforeTheByte) samples[i] = pins_now();
             pins_ = bytes[i];
-            log_->wired->board.out(boardlink::kDataRegister, log_->wired->data_of(pins_));
+            log_->wired->drive(pins_);
             if (log_->sampling == Sampling::AsTheByteTakesEffect) samples[i] = pins_now();
         }
         return {};
@@ -98,19 +84,10 @@ public:
     std::string description() const override { return "FT232R USB UART, serial T3ST0001"; }
 
 private:
-    // The eight pins as sampled: the driven ones as driven, STATUS from the board, the rest high.
+    // The eight pins as sampled: the driven ones as driven, the others as the board holds them.
     uint8_t pins_now() {
         const uint8_t outputs = log_->outputs.value_or(0);
-        uint8_t levels = uint8_t((pins_ & outputs) | ~outputs);
-        if (int pin = log_->wired->pins[boardlink::BoardLine::Status]; pin != boardlink::PinMap::kNone) {
-            levels = uint8_t(levels & ~(1u << pin));
-            levels = uint8_t(levels | (log_->wired->status() << pin));
-        }
-        if (int pin = log_->wired->pins[boardlink::BoardLine::Ld]; pin != boardlink::PinMap::kNone) {
-            levels = uint8_t(levels & ~(1u << pin));
-            levels = uint8_t(levels | (int(*log_->wired->board.lock_detect()) << pin));
-        }
-        return levels;
+        return uint8_t((pins_ & outputs) | (log_->wired->sense() & ~outputs));
     }
 
     std::shared_ptr<FtdiLog> log_;
@@ -132,7 +109,7 @@ struct GpioLog {
     unsigned line_count = 54;
     std::optional<size_t> failing_set;  // this set (from 0) and all after it fail
     boardlink::DeviceResult failure{boardlink::DeviceFault::Gone, "No such device"};
-    WiredBoard* wired = nullptr;  // the board on the lines; none: STATUS reads 0
+    BoardOnPins* wired = nullptr;  // the board on the lines; none: STATUS reads 0
     std::vector<boardlink::LockEdge> edges;  // stamped, for the next read of them
 };
 
@@ -174,7 +151,7 @@ public:
         return {};
     }
     boardlink::DeviceResult get_edge_line(int& level) override {
-        level = log_->wired ? int(*log_->wired->board.lock_detect()) : 0;
+        level = log_->wired ? log_->wired->lock_detect() : 0;
         return {};
     }
     void close() override { log_->closed = true; }
@@ -186,7 +163,7 @@ private:
         uint64_t pins = 0;  // the tests keep their line offsets below 64
         for (size_t i = 0; i < levels.size(); ++i)
             if (levels[i]) pins |= uint64_t{1} << log_->outputs[i];
-        log_->wired->board.out(boardlink::kDataRegister, log_->wired->data_of(pins));
+        log_->wired->drive(pins);
     }
 
     std::shared_ptr<GpioLog> log_;
@@ -215,7 +192,7 @@ struct WiredAdapter {
     bool closed() const { return kind == boardlink::AdapterKind::UsbBitbang ? ftdi->closed : gpio->closed; }
 
     boardlink::AdapterKind kind;
-    WiredBoard wired;
+    BoardOnPins wired;
     std::shared_ptr<FtdiLog> ftdi = std::make_shared<FtdiLog>();
     std::shared_ptr<GpioLog> gpio = std::make_shared<GpioLog>();
     std::string error;  // why the last open failed

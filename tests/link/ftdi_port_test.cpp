@@ -9,7 +9,6 @@
 #include "actions/options.h"
 #include "link/latch_protocol.h"
 #include "link/readback.h"
-#include "model/latch.h"
 #include "model/variants.h"
 #include "tests/link/adapter_rig.h"
 #include "tests/support/recording_port.h"
@@ -19,12 +18,11 @@ using boardlink::FtdiPort;
 using boardlink::kDataRegister;
 using boardlink::kStatusRegister;
 using boardlink::PinMap;
+using testing_support::kUsbReversed;
 using testing_support::WiredAdapter;
 
 namespace {
 
-// Every line moved to another pin, STATUS below the outputs.
-const char* const kReversed = "CLK=D7,DATA=D6,LE=D5,RBCLK=D4,D4=D3,STATUS=D0";
 const actions::HopRun::Entries kHop{"1750", "1752", "10", "5"};
 
 // The adapter bytes for data-register values: each of bits 0..4 on its line's pin.
@@ -45,7 +43,7 @@ std::vector<uint8_t> on_pins(const std::vector<uint8_t>& values, const PinMap& m
 // the link (the board-link tests).
 TEST(UsbAdapter, OpeningStartsBitbangWithTheFiveDataLinesAsOutputsResting) {
     struct Case { const char* pins; uint8_t outputs; };
-    const Case cases[] = {{"CLK=D0", 0x1F}, {kReversed, 0xF8}, {"RBCLK=D7,STATUS=D3", 0x97}};
+    const Case cases[] = {{"CLK=D0", 0x1F}, {kUsbReversed, 0xF8}, {"RBCLK=D7,STATUS=D3", 0x97}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.pins);
         WiredAdapter adapter(AdapterKind::UsbBitbang, c.pins);
@@ -60,9 +58,6 @@ TEST(UsbAdapter, OpeningStartsBitbangWithTheFiveDataLinesAsOutputsResting) {
 TEST(UsbAdapter, OneActionIsOneTransferHoldingItsAccessesThroughThePinMap) {
     struct Action { const char* what; std::function<void(EvalState&, boardlink::Port&)> act; size_t words; };
     const Action kActions[] = {
-        {"resend of the N latch", [](auto& s, auto& p) { actions::resend_latch(s, p, kNLatch); }, 1},
-        {"polarity switch (R, control, N)",
-         [](auto& s, auto& p) { actions::set_main_switch(s, p, actions::MainSwitch::PdPolarity, false); }, 3},
         {"full write sequence", [](auto& s, auto& p) { actions::resend_all(s, p); }, 4},
         {"plain hop (N twice)",
          [](auto& s, auto& p) {
@@ -72,7 +67,7 @@ TEST(UsbAdapter, OneActionIsOneTransferHoldingItsAccessesThroughThePinMap) {
          },
          2},
     };
-    for (const char* map_text : {"CLK=D0", kReversed}) {
+    for (const char* map_text : {"CLK=D0", kUsbReversed}) {
         for (const auto& c : kActions) {
             SCOPED_TRACE(std::string(map_text) + ": " + c.what);
             WiredAdapter adapter(AdapterKind::UsbBitbang, map_text);
@@ -98,7 +93,7 @@ TEST(UsbAdapter, AStatusReadSendsTheQueueWithOneHoldByteAndReadsThatBytesSample)
     // Only the last sample of a transfer carries the converter's bit; every other sample says
     // the opposite, so a read that takes any other sample gets the inverted value.
     const uint8_t value = 0xA6;
-    WiredAdapter adapter(AdapterKind::UsbBitbang, kReversed);  // STATUS on D0
+    WiredAdapter adapter(AdapterKind::UsbBitbang, kUsbReversed);  // STATUS on D0
     auto& log = *adapter.ftdi;
     log.wired = nullptr;
     log.sample = [&](size_t transfer, size_t index) -> uint8_t {
@@ -150,8 +145,7 @@ TEST(UsbAdapter, ReadsLockDetectOnItsPinWhenWired) {
         testing_support::WiredAdapter adapter(boardlink::AdapterKind::UsbBitbang, "LD=D6");
         auto port = adapter.open();
         ASSERT_TRUE(port) << adapter.error;
-        boardlink::shift_word(*port, boardlink::kDataRegister, muxout, 24);
-        boardlink::pulse_le(*port, boardlink::kDataRegister);
+        testing_support::load_word(*port, muxout);
         const size_t transfers = adapter.ftdi->transfers.size();
         EXPECT_EQ(port->lock_detect(), high) << muxout;
         EXPECT_EQ(adapter.ftdi->transfers.size(), transfers + 1);

@@ -5,24 +5,19 @@
 #include <chrono>
 #include <random>
 
-#include "link/latch_protocol.h"
 #include "tests/link/adapter_rig.h"
 #include "tests/support/recording_port.h"
 
 using boardlink::AdapterKind;
 using boardlink::kDataRegister;
 using boardlink::kStatusRegister;
+using testing_support::kGpioFull;
 using testing_support::WiredAdapter;
 
 namespace {
 
-const char* const kFull = "CLK=17,DATA=27,LE=22,RBCLK=23,D4=24,STATUS=25";
 const char* const kLatchOnly = "CLK=5,DATA=6,LE=13";
 
-void load(boardlink::Port& port, uint32_t word) {
-    boardlink::shift_word(port, kDataRegister, word, 24);
-    boardlink::pulse_le(port, kDataRegister);
-}
 
 }  // namespace
 
@@ -41,7 +36,7 @@ TEST(GpioChip, ChipNamesArePathsNamesNumbersOrLabels) {
 TEST(GpioChip, OpeningTakesTheWiredDataLinesAsOutputsAtIdleAndStatusAsInput) {
     struct Case { const char* map; std::vector<unsigned> outputs; std::vector<int> levels; std::optional<unsigned> input, edges; };
     const Case cases[] = {
-        {kFull, {17, 27, 22, 23, 24}, {0, 0, 0, 1, 1}, 25u, std::nullopt},
+        {kGpioFull, {17, 27, 22, 23, 24}, {0, 0, 0, 1, 1}, 25u, std::nullopt},
         {kLatchOnly, {5, 6, 13}, {0, 0, 0}, std::nullopt, std::nullopt},
         {"CLK=5,DATA=6,LE=13,LD=19", {5, 6, 13}, {0, 0, 0}, std::nullopt, 19u},
     };
@@ -69,7 +64,7 @@ TEST(GpioChip, OpeningTakesTheWiredDataLinesAsOutputsAtIdleAndStatusAsInput) {
 TEST(GpioChip, EachWriteThatMovesALineIsOneSetAndTheBoardLatchesTheWord) {
     std::mt19937 rng(7);
     const uint32_t words[] = {0, 0xFFFFFF, 0x8FF108, uint32_t(rng() & 0xFFFFFF), uint32_t(rng() & 0xFFFFFF)};
-    for (const char* map_text : {kFull, kLatchOnly}) {
+    for (const char* map_text : {kGpioFull, kLatchOnly}) {
         WiredAdapter adapter(AdapterKind::Gpio, map_text);
         auto port = adapter.open();
         ASSERT_TRUE(port) << adapter.error;
@@ -77,8 +72,8 @@ TEST(GpioChip, EachWriteThatMovesALineIsOneSetAndTheBoardLatchesTheWord) {
         for (uint32_t word : words) {
             SCOPED_TRACE(std::string(map_text) + ", word " + std::to_string(word));
             testing_support::RecordingPort recorder;
-            load(recorder, word);
-            load(*port, word);
+            testing_support::load_word(recorder, word);
+            testing_support::load_word(*port, word);
             // One set per write that changes a wired line, counted from the idle levels.
             size_t changes = 0;
             uint8_t last = boardlink::kIdle & wired_bits;
@@ -101,13 +96,13 @@ TEST(GpioChip, LockDetectEdgesAndTheLatchEdgeComeStamped) {
     ASSERT_TRUE(port) << adapter.error;
     EXPECT_FALSE(port->latched_at_ns());
     const auto before = std::chrono::steady_clock::now().time_since_epoch();
-    load(*port, 0x8FF100);  // a control word: muxout three-state, the line floats high
+    testing_support::load_word(*port, 0x8FF100);  // a control word: muxout three-state, the line floats high
     const auto after = std::chrono::steady_clock::now().time_since_epoch();
     ASSERT_TRUE(port->latched_at_ns());
     EXPECT_GE(*port->latched_at_ns(), std::chrono::nanoseconds(before).count());
     EXPECT_LE(*port->latched_at_ns(), std::chrono::nanoseconds(after).count());
     EXPECT_EQ(port->lock_detect(), true);
-    load(*port, 0x8FF1E0);  // muxout DGND
+    testing_support::load_word(*port, 0x8FF1E0);  // muxout DGND
     EXPECT_EQ(port->lock_detect(), false);
 
     adapter.gpio->edges = {{100, true}, {250, false}};

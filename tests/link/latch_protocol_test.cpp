@@ -2,18 +2,12 @@
 
 #include <random>
 
+#include "link/latch_fields.h"
 #include "link/latch_protocol.h"
 #include "link/sim_board.h"
 #include "tests/support/recording_port.h"
 
-namespace {
-
-void load(boardlink::Port& port, uint32_t word, uint16_t address = boardlink::kDataRegister) {
-    boardlink::shift_word(port, address, word, 24);
-    boardlink::pulse_le(port, boardlink::kDataRegister);
-}
-
-}  // namespace
+using testing_support::load_word;
 
 // The idle write (RBCLK and D4 high), then per bit, most significant first, DATA set up with CLK
 // low, CLK high and low again with DATA held. The pulse after it is checked with write_latch.
@@ -41,7 +35,7 @@ TEST(SimBoard, LatchesEveryGeneratedWordIntoTheLatchItsControlBitsName) {
     std::uniform_int_distribution<uint32_t> word(0, 0xFFFFFF);
     for (int i = 0; i < 2000; ++i) {
         const uint32_t w = word(rng);
-        load(board, w);
+        load_word(board, w);
         ASSERT_EQ(board.latches()[w & 3], w) << "word " << i;
         ASSERT_EQ(board.history().back(), w);
     }
@@ -52,7 +46,7 @@ TEST(SimBoard, IgnoresOtherAddressesAndKeepsWordWithoutLatchEnable) {
     boardlink::SimBoard board;
     boardlink::shift_word(board, boardlink::kDataRegister, 0x123455, 24);
     EXPECT_FALSE(board.latches()[1].has_value());
-    load(board, 0xFFFFFF, 0x278);  // shifted on another port's address: no effect
+    load_word(board, 0xFFFFFF, 0x278);  // shifted on another port's address: no effect
     EXPECT_EQ(board.latches()[1], 0x123455u);
 }
 
@@ -69,7 +63,23 @@ TEST(SimBoard, OutputFrequencyFromHeldLatches) {
     for (const auto& c : cases) {
         boardlink::SimBoard board;
         board.set_single_modulus(c.single);
-        for (uint32_t w : {c.control, c.r, c.n}) load(board, w);
+        for (uint32_t w : {c.control, c.r, c.n}) load_word(board, w);
         EXPECT_EQ(board.output_frequency_hz(), c.hz) << std::hex << c.n;
+    }
+}
+
+// The fields the simulated board's window shows for a latch cover the word's 24 bits from bit 23
+// down, each bit once, and their values added back in place make the word.
+TEST(LatchFields, TileTheWordFromItsTopBitDown) {
+    for (int latch = 0; latch < 4; ++latch) {
+        const uint32_t word = 0xA5C3F0u | uint32_t(latch);
+        int next = 23;
+        uint32_t rebuilt = 0;
+        for (const auto& f : boardlink::latch_fields(latch, word)) {
+            EXPECT_EQ(f.high, next) << boardlink::latch_name(latch) << ": " << f.name;
+            next = f.low - 1;
+            rebuilt += f.value << f.low;
+        }
+        EXPECT_EQ(std::pair(next, rebuilt), std::pair(-1, word)) << boardlink::latch_name(latch);
     }
 }

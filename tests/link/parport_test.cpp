@@ -2,7 +2,6 @@
 
 #include <cerrno>
 
-#include "link/board_link.h"
 #include "link/parport.h"
 
 TEST(ParallelPort, EachCauseOfFailureNamesTheDeviceAndTheRemedy) {
@@ -24,25 +23,4 @@ TEST(ParallelPort, OpeningAMissingDeviceOrANonPortFails) {
     EXPECT_NE(error.find("/dev/parport-missing: open failed: no such device"), std::string::npos) << error;
     EXPECT_EQ(boardlink::ParallelPort::open("/dev/null", error), nullptr);
     EXPECT_NE(error.find("/dev/null: claim failed: not a parallel port"), std::string::npos) << error;
-}
-
-// Only a port asked for by name says why it fell back; the automatic choice takes a missing port
-// for none. A trace that cannot be created ends the run: the command-line tests check that.
-TEST(BoardLink, FallsBackToTheSimulatedBoardWhenThePortCannotBeClaimed) {
-    using Kind = boardlink::LinkRequest::Kind;
-    const std::tuple<Kind, const char*, bool> cases[] = {
-        {Kind::Sim, "/dev/parport0", false}, {Kind::Parport, "/dev/parport-missing", true},
-        {Kind::Auto, "/dev/parport-missing", false},
-    };
-    for (const auto& [kind, device, fell_back] : cases) {
-        boardlink::LinkRequest request;
-        request.kind = kind;
-        request.device = device;
-        boardlink::BoardLink board;
-        auto opened = board.open(request);
-        EXPECT_TRUE(opened.ok);
-        EXPECT_EQ(!opened.claim_error.empty(), fell_back) << opened.claim_error;
-        EXPECT_NE(board.simulated_board(), nullptr);
-        EXPECT_EQ(board.name(), "simulated board");
-    }
 }

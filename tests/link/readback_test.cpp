@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "link/latch_protocol.h"
 #include "link/readback.h"
 #include "link/sim_board.h"
 #include "model/supply.h"
@@ -32,6 +33,31 @@ TEST(ReadbackWire, AdcReadSendsTheCommandThenReadsWithDataHigh) {
     expected.push_back(24);
     EXPECT_EQ(port.writes(), expected);
     EXPECT_EQ(port.read_count(), 16u);
+}
+
+// The converter's commands: the set-up's, each operation ended by a poll, and each supply input's
+// selection, as the byte writes and reads above put them on the wire.
+TEST(ReadbackWire, SetupAndSupplySelectionSendTheConvertersCommands) {
+    using boardlink::SupplyInput;
+    auto wire = [](std::initializer_list<int> script) {  // a byte written, or -1: a byte read
+        RecordingPort port;
+        port.status = [](size_t) -> uint8_t { return 0; };  // a converter ready at once
+        for (int v : script) {
+            if (v < 0) boardlink::readback_read(port, kPort, kPort, 8);
+            else boardlink::readback_write(port, kPort, kPort, uint8_t(v));
+        }
+        return port;
+    };
+    RecordingPort setup = wire({});
+    ASSERT_EQ(boardlink::readback_setup(setup, kPort, kPort), SetupResult::Ready);
+    EXPECT_EQ(setup.accesses, wire({0, 8, -1, 16, 68, 8, -1, 17, 68, 9, -1, 19, 68, 11, -1}).accesses);
+    for (const auto& [input, code] : {std::pair{SupplyInput::Vp, 16}, {SupplyInput::Vdd, 17}, {SupplyInput::IddSense, 19}}) {
+        RecordingPort port;
+        boardlink::select_supply_input(port, kPort, kPort, input);
+        RecordingPort expected = wire({code, 5, code, 4});
+        if (input == SupplyInput::IddSense) expected.out(kPort, boardlink::kIdle);
+        EXPECT_EQ(port.accesses, expected.accesses) << code;
+    }
 }
 
 TEST(ReadbackSetup, StatusStuckHighStopsAfterTheFirstReadAndABusyConverterAtThePollBound) {

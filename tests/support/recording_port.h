@@ -6,9 +6,16 @@
 #include <string>
 #include <vector>
 
+#include "link/latch_protocol.h"
 #include "link/port.h"
 
 namespace testing_support {
+
+// One latch write as the model makes it: the word shifted in on `address`, then the LE pulse.
+inline void load_word(boardlink::Port& port, uint32_t word, uint16_t address = boardlink::kDataRegister) {
+    boardlink::shift_word(port, address, word, 24);
+    boardlink::pulse_le(port, boardlink::kDataRegister);
+}
 
 class RecordingPort : public boardlink::Port {
 public:
