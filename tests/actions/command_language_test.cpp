@@ -43,7 +43,7 @@ TEST(CommandLanguage, CommandsRunTheirActionsAndQueriesAnswerFromTheState) {
         {"FREQ:REF 19.2; FREQ:REF?", {"19.2"}, {3, 2, 1, 0}},
         {"FREQ:STEP UP; FREQ?", {"2400.2"}, {1, 2}},
         {"LATC:WORD? R; LATC:SEND R; LATC:WORD? R", {"NONE", "0000C9"}, {1}},
-        {"LATC:SEND ALL", {}, {3, 2, 1, 0}},
+        {"LATC:SEND ALL; LATC:WORD? CONT", {"8FF108"}, {3, 2, 1, 0}},
         {"SWIT:POL 0.4; SWIT:POL?", {"0"}, {1, 0, 2}},  // a Boolean as a number, rounded
         {"POW:CORE UP; POW:CORE?", {"3"}, {0, 3}},
         {"CURR 3,2700; CURR1?; CURR:RSET?", {"3", "2700"}, {3, 2, 1, 0}},  // a suffix left out is 1
