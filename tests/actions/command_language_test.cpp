@@ -4,7 +4,6 @@
 
 #include "actions/command_language.h"
 #include "tests/support/command_bench.h"
-#include "link/sim_board.h"
 #include "tests/support/recording_port.h"
 #include "model/board_words.h"
 #include "model/latch.h"
@@ -13,11 +12,7 @@
 
 using namespace commands;
 
-namespace {
-
 using Bench = testing_support::CommandBench;
-
-}  // namespace
 
 TEST(CommandSyntax, LinesSplitIntoCommandsWithQuotedTextsAndQueries) {
     SplitLine s = split_line(" FREQ 2400.2 ; *IDN? ;; MEM:LOAD \"a;b, \"\"c\"\"\" ;LATC:WORD? N");
@@ -40,7 +35,7 @@ TEST(CommandSyntax, LinesSplitIntoCommandsWithQuotedTextsAndQueries) {
 }
 
 TEST(CommandLanguage, CommandsRunTheirActionsAndQueriesAnswerFromTheState) {
-    struct Case { const char* line; std::vector<std::string> answers; std::vector<int> latched; };
+    struct Case { const char* line; std::vector<std::string> answers; std::vector<int> latched; const char* variant = "ksy7100-1"; };
     const Case cases[] = {
         {"*IDN?", {"KSY7100-EVAL,KSY7100-1,SIM,9.9"}, {}},
         {"FREQ 2400.2; FREQ?; LATC:WORD? N", {"2400.2", "017706"}, {1, 2}},
@@ -48,17 +43,18 @@ TEST(CommandLanguage, CommandsRunTheirActionsAndQueriesAnswerFromTheState) {
         {"FREQ:REF 19.2; FREQ:REF?", {"19.2"}, {3, 2, 1, 0}},
         {"FREQ:STEP UP; FREQ?", {"2400.2"}, {1, 2}},
         {"LATC:WORD? R; LATC:SEND R; LATC:WORD? R", {"NONE", "0000C9"}, {1}},
-        {"LATC:SEND ALL", {}, {3, 2, 1, 0}},
+        {"LATC:SEND ALL; LATC:WORD? CONT", {"8FF108"}, {3, 2, 1, 0}},
         {"SWIT:POL 0.4; SWIT:POL?", {"0"}, {1, 0, 2}},  // a Boolean as a number, rounded
         {"POW:CORE UP; POW:CORE?", {"3"}, {0, 3}},
         {"CURR 3,2700; CURR1?; CURR:RSET?", {"3", "2700"}, {3, 2, 1, 0}},  // a suffix left out is 1
-        {"PDOW SYNC; MUX 4; PDOW?; MUX?", {"SYNC", "4"}, {0, 0}},
+        {"PDOW SYNC; MUX #B100; PDOW?; MUX?", {"SYNC", "4"}, {0, 0}},
         {"PRES 16; BSEL 8; ABPW 2; PRES?; BSEL?; ABPW?", {"16", "8", "2"}, {3, 2, 1, 0, 3, 2, 1, 0, 3, 2, 1, 0}},
+        {"PRES 32; PRES DEF; PRES?", {"8"}, {3, 2, 1, 0, 3, 2, 1, 0}, "ksy7100-7"},  // its own default, 8/9
         {"TEST:MODE 7; TEST:EBAN 5; TEST:ADC ON; TEST:MODE?; TEST:UPD; LATC:WORD? TEST", {"7", "003A5B"}, {3}},
         {"TEST:ENAB ON; TEST:ENAB?", {"1"}, {0, 1, 2, 3}},
     };
     for (const auto& c : cases) {
-        Bench b;
+        Bench b(c.variant);
         EXPECT_EQ(b.run(c.line), c.answers) << c.line;
         EXPECT_EQ(b.latched(), c.latched) << c.line;
         for (int latch : c.latched)
@@ -161,7 +157,8 @@ TEST(CommandLanguage, TheBoardReadoutReportsWhatTheHeldWordsMake) {
 TEST(CommandLanguage, SettingsTheDeviceCannotTakeAreRefusedAsConflicts) {
     const std::string preset = " is set only for the variants KSY7100-0 to KSY7100-8, and the device is \"ksy7101\", a "
                                "board preset, whose latch writes carry no data. Nothing was changed or sent.";
-    const std::tuple<const char*, const char*, std::string> cases[] = {  // variant (empty: board preset 2), command
+    // variant (empty: board preset 2; another name: the device so named), command, reason
+    const std::tuple<const char*, const char*, std::string> cases[] = {
         {"ksy7100-8", "PRES 32", "The KSY7100-8 has no dual-modulus prescaler: it divides by its N counter alone."},
         {"ksy7100-8", "SWIT:IDIV ON", "The KSY7100-8 has no divide-by-2 options (the main window hides their switches)."},
         {"ksy7100-8", "SWIT:ODIV ON", "The KSY7100-8 has no divide-by-2 options (the main window hides their switches)."},
@@ -172,10 +169,13 @@ TEST(CommandLanguage, SettingsTheDeviceCannotTakeAreRefusedAsConflicts) {
         {"", "TEST:MODE 7", "The test latch" + preset},
         {"", "TEST:ENAB ON", "The test latch" + preset},
         {"", "TEST:UPD", "The test latch" + preset},
+        {"a-board-with-a-long-name", "PDOW SYNC", "The power-down setting is set only for the variants KSY7100-0 to "
+         "KSY7100-8, and the device is \"a-board-with-a-long-...\", a board preset, whose latch writes carry no data."},
     };
     for (const auto& [variant, command, reason] : cases) {
-        Bench b(*variant ? variant : "ksy7100-1");
+        Bench b(variants::is_family_variant(variant) ? variant : "ksy7100-1");
         if (!*variant) b.run("BOAR 2");
+        else if (!variants::is_family_variant(variant)) b.state.device = variant;
         const EvalState before = b.state;
         const uint64_t words = b.board.words_loaded();
         std::string expected = "-221: " + reason;

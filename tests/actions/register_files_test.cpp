@@ -66,6 +66,7 @@ TEST(RegisterFiles, ARefusedImportNamesItsLineAndChangesNothing) {
     const std::string ok = "0x000003 test\n0x017702 N\n0x0000C9 R\n0x8FF108 control\n";
     const std::tuple<std::string, std::string> cases[] = {
         {"0x17702\n0xC9\n", "r.txt: it holds no control word"},
+        {"0x17702\n0x8FF108\n", "r.txt: it holds no R word"},
         {ok + "0x000009\n", "Line 5 of r.txt: a second word for the R latch (line 3 has one)"},
         {"# pasted\n0x17702 // N\n0xC9\nG0\n", "Line 4 of r.txt: \"G0\" is not a 24-bit word in hexadecimal"},
         {"0x17702 R\n", "Line 1 of r.txt: the word is for the N latch (address bits DB1, DB0), not the R"},

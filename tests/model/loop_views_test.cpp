@@ -31,7 +31,7 @@ TEST(LoopViews, NoisePointsAndPartValuesReadAsTypedAndFiguresShowWithTheirPrefix
 
     const std::tuple<double, const char*, std::string> shown[] = {
         {6.59e-9, "F", "6.59 nF"}, {2580, "ohm", "2.58 kohm"}, {0.000202, "s", "202 us"}, {0, "F", "0"},
-        {1e4, "Hz", "10 kHz"}, {999.96, "Hz", "1 kHz"},
+        {1e4, "Hz", "10 kHz"}, {999.96, "Hz", "1 kHz"}, {1e-18, "F", "0.001 fF"},
     };
     for (const auto& [value, unit, text] : shown) EXPECT_EQ(engineering(value, unit), text) << value;
 }
