@@ -51,22 +51,11 @@ public:
         if (gpiod_chip_get_lines(chip_, offsets.data(), unsigned(offsets.size()), &outputs_) != 0) return last_error();
         if (gpiod_line_request_bulk_output(&outputs_, consumer.c_str(), levels.data()) != 0) return last_error();
         have_outputs_ = true;
-        if (input) {
-            input_ = gpiod_chip_get_line(chip_, *input);
-            if (!input_) return last_error();
-            if (gpiod_line_request_input(input_, consumer.c_str()) != 0) {
-                input_ = nullptr;
-                return last_error();
-            }
-        }
-        if (edges) {
-            edges_ = gpiod_chip_get_line(chip_, *edges);
-            if (!edges_) return last_error();
-            if (gpiod_line_request_both_edges_events(edges_, consumer.c_str()) != 0) {
-                edges_ = nullptr;
-                return last_error();
-            }
-        }
+        if (input)
+            if (DeviceResult r = take_line(*input, input_, gpiod_line_request_input, consumer); !r.ok()) return r;
+        if (edges)
+            if (DeviceResult r = take_line(*edges, edges_, gpiod_line_request_both_edges_events, consumer); !r.ok())
+                return r;
         return {};
     }
 
@@ -117,6 +106,19 @@ public:
     std::string description() const override { return description_; }
 
 private:
+    // Takes the line at `offset` with `take` (as an input, or for its edge events) into `line`,
+    // which stays empty when it cannot be had.
+    DeviceResult take_line(unsigned offset, gpiod_line*& line, int (*take)(gpiod_line*, const char*),
+                           const std::string& consumer) {
+        line = gpiod_chip_get_line(chip_, offset);
+        if (!line) return last_error();
+        if (take(line, consumer.c_str()) != 0) {
+            line = nullptr;
+            return last_error();
+        }
+        return {};
+    }
+
     gpiod_chip* chip_ = nullptr;
     gpiod_line_bulk outputs_{};
     bool have_outputs_ = false;
