@@ -11,7 +11,7 @@
 # Usage: scripts/setup.sh [extra packages...]
 set -eu
 
-packages="cmake ninja-build g++ ccache qt6-base-dev libgl-dev libgtest-dev libbenchmark-dev fonts-dejavu-core poppler-utils python3-pyvisa python3-pyvisa-py python3-pymeasure pkg-config libftdi1-dev libgpiod-dev sigrok-cli qt6-svg-dev libqcustomplot-dev umockdev libumockdev-dev $*"
+packages="cmake ninja-build g++ ccache qt6-base-dev qt6-base-private-dev libgl-dev libgtest-dev libbenchmark-dev fonts-dejavu-core poppler-utils python3-pyvisa python3-pyvisa-py python3-pymeasure pkg-config libftdi1-dev libgpiod-dev sigrok-cli qt6-svg-dev libqcustomplot-dev umockdev libumockdev-dev $*"
 
 missing=""
 for p in $packages; do

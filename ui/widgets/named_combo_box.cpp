@@ -52,12 +52,8 @@ QAccessibleInterface* named_combo_accessible(const QString& class_name, QObject*
 
 }  // namespace
 
+// The combo box itself says each new entry to assistive technology.
 NamedComboBox::NamedComboBox(QWidget* parent) : QComboBox(parent) {
     static const bool accessible = (QAccessible::installFactory(named_combo_accessible), true);
     (void)accessible;
-    connect(this, &QComboBox::currentIndexChanged, this, [this] {
-        if (!QAccessible::isActive()) return;
-        QAccessibleValueChangeEvent value(this, currentText());
-        QAccessible::updateAccessibility(&value);
-    });
 }

@@ -21,11 +21,8 @@ ToggleSwitch::ToggleSwitch(const QString& off_caption, const QString& on_caption
     connect(this, &QAbstractButton::toggled, this, [this] {
         setText(caption());
         update();
+        // The button itself says the checked state changed; the switch adds its caption.
         if (QAccessible::isActive()) {
-            QAccessible::State changed;
-            changed.checked = true;
-            QAccessibleStateChangeEvent state(this, changed);
-            QAccessible::updateAccessibility(&state);
             QAccessibleValueChangeEvent value(this, caption());
             QAccessible::updateAccessibility(&value);
             QAccessibleEvent description(this, QAccessible::DescriptionChanged);
