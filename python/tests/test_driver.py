@@ -1,11 +1,7 @@
 #!/usr/bin/python3
 """The Python driver, its pyvisa class and its PyMeasure one, against a live command server on the
 simulated board. Usage: test_driver.py PATH_TO_KSY7100_EVAL"""
-import os
-import sys
-import tempfile
-import time
-import unittest
+import os, sys, tempfile, time, unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
 from ksy7100 import KSY7100, KSY7100Error, LoopParts, parse_errors  # noqa: E402

@@ -1,12 +1,7 @@
 #!/usr/bin/python3
 """The command server as a lab script meets it, through pyvisa with its pure-Python backend, against
 the tool without windows on the simulated board. Usage: scpi_client_test.py PATH_TO_KSY7100_EVAL"""
-import os
-import re
-import sys
-import tempfile
-import unittest
-
+import os, re, sys, tempfile, unittest
 import pyvisa
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "python"))

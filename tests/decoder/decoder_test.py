@@ -1,17 +1,7 @@
 #!/usr/bin/env python3
 """The protocol decoders (decoders/), installed by `cmake --install`, in sigrok-cli on traces the tool
 writes and on a hand-made one. Usage: decoder_test.py <ksy7100-eval> <build folder>"""
-import json
-import os
-import random
-import re
-import shutil
-import subprocess
-import sys
-import tempfile
-import time
-import unittest
-
+import json, os, random, re, shutil, subprocess, sys, tempfile, time, unittest
 import pyvisa
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "python"))
