@@ -3,32 +3,19 @@
 // table holds the N word each channel's frequency would send.
 #include <gtest/gtest.h>
 
-#include <map>
+#include <filesystem>
 #include <random>
 
 #include "actions/command_language.h"
+#include "actions/file_io.h"
 #include "actions/register_files.h"
 #include "link/sim_board.h"
 #include "model/channel_table.h"
 #include "model/register_export.h"
 #include "model/variants.h"
+#include "tests/support/trace_reader.h"
 
-namespace {
-
-struct MemoryFiles : actions::FileStore {
-    actions::FileText read(const std::string& name, size_t) const override {
-        auto it = files.find(name);
-        if (it == files.end()) return {std::nullopt, "No such file or directory"};
-        return {it->second, {}};
-    }
-    std::string write(const std::string& name, std::string_view text) const override {
-        files[name] = std::string(text);
-        return {};
-    }
-    mutable std::map<std::string, std::string> files;
-};
-
-}  // namespace
+using testing_support::temp_path;
 
 TEST(RegisterFiles, AnExportImportedAgainReproducesTheStateAndTheBoardsWordsOnEveryVariant) {
     std::mt19937 g(29);
@@ -42,12 +29,12 @@ TEST(RegisterFiles, AnExportImportedAgainReproducesTheStateAndTheBoardsWordsOnEv
             commands::Interpreter in(state, board, "9.9");
             for (int k = 0; k < 4; ++k) in.run_line(settings[g() % std::size(settings)]);
             state.r_aux_bits = int32_t(g() % 4) << 22;  // R latch DB23, DB22, as a settings file may set them
-            MemoryFiles files;
-            ASSERT_TRUE(actions::export_registers(state, files, file, file, "9.9").ok());
+            actions::PathStore files;
+            ASSERT_TRUE(actions::export_registers(state, files, temp_path(file), file, "9.9").ok());
 
             EvalState imported = variants::start_state(variant);
             boardlink::SimBoard fresh;
-            const auto out = actions::import_registers(imported, fresh, files, file, file);
+            const auto out = actions::import_registers(imported, fresh, files, temp_path(file), file);
             ASSERT_TRUE(out.ok()) << out.refusal->message;
             const auto sent = words_to_send(state);
             for (size_t i = 0; i < sent.size(); ++i) {
@@ -64,6 +51,7 @@ TEST(RegisterFiles, AnExportImportedAgainReproducesTheStateAndTheBoardsWordsOnEv
 
 TEST(RegisterFiles, ARefusedImportNamesItsLineAndChangesNothing) {
     const std::string ok = "0x000003 test\n0x017702 N\n0x0000C9 R\n0x8FF108 control\n";
+    const actions::PathStore files;
     const std::tuple<std::string, std::string> cases[] = {
         {"0x17702\n0xC9\n", "r.txt: it holds no control word"},
         {"0x17702\n0x8FF108\n", "r.txt: it holds no R word"},
@@ -88,9 +76,8 @@ TEST(RegisterFiles, ARefusedImportNamesItsLineAndChangesNothing) {
         EvalState state = variants::start_state("ksy7100-1");
         const EvalState before = state;
         boardlink::SimBoard board;
-        MemoryFiles files;
-        files.files["r.txt"] = text;
-        const auto out = actions::import_registers(state, board, files, "r.txt", "r.txt");
+        ASSERT_EQ(files.write(temp_path("r.txt"), text), "");
+        const auto out = actions::import_registers(state, board, files, temp_path("r.txt"), "r.txt");
         ASSERT_FALSE(out.ok());
         EXPECT_EQ(out.refusal->message, message + ". Nothing was imported.");
         EXPECT_TRUE(state == before);
@@ -99,9 +86,9 @@ TEST(RegisterFiles, ARefusedImportNamesItsLineAndChangesNothing) {
     // The byte-order mark an editor writes before UTF-8 text is no word.
     EvalState state = variants::start_state("ksy7100-1");
     boardlink::SimBoard board;
-    MemoryFiles files;
-    files.files["r.txt"] = "\xEF\xBB\xBF" + ok.substr(ok.find('\n') + 1);
-    EXPECT_TRUE(actions::import_registers(state, board, files, "r.txt", "r.txt").ok());
+    ASSERT_EQ(files.write(temp_path("r.txt"), "\xEF\xBB\xBF" + ok.substr(ok.find('\n') + 1)), "");
+    EXPECT_TRUE(actions::import_registers(state, board, files, temp_path("r.txt"), "r.txt").ok());
+    for (const char* file : {"r.txt", "r.json"}) std::filesystem::remove(temp_path(file));
 }
 
 TEST(RegisterFiles, AChannelTableHoldsTheNWordEachChannelsFrequencySendsOrNamesWhyNot) {
