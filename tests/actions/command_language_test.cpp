@@ -151,7 +151,7 @@ TEST(CommandLanguage, TheBoardReadoutReportsWhatTheHeldWordsMake) {
 }
 
 // What the main window offers only for some devices holds for scripts too: refused as a settings
-// conflict, with the reason, changing and sending nothing.
+// conflict, with the reason (that it changes and sends nothing is the board-agreement test's).
 TEST(CommandLanguage, SettingsTheDeviceCannotTakeAreRefusedAsConflicts) {
     const std::string preset = " is set only for the variants KSY7100-0 to KSY7100-8, and the device is \"ksy7101\", a "
                                "board preset, whose latch writes carry no data. Nothing was changed or sent.";
@@ -175,13 +175,9 @@ TEST(CommandLanguage, SettingsTheDeviceCannotTakeAreRefusedAsConflicts) {
         Bench b(variants::is_family_variant(variant) ? variant : "ksy7100-1");
         if (!*variant) b.run("BOAR 2");
         else if (!variants::is_family_variant(variant)) b.state.device = variant;
-        const EvalState before = b.state;
-        const uint64_t words = b.board.words_loaded();
         std::string expected = reason.starts_with("-222") ? reason : "-221: " + reason;
         if (!expected.ends_with("variants.") && !expected.ends_with("sent.")) expected += " Nothing was changed or sent.";
         EXPECT_EQ(b.run(command), std::vector<std::string>{expected}) << command;
-        EXPECT_TRUE(b.state == before) << command;
-        EXPECT_EQ(b.board.words_loaded(), words) << command;
     }
 }
 

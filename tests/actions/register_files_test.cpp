@@ -70,6 +70,7 @@ TEST(RegisterFiles, ARefusedImportNamesItsLineAndChangesNothing) {
          "{\"word\": \"0x017702\"}]\n}\n",
          "Line 2 of r.txt: the file was exported from a \"KSY7100-8\" and the tool runs a KSY7100-1: its counters would "
          "make other frequencies here"},
+        {"\xEF\xBB\xBF" + ok.substr(ok.find('\n') + 1), ""},  // the byte-order mark an editor writes is no word
     };
     for (const auto& [text, message] : cases) {
         SCOPED_TRACE(message);
@@ -78,16 +79,12 @@ TEST(RegisterFiles, ARefusedImportNamesItsLineAndChangesNothing) {
         boardlink::SimBoard board;
         ASSERT_EQ(files.write(temp_path("r.txt"), text), "");
         const auto out = actions::import_registers(state, board, files, temp_path("r.txt"), "r.txt");
-        ASSERT_FALSE(out.ok());
+        ASSERT_EQ(out.ok(), message.empty());
+        if (message.empty()) continue;
         EXPECT_EQ(out.refusal->message, message + ". Nothing was imported.");
         EXPECT_TRUE(state == before);
         EXPECT_EQ(board.words_loaded(), 0u);
     }
-    // The byte-order mark an editor writes before UTF-8 text is no word.
-    EvalState state = variants::start_state("ksy7100-1");
-    boardlink::SimBoard board;
-    ASSERT_EQ(files.write(temp_path("r.txt"), "\xEF\xBB\xBF" + ok.substr(ok.find('\n') + 1)), "");
-    EXPECT_TRUE(actions::import_registers(state, board, files, temp_path("r.txt"), "r.txt").ok());
     for (const char* file : {"r.txt", "r.json"}) std::filesystem::remove(temp_path(file));
 }
 
