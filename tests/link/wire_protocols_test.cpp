@@ -76,15 +76,14 @@ TEST(LatchFields, TileTheWordFromItsTopBitDown) {
     }
 }
 
-// How a read samples STATUS between the clock's edges is checked, byte for byte, through the USB
-// adapter, whose transfers show where each read falls.
-TEST(ReadbackWire, WriteClocksTheByteMsbFirstWithClockHighIdle) {
-    RecordingPort port;
-    boardlink::readback_write(port, kPort, kPort, 0xA5);  // 1010 0101
-    EXPECT_EQ(port.writes(), (V{10, 2, 10, 0, 8, 2, 10, 0, 8, 0, 8, 2, 10, 0, 8, 2, 10, 26, 24}));
-}
+// A byte written is clocked MSB first with the clock high at idle; a conversion is its command,
+// then 16 reads with DATA high. How a read samples STATUS between the clock's edges is checked,
+// byte for byte, through the USB adapter, whose transfers show where each read falls.
+TEST(ReadbackWire, WritesClockTheByteMsbFirstAndAConversionReadsWithDataHigh) {
+    RecordingPort write;
+    boardlink::readback_write(write, kPort, kPort, 0xA5);  // 1010 0101
+    EXPECT_EQ(write.writes(), (V{10, 2, 10, 0, 8, 2, 10, 0, 8, 0, 8, 2, 10, 0, 8, 2, 10, 26, 24}));
 
-TEST(ReadbackWire, AdcReadSendsTheCommandThenReadsWithDataHigh) {
     RecordingPort port;
     port.status = serve_bits(bits_of(0x8001, 16), 0);
     EXPECT_EQ(boardlink::adc_read(port, kPort, kPort, 56, 16), 32769.0);
