@@ -19,6 +19,7 @@
 #include "model/register_map.h"
 #include "model/settings_file.h"
 #include "model/variants.h"
+#include "tests/support/command_bench.h"
 
 namespace fs = std::filesystem;
 using namespace commands;
@@ -53,15 +54,12 @@ std::optional<Made> board_makes(const boardlink::SimBoard& board, double ref_hz)
     return Made{ref_hz / r, ratio * ref_hz / r, board.single_modulus() || b >= a};
 }
 
-struct Rig {
-    Rig(const std::string& variant, const fs::path& folder) : state(variants::start_state(variant)), files(folder) {
+struct Rig : testing_support::CommandBench {
+    Rig(const std::string& variant, const fs::path& folder) : CommandBench(variant), files(folder) {
         board.set_single_modulus(variants::is_single_modulus(variant));
         in.hooks().files = &files;
     }
-    EvalState state;
     actions::FolderStore files;
-    boardlink::SimBoard board;
-    Interpreter in{state, board, "9.9"};
 };
 
 std::string pick(std::mt19937& g, std::initializer_list<const char*> choices) {
@@ -136,11 +134,10 @@ std::optional<std::string> run_and_check(Rig& rig, const std::string& command) {
     if (refused && variants::is_family_variant(before.device) &&
         (command.ends_with(" MIN") || command.ends_with(" MAX"))) {
         const std::string header = command.substr(0, command.find(' '));
-        EvalState copy = before;
-        boardlink::SimBoard board;
-        Interpreter in(copy, board, "9.9");
-        const auto present = in.run_line(header + "?");
-        if (present.size() == 1 && present[0].answer && !in.run_line(header + " " + *present[0].answer)[0].error)
+        testing_support::CommandBench probe;
+        probe.state = before;
+        const auto present = probe.in.run_line(header + "?");
+        if (present.size() == 1 && present[0].answer && !probe.in.run_line(header + " " + *present[0].answer)[0].error)
             return "the command refused its own limit, and takes the present value " + *present[0].answer;
     }
 

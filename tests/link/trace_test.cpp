@@ -160,8 +160,7 @@ TEST(TraceOfAFailingLink, ShowsExactlyTheWordsTheBoardLatchedAndWhereTheLinkFail
 // The trace cut at a transfer's end: well formed, a prefix of the words, no more than one
 // transfer's worth short of the limit; the link goes on.
 TEST(TraceWriteFailure, CutsBackToTheLastWholeTransferStopsAndLeavesTheLinkWorking) {
-    std::vector<uint32_t> words;
-    for (uint32_t i = 0; i < 6; ++i) words.push_back(0x123400 + i * 0x1111 + (i & 3));
+    const std::vector<uint32_t> words = {0x123400, 0x124512, 0x125624, 0x126736, 0x127844, 0x128956};
     // The header's size and the largest transfer of an uncut run. Time stamps are real, so sizes
     // vary by a few digits from run to run: `slack` covers that.
     const std::string path = temp_path("sizes.vcd");

@@ -34,14 +34,6 @@ TEST(ShiftWord, ClocksEveryBitMsbFirstWithDataHeldAcrossTheRisingEdge) {
     }
 }
 
-TEST(SimBoard, IgnoresOtherAddressesAndKeepsWordWithoutLatchEnable) {
-    boardlink::SimBoard board;
-    boardlink::shift_word(board, boardlink::kDataRegister, 0x123455, 24);
-    EXPECT_FALSE(board.latches()[1].has_value());
-    load_word(board, 0xFFFFFF, 0x278);  // shifted on another port's address: no effect
-    EXPECT_EQ(board.latches()[1], 0x123455u);
-}
-
 TEST(SimBoard, OutputFrequencyFromHeldLatches) {
     struct Case { uint32_t control, r, n; bool single; std::optional<double> hz; };
     const Case cases[] = {
