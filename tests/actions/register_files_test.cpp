@@ -13,6 +13,7 @@
 #include "model/channel_table.h"
 #include "model/register_export.h"
 #include "model/variants.h"
+#include "tests/support/command_bench.h"
 #include "tests/support/trace_reader.h"
 
 using testing_support::temp_path;
@@ -24,10 +25,9 @@ TEST(RegisterFiles, AnExportImportedAgainReproducesTheStateAndTheBoardsWordsOnEv
     for (std::string_view variant : variants::kNames) {
         for (const char* file : {"r.txt", "r.json"}) {
             SCOPED_TRACE(std::string(variant) + " " + file);
-            EvalState state = variants::start_state(variant);
-            boardlink::SimBoard board;
-            commands::Interpreter in(state, board, "9.9");
-            for (int k = 0; k < 4; ++k) in.run_line(settings[g() % std::size(settings)]);
+            testing_support::CommandBench b(variant);
+            EvalState& state = b.state;
+            for (int k = 0; k < 4; ++k) b.run(settings[g() % std::size(settings)]);
             state.r_aux_bits = int32_t(g() % 4) << 22;  // R latch DB23, DB22, as a settings file may set them
             actions::PathStore files;
             ASSERT_TRUE(actions::export_registers(state, files, temp_path(file), file, "9.9").ok());
@@ -97,11 +97,9 @@ TEST(RegisterFiles, AChannelTableHoldsTheNWordEachChannelsFrequencySendsOrNamesW
     const std::string header = channel_table_text(state, std::get<ChannelTable>(table), ExportFormat::C, "9.9");
     EXPECT_NE(header.find("11 channels from 1900 MHz to 1902 MHz in steps of 200 kHz"), std::string::npos) << header;
     for (const Channel& c : channels) {
-        EvalState s = variants::start_state("ksy7100-3");
-        boardlink::SimBoard board;
-        commands::Interpreter in(s, board, "9.9");
-        in.run_line("FREQ " + std::to_string(c.mhz));
-        EXPECT_EQ(c.word, *board.latches()[2]) << c.mhz;
+        testing_support::CommandBench b("ksy7100-3");
+        b.run("FREQ " + std::to_string(c.mhz));
+        EXPECT_EQ(c.word, *b.board.latches()[2]) << c.mhz;
     }
     EvalState unsplit = variants::start_state("ksy7100-3");
     unsplit.prescaler = 0;
