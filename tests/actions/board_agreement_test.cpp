@@ -3,7 +3,8 @@
 // BOAR:FREQ? agree to 1 Hz with what the words the board latched make, (P x B + A) x reference / R
 // (B alone for the KSY7100-8) with counters the prescaler can divide by, a command's MIN and MAX
 // are values it takes, and a refused command changes nothing and sends nothing. A failure
-// prints the sequence that led to it.
+// prints the sequence that led to it. *RST returns to the variant's start; the loop designer's
+// commands send nothing.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -16,7 +17,9 @@
 #include "link/sim_board.h"
 #include "model/number_format.h"
 #include "model/register_map.h"
+#include "model/settings_file.h"
 #include "model/variants.h"
+#include "tests/support/command_bench.h"
 
 namespace fs = std::filesystem;
 using namespace commands;
@@ -51,15 +54,12 @@ std::optional<Made> board_makes(const boardlink::SimBoard& board, double ref_hz)
     return Made{ref_hz / r, ratio * ref_hz / r, board.single_modulus() || b >= a};
 }
 
-struct Rig {
-    Rig(const std::string& variant, const fs::path& folder) : state(variants::start_state(variant)), files(folder) {
+struct Rig : testing_support::CommandBench {
+    Rig(const std::string& variant, const fs::path& folder) : CommandBench(variant), files(folder) {
         board.set_single_modulus(variants::is_single_modulus(variant));
         in.hooks().files = &files;
     }
-    EvalState state;
     actions::FolderStore files;
-    boardlink::SimBoard board;
-    Interpreter in{state, board, "9.9"};
 };
 
 std::string pick(std::mt19937& g, std::initializer_list<const char*> choices) {
@@ -69,7 +69,7 @@ std::string pick(std::mt19937& g, std::initializer_list<const char*> choices) {
 // One command of every kind the tool has, with arguments a user might type, good and bad.
 std::string random_command(std::mt19937& g, const EvalState& s) {
     auto chance = [&](int percent) { return int(g() % 100) < percent; };
-    switch (g() % 20) {
+    switch (g() % 21) {
     case 0:
     case 1: {
         if (chance(10)) return "FREQ " + pick(g, {"abc", "0", "-5", "1e9", "2400.1", "MIN", "MAX", "6", "2410"});
@@ -109,6 +109,9 @@ std::string random_command(std::mt19937& g, const EvalState& s) {
     case 16: return pick(g, {"TEST:MODE 7", "TEST:EBAN 5", "TEST:ADC ON", "TEST:UPD", "TEST:ENAB ON", "TEST:ENAB OFF"});
     case 17: return "MEM:SAVE \"f" + std::to_string(g() % 3) + ".txt\"";
     case 18: return "MEM:LOAD \"f" + std::to_string(g() % 3) + ".txt\"";
+    case 19:
+        return pick(g, {"LOOP:ORD 3", "LOOP:ORD 2", "LOOP:KVCO 30", "LOOP:DES 20KHZ,50", "LOOP:DES 10KHZ,89.9",
+                        "LOOP:COMP 1NF,0.01UF,0,1KOHM,0", "LOOP:SNAP E12", "LOOP:NOIS:FOM -225"});
     default: return "LATC:SEND ALL";
     }
 }
@@ -123,15 +126,18 @@ std::optional<std::string> run_and_check(Rig& rig, const std::string& command) {
     for (const Reply& r : rig.in.run_line(command)) refused = refused || r.error.has_value();
     if (refused && !(rig.state == before && rig.board.words_loaded() == words))
         return "a refused command changed the state or sent words";
+    if (command == "*RST" && !refused &&
+        (format_settings(rig.state) != format_settings(variants::start_state(before.device)) || rig.state.test_mode_code))
+        return "*RST did not return to the variant's start";
+    if (command.starts_with("LOOP") && rig.board.words_loaded() != words) return "a loop designer's command sent words";
     // MIN and MAX are values the command takes now, wherever it takes the present value.
     if (refused && variants::is_family_variant(before.device) &&
         (command.ends_with(" MIN") || command.ends_with(" MAX"))) {
         const std::string header = command.substr(0, command.find(' '));
-        EvalState copy = before;
-        boardlink::SimBoard board;
-        Interpreter in(copy, board, "9.9");
-        const auto present = in.run_line(header + "?");
-        if (present.size() == 1 && present[0].answer && !in.run_line(header + " " + *present[0].answer)[0].error)
+        testing_support::CommandBench probe;
+        probe.state = before;
+        const auto present = probe.in.run_line(header + "?");
+        if (present.size() == 1 && present[0].answer && !probe.in.run_line(header + " " + *present[0].answer)[0].error)
             return "the command refused its own limit, and takes the present value " + *present[0].answer;
     }
 

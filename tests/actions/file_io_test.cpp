@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <set>
 
 #include "actions/file_io.h"
 
@@ -27,10 +28,9 @@ struct Tree {
         ::mkfifo((root / "folder/fifo").c_str(), 0600);
     }
     ~Tree() { fs::remove_all(root); }
-    std::vector<std::string> entries(const fs::path& folder) const {
-        std::vector<std::string> names;
-        for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename());
-        std::sort(names.begin(), names.end());
+    std::set<std::string> entries(const fs::path& folder) const {
+        std::set<std::string> names;
+        for (const auto& e : fs::directory_iterator(folder)) names.insert(e.path().filename());
         return names;
     }
     fs::path root;
@@ -63,8 +63,8 @@ TEST(FolderStore, NamesLeadIntoTheFolderOnlyAndReadOnlyRegularFilesWithoutWaitin
         EXPECT_EQ(read.cause, cause);
         EXPECT_EQ(read.text, cause.empty() ? std::optional<std::string>("text") : std::nullopt);
     }
-    EXPECT_EQ(t.entries(t.root / "outside"), std::vector<std::string>{"secret.txt"}) << "nothing written outside";
-    EXPECT_EQ(t.entries(t.root), (std::vector<std::string>{"folder", "outside"})) << "nor beside the folder";
+    EXPECT_EQ(t.entries(t.root / "outside"), std::set<std::string>{"secret.txt"}) << "nothing written outside";
+    EXPECT_EQ(t.entries(t.root), (std::set<std::string>{"folder", "outside"})) << "nor beside the folder";
     EXPECT_EQ(actions::write_file_atomically((t.root / "folder/..").string() + std::string("\0/x", 3), "t"),
               "the name holds a control character (a NUL, a line feed...)") << "a path cut short by a NUL";
     EXPECT_EQ(actions::read_file((t.root / "folder/fifo").string(), 100).cause,
@@ -81,7 +81,7 @@ TEST(FolderStore, ASubfolderSwappedForALinkAfterResolvingLeadsNowhereElse) {
         fs::create_directory_symlink(t.root / "outside", t.root / "folder/sub");
     };
     EXPECT_EQ(store.write("sub/a.txt", "saved"), "");
-    EXPECT_EQ(t.entries(t.root / "outside"), std::vector<std::string>{"secret.txt"});
+    EXPECT_EQ(t.entries(t.root / "outside"), std::set<std::string>{"secret.txt"});
     std::ifstream saved(t.root / "folder/old/a.txt");
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(saved), {}), "saved");
 

@@ -3,32 +3,20 @@
 // table holds the N word each channel's frequency would send.
 #include <gtest/gtest.h>
 
-#include <map>
+#include <filesystem>
 #include <random>
 
 #include "actions/command_language.h"
+#include "actions/file_io.h"
 #include "actions/register_files.h"
 #include "link/sim_board.h"
 #include "model/channel_table.h"
 #include "model/register_export.h"
 #include "model/variants.h"
+#include "tests/support/command_bench.h"
+#include "tests/support/trace_reader.h"
 
-namespace {
-
-struct MemoryFiles : actions::FileStore {
-    actions::FileText read(const std::string& name, size_t) const override {
-        auto it = files.find(name);
-        if (it == files.end()) return {std::nullopt, "No such file or directory"};
-        return {it->second, {}};
-    }
-    std::string write(const std::string& name, std::string_view text) const override {
-        files[name] = std::string(text);
-        return {};
-    }
-    mutable std::map<std::string, std::string> files;
-};
-
-}  // namespace
+using testing_support::temp_path;
 
 TEST(RegisterFiles, AnExportImportedAgainReproducesTheStateAndTheBoardsWordsOnEveryVariant) {
     std::mt19937 g(29);
@@ -37,17 +25,16 @@ TEST(RegisterFiles, AnExportImportedAgainReproducesTheStateAndTheBoardsWordsOnEv
     for (std::string_view variant : variants::kNames) {
         for (const char* file : {"r.txt", "r.json"}) {
             SCOPED_TRACE(std::string(variant) + " " + file);
-            EvalState state = variants::start_state(variant);
-            boardlink::SimBoard board;
-            commands::Interpreter in(state, board, "9.9");
-            for (int k = 0; k < 4; ++k) in.run_line(settings[g() % std::size(settings)]);
+            testing_support::CommandBench b(variant);
+            EvalState& state = b.state;
+            for (int k = 0; k < 4; ++k) b.run(settings[g() % std::size(settings)]);
             state.r_aux_bits = int32_t(g() % 4) << 22;  // R latch DB23, DB22, as a settings file may set them
-            MemoryFiles files;
-            ASSERT_TRUE(actions::export_registers(state, files, file, file, "9.9").ok());
+            actions::PathStore files;
+            ASSERT_TRUE(actions::export_registers(state, files, temp_path(file), file, "9.9").ok());
 
             EvalState imported = variants::start_state(variant);
             boardlink::SimBoard fresh;
-            const auto out = actions::import_registers(imported, fresh, files, file, file);
+            const auto out = actions::import_registers(imported, fresh, files, temp_path(file), file);
             ASSERT_TRUE(out.ok()) << out.refusal->message;
             const auto sent = words_to_send(state);
             for (size_t i = 0; i < sent.size(); ++i) {
@@ -64,6 +51,7 @@ TEST(RegisterFiles, AnExportImportedAgainReproducesTheStateAndTheBoardsWordsOnEv
 
 TEST(RegisterFiles, ARefusedImportNamesItsLineAndChangesNothing) {
     const std::string ok = "0x000003 test\n0x017702 N\n0x0000C9 R\n0x8FF108 control\n";
+    const actions::PathStore files;
     const std::tuple<std::string, std::string> cases[] = {
         {"0x17702\n0xC9\n", "r.txt: it holds no control word"},
         {"0x17702\n0x8FF108\n", "r.txt: it holds no R word"},
@@ -82,26 +70,22 @@ TEST(RegisterFiles, ARefusedImportNamesItsLineAndChangesNothing) {
          "{\"word\": \"0x017702\"}]\n}\n",
          "Line 2 of r.txt: the file was exported from a \"KSY7100-8\" and the tool runs a KSY7100-1: its counters would "
          "make other frequencies here"},
+        {"\xEF\xBB\xBF" + ok.substr(ok.find('\n') + 1), ""},  // the byte-order mark an editor writes is no word
     };
     for (const auto& [text, message] : cases) {
         SCOPED_TRACE(message);
         EvalState state = variants::start_state("ksy7100-1");
         const EvalState before = state;
         boardlink::SimBoard board;
-        MemoryFiles files;
-        files.files["r.txt"] = text;
-        const auto out = actions::import_registers(state, board, files, "r.txt", "r.txt");
-        ASSERT_FALSE(out.ok());
+        ASSERT_EQ(files.write(temp_path("r.txt"), text), "");
+        const auto out = actions::import_registers(state, board, files, temp_path("r.txt"), "r.txt");
+        ASSERT_EQ(out.ok(), message.empty());
+        if (message.empty()) continue;
         EXPECT_EQ(out.refusal->message, message + ". Nothing was imported.");
         EXPECT_TRUE(state == before);
         EXPECT_EQ(board.words_loaded(), 0u);
     }
-    // The byte-order mark an editor writes before UTF-8 text is no word.
-    EvalState state = variants::start_state("ksy7100-1");
-    boardlink::SimBoard board;
-    MemoryFiles files;
-    files.files["r.txt"] = "\xEF\xBB\xBF" + ok.substr(ok.find('\n') + 1);
-    EXPECT_TRUE(actions::import_registers(state, board, files, "r.txt", "r.txt").ok());
+    for (const char* file : {"r.txt", "r.json"}) std::filesystem::remove(temp_path(file));
 }
 
 TEST(RegisterFiles, AChannelTableHoldsTheNWordEachChannelsFrequencySendsOrNamesWhyNot) {
@@ -113,11 +97,9 @@ TEST(RegisterFiles, AChannelTableHoldsTheNWordEachChannelsFrequencySendsOrNamesW
     const std::string header = channel_table_text(state, std::get<ChannelTable>(table), ExportFormat::C, "9.9");
     EXPECT_NE(header.find("11 channels from 1900 MHz to 1902 MHz in steps of 200 kHz"), std::string::npos) << header;
     for (const Channel& c : channels) {
-        EvalState s = variants::start_state("ksy7100-3");
-        boardlink::SimBoard board;
-        commands::Interpreter in(s, board, "9.9");
-        in.run_line("FREQ " + std::to_string(c.mhz));
-        EXPECT_EQ(c.word, *board.latches()[2]) << c.mhz;
+        testing_support::CommandBench b("ksy7100-3");
+        b.run("FREQ " + std::to_string(c.mhz));
+        EXPECT_EQ(c.word, *b.board.latches()[2]) << c.mhz;
     }
     EvalState unsplit = variants::start_state("ksy7100-3");
     unsplit.prescaler = 0;

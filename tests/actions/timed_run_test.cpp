@@ -42,21 +42,32 @@ TEST(TickSchedule, KeepsAbsoluteDeadlinesCountsLateTicksAndSkipsWhatAStallPassed
 
 namespace {
 
-// A plain hop run of the lock-time exerciser between 1750 and 1752 MHz every `ms`, on `board`.
+// A hop run of the lock-time exerciser between 1750 and 1752 MHz every `ms`: plain, or with "Use CP
+// Gain" and "Delay On" after `delay` ms. Driven by the caller, it records the time of each word.
 struct HopRig {
-    explicit HopRig(const char* ms) : entries{"1750", "1752", ms, "5"} {
-        state = variants::start_state("ksy7100-1");
+    explicit HopRig(const char* ms, const char* delay = "5", bool gain = false) : entries{"1750", "1752", ms, delay} {
         actions::resend_all(state, board);
-        EXPECT_TRUE(hops.start_plain(state, board, entries).ok());
+        switches.delay_on = gain;
+        EXPECT_TRUE((gain ? hops.start_with_gain(state, board, entries) : hops.start_plain(state, board, entries)).ok());
     }
     void start(TimedRun& run, TimedRun::Driver driver) {
-        run.start(state, board, [this](size_t i, EvalState& s, boardlink::Port& p) { return hops.tick(i, s, p, entries, {}); },
+        const bool record = driver == TimedRun::Driver::Caller;
+        run.start(state, board,
+                  [this, &run, record](size_t i, EvalState& s, boardlink::Port& p) {
+                      const size_t before = board.history().size();
+                      auto r = hops.tick(i, s, p, entries, switches);
+                      for (size_t k = before; record && k < board.history().size(); ++k)
+                          sent.emplace_back(run.clock_ns(), board.history()[k]);
+                      return r;
+                  },
                   [this] { return hops.timers(); }, driver);
     }
-    EvalState state;
+    EvalState state = variants::start_state("ksy7100-1");
     boardlink::SimBoard board;
     actions::HopRun::Entries entries;
+    actions::HopRun::Switches switches;
     actions::HopRun hops;
+    std::vector<std::pair<int64_t, uint32_t>> sent;  // the time and the word of each latch sent
 };
 
 std::vector<uint32_t> words_of(const boardlink::SimBoard& board) { return {board.history().begin(), board.history().end()}; }
@@ -127,25 +138,10 @@ TEST(TimedRun, TheGainIsHeldForTheDelayAfterEveryHop) {
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.period) + " ms between hops, delay " + c.delay + " ms");
         const int64_t period = std::stoi(c.period) * ms, delay = std::stoi(c.delay) * ms;
-        EvalState state = variants::start_state("ksy7100-1");
-        boardlink::SimBoard board;
-        actions::resend_all(state, board);
-        actions::HopRun hops;
-        const actions::HopRun::Entries entries{"1750", "1752", c.period, c.delay};
-        const actions::HopRun::Switches switches{false, false, true};
-        ASSERT_TRUE(hops.start_with_gain(state, board, entries).ok());
-        EXPECT_EQ(hops.gain_note(switches).empty(), delay < period) << hops.gain_note(switches);
+        HopRig rig(c.period, c.delay, true);
+        EXPECT_EQ(rig.hops.gain_note(rig.switches).empty(), delay < period) << rig.hops.gain_note(rig.switches);
         TimedRun run;
-        std::vector<std::pair<int64_t, uint32_t>> sent;  // the time and the word of each N latch
-        run.start(state, board,
-                  [&](size_t i, EvalState& s, boardlink::Port& p) {
-                      const size_t before = board.history().size();
-                      auto r = hops.tick(i, s, p, entries, switches);
-                      for (size_t k = before; k < board.history().size(); ++k)
-                          sent.emplace_back(run.clock_ns(), board.history()[k]);
-                      return r;
-                  },
-                  [&] { return hops.timers(); }, TimedRun::Driver::Caller);
+        rig.start(run, TimedRun::Driver::Caller);
         const int64_t until = 10 * period + period / 2;
         run.advance(until);
         std::vector<std::pair<int64_t, bool>> expected;  // the time of each word and its gain bit
@@ -154,7 +150,7 @@ TEST(TimedRun, TheGainIsHeldForTheDelayAfterEveryHop) {
             if (delay < period && k * period + delay <= until) expected.emplace_back(k * period + delay, false);
         }
         std::vector<std::pair<int64_t, bool>> got;
-        for (const auto& [t, word] : sent) {
+        for (const auto& [t, word] : rig.sent) {
             EXPECT_EQ(word & 3, 2u) << "only N latches";
             got.emplace_back(t, (word >> 21) & 1);
         }

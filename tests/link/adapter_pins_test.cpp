@@ -1,10 +1,12 @@
 // Pin maps as typed on the command line, and how either adapter tells why it cannot be opened:
-// the adapter, the step, the cause and its remedy, and the simulated board in its place.
+// the adapter, the step, the cause and its remedy, and the simulated board in its place; the
+// parallel port's causes alike.
 #include <gtest/gtest.h>
 
 #include <cerrno>
 
 #include "link/board_link.h"
+#include "link/parport.h"
 #include "tests/link/adapter_rig.h"
 
 using boardlink::AdapterKind;
@@ -27,91 +29,70 @@ Fault start_ends(boardlink::DeviceResult r) {
 
 }  // namespace
 
-TEST(PinMap, AppliedOverTheDefaultsOrFromNothing) {
-    struct Case { AdapterKind kind; const char* text; const char* result; };
+// A map is applied over the USB adapter's defaults or, for a GPIO chip, from nothing; a faulty one
+// is refused with its reason, short, and changes nothing (more refusals in the option tests).
+TEST(PinMap, AppliedOrRefusedWithItsReason) {
+    const AdapterKind usb = AdapterKind::UsbBitbang, gpio = AdapterKind::Gpio;
+    struct Case { AdapterKind kind; std::string text; const char* applied; const char* reason = nullptr; };
     const Case cases[] = {
-        {AdapterKind::UsbBitbang, "CLK=D0,DATA=D1,LE=D2,RBCLK=D3,D4=D4,STATUS=D5",
-         "CLK=D0,DATA=D1,LE=D2,RBCLK=D3,D4=D4,STATUS=D5"},
-        {AdapterKind::UsbBitbang, "status=d7", "CLK=D0,DATA=D1,LE=D2,RBCLK=D3,D4=D4,STATUS=D7"},
-        {AdapterKind::UsbBitbang, "CLK=D5,STATUS=D0", "CLK=D5,DATA=D1,LE=D2,RBCLK=D3,D4=D4,STATUS=D0"},  // a swap
-        {AdapterKind::Gpio, "STATUS=25,LE=22,DATA=27,CLK=17,RBCLK=23,D4=24", kGpioFull},
-        {AdapterKind::UsbBitbang, "ld=D6", "CLK=D0,DATA=D1,LE=D2,RBCLK=D3,D4=D4,STATUS=D5,LD=D6"},
-        {AdapterKind::Gpio, "CLK=17,DATA=27,LE=22,LD=4", "CLK=17,DATA=27,LE=22,LD=4"},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(boardlink::pins_text(c.kind, testing_support::pin_map(c.kind, c.text)), c.result) << c.text;
-}
-
-TEST(PinMap, AFaultyMapIsRefusedWithItsReasonAndChangesNothing) {
-    struct Case { AdapterKind kind; std::string text; const char* reason; };
-    const Case cases[] = {
-        {AdapterKind::UsbBitbang, "CLK=D5", "CLK and STATUS are both on D5; each line needs its own pin"},
-        {AdapterKind::UsbBitbang, "CLK=D8", "'D8' is no pin of the USB adapter: use D0 .. D7"},
-        {AdapterKind::UsbBitbang, "CLOCK=D0", "unknown line 'CLOCK': use CLK, DATA, LE, RBCLK, D4, STATUS or LD"},
-        {AdapterKind::UsbBitbang, "LD=D5", "STATUS and LD are both on D5"},
-        {AdapterKind::Gpio, std::string(kGpioFull) + ",LD=25", "STATUS and LD are both on"},
-        {AdapterKind::UsbBitbang, "CLK=D6,clk=D7", "CLK is given twice"},
-        {AdapterKind::UsbBitbang, "CLK", "'CLK' is not NAME=PIN"},
-        {AdapterKind::UsbBitbang, "CLK=D6,", "an empty entry"},
-        {AdapterKind::UsbBitbang, "", "no pins given"},
-        {AdapterKind::UsbBitbang, "CLK=D6,DATA=" + std::string(500, 'x'), "'xxxxxxxxxxxxxxxx...' is no pin"},
-        {AdapterKind::UsbBitbang, "CLK=\x1b[2J", "'\?[2J' is no pin"},
-        {AdapterKind::Gpio, "STATUS=4", "a GPIO link needs CLK, DATA and LE wired (missing: CLK, DATA, LE)"},
-        {AdapterKind::Gpio, "CLK=17,DATA=27,LE=22,STATUS=25",
-         "RBCLK, D4 and STATUS carry the supply readback together: wire all three or none (missing: RBCLK, D4)"},
-        {AdapterKind::Gpio, "CLK=17,DATA=27,LE=22,RBCLK=23,STATUS=25", "or none (missing: D4)"},
-        {AdapterKind::Gpio, "CLK=17,DATA=17,LE=22", "CLK and DATA are both on line 17"},
-        {AdapterKind::Gpio, "CLK=D0,DATA=27,LE=22", "'D0' is no GPIO line number"},
-        {AdapterKind::Gpio, "CLK=99999999999,DATA=27,LE=22", "is no GPIO line number"},
+        {usb, "status=d7", "CLK=D0,DATA=D1,LE=D2,RBCLK=D3,D4=D4,STATUS=D7"},
+        {usb, "CLK=D5,STATUS=D0", "CLK=D5,DATA=D1,LE=D2,RBCLK=D3,D4=D4,STATUS=D0"},  // a swap
+        {gpio, "STATUS=25,LE=22,DATA=27,CLK=17,RBCLK=23,D4=24", kGpioFull},
+        {usb, "ld=D6", "CLK=D0,DATA=D1,LE=D2,RBCLK=D3,D4=D4,STATUS=D5,LD=D6"},
+        {gpio, "CLK=17,DATA=27,LE=22,LD=4", "CLK=17,DATA=27,LE=22,LD=4"},
+        {usb, "CLOCK=D0", nullptr, "unknown line 'CLOCK': use CLK, DATA, LE, RBCLK, D4, STATUS or LD"},
+        {usb, "LD=D5", nullptr, "STATUS and LD are both on D5"},
+        {usb, "CLK=D6,clk=D7", nullptr, "CLK is given twice"},
+        {usb, "CLK", nullptr, "'CLK' is not NAME=PIN"},
+        {usb, "CLK=D6,", nullptr, "an empty entry"},
+        {usb, "", nullptr, "no pins given"},
+        {usb, "CLK=D6,DATA=" + std::string(500, 'x'), nullptr, "'xxxxxxxxxxxxxxxx...' is no pin"},
+        {usb, "CLK=\x1b[2J", nullptr, "'\?[2J' is no pin"},
+        {gpio, "CLK=17,DATA=27,LE=22,STATUS=25",
+         nullptr, "RBCLK, D4 and STATUS carry the supply readback together: wire all three or none (missing: RBCLK, D4)"},
+        {gpio, "CLK=17,DATA=17,LE=22", nullptr, "CLK and DATA are both on line 17"},
+        {gpio, "CLK=D0,DATA=27,LE=22", nullptr, "'D0' is no GPIO line number"},
+        {gpio, "CLK=99999999999,DATA=27,LE=22", nullptr, "is no GPIO line number"},
     };
     for (const auto& c : cases) {
-        const PinMap before = c.kind == AdapterKind::UsbBitbang ? boardlink::default_usb_pins() : PinMap{};
+        const PinMap before = c.kind == usb ? boardlink::default_usb_pins() : PinMap{};
         PinMap map = before;
         const std::string reason = boardlink::apply_pins(c.kind, c.text, map);
+        if (c.applied) {
+            EXPECT_EQ(std::tuple(reason, boardlink::pins_text(c.kind, map)), std::tuple("", c.applied)) << c.text;
+            continue;
+        }
         EXPECT_NE(reason.find(c.reason), std::string::npos) << reason;
         EXPECT_LT(reason.size(), 130u) << reason;
         EXPECT_EQ(map, before);
     }
 }
 
-// The causes come as the system's errno where the library gives one, so its mapping is checked too.
-TEST(AdapterOpening, AFailureNamesTheAdapterTheStepTheCauseAndTheRemedy) {
+// Each step that can fail, for either adapter: the message names the adapter, the step and the
+// cause (the causes as the system's errno maps them), and a device opened is let go again.
+TEST(AdapterOpening, AFailureNamesTheAdapterTheStepAndTheCauseAndLetsTheDeviceGo) {
     const AdapterKind usb = AdapterKind::UsbBitbang, gpio = AdapterKind::Gpio;
-    // opened: the device was opened, so it must be let go again.
-    struct Case { const char* what; AdapterKind kind; std::string device; Fault fault;
-                  std::vector<std::string> says; bool opened; };
+    struct Case { AdapterKind kind; Fault fault; std::string says; bool opened; };
+    const std::string usb_gone = "the adapter was unplugged or stopped answering (LIBUSB_ERROR_NO_DEVICE)";
     const Case cases[] = {
-        {"none plugged in", usb, "", open_ends(fault_of_errno(ENOENT)),
-         {"USB adapter: open failed: no such device", "plugged in"}, false},
-        {"no such serial", usb, "A10K2XYZ", open_ends({DeviceFault::NoDevice, "no adapter with serial number A10K2XYZ"}),
-         {"USB adapter A10K2XYZ: open failed: no such device", "(no adapter with serial number A10K2XYZ)"}, false},
-        {"no udev rule", usb, "", open_ends(fault_of_errno(EACCES)),
-         {"USB adapter: open failed: permission denied", "udev rule", "plugdev", "usermod"}, false},
-        {"held by another program", usb, "", open_ends({DeviceFault::Busy, "unable to claim"}),
-         {"open failed: the adapter is busy", "(unable to claim)"}, false},
-        {"rate out of reach", usb, "", start_ends({DeviceFault::Refused, "the adapter cannot step at 1000000 Hz"}),
-         {"starting synchronous bit-bang failed: the adapter cannot step at 1000000 Hz"}, true},
-        {"gone before the idle levels", usb, "", [](WiredAdapter& a) { a.ftdi->failing_transfer = 0; },
-         {"sending to the adapter failed: the adapter was unplugged", "(LIBUSB_ERROR_NO_DEVICE)"}, true},
-        {"no such chip", gpio, "", open_ends(fault_of_errno(ENODEV)),
-         {"GPIO chip gpiochip0: open failed: no such device", "/dev/gpiochip*"}, false},
-        {"not in group gpio", gpio, "", open_ends(fault_of_errno(EACCES)),
-         {"permission denied", "group gpio", "usermod -aG gpio"}, false},
-        {"a line held by a driver", gpio, "", start_ends(fault_of_errno(EBUSY)),
-         {"taking the lines failed: a line is busy", "gpioinfo"}, true},
-        {"a line the chip has not", gpio, "", [](WiredAdapter& a) { a.gpio->line_count = 27; },
-         {"taking the lines failed: DATA is on line 27, but the chip has lines 0 .. 26 only"}, true},
-        {"any other error", gpio, "", start_ends(fault_of_errno(EIO)),
-         {"GPIO chip gpiochip0: taking the lines failed: Input/output error"}, true},
+        {usb, open_ends(fault_of_errno(ENOENT)), "USB adapter: open failed: no such device (is the adapter plugged in?", false},
+        {usb, open_ends(fault_of_errno(EACCES)), "USB adapter: open failed: permission denied; install the udev rule", false},
+        {usb, start_ends({DeviceFault::Refused, "the adapter cannot step at 1000000 Hz"}),
+         "USB adapter: starting synchronous bit-bang failed: the adapter cannot step at 1000000 Hz", true},
+        {usb, [](WiredAdapter& a) { a.ftdi->failing_transfer = 0; }, "USB adapter: sending to the adapter failed: " + usb_gone, true},
+        {gpio, open_ends(fault_of_errno(ENODEV)), "GPIO chip gpiochip0: open failed: no such device (ls /dev/gpiochip*", false},
+        {gpio, open_ends(fault_of_errno(EPERM)), "GPIO chip gpiochip0: open failed: permission denied; add your user to group gpio", false},
+        {gpio, start_ends(fault_of_errno(EBUSY)), "GPIO chip gpiochip0: taking the lines failed: a line is busy", true},
+        {gpio, [](WiredAdapter& a) { a.gpio->line_count = 27; },
+         "GPIO chip gpiochip0: taking the lines failed: DATA is on line 27, but the chip has lines 0 .. 26 only", true},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
+        SCOPED_TRACE(c.says);
         WiredAdapter adapter(c.kind, c.kind == usb ? "CLK=D0" : kGpioFull);
         c.fault(adapter);
-        EXPECT_FALSE(adapter.open(c.device));
-        for (const auto& words : c.says) EXPECT_NE(adapter.error.find(words), std::string::npos) << adapter.error;
-        EXPECT_EQ(adapter.closed(), c.opened);
-        EXPECT_EQ(adapter.wired.board.words_loaded(), 0u);
+        EXPECT_FALSE(adapter.open());
+        EXPECT_EQ(adapter.error.substr(0, c.says.size()), c.says);
+        EXPECT_EQ(std::tuple(adapter.closed(), adapter.wired.board.words_loaded()), std::tuple(c.opened, 0u));
     }
 }
 
@@ -140,19 +121,21 @@ TEST(BoardLink, TakesTheLinkAskedForOrFallsBackToTheSimulatedBoardWithTheCause) 
         boardlink::AdapterDevices devices;
         devices.ftdi = [&] { return std::make_unique<testing_support::RecordingFtdi>(adapter.ftdi); };
         devices.gpio = [&] { return std::make_unique<testing_support::RecordingGpio>(adapter.gpio); };
-        boardlink::LinkRequest request;
-        request.kind = c.kind;
-        request.device = c.device;
-        request.pins = adapter.wired.pins;
-        request.rate_hz = 250'000;
         boardlink::BoardLink link;
-        auto opened = link.open(request, devices);
-        EXPECT_TRUE(opened.ok);
-        EXPECT_EQ(link.simulated_board() == nullptr, c.present);
-        EXPECT_EQ(link.sends_at_flush(), c.present && usb);
-        EXPECT_EQ(link.name(), c.name);
+        auto opened = link.open({c.kind, c.device, "", adapter.wired.pins, 250'000}, devices);
+        EXPECT_EQ(std::tuple(opened.ok, link.simulated_board() == nullptr, link.sends_at_flush(), link.name()),
+                  std::tuple(true, c.present, c.present && usb, c.name));
         EXPECT_EQ(opened.claim_error.empty() ? "" : opened.claimed, c.claimed ? c.claimed : "") << opened.claim_error;
         link.close();
         EXPECT_EQ(adapter.closed(), c.present);
     }
+}
+
+// The parallel port's other causes (busy, permission) are the device tests'.
+TEST(ParallelPort, OpeningAMissingDeviceOrANonPortFails) {
+    std::string error;
+    EXPECT_EQ(boardlink::ParallelPort::open("/dev/parport-missing", error), nullptr);
+    EXPECT_NE(error.find("/dev/parport-missing: open failed: no such device"), std::string::npos) << error;
+    EXPECT_EQ(boardlink::ParallelPort::open("/dev/null", error), nullptr);
+    EXPECT_NE(error.find("/dev/null: claim failed: not a parallel port"), std::string::npos) << error;
 }

@@ -35,10 +35,8 @@ inline const char* const kUsbReversed = "CLK=D7,DATA=D6,LE=D5,RBCLK=D4,D4=D3,STA
 enum class Sampling { BeforeTheByte, AsTheByteTakesEffect };
 
 struct FtdiLog {
-    // What the tool asked of the device.
-    std::optional<std::string> opened_serial;
+    // What the tool asked of the device (the rate and serial number: the device tests').
     std::optional<uint8_t> outputs;
-    std::optional<uint32_t> rate_hz;
     std::vector<std::vector<uint8_t>> transfers;  // every exchange, failed ones included
     bool closed = false;
 
@@ -55,13 +53,9 @@ class RecordingFtdi : public boardlink::FtdiDevice {
 public:
     explicit RecordingFtdi(std::shared_ptr<FtdiLog> log) : log_(std::move(log)) {}
 
-    boardlink::DeviceResult open(const std::string& serial) override {
-        log_->opened_serial = serial;
-        return log_->open_result;
-    }
-    boardlink::DeviceResult start_bitbang(uint8_t outputs, uint32_t rate_hz) override {
+    boardlink::DeviceResult open(const std::string&) override { return log_->open_result; }
+    boardlink::DeviceResult start_bitbang(uint8_t outputs, uint32_t) override {
         log_->outputs = outputs;
-        log_->rate_hz = rate_hz;
         return log_->start_result;
     }
     boardlink::DeviceResult exchange(std::span<const uint8_t> bytes, std::span<uint8_t> samples) override {
@@ -100,7 +94,6 @@ struct GpioLog {
     std::vector<int> initial_levels;
     std::optional<unsigned> input;
     std::optional<unsigned> edges_line;
-    std::string consumer;
     std::vector<std::vector<int>> sets;  // every set of the outputs, failed ones included
     size_t gets = 0;
     bool closed = false;
@@ -109,7 +102,7 @@ struct GpioLog {
     unsigned line_count = 54;
     std::optional<size_t> failing_set;  // this set (from 0) and all after it fail
     boardlink::DeviceResult failure{boardlink::DeviceFault::Gone, "No such device"};
-    BoardOnPins* wired = nullptr;  // the board on the lines; none: STATUS reads 0
+    BoardOnPins* wired = nullptr;  // the board on the lines
     std::vector<boardlink::LockEdge> edges;  // stamped, for the next read of them
 };
 
@@ -124,12 +117,11 @@ public:
     unsigned line_count() const override { return log_->line_count; }
     boardlink::DeviceResult request(std::span<const unsigned> outputs, std::span<const int> levels,
                                     std::optional<unsigned> input, std::optional<unsigned> edges,
-                                    const std::string& consumer) override {
+                                    const std::string&) override {
         log_->outputs.assign(outputs.begin(), outputs.end());
         log_->initial_levels.assign(levels.begin(), levels.end());
         log_->input = input;
         log_->edges_line = edges;
-        log_->consumer = consumer;
         if (log_->request_result.ok()) drive(levels);
         return log_->request_result;
     }
@@ -142,7 +134,7 @@ public:
     }
     boardlink::DeviceResult get(int& level) override {
         ++log_->gets;
-        level = log_->wired ? log_->wired->status() : 0;
+        level = log_->wired->status();
         return {};
     }
     boardlink::DeviceResult read_edges(std::vector<boardlink::LockEdge>& edges) override {
@@ -151,7 +143,7 @@ public:
         return {};
     }
     boardlink::DeviceResult get_edge_line(int& level) override {
-        level = log_->wired ? log_->wired->lock_detect() : 0;
+        level = log_->wired->lock_detect();
         return {};
     }
     void close() override { log_->closed = true; }

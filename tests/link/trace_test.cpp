@@ -61,10 +61,7 @@ TEST(Trace, ReadsBackTheLatchWordsAndTheStatusLine) {
     std::mt19937 rng(42);
     {
         auto trace = traced(std::make_unique<SimBoard>(), path);
-        for (int i = 0; i < 50; ++i) {
-            sent.push_back(rng() & 0xFFFFFF);
-            write_word(*trace, sent.back());
-        }
+        for (int i = 0; i < 50; ++i) write_word(*trace, sent.emplace_back(rng() & 0xFFFFFF));
         // Readback traffic on the same lines adds no latch words, but shows on STATUS.
         boardlink::readback_setup(*trace, kDataRegister, kDataRegister);
         trace->flush();
@@ -75,12 +72,9 @@ TEST(Trace, ReadsBackTheLatchWordsAndTheStatusLine) {
     const auto r = read_trace(path);
     EXPECT_EQ(std::tuple(r.problem, r.words, r.complete, r.link_failed_at), std::tuple("", sent, true, -1));
     EXPECT_GT(r.status_changes, 0);
-}
 
-// STATUS shows the converter's data bit (status bit 4) as each read found it: 1010 0101 read is
-// a first level and six changes.
-TEST(Trace, ShowsTheStatusBitAsRead) {
-    const std::string path = temp_path("status.vcd");
+    // STATUS shows the converter's data bit (status bit 4) as each read found it: 1010 0101 read
+    // is a first level and six changes.
     {
         auto port = std::make_unique<testing_support::RecordingPort>();
         port->status = testing_support::serve_bits(testing_support::bits_of(0xA5, 8), 0);
@@ -90,45 +84,35 @@ TEST(Trace, ShowsTheStatusBitAsRead) {
     EXPECT_EQ(read_trace(path).status_changes, 1 + 6);
 }
 
-// Each read of the lock-detect line shows on LD: low while MUXOUT is held at ground, high once it
-// is digital lock detect and the loop (here one that jumps at once) is locked.
-TEST(Trace, ShowsTheLockDetectLineAsItWasRead) {
-    const std::string path = temp_path("ld.vcd");
-    {
-        auto trace = traced(std::make_unique<SimBoard>(), path);
-        write_word(*trace, 0xE0);  // control: MUXOUT to DGnd
-        EXPECT_EQ(trace->lock_detect(), false);
-        for (uint32_t word : {0x0000C9u, (273u << 8) | (14u << 2) | 2u, 0x000020u}) write_word(*trace, word);
-        EXPECT_EQ(trace->lock_detect(), true);
-        EXPECT_EQ(trace->lock_detect(), true);
-    }
-    const auto r = read_trace(path);
-    ASSERT_EQ(r.problem, "");
-    ASSERT_EQ(r.ld_rises.size(), 1u);
-    EXPECT_GT(r.ld_rises[0], r.word_times.back());
-}
-
-// A line whose edges the kernel stamps (a GPIO chip's) shows each edge at its stamp, however
-// late the tool took it, and its reads add nothing.
-TEST(Trace, ShowsStampedLockDetectEdgesAtTheirStamps) {
-    const std::string path = temp_path("ld-stamped.vcd");
+// LD shows each read of the lock-detect line: low while MUXOUT is held at ground, high once it is
+// digital lock detect and the loop (here one that jumps at once) is locked. A line whose edges
+// the kernel stamps (a GPIO chip's) shows each edge at its stamp, however late the tool took it,
+// and its reads add nothing.
+TEST(Trace, ShowsTheLockDetectLineAsReadOrAtItsStamps) {
     testing_support::WiredAdapter adapter(boardlink::AdapterKind::Gpio, "CLK=5,DATA=6,LE=13,LD=19");
-    int64_t le_ns = 0;
-    {
-        auto trace = traced(adapter.open(), path);
-        write_word(*trace, 0xE0);  // MUXOUT to DGnd: the line reads low
-        le_ns = *trace->latched_at_ns();
-        adapter.gpio->edges = {{le_ns + 40'000'000, true}};  // 40 ms after the LE edge
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        std::vector<boardlink::LockEdge> edges;
-        int64_t resolution = 0;
-        ASSERT_TRUE(trace->lock_edges(edges, resolution));
-        EXPECT_EQ(trace->lock_detect(), false);  // read now: not recorded
+    for (const bool stamped : {false, true}) {
+        const std::string path = temp_path("ld.vcd");
+        {
+            auto trace = traced(stamped ? adapter.open() : std::make_unique<SimBoard>(), path);
+            write_word(*trace, 0xE0);  // control: MUXOUT to DGnd
+            EXPECT_EQ(trace->lock_detect(), false);
+            if (stamped) {
+                adapter.gpio->edges = {{*trace->latched_at_ns() + 40'000'000, true}};  // 40 ms after the LE edge
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+                std::vector<boardlink::LockEdge> edges;
+                int64_t resolution = 0;
+                ASSERT_TRUE(trace->lock_edges(edges, resolution));
+            } else {
+                for (uint32_t word : {0x0000C9u, (273u << 8) | (14u << 2) | 2u, 0x000020u}) write_word(*trace, word);
+                EXPECT_EQ(trace->lock_detect(), true);
+            }
+            EXPECT_EQ(trace->lock_detect(), !stamped);
+        }
+        const auto r = read_trace(path);
+        ASSERT_EQ(std::tuple(r.problem, r.ld_rises.size()), std::tuple("", 1u)) << stamped;
+        if (stamped) EXPECT_NEAR(double(r.ld_rises[0] - r.word_times.back()), 40'000, 1'000);  // µs steps
+        else EXPECT_GT(r.ld_rises[0], r.word_times.back());
     }
-    const auto r = read_trace(path);
-    ASSERT_EQ(r.problem, "");
-    ASSERT_EQ(r.ld_rises.size(), 1u);
-    EXPECT_NEAR(double(r.ld_rises[0] - r.word_times.back()), 40'000, 1'000);  // µs steps
 }
 
 // A file that cannot be opened is refused the same way; the command-line tests check that one.
@@ -138,105 +122,82 @@ TEST(Trace, AFileThatCannotTakeItsHeaderIsRefusedWithItsNameAndCause) {
     EXPECT_EQ(error.rfind("Writing the trace file /dev/full failed: No space left on device", 0), 0u) << error;
 }
 
+// LINKFAIL rises after the last word that latched, and ACTION carries the cause, blanks made
+// underscores; a word latches as LE rises, one access before its end.
 TEST(TraceOfAFailingLink, ShowsExactlyTheWordsTheBoardLatchedAndWhereTheLinkFailed) {
     const size_t total = 3 * kAccessesPerWord;
-    // `good`: the accesses that reached the board before the failure.
-    auto expect_trace = [&](const Loaded& l, size_t good, const std::string& cause) {
-        ASSERT_EQ(l.trace.problem, "");
-        // A word latches as LE rises, one access before its end.
+    auto expect_trace = [&](const Loaded& l, size_t good, std::string cause) {  // good: accesses that reached the board
+        ASSERT_EQ(std::tuple(l.trace.problem, l.trace.complete), std::tuple("", true));
         EXPECT_EQ(l.latched, std::vector<uint32_t>(kLoad, kLoad + (good + 1) / kAccessesPerWord));
         EXPECT_EQ(l.trace.words, l.latched);
-        ASSERT_TRUE(l.trace.complete);
         EXPECT_EQ(l.trace.comments, std::vector<std::string>{"end of trace"});
-        if (good == total) {
-            EXPECT_EQ(l.trace.link_failed_at, -1);
-            return;
-        }
-        // LINKFAIL rises after the last word that latched, and ACTION carries the cause, blanks
-        // made underscores.
-        ASSERT_GE(l.trace.link_failed_at, 0);
-        if (!l.trace.word_times.empty()) {
-            EXPECT_GT(l.trace.link_failed_at, l.trace.word_times.back());
-        }
-        std::string value = "LinkFailed:" + cause;
-        std::replace(value.begin(), value.end(), ' ', '_');
+        EXPECT_EQ(l.trace.link_failed_at >= 0, good < total);
+        if (good == total) return;
+        EXPECT_TRUE(l.trace.word_times.empty() || l.trace.link_failed_at > l.trace.word_times.back());
+        std::replace(cause.begin(), cause.end(), ' ', '_');
         ASSERT_FALSE(l.trace.marks.empty());
-        EXPECT_EQ(l.trace.marks.back().action, value);
-        EXPECT_EQ(l.trace.marks.back().time, l.trace.link_failed_at);
+        EXPECT_EQ(std::tuple(l.trace.marks.back().action, l.trace.marks.back().time),
+                  std::tuple("LinkFailed:" + cause, l.trace.link_failed_at));
     };
     // A backend that writes each access at once, its cable breaking at every access in turn.
     for (size_t good = 0; good <= total; ++good) {
         SCOPED_TRACE("failing at access " + std::to_string(good));
         SimBoard board;
-        auto cable = std::make_unique<testing_support::FaultInjectingPort>(board, good, "adapter unplugged");
-        expect_trace(load_traced(std::move(cable), board), good, "adapter unplugged");
+        expect_trace(load_traced(std::make_unique<testing_support::FaultInjectingPort>(board, good, "adapter unplugged"), board),
+                     good, "adapter unplugged");
     }
     // A USB adapter sends at flush(): the trace holds the transfers that went out, none after.
     for (size_t failing = 1; failing <= 4; ++failing) {  // transfer 0 puts the lines at idle
         SCOPED_TRACE("failing transfer " + std::to_string(failing));
         testing_support::WiredAdapter adapter(boardlink::AdapterKind::UsbBitbang, "CLK=D0");
         adapter.ftdi->failing_transfer = failing;
-        auto port = adapter.open();
-        ASSERT_TRUE(port) << adapter.error;
-        expect_trace(load_traced(std::move(port), adapter.wired.board), (failing - 1) * kAccessesPerWord,
+        expect_trace(load_traced(adapter.open(), adapter.wired.board), (failing - 1) * kAccessesPerWord,
                      "USB adapter: sending to the adapter failed: the adapter was unplugged or stopped answering "
                      "(LIBUSB_ERROR_NO_DEVICE)");
     }
 }
 
+// The trace cut at a transfer's end: well formed, a prefix of the words, no more than one
+// transfer's worth short of the limit; the link goes on.
 TEST(TraceWriteFailure, CutsBackToTheLastWholeTransferStopsAndLeavesTheLinkWorking) {
-    std::vector<uint32_t> words;
-    for (uint32_t i = 0; i < 6; ++i) words.push_back(0x123400 + i * 0x1111 + (i & 3));
-
+    const std::vector<uint32_t> words = {0x123400, 0x124512, 0x125624, 0x126736, 0x127844, 0x128956};
     // The header's size and the largest transfer of an uncut run. Time stamps are real, so sizes
     // vary by a few digits from run to run: `slack` covers that.
-    uint64_t header = 0, largest = 0, full = 0;
     const std::string path = temp_path("sizes.vcd");
+    uint64_t header = 0, largest = 0;
     {
         auto trace = traced(std::make_unique<SimBoard>(), path);
-        header = std::filesystem::file_size(path);
-        uint64_t before = header;
+        uint64_t before = header = std::filesystem::file_size(path);
         for (uint32_t w : words) {
             write_word(*trace, w);
             largest = std::max(largest, std::filesystem::file_size(path) - before);
             before = std::filesystem::file_size(path);
         }
     }
-    full = std::filesystem::file_size(path);
-    const uint64_t slack = 16;
-
-    // Every 29 bytes from the header to past the completed file. A limit below the header fails
-    // creation, as a full disk does (above).
+    const uint64_t full = std::filesystem::file_size(path), slack = 16;
+    // A limit below the header fails creation, as a full disk does (above).
     for (uint64_t limit = header + slack; limit <= full + 2 * slack; limit += 29) {
         SCOPED_TRACE("file size limit " + std::to_string(limit));
-        const std::string cut_path = temp_path("cut.vcd");
         std::string error;
         {
             testing_support::FileSizeLimit guard(limit);
             ASSERT_TRUE(guard.ok());
-            auto trace = traced(std::make_unique<SimBoard>(), cut_path);
+            auto trace = traced(std::make_unique<SimBoard>(), path);
             ASSERT_TRUE(trace);
             for (uint32_t w : words) write_word(*trace, w);
             EXPECT_EQ(static_cast<SimBoard&>(trace->inner()).words_loaded(), words.size()) << "the link goes on";
             trace->finish();
             error = trace->trace_error();
         }
-        // Cut at a transfer's end: well formed, a prefix of the words, and no more than one
-        // transfer's worth short of the limit.
-        const uint64_t size = std::filesystem::file_size(cut_path);
-        const auto r = read_trace(cut_path);
+        const uint64_t size = std::filesystem::file_size(path);
+        const auto r = read_trace(path);
         EXPECT_EQ(r.problem, "");
         ASSERT_LE(r.words.size(), words.size());
         EXPECT_EQ(r.words, std::vector<uint32_t>(words.begin(), words.begin() + r.words.size()));
         EXPECT_LE(size, limit);
-        if (r.complete) {
-            EXPECT_EQ(std::tuple(error, r.words.size()), std::tuple("", words.size()));
-        } else {
-            EXPECT_EQ(error, "Writing the trace file " + cut_path + " failed: File too large");
-            EXPECT_GT(size + largest + slack, limit) << "cut back further than its last whole transfer";
-        }
-        if (limit >= full + slack) {
-            EXPECT_TRUE(r.complete);
-        }
+        EXPECT_EQ(error, r.complete ? "" : "Writing the trace file " + path + " failed: File too large");
+        if (r.complete) EXPECT_EQ(r.words.size(), words.size());
+        else EXPECT_GT(size + largest + slack, limit) << "cut back further than its last whole transfer";
+        EXPECT_TRUE(r.complete || limit < full + slack);
     }
 }

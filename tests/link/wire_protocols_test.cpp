@@ -1,30 +1,81 @@
+// The two protocols on the data register's lines, byte by byte: the latch words and the supply
+// converter's readback; and the simulated board at their far end.
 #include <gtest/gtest.h>
 
+#include "link/latch_fields.h"
 #include "link/latch_protocol.h"
 #include "link/readback.h"
 #include "link/sim_board.h"
 #include "model/supply.h"
 #include "tests/support/recording_port.h"
 
+using boardlink::SetupResult;
 using testing_support::bits_of;
+using testing_support::load_word;
 using testing_support::RecordingPort;
 using testing_support::serve_bits;
 using V = std::vector<uint8_t>;
-using boardlink::SetupResult;
-
-namespace {
 constexpr uint16_t kPort = boardlink::kDataRegister;
-}  // namespace
 
-// How a read samples STATUS between the clock's edges is checked, byte for byte, through the USB
-// adapter, whose transfers show where each read falls.
-TEST(ReadbackWire, WriteClocksTheByteMsbFirstWithClockHighIdle) {
-    RecordingPort port;
-    boardlink::readback_write(port, kPort, kPort, 0xA5);  // 1010 0101
-    EXPECT_EQ(port.writes(), (V{10, 2, 10, 0, 8, 2, 10, 0, 8, 0, 8, 2, 10, 0, 8, 2, 10, 26, 24}));
+// The idle write (RBCLK and D4 high), then per bit, most significant first, DATA set up with CLK
+// low, CLK high and low again with DATA held. The pulse after it is checked with write_latch.
+TEST(ShiftWord, ClocksEveryBitMsbFirstWithDataHeldAcrossTheRisingEdge) {
+    // 0x800002: bit 23 first, and the N latch's control bits end the word with 1 then 0.
+    for (uint32_t word : {0u, 0xFFFFFFu, 0x800002u}) {
+        std::vector<uint8_t> expected{24};
+        for (int bit = 23; bit >= 0; --bit) {
+            const uint8_t data = (word >> bit) & 1 ? 26 : 24;
+            expected.insert(expected.end(), {data, uint8_t(data + 1), data});
+        }
+        testing_support::RecordingPort port;
+        boardlink::shift_word(port, boardlink::kDataRegister, word, 24);
+        EXPECT_EQ(port.writes(), expected) << std::hex << word;
+        for (const auto& a : port.accesses) EXPECT_EQ(a.address, boardlink::kDataRegister);
+    }
 }
 
-TEST(ReadbackWire, AdcReadSendsTheCommandThenReadsWithDataHigh) {
+TEST(SimBoard, OutputFrequencyFromHeldLatches) {
+    struct Case { uint32_t control, r, n; bool single; std::optional<double> hz; };
+    const Case cases[] = {
+        {0x8FF108, 0x0000C9, 0x017702, false, 2400e6},            // 32/33, R 50, B 375
+        {0x8FF108, 0x0000C9, 0x017702 | 0x400000, false, 1200e6},  // output divide-by-2
+        {0x4FF108, 0x0000C9, 0x02EE02, false, 2400e6},            // 16/17, B 750
+        {0x0FF100, 0x0000C9, 0x008C52, false, 228e6},             // 8/9, B 140, A 20
+        {0x0FF100, 0x000029, 0x007802, true, 120e6},              // single modulus, R 10, B 120
+        {0x8FF108, 0x000001, 0x017702, false, std::nullopt},      // R of 0
+    };
+    for (const auto& c : cases) {
+        boardlink::SimBoard board;
+        board.set_single_modulus(c.single);
+        for (uint32_t w : {c.control, c.r, c.n}) load_word(board, w);
+        EXPECT_EQ(board.output_frequency_hz(), c.hz) << std::hex << c.n;
+    }
+}
+
+// The fields the simulated board's window shows for a latch cover the word's 24 bits from bit 23
+// down, each bit once, and their values added back in place make the word.
+TEST(LatchFields, TileTheWordFromItsTopBitDown) {
+    for (int latch = 0; latch < 4; ++latch) {
+        const uint32_t word = 0xA5C3F0u | uint32_t(latch);
+        int next = 23;
+        uint32_t rebuilt = 0;
+        for (const auto& f : boardlink::latch_fields(latch, word)) {
+            EXPECT_EQ(f.high, next) << boardlink::latch_name(latch) << ": " << f.name;
+            next = f.low - 1;
+            rebuilt += f.value << f.low;
+        }
+        EXPECT_EQ(std::pair(next, rebuilt), std::pair(-1, word)) << boardlink::latch_name(latch);
+    }
+}
+
+// A byte written is clocked MSB first with the clock high at idle; a conversion is its command,
+// then 16 reads with DATA high. How a read samples STATUS between the clock's edges is checked,
+// byte for byte, through the USB adapter, whose transfers show where each read falls.
+TEST(ReadbackWire, WritesClockTheByteMsbFirstAndAConversionReadsWithDataHigh) {
+    RecordingPort write;
+    boardlink::readback_write(write, kPort, kPort, 0xA5);  // 1010 0101
+    EXPECT_EQ(write.writes(), (V{10, 2, 10, 0, 8, 2, 10, 0, 8, 0, 8, 2, 10, 0, 8, 2, 10, 26, 24}));
+
     RecordingPort port;
     port.status = serve_bits(bits_of(0x8001, 16), 0);
     EXPECT_EQ(boardlink::adc_read(port, kPort, kPort, 56, 16), 32769.0);
