@@ -1,47 +1,191 @@
 // The USB bit-bang backend through its real libraries: the tool runs as a user runs it, and its
-// libftdi1 and libusb calls end in usbdevfs ioctls that an emulated adapter answers, with the
+// libftdi1 and libusb calls end in usbdevfs ioctls (claims, control transfers, URBs submitted,
+// reaped and discarded) on /dev/bus/usb/001/002, which the adapter model answers with the
 // simulated board on the adapter's pins.
 #include <gtest/gtest.h>
+#include <linux/usbdevice_fs.h>
+#include <sys/ioctl.h>
 
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cstddef>
+#include <deque>
+#include <functional>
+#include <mutex>
 #include <thread>
 
-#include "tests/devices/device_test.h"
+#include "tests/devices/device_bed.h"
+#include "tests/support/ft232_model.h"
 #include "tests/support/tool_process.h"
-#include "tests/devices/usbdevfs_node.h"
 #include "tests/support/trace_reader.h"
 
 namespace {
 
-using testing_support::ToolProcess;
-using testing_support::UsbdevfsNode;
+using namespace testing_support;
 
-class UsbAdapter : public testing_support::DeviceTest {};
+class UsbdevfsNode : public IoctlNode {
+public:
+    explicit UsbdevfsNode(DeviceBed& bed) {
+        std::string descriptors;
+        for (uint8_t b : model_.descriptors()) descriptors += "0123456789abcdef"[b >> 4], descriptors += "0123456789abcdef"[b & 15];
+        bed.add("/dev/bus/usb/001/002", *this,
+                "P: /devices/pci0000:00/0000:00:14.0/usb1/1-2\nN: bus/usb/001/002\n"
+                "E: SUBSYSTEM=usb\nE: DEVTYPE=usb_device\nE: DRIVER=usb\nE: BUSNUM=001\nE: DEVNUM=002\n"
+                "E: DEVNAME=/dev/bus/usb/001/002\nA: busnum=1\\n\nA: devnum=2\\n\nA: bConfigurationValue=1\\n\n"
+                "A: speed=12\\n\nH: descriptors=" + descriptors + "\n");
+    }
+    ~UsbdevfsNode() override {
+        for (auto* list : {&waiting_in_, &done_})
+            for (Urb& u : *list) release(u);
+    }
+
+    void handle(UMockdevIoctlClient* client) override {
+        std::lock_guard lock(mutex_);
+        const unsigned long request = umockdev_ioctl_client_get_request(client);
+        if (unplugged) {
+            // URBs in flight come back failed, then the node answers nothing more.
+            for (; !waiting_in_.empty(); waiting_in_.pop_front()) finish(waiting_in_.front(), -ESHUTDOWN, 0);
+            if ((request == USBDEVFS_REAPURBNDELAY || request == USBDEVFS_REAPURB) && !done_.empty()) return reap(client);
+            return complete(client, ENODEV);
+        }
+        switch (request) {
+        case USBDEVFS_GET_CAPABILITIES: {
+            const uint32_t caps = USBDEVFS_CAP_BULK_CONTINUATION | USBDEVFS_CAP_NO_PACKET_SIZE_LIM |
+                                  USBDEVFS_CAP_REAP_AFTER_DISCONNECT | USBDEVFS_CAP_ZERO_PACKET;
+            std::memcpy(resolve_arg(client, sizeof caps)->data, &caps, sizeof caps);
+            return complete(client, 0);
+        }
+        case USBDEVFS_GETDRIVER: return complete(client, ENODATA);  // no kernel driver holds it in the bed
+        case USBDEVFS_IOCTL: {
+            usbdevfs_ioctl command;
+            std::memcpy(&command, resolve_arg(client, sizeof command)->data, sizeof command);
+            if (command.ioctl_code == int(USBDEVFS_DISCONNECT)) return complete(client, ENODATA);
+            std::fprintf(stderr, "adapter model: USBDEVFS_IOCTL %d it does not know\n", command.ioctl_code);
+            return complete(client, ENOTTY);
+        }
+        case USBDEVFS_SETCONFIGURATION:
+        case USBDEVFS_RELEASEINTERFACE:
+        case USBDEVFS_RESET:
+        case USBDEVFS_CLEAR_HALT: return complete(client, 0);
+        case USBDEVFS_CLAIMINTERFACE:
+        case USBDEVFS_DISCONNECT_CLAIM: return complete(client, claimed_elsewhere ? EBUSY : 0);
+        case USBDEVFS_SUBMITURB: return submit(client);
+        case USBDEVFS_REAPURB:
+        case USBDEVFS_REAPURBNDELAY: return reap(client);
+        case USBDEVFS_DISCARDURB: return discard(client);
+        default:
+            std::fprintf(stderr, "adapter model: usbdevfs request it does not know: 0x%lx\n", request);
+            return complete(client, ENOTTY);
+        }
+    }
+
+    // From any thread: the adapter is pulled out (every later request fails with ENODEV), or
+    // another program holds its interface (claims fail with EBUSY).
+    std::atomic<bool> unplugged{false}, claimed_elsewhere{false};
+    // For the test thread once no client uses them.
+    Ft232Model& model() { return model_; }
+    boardlink::SimBoard& board() { return wired_.board; }
+
+private:
+    struct Urb {
+        UMockdevIoctlData* urb;     // the client's struct usbdevfs_urb
+        UMockdevIoctlData* buffer;  // its buffer; null when empty
+    };
+    static void release(Urb u) {
+        g_object_unref(u.urb);
+        if (u.buffer) g_object_unref(u.buffer);
+    }
+
+    void submit(UMockdevIoctlClient* client) {
+        IoctlData urb_data = resolve_arg(client, sizeof(usbdevfs_urb));
+        auto* urb = reinterpret_cast<usbdevfs_urb*>(urb_data->data);
+        UMockdevIoctlData* buffer =
+            urb->buffer_length > 0
+                ? umockdev_ioctl_data_resolve(urb_data.get(), offsetof(usbdevfs_urb, buffer), size_t(urb->buffer_length), nullptr)
+                : nullptr;
+        Urb held{static_cast<UMockdevIoctlData*>(g_object_ref(urb_data.get())), buffer};
+        std::span<uint8_t> bytes = buffer ? std::span<uint8_t>(buffer->data, size_t(buffer->data_len)) : std::span<uint8_t>();
+        if (urb->type == USBDEVFS_URB_TYPE_CONTROL && bytes.size() >= 8) {
+            const uint8_t* p = bytes.data();
+            const UsbSetup setup{p[0], p[1], uint16_t(p[2] | p[3] << 8), uint16_t(p[4] | p[5] << 8), uint16_t(p[6] | p[7] << 8)};
+            const auto answer = model_.control(setup);
+            const size_t n = answer ? std::min(answer->size(), bytes.size() - 8) : 0;
+            if (n) std::memcpy(bytes.data() + 8, answer->data(), n);
+            finish(held, answer ? 0 : -EPIPE, !answer ? 0 : int((setup.request_type & 0x80) ? n : setup.length));
+        } else if (urb->type == USBDEVFS_URB_TYPE_BULK && urb->endpoint == Ft232Model::kOutEndpoint) {
+            model_.bulk_out(bytes);
+            finish(held, 0, int(bytes.size()));
+            serve_in();
+        } else if (urb->type == USBDEVFS_URB_TYPE_BULK && urb->endpoint == Ft232Model::kInEndpoint) {
+            waiting_in_.push_back(held);
+            serve_in();
+        } else {
+            std::fprintf(stderr, "adapter model: URB type %d on endpoint %d it does not know\n", urb->type, urb->endpoint);
+            release(held);
+            return complete(client, EINVAL);
+        }
+        complete(client, 0);
+    }
+    // IN URBs complete as soon as samples wait, with as many whole packets as fit.
+    void serve_in() {
+        for (; !waiting_in_.empty() && model_.has_samples(); waiting_in_.pop_front()) {
+            const Urb u = waiting_in_.front();
+            finish(u, 0, u.buffer ? int(model_.bulk_in(std::span<uint8_t>(u.buffer->data, size_t(u.buffer->data_len)))) : 0);
+        }
+    }
+    void finish(Urb u, int status, int actual_length) {
+        auto* urb = reinterpret_cast<usbdevfs_urb*>(u.urb->data);
+        urb->status = status;
+        urb->actual_length = actual_length;
+        done_.push_back(u);
+    }
+    void reap(UMockdevIoctlClient* client) {
+        if (done_.empty()) return complete(client, unplugged ? ENODEV : EAGAIN);
+        const Urb u = done_.front();
+        done_.pop_front();
+        umockdev_ioctl_data_set_ptr(resolve_arg(client, sizeof(void*)).get(), 0, u.urb);
+        complete(client, 0);
+        release(u);
+    }
+    void discard(UMockdevIoctlClient* client) {
+        const gulong address = *reinterpret_cast<const gulong*>(umockdev_ioctl_client_get_arg(client)->data);
+        const auto it = std::find_if(waiting_in_.begin(), waiting_in_.end(), [&](const Urb& u) { return u.urb->client_addr == address; });
+        if (it == waiting_in_.end()) return complete(client, EINVAL);
+        finish(*it, -ENOENT, 0);
+        waiting_in_.erase(it);
+        complete(client, 0);
+    }
+
+    BoardOnPins wired_;
+    Ft232Model model_{wired_};
+    std::mutex mutex_;
+    std::deque<Urb> waiting_in_;  // IN URBs waiting for samples
+    std::deque<Urb> done_;        // URBs to be reaped
+};
+
+class UsbAdapter : public DeviceTest {};
 
 // A full write (the frequency's latches) and a supply readback, the rate given reaching the
 // adapter: in bit-bang mode libftdi1 asks for four times the rate as baud rate. 9600 baud from the
 // chip's 3 MHz is a divisor of 312.5, sent as 0x4138; the default rate, 500 kHz, is 2 MBaud, a
 // divisor of 1.5, sent as 1.
 TEST_F(UsbAdapter, FullWriteAndReadbackReachTheBoard) {
-    struct Case { const char* link; const char* rate; uint16_t divisor_value; const char* link_state; };
-    const Case cases[] = {{"ftdi", "2400", 0x4138, "FTDI,FIRST,OK"}, {"ftdi:T3ST0001", nullptr, 1, "FTDI,T3ST0001,OK"}};
-    for (const Case& c : cases) {
+    struct Case { std::vector<std::string> link; uint16_t divisor_value; const char* link_state; };
+    for (const Case& c : {Case{{"--link", "ftdi", "--rate", "2400"}, 0x4138, "FTDI,FIRST,OK"}, Case{{"--link=ftdi:T3ST0001"}, 1, "FTDI,T3ST0001,OK"}}) {
         SCOPED_TRACE(c.link_state);
         renew_bed();
         UsbdevfsNode node(*bed);
-        std::vector<std::string> args = {"--headless", "--variant", "ksy7100-1", "--link", c.link, "--exec",
-                                         "FREQ 2400.2;LATC:SEND ALL;MEAS:SUPP?;SYST:LINK?"};
-        if (c.rate) args.insert(args.end(), {"--rate", c.rate});
+        std::vector<std::string> args = {"--headless", "--variant", "ksy7100-1", "--exec", "FREQ 2400.2;LATC:SEND ALL;MEAS:SUPP?;SYST:LINK?"};
+        args.insert(args.end(), c.link.begin(), c.link.end());
         ToolProcess tool(args);
         ASSERT_EQ(tool.wait(), 0) << tool.err();
-        EXPECT_EQ(node.model().bit_mode, testing_support::Ft232Model::kSyncBitbang);
+        EXPECT_EQ(node.model().bit_mode, Ft232Model::kSyncBitbang);
         EXPECT_EQ(node.model().output_mask, 0x1F);  // CLK .. D4 on D0 .. D4; STATUS on D5 stays an input
         EXPECT_EQ(node.model().divisor_value, c.divisor_value);
         EXPECT_NEAR(node.board().output_frequency_hz().value_or(0), 2400.2e6, 1);
-        const std::string out = tool.out();
-        const auto [vdd, vp] = testing_support::supplies_of(out);
-        EXPECT_NEAR(vdd, node.board().converter().vdd_volts, 0.01) << out;
-        EXPECT_NEAR(vp, node.board().converter().vp_volts, 0.01) << out;
-        EXPECT_NE(out.find(c.link_state), std::string::npos) << out;
+        expect_supplies(tool.out(), node.board());
+        EXPECT_NE(tool.out().find(c.link_state), std::string::npos) << tool.out();
     }
 }
 
@@ -50,20 +194,16 @@ TEST_F(UsbAdapter, FullWriteAndReadbackReachTheBoard) {
 // the parallel port checks that message).
 TEST_F(UsbAdapter, RefusalsNameTheCause) {
     struct Case { const char* link; bool claimed_elsewhere; const char* cause; };
-    const Case cases[] = {
-        {"ftdi:NOSUCH01", false, "(no adapter with serial number NOSUCH01)"},
-        {"ftdi", true, "open failed: the adapter is busy: another program holds it"},
-    };
-    for (const Case& c : cases) {
+    for (const Case& c : {Case{"ftdi:NOSUCH01", false, "(no adapter with serial number NOSUCH01)"},
+                          Case{"ftdi", true, "open failed: the adapter is busy: another program holds it"}}) {
         SCOPED_TRACE(c.cause);
         renew_bed();
         UsbdevfsNode node(*bed);
-        node.claim_elsewhere(c.claimed_elsewhere);
+        node.claimed_elsewhere = c.claimed_elsewhere;
         ToolProcess tool({"--headless", "--variant", "ksy7100-1", "--link", c.link, "--exec", "FREQ 2400.2"});
         ASSERT_EQ(tool.wait(), 4) << tool.err();  // a headless run without its link runs no command
-        const std::string err = tool.err();
-        EXPECT_NE(err.find("Failed to claim USB Adapter"), std::string::npos) << err;
-        EXPECT_NE(err.find(c.cause), std::string::npos) << err;
+        EXPECT_NE(tool.err().find("Failed to claim USB Adapter"), std::string::npos) << tool.err();
+        EXPECT_NE(tool.err().find(c.cause), std::string::npos) << tool.err();
         EXPECT_EQ(node.model().bytes_out, 0u);
     }
 }
@@ -73,29 +213,24 @@ TEST_F(UsbAdapter, RefusalsNameTheCause) {
 TEST_F(UsbAdapter, UnpluggedDuringAHopRun) {
     using namespace std::chrono_literals;
     UsbdevfsNode node(*bed);
-    const int port = testing_support::free_tcp_port();
-    const std::string trace = testing_support::temp_path("unplugged.vcd");
+    const int port = free_tcp_port();
+    const std::string trace = temp_path("unplugged.vcd");
     ToolProcess tool({"--headless", "--variant", "ksy7100-1", "--link", "ftdi", "--trace", trace,
                       "--scpi=" + std::to_string(port), "--exec", "HOP:STAR 2400,2410,2"});
     const auto deadline = std::chrono::steady_clock::now() + 30s;
-    while (node.board().view().words_loaded < 12 && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(5ms);
+    const auto until = [&](const std::function<bool()>& done) {
+        while (!done() && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(5ms);
+    };
+    until([&] { return node.board().view().words_loaded >= 12; });
     ASSERT_GE(node.board().view().words_loaded, 12u) << "the hop run did not start: " << tool.err();
-    node.unplug();
+    node.unplugged = true;
 
-    std::unique_ptr<testing_support::CommandClient> client;
-    while (std::chrono::steady_clock::now() < deadline && !(client && client->connected())) {
-        client = std::make_unique<testing_support::CommandClient>(port);
-        std::this_thread::sleep_for(10ms);
-    }
+    std::unique_ptr<CommandClient> client;
+    until([&] { return (client = std::make_unique<CommandClient>(port))->connected(); });
     std::string state;
-    while (std::chrono::steady_clock::now() < deadline && state.find("FAILED") == std::string::npos) {
-        state = client->ask("SYST:LINK?");
-        std::this_thread::sleep_for(10ms);
-    }
+    until([&] { return (state = client->ask("SYST:LINK?")).find("FAILED") != std::string::npos; });
     EXPECT_NE(state.find("FTDI,FIRST,FAILED,\"USB adapter: sending to the adapter failed: the adapter was unplugged"),
-              std::string::npos)
-        << state;
+              std::string::npos) << state;
     client->ask("HOP:STOP;*OPC?");
     client->tell("FREQ 2400.2");
     client->tell("FREQ 2400.4");
@@ -105,12 +240,10 @@ TEST_F(UsbAdapter, UnpluggedDuringAHopRun) {
     client->tell("SYST:EXIT");
     EXPECT_EQ(tool.wait(), 0) << tool.err();
 
-    const auto reading = testing_support::read_trace(trace);
+    const auto reading = read_trace(trace);
     EXPECT_EQ(std::tuple(reading.problem, reading.complete), std::tuple("", true));
     EXPECT_GE(reading.link_failed_at, 0);
-    int failures = 0;
-    for (const auto& mark : reading.marks) failures += mark.action.rfind("LinkFailed:", 0) == 0;
-    EXPECT_EQ(failures, 1);
+    EXPECT_EQ(std::count_if(reading.marks.begin(), reading.marks.end(), [](const auto& m) { return m.action.rfind("LinkFailed:", 0) == 0; }), 1);
 }
 
 }  // namespace
