@@ -27,6 +27,22 @@ std::string slurp(const std::string& path) {
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
+// Calls `done` every few milliseconds until it holds or `limit` has passed.
+template <class Done>
+bool poll_until(Done done, std::chrono::milliseconds limit) {
+    for (auto end = std::chrono::steady_clock::now() + limit; !done(); std::this_thread::sleep_for(std::chrono::milliseconds(5)))
+        if (std::chrono::steady_clock::now() >= end) return false;
+    return true;
+}
+
+sockaddr_in loopback(int port) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(uint16_t(port));
+    return address;
+}
+
 }  // namespace
 
 ToolProcess::ToolProcess(const std::vector<std::string>& args, const std::vector<std::string>& prefix,
@@ -56,20 +72,16 @@ ToolProcess::~ToolProcess() {
 }
 
 int ToolProcess::wait(std::chrono::milliseconds limit) {
-    using Clock = std::chrono::steady_clock;
-    for (auto end = Clock::now() + limit; status_ < 0; std::this_thread::sleep_for(std::chrono::milliseconds(5))) {
+    poll_until([this] {
         int status = 0;
         if (::waitpid(pid_, &status, WNOHANG) == pid_) status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 256 + WTERMSIG(status);
-        else if (Clock::now() >= end) break;
-    }
+        return status_ >= 0;
+    }, limit);
     return status_;
 }
 
 bool ToolProcess::wait_for_err(const std::string& text, std::chrono::milliseconds limit) {
-    using Clock = std::chrono::steady_clock;
-    for (auto end = Clock::now() + limit; Clock::now() < end; std::this_thread::sleep_for(std::chrono::milliseconds(10)))
-        if (err().find(text) != std::string::npos) return true;
-    return false;
+    return poll_until([&] { return err().find(text) != std::string::npos; }, limit);
 }
 
 void ToolProcess::signal(int sig) { ::kill(pid_, sig); }
@@ -78,28 +90,19 @@ std::string ToolProcess::err() const { return slurp(err_path_); }
 
 int free_tcp_port() {
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    sockaddr_in address = loopback(0);
     socklen_t size = sizeof address;
-    int port = -1;
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), size) == 0 &&
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size) == 0)
-        port = ntohs(address.sin_port);
+    const bool ok = ::bind(fd, reinterpret_cast<sockaddr*>(&address), size) == 0 &&
+                    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size) == 0;
     ::close(fd);
-    return port;
+    return ok ? ntohs(address.sin_port) : -1;
 }
 
-CommandClient::CommandClient(int port) {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(uint16_t(port));
-    fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
-    if (::connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-        ::close(fd_);
-        fd_ = -1;
-    }
+CommandClient::CommandClient(int port) : fd_(::socket(AF_INET, SOCK_STREAM, 0)) {
+    const sockaddr_in address = loopback(port);
+    if (::connect(fd_, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) return;
+    ::close(fd_);
+    fd_ = -1;
 }
 
 CommandClient::~CommandClient() {
@@ -107,29 +110,23 @@ CommandClient::~CommandClient() {
 }
 
 void CommandClient::tell(const std::string& line) {
-    const std::string text = line + "\n";
-    if (fd_ >= 0) (void)!::write(fd_, text.data(), text.size());
+    if (fd_ >= 0) (void)!::write(fd_, (line + "\n").data(), line.size() + 1);
 }
 
 std::string CommandClient::ask(const std::string& line) {
     tell(line);
-    for (int waited = 0; fd_ >= 0 && waited < 200;) {
-        if (size_t end = pending_.find('\n'); end != std::string::npos) {
-            std::string answer = pending_.substr(0, end);
-            pending_.erase(0, end + 1);
-            return answer;
-        }
+    size_t end;
+    char chunk[512];
+    for (int waited = 0; fd_ >= 0 && (end = pending_.find('\n')) == std::string::npos && waited < 200;) {
         pollfd p{fd_, POLLIN, 0};
-        if (::poll(&p, 1, 100) <= 0) {
-            ++waited;
-            continue;
-        }
-        char chunk[512];
-        const ssize_t n = ::read(fd_, chunk, sizeof chunk);
-        if (n <= 0) break;
-        pending_.append(chunk, size_t(n));
+        if (::poll(&p, 1, 100) <= 0) ++waited;
+        else if (const ssize_t n = ::read(fd_, chunk, sizeof chunk); n > 0) pending_.append(chunk, size_t(n));
+        else break;
     }
-    return {};
+    if ((end = pending_.find('\n')) == std::string::npos) return {};
+    std::string answer = pending_.substr(0, end);
+    pending_.erase(0, end + 1);
+    return answer;
 }
 
 }  // namespace testing_support

@@ -12,8 +12,8 @@ namespace testing_support {
 
 class ToolProcess {
 public:
-    // `prefix`: words before the program (env(1) and its changes, setpriv and its options), empty
-    // for none; `input`: what it reads on standard input.
+    // `prefix`: words before the program (env(1) and its changes, setpriv and its options);
+    // `input`: what it reads on standard input.
     explicit ToolProcess(const std::vector<std::string>& args, const std::vector<std::string>& prefix = {},
                          const std::string& input = {});
     ~ToolProcess();  // kills it when it still runs
@@ -38,7 +38,7 @@ private:
 // A free TCP port on this machine for the tool's command server.
 int free_tcp_port();
 
-// One line to the command server on `port` and its one-line answer; empty when nothing answers.
+// Lines to the command server on `port`; ask() gives the one-line answer, empty when none comes.
 class CommandClient {
 public:
     explicit CommandClient(int port);
