@@ -31,6 +31,13 @@ constexpr auto kEndDeadline = 1s;
 using Env = std::vector<std::string>;
 const Env kNoDisplay = {"env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", "-u", "QT_QPA_PLATFORM", "-u", "XDG_SESSION_TYPE"};
 
+// The trace was completed, and is removed.
+void expect_whole(const std::string& trace) {
+    const auto reading = read_trace(trace);
+    EXPECT_EQ(std::pair(reading.problem, reading.complete), std::pair(std::string(), true));
+    std::filesystem::remove(trace);
+}
+
 struct Ran {
     int status = -1;
     std::string out, err;
@@ -54,13 +61,7 @@ Ran run_headless(std::vector<std::string> args, const std::string& input = {}) {
 
 TEST(CommandLine, IsCheckedBeforeAnyDisplayIsNeeded) {
     const std::string good_trace = temp_path("nodisplay.vcd");
-    struct Case {
-        std::vector<std::string> args;
-        Env env;
-        int status;
-        std::vector<std::string> says;
-        std::string never_says;
-    };
+    struct Case { std::vector<std::string> args; Env env; int status; std::vector<std::string> says; std::string never_says; };
     const Case cases[] = {
         // One line and where to look, not the whole usage.
         {{"--help=x"}, kNoDisplay, 2, {"ksy7100-eval: option '--help' takes no value\nTry 'ksy7100-eval --help'\n"}, "Usage"},
@@ -80,17 +81,15 @@ TEST(CommandLine, IsCheckedBeforeAnyDisplayIsNeeded) {
         EXPECT_EQ(tool.wait(20s), c.status);
         const std::string err = tool.err();
         for (const auto& text : c.says) EXPECT_NE(err.find(text), std::string::npos) << err.substr(0, 2000);
-        EXPECT_EQ(err.find(c.never_says), std::string::npos) << err.substr(0, 2000);
-        EXPECT_LT(err.size(), 4000u);
+        EXPECT_TRUE(err.find(c.never_says) == std::string::npos && err.size() < 4000) << err.substr(0, 2000);
     }
     // The trace of the run refused for want of a display was completed, not left open.
     EXPECT_TRUE(read_trace(good_trace).complete);
 }
 
+// Each signal is caught in the event loop, under the variant dialog (which a remote setting finds
+// open); the other stages a signal may find are covered in-process by SignalEndsTheRun.
 TEST(CommandLine, ASignalEndsTheToolPromptlyWithACompleteTrace) {
-    // Each signal is caught in the event loop, under the variant dialog (which a remote setting finds
-    // open); the other stages a signal may find are covered in-process by
-    // SignalEndsTheRun.AtEveryStageWithTheTraceCompletedAndTheLinkClosed.
     for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
         SCOPED_TRACE("signal " + std::to_string(sig));
         const std::string trace = temp_path("signal.vcd");
@@ -105,9 +104,7 @@ TEST(CommandLine, ASignalEndsTheToolPromptlyWithACompleteTrace) {
         tool.signal(sig);
         EXPECT_EQ(tool.wait(kEndDeadline), 128 + sig) << "it exits with 128 + the signal, promptly\n" << tool.err();
         EXPECT_NE(tool.err().find("ended by signal " + std::to_string(sig)), std::string::npos) << tool.err();
-        const auto r = read_trace(trace);
-        EXPECT_EQ(r.problem, "");
-        EXPECT_TRUE(r.complete);
+        expect_whole(trace);
     }
 }
 
@@ -119,21 +116,12 @@ TEST(Headless, TheCommandServerEndsSoundlyHoweverItsClientsLeave) {
         SCOPED_TRACE(std::string(by_signal ? "SIGTERM" : "SYST:EXIT") + ", round " + std::to_string(round));
         const std::string trace = temp_path("server-end.vcd");
         const int port = free_tcp_port();
-        ToolProcess tool({"--headless", "--variant", "ksy7100-1", "--link", "sim", "--trace", trace,
-                          "--scpi=" + std::to_string(port)},
-                         kNoDisplay);
+        ToolProcess tool({"--headless", "--variant", "ksy7100-1", "--link", "sim", "--trace", trace, "--scpi=" + std::to_string(port)}, kNoDisplay);
         ASSERT_TRUE(tool.wait_for_err("command server on")) << tool.err();
-        {
-            CommandClient client(port);  // connects, sends and closes at once, as a script does at its end
-            ASSERT_TRUE(client.connected());
-            client.tell(by_signal ? "FREQ 2401" : "FREQ 2401\nSYST:EXIT");
-        }
+        CommandClient(port).tell(by_signal ? "FREQ 2401" : "FREQ 2401\nSYST:EXIT");  // connects, sends and closes at once
         if (by_signal) tool.signal(SIGTERM);
         EXPECT_EQ(tool.wait(20s), by_signal ? 128 + SIGTERM : 0) << tool.err();
-        const auto reading = read_trace(trace);
-        EXPECT_EQ(reading.problem, "");
-        EXPECT_TRUE(reading.complete);
-        std::filesystem::remove(trace);
+        expect_whole(trace);
     }
 }
 
@@ -167,9 +155,8 @@ TEST(Headless, RegistersAndChannelTablesGoToFirmwareAndComeBack) {
     EXPECT_EQ(printed_by.out(), expected) << "test, N, R, control as the board latched them; channel 5 at 2101 MHz";
 
     const Ran imported = run_headless({"--variant", "ksy7100-2", "--import", list, "--exec", "LATC:WORD? N;LATC:WORD? CONT"});
-    ASSERT_EQ(imported.status, 0) << imported.err;
     std::snprintf(expected, sizeof expected, "%06X\n%06X\n", w[1], w[3]);
-    EXPECT_EQ(imported.out, expected);
+    EXPECT_EQ(std::pair(imported.status, imported.out), std::pair(0, std::string(expected))) << imported.err;
     for (const auto& f : {header, channels, list, program, binary}) std::filesystem::remove(f);
 }
 
@@ -191,10 +178,8 @@ TEST(Headless, ARefusalIsSaidRunsNothingMoreAndExitsOne) {
         std::vector<std::string> args = {"--variant", "ksy7100-1"};
         args.insert(args.end(), c.args.begin(), c.args.end());
         Ran r = run_headless(args, c.input);
-        EXPECT_EQ(r.status, 1) << c.err;
         EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
-        EXPECT_EQ(size_t(std::count(r.out.begin(), r.out.end(), '\n')), c.answers) << c.err;
-        EXPECT_TRUE(r.words.empty()) << c.err;
+        EXPECT_EQ(std::tuple(r.status, size_t(std::count(r.out.begin(), r.out.end(), '\n')), r.words.size()), std::tuple(1, c.answers, 0u)) << c.err;
     }
     std::filesystem::remove(fifo);
 }
@@ -210,8 +195,7 @@ TEST(Headless, CommandsRunWithoutAnyDisplayAndAnswerOnStandardOutput) {
     Ran loaded = run_headless({"--variant", "ksy7100-3", "--load", file, "--exec", "-"}, "FREQ?;LATC:WORD? N\nFREQ:PFD?");
     EXPECT_EQ(loaded.status, 0) << loaded.err;
     EXPECT_EQ(loaded.out, "1905.4\n01295E\n200\n") << "the last line needs no line end";
-    std::vector<int> latches;
-    for (uint32_t w : loaded.words) latches.push_back(int(w & 3));
-    EXPECT_EQ(latches, (std::vector<int>{1, 0, 2}));
+    ASSERT_EQ(loaded.words.size(), 3u);
+    EXPECT_EQ(std::vector<uint32_t>({loaded.words[0] & 3, loaded.words[1] & 3, loaded.words[2] & 3}), (std::vector<uint32_t>{1, 0, 2}));
     std::filesystem::remove(file);
 }

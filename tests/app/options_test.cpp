@@ -50,10 +50,8 @@ TEST(Options, LinkTraceAndAdapterChoices) {
 TEST(Options, RunsWithoutWindowsTakeAVariantAFileAndCommands) {
     auto parsed = parse_options({"--headless", "--variant", "KSY7100-8", "--load=a b.txt", "--exec", "FREQ?; *IDN?"});
     ASSERT_TRUE(parsed.options) << parsed.error;
-    EXPECT_TRUE(parsed.options->headless);
-    EXPECT_EQ(parsed.options->variant, "ksy7100-8");
-    EXPECT_EQ(parsed.options->load_file, "a b.txt");
-    EXPECT_EQ(parsed.options->exec, "FREQ?; *IDN?");
+    const Options& o = *parsed.options;
+    EXPECT_EQ(std::tuple(o.headless, o.variant, o.load_file, o.exec), std::tuple(true, "ksy7100-8", "a b.txt", "FREQ?; *IDN?"));
 }
 
 TEST(Options, BadOptionsAreRejectedWithAReason) {
@@ -62,21 +60,17 @@ TEST(Options, BadOptionsAreRejectedWithAReason) {
         {{"--link"}, "needs a value"},
         {{"--link", "usb"}, "unknown link 'usb'"},
         {{"--link", "parport:"}, "unknown link"},
-        {{"--trace"}, "needs a file name"},
         {{"--trace="}, "needs a file name"},
-        {{"--bogus"}, "unknown option '--bogus'"},
         {{"extra"}, "unknown option 'extra'"},
         {{"--scpi", "5099"}, "--scpi takes its value after '=': write --scpi=5099"},
         {{"--link", "sim", "5099"}, "unknown option '5099'"},
         {{"--help=x"}, "option '--help' takes no value"},
-        {{"--version="}, "option '--version' takes no value"},
         {{"--link", std::string(100000, 'u')}, "unknown link '" + std::string(40, 'u') + "... (100000 characters)'"},
         {{"--link", "sim\x1b[2J"}, "unknown link 'sim?[2J'"},
         {{"--" + std::string(5000, 'z')}, "unknown option '--" + std::string(38, 'z') + "... (5002 characters)'"},
         {{"--headless"}, "--headless needs --variant NAME"},
         {{"--variant", "ksy7100-9"}, "unknown variant 'ksy7100-9'"},
         {{"--exec", "*IDN?"}, "--exec runs commands only with --headless"},
-        {{"--headless=1", "--variant", "ksy7100-1"}, "takes no value"},
         {{"--load"}, "--load needs a file name"},
         {{"--variant", "ksy7100-1", "--variant", "ksy7100-2"}, "--variant given twice"},
         // Firmware files: the formats each export writes, a channel table and its file together.
@@ -85,9 +79,7 @@ TEST(Options, BadOptionsAreRejectedWithAReason) {
         {{"--channels", "1,2", "--export-channels", "c.h"}, "--channels takes START,STOP,STEP (MHz, MHz, kHz), not '1,2'"},
         {{"--channels", "1,2,0", "--export-channels", "c.csv"}, "a step above 0"},
         {{"--channels", "1,2,0.2"}, "--channels and --export-channels go together"},
-        // Adapter links: a pin map or rate that cannot be used.
-        {{"--link", "ftdi", "--pins", "CLK=D5"}, "bad --pins: CLK and STATUS are both on D5"},
-        {{"--link", "ftdi", "--pins", "CLK=17"}, "bad --pins: '17' is no pin of the USB adapter: use D0 .. D7"},
+        // Adapter links: a pin map or rate that cannot be used (the pin maps' own refusals: adapter_pins_test).
         {{"--link", "gpio:0", "--pins", "CLK=17,DATA=27"}, "bad --pins: a GPIO link needs CLK, DATA and LE wired (missing: LE)"},
         {{"--link", "gpio:0"}, "--link gpio:CHIP needs --pins CLK=LINE,DATA=LINE,LE=LINE"},
         {{"--link", "gpio"}, "unknown link 'gpio': use sim, parport, parport:/dev/parportN, ftdi, ftdi:SERIAL or gpio:CHIP"},
@@ -98,7 +90,6 @@ TEST(Options, BadOptionsAreRejectedWithAReason) {
         {{"--link", "gpio:0", "--pins", "CLK=1,DATA=2,LE=3", "--rate", "1M"}, "--rate applies to --link ftdi only"},
         {{"--link", "ftdi", "--rate", "99"}, "bad rate '99': use a whole number of Hz from 100 to 12000000"},
         {{"--link", "ftdi", "--rate", "0.5"}, "bad rate '0.5'"},
-        {{"--link", "ftdi", "--rate", "1Mbit"}, "bad rate"},
         {{"--link", "ftdi", "--rate", std::string(300, '9')}, "bad rate '" + std::string(40, '9') + "... (300 characters)'"},
     };
     for (const auto& c : cases) {
