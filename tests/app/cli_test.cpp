@@ -44,10 +44,11 @@ struct Ran {
     std::vector<uint32_t> words;  // decoded from the trace
 };
 
-// A run without windows and without any display: the tool with `args` on a traced simulated board.
-Ran run_headless(std::vector<std::string> args, const std::string& input = {}) {
+// A run of `variant` without windows and without any display: the tool with `args` on a traced
+// simulated board.
+Ran run_headless(const std::string& variant, std::vector<std::string> args, const std::string& input = {}) {
     const std::string trace = temp_path("trace.vcd");
-    args.insert(args.begin(), {"--headless", "--link", "sim", "--trace", trace});
+    args.insert(args.begin(), {"--headless", "--variant", variant, "--link", "sim", "--trace", trace});
     ToolProcess tool(args, kNoDisplay, input);
     const int status = tool.wait(20s);
     EXPECT_TRUE(status >= 0 && status < 256) << status;
@@ -129,15 +130,11 @@ TEST(Headless, TheCommandServerEndsSoundlyHoweverItsClientsLeave) {
 // holds the words the board latched, the channel table beside it, and the hex list imports back.
 TEST(Headless, RegistersAndChannelTablesGoToFirmwareAndComeBack) {
     const std::string header = temp_path("latches.h"), channels = temp_path("channels.h"), list = temp_path("latches.txt");
-    const std::vector<std::string> setup = {"--variant", "ksy7100-2", "--exec", "FREQ 2101.4;POW:CORE DOWN;LATC:SEND ALL"};
-    auto with = [&](std::vector<std::string> more) {
-        more.insert(more.begin(), setup.begin(), setup.end());
-        return run_headless(more);
-    };
-    const Ran exported = with({"--export", header, "--channels", "2100,2101,200", "--export-channels", channels});
+    const std::string plan = "FREQ 2101.4;POW:CORE DOWN;LATC:SEND ALL";
+    const Ran exported = run_headless("ksy7100-2", {"--exec", plan, "--export", header, "--channels", "2100,2101,200", "--export-channels", channels});
     ASSERT_EQ(exported.status, 0) << exported.err;
     ASSERT_GE(exported.words.size(), 4u);
-    ASSERT_EQ(with({"--export", list}).status, 0);
+    ASSERT_EQ(run_headless("ksy7100-2", {"--exec", plan, "--export", list}).status, 0);
 
     const std::string program = temp_path("firmware.c"), binary = temp_path("firmware");
     std::ofstream(program) << "#include <stdio.h>\n#include \"" << header << "\"\n#include \"" << channels << "\"\n"
@@ -154,7 +151,7 @@ TEST(Headless, RegistersAndChannelTablesGoToFirmwareAndComeBack) {
                   (w[1] & ~0x1FFF7Cu) | (10505u / 32 << 8) | (10505u % 32 << 2));
     EXPECT_EQ(printed_by.out(), expected) << "test, N, R, control as the board latched them; channel 5 at 2101 MHz";
 
-    const Ran imported = run_headless({"--variant", "ksy7100-2", "--import", list, "--exec", "LATC:WORD? N;LATC:WORD? CONT"});
+    const Ran imported = run_headless("ksy7100-2", {"--import", list, "--exec", "LATC:WORD? N;LATC:WORD? CONT"});
     std::snprintf(expected, sizeof expected, "%06X\n%06X\n", w[1], w[3]);
     EXPECT_EQ(std::pair(imported.status, imported.out), std::pair(0, std::string(expected))) << imported.err;
     for (const auto& f : {header, channels, list, program, binary}) std::filesystem::remove(f);
@@ -175,9 +172,7 @@ TEST(Headless, ARefusalIsSaidRunsNothingMoreAndExitsOne) {
         {{"--load", fifo, "--exec", "*IDN?"}, "", "not a regular file (a FIFO, a device or a socket)", 0},
     };
     for (const auto& c : cases) {
-        std::vector<std::string> args = {"--variant", "ksy7100-1"};
-        args.insert(args.end(), c.args.begin(), c.args.end());
-        Ran r = run_headless(args, c.input);
+        Ran r = run_headless("ksy7100-1", c.args, c.input);
         EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
         EXPECT_EQ(std::tuple(r.status, size_t(std::count(r.out.begin(), r.out.end(), '\n')), r.words.size()), std::tuple(1, c.answers, 0u)) << c.err;
     }
@@ -188,11 +183,11 @@ TEST(Headless, ARefusalIsSaidRunsNothingMoreAndExitsOne) {
 // a settings file saved by one run and loaded by the next sends R, control, N.
 TEST(Headless, CommandsRunWithoutAnyDisplayAndAnswerOnStandardOutput) {
     const std::string file = temp_path("setup.txt");
-    Ran saved = run_headless({"--variant", "ksy7100-3", "--exec", "FREQ 1905.4; LATC:WORD? N\n*IDN?;MEM:SAVE \"" + file + "\""});
+    Ran saved = run_headless("ksy7100-3", {"--exec", "FREQ 1905.4; LATC:WORD? N\n*IDN?;MEM:SAVE \"" + file + "\""});
     EXPECT_EQ(saved.status, 0) << saved.err;
     EXPECT_EQ(saved.out, "01295E\nKSY7100-EVAL,KSY7100-3,SIM," KSY_VERSION "\n");
     EXPECT_EQ(saved.words, (std::vector<uint32_t>{0x0000C9, 0x01295E})) << "the variant's start sends nothing; the change R and N";
-    Ran loaded = run_headless({"--variant", "ksy7100-3", "--load", file, "--exec", "-"}, "FREQ?;LATC:WORD? N\nFREQ:PFD?");
+    Ran loaded = run_headless("ksy7100-3", {"--load", file, "--exec", "-"}, "FREQ?;LATC:WORD? N\nFREQ:PFD?");
     EXPECT_EQ(loaded.status, 0) << loaded.err;
     EXPECT_EQ(loaded.out, "1905.4\n01295E\n200\n") << "the last line needs no line end";
     ASSERT_EQ(loaded.words.size(), 3u);

@@ -64,10 +64,8 @@ struct RunRig {
     // The link was closed, and the trace was completed holding exactly what the board latched.
     void expect_closed_with_a_whole_trace() {
         ASSERT_TRUE(latched_at_close) << "the link was not closed";
-        auto trace = read_trace(path);
-        EXPECT_EQ(trace.problem, "");
-        EXPECT_TRUE(trace.complete);
-        EXPECT_EQ(trace.words, *latched_at_close);
+        const auto trace = read_trace(path);
+        EXPECT_EQ(std::tuple(trace.problem, trace.complete, trace.words), std::tuple(std::string(), true, *latched_at_close));
     }
 
     std::optional<std::vector<uint32_t>> latched_at_close;  // set when the link closed the board
@@ -106,14 +104,11 @@ std::function<void(RunRig&)> choose_then(std::function<void(RunRig&)> then) {
 }  // namespace
 
 TEST(SignalEndsTheRun, AtEveryStageWithTheTraceCompletedAndTheLinkClosed) {
-    struct Stage {
-        const char* name;
-        std::string claim_error;  // a start-up message, as for a port that cannot be claimed
-        int settle_ms;
-        int signal_ms;            // -1: the signal comes before the run starts
-        std::function<void(RunRig&)> bring;      // after start(), before the event loop
-        std::function<bool(RunRig&)> at_stage;   // true when the run is where the signal should find it
-    };
+    // claim_error: a start-up message, as for a port that cannot be claimed; signal_ms -1: the signal
+    // comes before the run starts; bring: after start(), before the event loop; at_stage: whether
+    // the run is where the signal should find it.
+    struct Stage { const char* name; std::string claim_error; int settle_ms, signal_ms; std::function<void(RunRig&)> bring;
+                   std::function<bool(RunRig&)> at_stage; };
     const Stage stages[] = {
         {"before the event loop", "", 0, -1, nullptr, nullptr},
         {"under the start-up message, before the event loop", "/dev/parport0: claim failed: the port is busy", 0, 100,

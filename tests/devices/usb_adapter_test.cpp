@@ -28,7 +28,7 @@ class UsbdevfsNode : public IoctlNode {
 public:
     explicit UsbdevfsNode(DeviceBed& bed) {
         std::string descriptors;
-        for (uint8_t b : model_.descriptors()) descriptors += "0123456789abcdef"[b >> 4], descriptors += "0123456789abcdef"[b & 15];
+        for (uint8_t b : model.descriptors()) descriptors += "0123456789abcdef"[b >> 4], descriptors += "0123456789abcdef"[b & 15];
         bed.add("/dev/bus/usb/001/002", *this,
                 "P: /devices/pci0000:00/0000:00:14.0/usb1/1-2\nN: bus/usb/001/002\n"
                 "E: SUBSYSTEM=usb\nE: DEVTYPE=usb_device\nE: DRIVER=usb\nE: BUSNUM=001\nE: DEVNUM=002\n"
@@ -64,15 +64,11 @@ public:
             std::fprintf(stderr, "adapter model: USBDEVFS_IOCTL %d it does not know\n", command.ioctl_code);
             return complete(client, ENOTTY);
         }
-        case USBDEVFS_SETCONFIGURATION:
-        case USBDEVFS_RELEASEINTERFACE:
-        case USBDEVFS_RESET:
-        case USBDEVFS_CLEAR_HALT: return complete(client, 0);
-        case USBDEVFS_CLAIMINTERFACE:
-        case USBDEVFS_DISCONNECT_CLAIM: return complete(client, claimed_elsewhere ? EBUSY : 0);
+        case USBDEVFS_SETCONFIGURATION: case USBDEVFS_RELEASEINTERFACE: case USBDEVFS_RESET: case USBDEVFS_CLEAR_HALT:
+            return complete(client, 0);
+        case USBDEVFS_CLAIMINTERFACE: case USBDEVFS_DISCONNECT_CLAIM: return complete(client, claimed_elsewhere ? EBUSY : 0);
         case USBDEVFS_SUBMITURB: return submit(client);
-        case USBDEVFS_REAPURB:
-        case USBDEVFS_REAPURBNDELAY: return reap(client);
+        case USBDEVFS_REAPURB: case USBDEVFS_REAPURBNDELAY: return reap(client);
         case USBDEVFS_DISCARDURB: return discard(client);
         default:
             std::fprintf(stderr, "adapter model: usbdevfs request it does not know: 0x%lx\n", request);
@@ -84,8 +80,8 @@ public:
     // another program holds its interface (claims fail with EBUSY).
     std::atomic<bool> unplugged{false}, claimed_elsewhere{false};
     // For the test thread once no client uses them.
-    Ft232Model& model() { return model_; }
-    boardlink::SimBoard& board() { return wired_.board; }
+    BoardOnPins wired;
+    Ft232Model model{wired};
 
 private:
     struct Urb {
@@ -109,12 +105,12 @@ private:
         if (urb->type == USBDEVFS_URB_TYPE_CONTROL && bytes.size() >= 8) {
             const uint8_t* p = bytes.data();
             const UsbSetup setup{p[0], p[1], uint16_t(p[2] | p[3] << 8), uint16_t(p[4] | p[5] << 8), uint16_t(p[6] | p[7] << 8)};
-            const auto answer = model_.control(setup);
+            const auto answer = model.control(setup);
             const size_t n = answer ? std::min(answer->size(), bytes.size() - 8) : 0;
             if (n) std::memcpy(bytes.data() + 8, answer->data(), n);
             finish(held, answer ? 0 : -EPIPE, !answer ? 0 : int((setup.request_type & 0x80) ? n : setup.length));
         } else if (urb->type == USBDEVFS_URB_TYPE_BULK && urb->endpoint == Ft232Model::kOutEndpoint) {
-            model_.bulk_out(bytes);
+            model.bulk_out(bytes);
             finish(held, 0, int(bytes.size()));
             serve_in();
         } else if (urb->type == USBDEVFS_URB_TYPE_BULK && urb->endpoint == Ft232Model::kInEndpoint) {
@@ -129,9 +125,9 @@ private:
     }
     // IN URBs complete as soon as samples wait, with as many whole packets as fit.
     void serve_in() {
-        for (; !waiting_in_.empty() && model_.has_samples(); waiting_in_.pop_front()) {
+        for (; !waiting_in_.empty() && model.has_samples(); waiting_in_.pop_front()) {
             const Urb u = waiting_in_.front();
-            finish(u, 0, u.buffer ? int(model_.bulk_in(std::span<uint8_t>(u.buffer->data, size_t(u.buffer->data_len)))) : 0);
+            finish(u, 0, u.buffer ? int(model.bulk_in(std::span<uint8_t>(u.buffer->data, size_t(u.buffer->data_len)))) : 0);
         }
     }
     void finish(Urb u, int status, int actual_length) {
@@ -157,8 +153,6 @@ private:
         complete(client, 0);
     }
 
-    BoardOnPins wired_;
-    Ft232Model model_{wired_};
     std::mutex mutex_;
     std::deque<Urb> waiting_in_;  // IN URBs waiting for samples
     std::deque<Urb> done_;        // URBs to be reaped
@@ -180,11 +174,11 @@ TEST_F(UsbAdapter, FullWriteAndReadbackReachTheBoard) {
         args.insert(args.end(), c.link.begin(), c.link.end());
         ToolProcess tool(args);
         ASSERT_EQ(tool.wait(), 0) << tool.err();
-        EXPECT_EQ(node.model().bit_mode, Ft232Model::kSyncBitbang);
-        EXPECT_EQ(node.model().output_mask, 0x1F);  // CLK .. D4 on D0 .. D4; STATUS on D5 stays an input
-        EXPECT_EQ(node.model().divisor_value, c.divisor_value);
-        EXPECT_NEAR(node.board().output_frequency_hz().value_or(0), 2400.2e6, 1);
-        expect_supplies(tool.out(), node.board());
+        EXPECT_EQ(node.model.bit_mode, Ft232Model::kSyncBitbang);
+        EXPECT_EQ(node.model.output_mask, 0x1F);  // CLK .. D4 on D0 .. D4; STATUS on D5 stays an input
+        EXPECT_EQ(node.model.divisor_value, c.divisor_value);
+        EXPECT_NEAR(node.wired.board.output_frequency_hz().value_or(0), 2400.2e6, 1);
+        expect_supplies(tool.out(), node.wired.board);
         EXPECT_NE(tool.out().find(c.link_state), std::string::npos) << tool.out();
     }
 }
@@ -204,7 +198,7 @@ TEST_F(UsbAdapter, RefusalsNameTheCause) {
         ASSERT_EQ(tool.wait(), 4) << tool.err();  // a headless run without its link runs no command
         EXPECT_NE(tool.err().find("Failed to claim USB Adapter"), std::string::npos) << tool.err();
         EXPECT_NE(tool.err().find(c.cause), std::string::npos) << tool.err();
-        EXPECT_EQ(node.model().bytes_out, 0u);
+        EXPECT_EQ(node.model.bytes_out, 0u);
     }
 }
 
@@ -221,23 +215,22 @@ TEST_F(UsbAdapter, UnpluggedDuringAHopRun) {
     const auto until = [&](const std::function<bool()>& done) {
         while (!done() && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(5ms);
     };
-    until([&] { return node.board().view().words_loaded >= 12; });
-    ASSERT_GE(node.board().view().words_loaded, 12u) << "the hop run did not start: " << tool.err();
+    until([&] { return node.wired.board.view().words_loaded >= 12; });
+    ASSERT_GE(node.wired.board.view().words_loaded, 12u) << "the hop run did not start: " << tool.err();
     node.unplugged = true;
-
-    std::unique_ptr<CommandClient> client;
-    until([&] { return (client = std::make_unique<CommandClient>(port))->connected(); });
+    ASSERT_TRUE(tool.wait_for_err("command server on")) << tool.err();
+    CommandClient client(port);
     std::string state;
-    until([&] { return (state = client->ask("SYST:LINK?")).find("FAILED") != std::string::npos; });
+    until([&] { return (state = client.ask("SYST:LINK?")).find("FAILED") != std::string::npos; });
     EXPECT_NE(state.find("FTDI,FIRST,FAILED,\"USB adapter: sending to the adapter failed: the adapter was unplugged"),
               std::string::npos) << state;
-    client->ask("HOP:STOP;*OPC?");
-    client->tell("FREQ 2400.2");
-    client->tell("FREQ 2400.4");
-    const std::string errors = client->ask("SYST:ERR:ALL?");
+    client.ask("HOP:STOP;*OPC?");
+    client.tell("FREQ 2400.2");
+    client.tell("FREQ 2400.4");
+    const std::string errors = client.ask("SYST:ERR:ALL?");
     EXPECT_NE(errors.find("-310"), std::string::npos) << errors;
     EXPECT_EQ(errors.find("-310"), errors.rfind("-310")) << errors;
-    client->tell("SYST:EXIT");
+    client.tell("SYST:EXIT");
     EXPECT_EQ(tool.wait(), 0) << tool.err();
 
     const auto reading = read_trace(trace);
