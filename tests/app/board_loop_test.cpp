@@ -54,8 +54,7 @@ struct Bench {
     }
     double pump_a(int code) const {
         EvalState s = state;
-        s.cp_gain_bits = 0;
-        s.cs1_bits = code << 14;
+        s.cp_gain_bits = 0, s.cs1_bits = code << 14;
         return charge_pump_current_a(s);
     }
     HopTransient model(double from_mhz, double to_mhz, std::vector<PumpCurrentStep> pump) const {
@@ -104,10 +103,9 @@ TEST(BoardLoop, MuxoutFollowsItsFieldAndAnOpenLoopNeverLocks) {
         b.run(c.setting);
         const int64_t hop = b.now;
         b.run("FREQ 1760");
-        EXPECT_EQ(b.board->muxout_at(hop + 2'000), c.settling) << c.setting;
-        EXPECT_EQ(b.board->muxout_at(hop + 50'000'000), c.settled) << c.setting;
-        b.now = hop + 50'000'000;
-        EXPECT_EQ(b.board->lock_detect(), c.settled != Level::Low) << c.setting;  // floating reads high
+        b.now = hop + 50'000'000;  // lock detect: floating reads high
+        EXPECT_EQ(std::tuple(b.board->muxout_at(hop + 2'000), b.board->muxout_at(b.now), b.board->lock_detect()),
+                  std::tuple(c.settling, c.settled, c.settled != Level::Low)) << c.setting;
     }
 }
 
@@ -128,9 +126,7 @@ TEST(BoardLoop, HopRunMeasuresTheLockTimeTheModelPredicts) {
     };
     const auto lock = numbers("HOP:LOCK?");  // count, min, median, max, not locked, resolution
     ASSERT_EQ(lock.size(), 6u);
-    EXPECT_EQ(lock[0], 21);
-    EXPECT_EQ(lock[4], 0);
-    EXPECT_EQ(numbers("HOP:LOCK:ALL?").size(), 21u);
+    EXPECT_EQ(std::tuple(lock[0], lock[4], numbers("HOP:LOCK:ALL?").size()), std::tuple(21.0, 0.0, 21u));
     const double predicted = (numbers("LOOP:LDT? 1750,1760").at(0) + numbers("LOOP:LDT? 1760,1750").at(0)) / 2;
     EXPECT_NEAR(lock[2], predicted, lock[5] + 0.1 * predicted);
     EXPECT_GT(lock[5], 0);

@@ -63,12 +63,7 @@ public:
         g_clear_error(&error);
     }
     // Where the bed's tree lives (the stand-in for /).
-    std::string root() const {
-        gchar* dir = umockdev_testbed_get_root_dir(bed_);
-        std::string root = dir;
-        g_free(dir);
-        return root;
-    }
+    std::string root() const { return std::unique_ptr<gchar, void (*)(gpointer)>(umockdev_testbed_get_root_dir(bed_), g_free).get(); }
 
 private:
     UMockdevTestbed* bed_ = nullptr;

@@ -1,12 +1,7 @@
 // The device tests run under umockdev's preload library, which must be loaded before the program
 // starts: without it the program starts itself again with it. Where that fails, every test says
 // why it is skipped.
-#include <gtest/gtest.h>
 #include <unistd.h>
-
-#include <cstdio>
-#include <cstdlib>
-#include <string>
 
 #include "tests/devices/device_bed.h"
 
