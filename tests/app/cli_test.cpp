@@ -22,9 +22,9 @@ namespace {
 // How long the tool may take to end once signalled. Sanitized builds end slower (the leak check
 // at exit), so they get more.
 #ifdef KSY_SANITIZED
-constexpr auto kEndDeadline = 3s;
+constexpr std::chrono::milliseconds kEndDeadline = 3s;
 #else
-constexpr auto kEndDeadline = 1s;
+constexpr std::chrono::milliseconds kEndDeadline = 1s;
 #endif
 
 // env(1) with the changes to the environment: "-u NAME" removes, "NAME=VALUE" sets.
@@ -88,40 +88,32 @@ TEST(CommandLine, IsCheckedBeforeAnyDisplayIsNeeded) {
     EXPECT_TRUE(read_trace(good_trace).complete);
 }
 
-// Each signal is caught in the event loop, under the variant dialog (which a remote setting finds
-// open); the other stages a signal may find are covered in-process by SignalEndsTheRun.
-TEST(CommandLine, ASignalEndsTheToolPromptlyWithACompleteTrace) {
-    for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
-        SCOPED_TRACE("signal " + std::to_string(sig));
-        const std::string trace = temp_path("signal.vcd");
+// With windows each signal is caught under the variant dialog (other stages: SignalEndsTheRun);
+// without, a script's last words (SYST:EXIT, socket closed) or a SIGTERM right after a client left
+// end the command server. The exit is prompt, 128 + the signal, with the trace written to its end.
+TEST(CommandLine, ASignalOrTheLastWordsEndTheToolPromptlyWithACompleteTrace) {
+    struct Case { bool headless; int sig; };  // sig 0: SYST:EXIT
+    std::vector<Case> cases = {{false, SIGTERM}, {false, SIGINT}, {false, SIGHUP}};
+    for (int round = 0; round < 3; ++round) cases.insert(cases.end(), {{true, 0}, {true, SIGTERM}});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.headless ? "headless" : "windows") + ", signal " + std::to_string(c.sig));
+        const std::string trace = temp_path("end.vcd");
         const int port = free_tcp_port();
-        ToolProcess tool({"--link", "sim", "--trace", trace, "--scpi=" + std::to_string(port)}, {"env", "QT_QPA_PLATFORM=offscreen"});
+        std::vector<std::string> args = {"--link", "sim", "--trace", trace, "--scpi=" + std::to_string(port)};
+        if (c.headless) args.insert(args.begin(), {"--headless", "--variant", "ksy7100-1"});
+        ToolProcess tool(args, c.headless ? kNoDisplay : Env{"env", "QT_QPA_PLATFORM=offscreen"});
         ASSERT_TRUE(tool.wait_for_err("command server on")) << tool.err();
-        std::this_thread::sleep_for(1s);  // into its window
-        CommandClient client(port);
-        client.tell("FREQ 2401");
-        EXPECT_EQ(client.ask("SYST:ERR?"), "-200,\"Execution error; no variant is chosen yet: the variant dialog is open\"");
-        ASSERT_EQ(tool.wait(0ms), -1) << tool.err();
-        tool.signal(sig);
-        EXPECT_EQ(tool.wait(kEndDeadline), 128 + sig) << "it exits with 128 + the signal, promptly\n" << tool.err();
-        EXPECT_NE(tool.err().find("ended by signal " + std::to_string(sig)), std::string::npos) << tool.err();
-        expect_whole(trace);
-    }
-}
-
-// A script's last words, SYST:EXIT and a closed socket, or a SIGTERM right after a client left: the
-// server ends cleanly every time, with the trace written to its end.
-TEST(Headless, TheCommandServerEndsSoundlyHoweverItsClientsLeave) {
-    for (int round = 0; round < 6; ++round) {
-        const bool by_signal = round % 2 == 1;
-        SCOPED_TRACE(std::string(by_signal ? "SIGTERM" : "SYST:EXIT") + ", round " + std::to_string(round));
-        const std::string trace = temp_path("server-end.vcd");
-        const int port = free_tcp_port();
-        ToolProcess tool({"--headless", "--variant", "ksy7100-1", "--link", "sim", "--trace", trace, "--scpi=" + std::to_string(port)}, kNoDisplay);
-        ASSERT_TRUE(tool.wait_for_err("command server on")) << tool.err();
-        CommandClient(port).tell(by_signal ? "FREQ 2401" : "FREQ 2401\nSYST:EXIT");  // connects, sends and closes at once
-        if (by_signal) tool.signal(SIGTERM);
-        EXPECT_EQ(tool.wait(20s), by_signal ? 128 + SIGTERM : 0) << tool.err();
+        if (c.headless) CommandClient(port).tell(c.sig ? "FREQ 2401" : "FREQ 2401\nSYST:EXIT");  // then closes at once
+        else {
+            std::this_thread::sleep_for(1s);  // into its window
+            CommandClient client(port);
+            client.tell("FREQ 2401");
+            EXPECT_EQ(client.ask("SYST:ERR?"), "-200,\"Execution error; no variant is chosen yet: the variant dialog is open\"");
+            ASSERT_EQ(tool.wait(0ms), -1) << tool.err();
+        }
+        if (c.sig) tool.signal(c.sig);
+        EXPECT_EQ(tool.wait(c.headless ? 20s : kEndDeadline), c.sig ? 128 + c.sig : 0) << tool.err();
+        EXPECT_EQ(tool.err().find("ended by signal " + std::to_string(c.sig)) != std::string::npos, c.sig != 0) << tool.err();
         expect_whole(trace);
     }
 }

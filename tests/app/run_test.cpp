@@ -38,9 +38,10 @@ struct ClosingBoard : boardlink::SimBoard {
     std::optional<std::vector<uint32_t>>& at_close;
 };
 
-// A run on a traced simulated board, made as main() makes it.
+// A run on a traced simulated board, made as main() makes it, with scripted prompts unless given others.
 struct RunRig {
-    explicit RunRig(Prompts& prompts, int settle_ms = 0) : path(temp_path("run.vcd")) {
+    explicit RunRig(Prompts* given = nullptr, int settle_ms = 0) : path(temp_path("run.vcd")) {
+        Prompts& prompts = given ? *given : scripted;
         std::string error;
         auto closing = std::make_unique<ClosingBoard>(latched_at_close);
         board = closing.get();
@@ -57,6 +58,7 @@ struct RunRig {
         QApplication::exec();
     }
     Main& main() { return *run->main_window(); }
+    void start_and_choose() { run->start({}), choose(); }
     void choose() {  // ksy7100-1, the first in the variant dialog
         run->variant_dialog()->Option[1]->setChecked(true);
         run->variant_dialog()->Command1_Click();
@@ -68,6 +70,7 @@ struct RunRig {
         EXPECT_EQ(std::tuple(trace.problem, trace.complete, trace.words), std::tuple(std::string(), true, *latched_at_close));
     }
 
+    ScriptedPrompts scripted;
     std::optional<std::vector<uint32_t>> latched_at_close;  // set when the link closed the board
     SignalWatch signal_watch;
     boardlink::BoardLink link;
@@ -136,7 +139,7 @@ TEST(SignalEndsTheRun, AtEveryStageWithTheTraceCompletedAndTheLinkClosed) {
     for (const Stage& stage : stages) {
         SCOPED_TRACE(stage.name);
         DesktopPrompts prompts;  // real modal loops, as a user sees them
-        RunRig rig(prompts, stage.settle_ms);
+        RunRig rig(&prompts, stage.settle_ms);
         std::unique_ptr<SignalLater> later;
         if (stage.signal_ms < 0) ::raise(SIGTERM);
         else later = std::make_unique<SignalLater>(stage.signal_ms, [&] { return stage.at_stage(rig); });
@@ -161,10 +164,8 @@ TEST(Teardown, WithTheSimulatedBoardWindowOpenEndsCleanlyHoweverTheRunEnds) {
     };
     for (const auto& [name, end] : endings) {
         SCOPED_TRACE(name);
-        ScriptedPrompts prompts;
-        RunRig rig(prompts);
-        rig.run->start({});
-        rig.choose();
+        RunRig rig;
+        rig.start_and_choose();
         rig.main().ui.mnuSimBoard->trigger();
         ASSERT_NE(rig.main().findChild<QDialog*>("SimBoardWindow"), nullptr);
         for (uint8_t latch : {1, 0, 2}) rig.main().send(latch);
@@ -174,15 +175,14 @@ TEST(Teardown, WithTheSimulatedBoardWindowOpenEndsCleanlyHoweverTheRunEnds) {
         EXPECT_EQ(rig.run->main_window(), nullptr);
         rig.expect_closed_with_a_whole_trace();
         EXPECT_EQ(rig.latched_at_close.value_or(std::vector<uint32_t>{}).size(), 3u);
-        EXPECT_TRUE(prompts.messages.empty());
+        EXPECT_TRUE(rig.scripted.messages.empty());
     }
 }
 
 TEST(TraceWriteFailure, IsReportedOnceTheLinkGoesOnAndTheRunEndsWithStatus3) {
-    ScriptedPrompts prompts;
-    RunRig rig(prompts);
-    rig.run->start({});
-    rig.choose();
+    RunRig rig;
+    const auto& messages = rig.scripted.messages;
+    rig.start_and_choose();
     while (rig.main().supply_measurement().running()) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
     const uint64_t before = rig.board->words_loaded();
     {
@@ -194,14 +194,14 @@ TEST(TraceWriteFailure, IsReportedOnceTheLinkGoesOnAndTheRunEndsWithStatus3) {
         }
     }
     EXPECT_EQ(rig.board->words_loaded(), before + 12) << "the board link goes on";
-    ASSERT_EQ(prompts.messages.size(), 1u);
-    const auto& m = prompts.messages[0];
+    ASSERT_EQ(messages.size(), 1u);
+    const auto& m = messages[0];
     EXPECT_EQ(std::pair(m.icon, m.text), std::pair(MessageIcon::Exclamation, QString::fromStdString("Writing the trace file " + rig.path + " failed: File too large")));
     EXPECT_TRUE(m.detail.startsWith("Tracing has stopped.")) << m.detail.toStdString();
     EXPECT_EQ(rig.main().ui.link_status->text(), QString::fromStdString("Board link: simulated board; trace to " + rig.path + " stopped"));
     // What the file holds once cut back is checked where the trace is written.
     EXPECT_EQ(rig.run->teardown(), kExitTraceIncomplete);
-    EXPECT_EQ(prompts.messages.size(), 1u) << "reported once";
+    EXPECT_EQ(messages.size(), 1u) << "reported once";
     EXPECT_FALSE(read_trace(rig.path).complete);
 }
 
@@ -214,8 +214,7 @@ TEST(Run, AVariantGivenIsMarkedAndASettingsFileGivenLoadsAfterTheVariantIsChosen
         source.state.b_counter = 251;
         std::ofstream(file, std::ios::binary) << format_settings(source.state);
     }
-    ScriptedPrompts prompts;
-    RunRig rig(prompts);
+    RunRig rig;
     rig.run->start({}, std::string("ksy7100-4"), file);
     EXPECT_TRUE(rig.run->variant_dialog()->Option[4]->isChecked());
     rig.run->variant_dialog()->Command1_Click();
@@ -223,6 +222,6 @@ TEST(Run, AVariantGivenIsMarkedAndASettingsFileGivenLoadsAfterTheVariantIsChosen
     std::vector<int> latched;
     for (uint32_t w : rig.board->history()) latched.push_back(int(w & 3));
     EXPECT_EQ(latched, (std::vector<int>{1, 0, 2}));
-    EXPECT_TRUE(prompts.messages.empty());
+    EXPECT_TRUE(rig.scripted.messages.empty());
     std::filesystem::remove(file);
 }
