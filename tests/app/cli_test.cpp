@@ -1,7 +1,5 @@
-// The tool itself, run as a child process: what it refuses before Qt starts, what it says without
-// a display, how it ends when signalled, and its runs without windows as a bench script makes them
-// (commands on its command line or standard input, answers on standard output, and the words the
-// board received read back from the trace).
+// The tool itself, run as a child process: what it refuses before Qt starts, how it ends, and its
+// runs without windows as a bench script makes them (the board's words read back from the trace).
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -172,10 +170,11 @@ TEST(Headless, ARefusalIsSaidRunsNothingMoreAndExitsOne) {
 }
 
 // Commands on the command line or standard input, one or more a line, answered on standard output;
-// a settings file saved by one run and loaded by the next sends R, control, N.
+// a settings file saved by one run and loaded by the next sends R, control, N. A variant's name
+// may be given in either case.
 TEST(Headless, CommandsRunWithoutAnyDisplayAndAnswerOnStandardOutput) {
     const std::string file = temp_path("setup.txt");
-    Ran saved = run_headless("ksy7100-3", {"--exec", "FREQ 1905.4; LATC:WORD? N\n*IDN?;MEM:SAVE \"" + file + "\""});
+    Ran saved = run_headless("KSY7100-3", {"--exec", "FREQ 1905.4; LATC:WORD? N\n*IDN?;MEM:SAVE \"" + file + "\""});
     EXPECT_EQ(saved.status, 0) << saved.err;
     EXPECT_EQ(saved.out, "01295E\nKSY7100-EVAL,KSY7100-3,SIM," KSY_VERSION "\n");
     EXPECT_EQ(saved.words, (std::vector<uint32_t>{0x0000C9, 0x01295E})) << "the variant's start sends nothing; the change R and N";

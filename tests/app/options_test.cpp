@@ -37,13 +37,6 @@ TEST(Options, LinkTraceAndAdapterChoices) {
     EXPECT_EQ(std::pair(qt.options->qt_platform, qt.options->link.kind), std::pair(std::string("offscreen"), Kind::Sim));
 }
 
-TEST(Options, RunsWithoutWindowsTakeAVariantAFileAndCommands) {
-    auto parsed = parse_options({"--headless", "--variant", "KSY7100-8", "--load=a b.txt", "--exec", "FREQ?; *IDN?"});
-    ASSERT_TRUE(parsed.options) << parsed.error;
-    const Options& o = *parsed.options;
-    EXPECT_EQ(std::tuple(o.headless, o.variant, o.load_file, o.exec), std::tuple(true, "ksy7100-8", "a b.txt", "FREQ?; *IDN?"));
-}
-
 TEST(Options, BadOptionsAreRejectedWithAReason) {
     struct Case { std::vector<std::string> args; std::string reason; };
     const Case cases[] = {

@@ -41,10 +41,10 @@ struct Client {
     QTcpSocket socket;
 };
 
-// `n` clients connected to `remote`.
-std::vector<std::unique_ptr<Client>> clients(RemoteControl& remote, int n = ScpiServer::kMaxConnections) {
-    std::vector<std::unique_ptr<Client>> all;
-    while (int(all.size()) < n) all.push_back(std::make_unique<Client>(remote.port()));
+// As many clients as the server takes, connected to `remote`.
+std::vector<std::unique_ptr<Client>> clients(RemoteControl& remote) {
+    std::vector<std::unique_ptr<Client>> all(ScpiServer::kMaxConnections);
+    for (auto& c : all) c = std::make_unique<Client>(remote.port());
     return all;
 }
 

@@ -1,7 +1,6 @@
 #pragma once
-// A umockdev test bed: device nodes and sysfs entries in a temporary tree that the preload
-// library (libumockdev-preload.so) puts in place of /dev and /sys for this process and its
-// children, with the ioctls of chosen nodes answered by our own models on the bed's worker thread.
+// A umockdev test bed: device nodes and sysfs entries that the preload library puts in place of
+// /dev and /sys for this process and its children, their ioctls answered by our models.
 #include <gio/gio.h>
 #include <gtest/gtest.h>
 #include <umockdev.h>
@@ -18,8 +17,7 @@
 
 namespace testing_support {
 
-// One emulated device node whose ioctls a model answers, now or later, with
-// umockdev_ioctl_client_complete.
+// A model answering a node's ioctls (on the bed's thread), now or later, by umockdev_ioctl_client_complete.
 class IoctlNode {
 public:
     virtual ~IoctlNode() = default;

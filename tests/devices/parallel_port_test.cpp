@@ -1,7 +1,6 @@
-// The parallel-port backend through its real ioctls: the tool runs as a user runs it, and its
-// ppdev calls on /dev/parport0 are answered by an emulated port with the simulated board on its
-// cable: data bits 0..4 out, STATUS on the select input (status bit 4), MUXOUT on paper end
-// (status bit 5, pin 12) as the lock-detect line.
+// The parallel-port backend through its real ioctls, answered by an emulated /dev/parport0 with
+// the simulated board on its cable: data bits 0..4 out, STATUS on select (status bit 4), MUXOUT
+// on paper end (status bit 5, pin 12) as the lock-detect line.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <linux/ppdev.h>
@@ -25,10 +24,9 @@ class PpdevNode : public IoctlNode {
 public:
     static constexpr const char* kDevnode = "/dev/parport0";
 
-    // A claim of a port that another driver holds sleeps until the claimer is interrupted; the
-    // preload library retries its wait for the answer when a signal interrupts it, so the
-    // claimer's time-out cannot end that sleep here, and the node ends it itself after the
-    // backend's claim time-out with the EINTR a signal gives.
+    // A claim of a port another driver holds sleeps until a signal interrupts it; the preload
+    // library retries its wait on a signal, so the node itself ends the claim with EINTR after
+    // the backend's claim time-out.
     explicit PpdevNode(DeviceBed& bed) {
         bed.add(kDevnode, *this,
                 "P: /devices/platform/parport_pc.956/parport/parport0/ppdev/parport0\nN: parport0\n"
@@ -110,11 +108,9 @@ TEST_F(ParallelPort, LockDetectIsReadOnPaperEnd) {
     }
 }
 
-// A port that cannot be had: the tool says why, and nothing reaches the port. A port held by
-// another driver is given up on after the claim time-out. A node the user may not open: CI runs
-// as root, to whom every node is open, so the tool is started through setpriv as user nobody,
-// and the bed's node (a link to a terminal of umockdev's, which a chmod would pass through to)
-// gives way to a file of root's.
+// A port that cannot be had: the tool says why, and nothing reaches the port. For a node the user
+// may not open the tool runs as nobody (CI runs as root), and the bed's node, a link a chmod would
+// pass through, gives way to a file of root's.
 TEST_F(ParallelPort, RefusalsNameTheCause) {
     const std::vector<std::string> as_nobody = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "--"};
     for (const bool unprivileged : {false, true}) {

@@ -1,7 +1,6 @@
-// The USB bit-bang backend through its real libraries: the tool runs as a user runs it, and its
-// libftdi1 and libusb calls end in usbdevfs ioctls (claims, control transfers, URBs submitted,
-// reaped and discarded) on /dev/bus/usb/001/002, which the adapter model answers with the
-// simulated board on the adapter's pins.
+// The USB bit-bang backend through its real libraries: the tool's libftdi1 and libusb calls end in
+// usbdevfs ioctls on /dev/bus/usb/001/002, answered by the adapter model with the simulated board
+// on its pins.
 #include <gtest/gtest.h>
 #include <linux/usbdevice_fs.h>
 #include <sys/ioctl.h>
@@ -64,8 +63,7 @@ public:
             std::fprintf(stderr, "adapter model: USBDEVFS_IOCTL %d it does not know\n", command.ioctl_code);
             return complete(client, ENOTTY);
         }
-        case USBDEVFS_SETCONFIGURATION: case USBDEVFS_RELEASEINTERFACE: case USBDEVFS_RESET: case USBDEVFS_CLEAR_HALT:
-            return complete(client, 0);
+        case USBDEVFS_RELEASEINTERFACE: return complete(client, 0);
         case USBDEVFS_CLAIMINTERFACE: case USBDEVFS_DISCONNECT_CLAIM: return complete(client, claimed_elsewhere ? EBUSY : 0);
         case USBDEVFS_SUBMITURB: return submit(client);
         case USBDEVFS_REAPURB: case USBDEVFS_REAPURBNDELAY: return reap(client);
@@ -195,9 +193,8 @@ TEST_F(UsbAdapter, RefusalsNameTheCause) {
     }
 }
 
-// Pulled out while a lock-time hop run writes to it (the adapter opened by its serial number): the
-// tool reports it once (one -310 in the error queue, the link FAILED), and the trace ends with the
-// failure marked, whole.
+// Pulled out while a hop run writes to it (opened by its serial number): reported once (one -310,
+// the link FAILED), and the trace ends whole with the failure marked.
 TEST_F(UsbAdapter, UnpluggedDuringAHopRun) {
     using namespace std::chrono_literals;
     UsbdevfsNode node(*bed);
