@@ -13,8 +13,6 @@
 #include <utility>
 #include <vector>
 
-#include "link/sim_board.h"
-
 namespace testing_support {
 
 // A model answering a node's ioctls (on the bed's thread), now or later, by umockdev_ioctl_client_complete.
@@ -88,13 +86,5 @@ protected:
     }
     std::unique_ptr<DeviceBed> bed;
 };
-
-// The supply readings of a MEAS:SUPP? answer ("3.30,4.50,25.0") are the board's converter's.
-inline void expect_supplies(const std::string& out, boardlink::SimBoard& board) {
-    double vdd = -1, vp = -1;
-    std::sscanf(out.c_str(), "%lf,%lf", &vdd, &vp);
-    EXPECT_NEAR(vdd, board.converter().vdd_volts, 0.01) << out;
-    EXPECT_NEAR(vp, board.converter().vp_volts, 0.01) << out;
-}
 
 }  // namespace testing_support

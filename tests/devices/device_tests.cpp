@@ -19,6 +19,7 @@
 #include <thread>
 
 #include "link/parport.h"
+#include "link/sim_board.h"
 #include "tests/devices/device_bed.h"
 #include "tests/support/ft232_model.h"
 #include "tests/support/recording_port.h"
@@ -90,17 +91,6 @@ private:
 };
 
 class ParallelPort : public DeviceTest {};
-
-TEST_F(ParallelPort, FullWriteAndReadbackReachTheBoard) {
-    PpdevNode node(*bed);
-    ToolProcess tool({"--headless", "--variant", "ksy7100-1", "--link", "parport", "--exec",
-                      "FREQ 2400.2;LATC:SEND ALL;MEAS:SUPP?;SYST:LINK?"});
-    ASSERT_EQ(tool.wait(), 0) << tool.err();
-    EXPECT_FALSE(node.claimed);  // released at the end
-    EXPECT_NEAR(node.board.output_frequency_hz().value_or(0), 2400.2e6, 1) << tool.err();
-    expect_supplies(tool.out(), node.board);
-    EXPECT_NE(tool.out().find("PARPORT,/dev/parport0,OK"), std::string::npos) << tool.out();
-}
 
 // Lock detect on pin 12, read with the port's status ioctl as MUXOUT drives it, and each latch
 // load stamped on the monotonic clock the lock time is measured by.
@@ -256,20 +246,35 @@ private:
 
 class UsbAdapter : public DeviceTest {};
 
-// A full write (the frequency's latches) and a supply readback, the rate given reaching the
-// adapter: in bit-bang mode libftdi1 asks for four times the rate as baud rate; 9600 baud from the
-// chip's 3 MHz is a divisor of 312.5, sent as 0x4138. (The default rate: ftdi_port_test.)
-TEST_F(UsbAdapter, FullWriteAndReadbackReachTheBoard) {
-    UsbdevfsNode node(*bed);
-    ToolProcess tool({"--headless", "--variant", "ksy7100-1", "--link", "ftdi", "--rate", "2400", "--exec",
-                      "FREQ 2400.2;LATC:SEND ALL;MEAS:SUPP?;SYST:LINK?"});
-    ASSERT_EQ(tool.wait(), 0) << tool.err();
-    EXPECT_EQ(node.model.bit_mode, Ft232Model::kSyncBitbang);
-    EXPECT_EQ(node.model.output_mask, 0x1F);  // CLK .. D4 on D0 .. D4; STATUS on D5 stays an input
-    EXPECT_EQ(node.model.divisor_value, 0x4138);
-    EXPECT_NEAR(node.wired.board.output_frequency_hz().value_or(0), 2400.2e6, 1);
-    expect_supplies(tool.out(), node.wired.board);
-    EXPECT_NE(tool.out().find("FTDI,FIRST,OK"), std::string::npos) << tool.out();
+class BoardLinks : public DeviceTest {};
+
+// A full write (the frequency's latches) and a supply readback through each backend. The port is
+// released at the end. The USB rate given reaches the adapter: libftdi1 asks for four times the
+// rate as baud rate, and 9600 baud from the chip's 3 MHz is a divisor of 312.5, sent as 0x4138 (the
+// default rate: ftdi_port_test); CLK .. D4 are outputs on D0 .. D4, STATUS on D5 stays an input.
+TEST_F(BoardLinks, FullWriteAndReadbackReachTheBoard) {
+    for (const bool usb : {false, true}) {
+        renew_bed();
+        PpdevNode port(*bed);
+        UsbdevfsNode adapter(*bed);
+        std::vector<std::string> args = {"--headless", "--variant", "ksy7100-1", "--exec", "FREQ 2400.2;LATC:SEND ALL;MEAS:SUPP?;SYST:LINK?", "--link"};
+        args.insert(args.end(), usb ? std::initializer_list<std::string>{"ftdi", "--rate", "2400"} : std::initializer_list<std::string>{"parport"});
+        ToolProcess tool(args);
+        ASSERT_EQ(tool.wait(), 0) << tool.err();
+        boardlink::SimBoard& board = usb ? adapter.wired.board : port.board;
+        EXPECT_NEAR(board.output_frequency_hz().value_or(0), 2400.2e6, 1) << tool.err();
+        double vdd = -1, vp = -1;  // MEAS:SUPP? answers "3.30,4.50,25.0": Vdd, Vp, ...
+        std::sscanf(tool.out().c_str(), "%lf,%lf", &vdd, &vp);
+        EXPECT_NEAR(vdd, board.converter().vdd_volts, 0.01) << tool.out();
+        EXPECT_NEAR(vp, board.converter().vp_volts, 0.01) << tool.out();
+        EXPECT_NE(tool.out().find(usb ? "FTDI,FIRST,OK" : "PARPORT,/dev/parport0,OK"), std::string::npos) << tool.out();
+        if (usb) {
+            EXPECT_EQ(std::tuple(adapter.model.bit_mode, adapter.model.output_mask, adapter.model.divisor_value),
+                      std::tuple(Ft232Model::kSyncBitbang, 0x1F, 0x4138));
+        } else {
+            EXPECT_FALSE(port.claimed) << "released at the end";
+        }
+    }
 }
 
 // A port or adapter that cannot be had: the tool says why, and nothing reaches either. A port held
@@ -277,7 +282,6 @@ TEST_F(UsbAdapter, FullWriteAndReadbackReachTheBoard) {
 // tool runs as nobody (CI runs as root), and the bed's node, a link a chmod would pass through,
 // gives way to a file of root's; libusb cannot start unprivileged inside the bed, so that case is
 // the parallel port's alone.
-class BoardLinks : public DeviceTest {};
 TEST_F(BoardLinks, RefusalsNameTheCause) {
     const std::vector<std::string> as_nobody = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "--"};
     struct Case { const char* link; bool busy, unprivileged; const char *claimed, *cause; };
