@@ -5,18 +5,13 @@
 TEST(DisplayCheck, FindsTheDisplayTheChosenWindowSystemNeeds) {
     struct Case { DisplayEnvironment env; const char* problem; };  // problem: a part of the message, or ""
     const Case cases[] = {
-        {{"", "", ":0", ""}, ""},
-        {{"", "", "", "wayland-0"}, ""},
+        {{"", "", ":0", ""}, ""},                      {{"", "", "", "wayland-0"}, ""},
         {{"", "", "", ""}, "neither DISPLAY nor WAYLAND_DISPLAY is set"},
-        {{"", "offscreen", "", ""}, ""},
-        {{"", "xcb", "", "wayland-0"}, "the window system 'xcb' needs DISPLAY"},
-        {{"", "xcb", ":1", ""}, ""},
-        {{"", "wayland", ":1", ""}, "needs WAYLAND_DISPLAY"},
-        {{"", "wayland;xcb", ":1", ""}, ""},  // Qt tries each in turn
-        {{"", "wayland;xcb", "", ""}, "no display found"},
+        {{"", "offscreen", "", ""}, ""},               {{"", "xcb", "", "wayland-0"}, "the window system 'xcb' needs DISPLAY"},
+        {{"", "xcb", ":1", ""}, ""},                   {{"", "wayland", ":1", ""}, "needs WAYLAND_DISPLAY"},
+        {{"", "wayland;xcb", ":1", ""}, ""},           {{"", "wayland;xcb", "", ""}, "no display found"},  // Qt tries each in turn
         {{"", "xcb:nograb", ":2", ""}, ""},
-        {{"offscreen", "xcb", "", ""}, ""},  // -platform wins over the environment
-        {{"xcb", "offscreen", "", ""}, "needs DISPLAY"},
+        {{"offscreen", "xcb", "", ""}, ""},            {{"xcb", "offscreen", "", ""}, "needs DISPLAY"},  // -platform wins
     };
     for (const auto& c : cases) {
         const std::string problem = display_problem(c.env);

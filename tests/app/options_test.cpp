@@ -40,21 +40,17 @@ TEST(Options, LinkTraceAndAdapterChoices) {
 TEST(Options, BadOptionsAreRejectedWithAReason) {
     struct Case { std::vector<std::string> args; std::string reason; };
     const Case cases[] = {
-        {{"--link"}, "needs a value"},
-        {{"--link", "usb"}, "unknown link 'usb'"},
-        {{"--link", "parport:"}, "unknown link"},
-        {{"--trace="}, "needs a file name"},
+        {{"--link"}, "needs a value"}, {{"--link", "usb"}, "unknown link 'usb'"},
+        {{"--link", "parport:"}, "unknown link"}, {{"--trace="}, "needs a file name"},
         {{"extra"}, "unknown option 'extra'"},
         {{"--scpi", "5099"}, "--scpi takes its value after '=': write --scpi=5099"},
-        {{"--link", "sim", "5099"}, "unknown option '5099'"},
-        {{"--help=x"}, "option '--help' takes no value"},
+        {{"--link", "sim", "5099"}, "unknown option '5099'"}, {{"--help=x"}, "option '--help' takes no value"},
         {{"--link", std::string(100000, 'u')}, "unknown link '" + std::string(40, 'u') + "... (100000 characters)'"},
         {{"--link", "sim\x1b[2J"}, "unknown link 'sim?[2J'"},
         {{"--" + std::string(5000, 'z')}, "unknown option '--" + std::string(38, 'z') + "... (5002 characters)'"},
         {{"--headless"}, "--headless needs --variant NAME"},
         {{"--variant", "ksy7100-9"}, "unknown variant 'ksy7100-9'"},
-        {{"--exec", "*IDN?"}, "--exec runs commands only with --headless"},
-        {{"--load"}, "--load needs a file name"},
+        {{"--exec", "*IDN?"}, "--exec runs commands only with --headless"}, {{"--load"}, "--load needs a file name"},
         {{"--variant", "ksy7100-1", "--variant", "ksy7100-2"}, "--variant given twice"},
         // Firmware files: the formats each export writes, a channel table and its file together.
         {{"--export", "a.pdf"}, "--export writes .txt, .h, .csv or .json, not 'a.pdf'"},

@@ -34,18 +34,6 @@ void with_sweep(Harness& h, const std::function<void(sweepform&)>& act) {
 
 bool hourglass(const QWidget& w) { return w.testAttribute(Qt::WA_SetCursor) && w.cursor().shape() == Qt::WaitCursor; }
 
-// Ticks the sweep until it stops by itself (or `limit` ticks), the hourglass up while it runs;
-// the N of each word received.
-std::vector<int> sweep_to_end(Harness& h, sweepform& w, int limit = 100) {
-    for (int i = 0; i < limit && w.run().timer().running(); ++i) {
-        w.Timer1_Timer();
-        EXPECT_TRUE(hourglass(w) || !w.run().timer().running());
-    }
-    std::vector<int> n;
-    for (uint32_t word : h.words()) n.push_back(int(word & 3) == N ? int(b_of(word) * h.state.prescaler + a_of(word)) : -1);
-    return n;
-}
-
 }  // namespace
 
 // Plain hops alternate between the whole megahertz of both entries on every variant, its
@@ -225,9 +213,14 @@ TEST(Sweep, StepsOneNLatchPerTickAndStopsAtTheStepReachingTheStopOrAtCountersTha
             w.Text1->setText(c.start), w.Text3->setText(c.stop), w.Text2->setText(c.step);
             click(w.Command3);
             EXPECT_EQ(w.run().timer().interval_ms, 2000);
-            std::vector<int> expected;
+            for (int i = 0; i < 100 && w.run().timer().running(); ++i) {  // until it stops by itself, the hourglass up
+                w.Timer1_Timer();
+                EXPECT_TRUE(hourglass(w) || !w.run().timer().running());
+            }
+            std::vector<int> expected, n;  // the N of each word received
             for (size_t i = 0; i < c.words; ++i) expected.push_back(c.first_n + c.n_step * int(i));
-            EXPECT_EQ(sweep_to_end(h, w), expected) << c.stop;
+            for (uint32_t word : h.words()) n.push_back(int(word & 3) == N ? int(b_of(word) * h.state.prescaler + a_of(word)) : -1);
+            EXPECT_EQ(n, expected) << c.stop;
             EXPECT_EQ(w.Text5->text(), c.shown);
             EXPECT_FALSE(w.run().timer().running() || hourglass(w)) << "stopped, the default cursor back";
             EXPECT_DOUBLE_EQ(*h.board->output_frequency_hz() / 1e6, c.board_mhz);
