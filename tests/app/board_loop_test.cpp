@@ -42,8 +42,7 @@ struct Bench {
     void run(const std::string& line) {
         for (const auto& reply : in->run_line(line)) ASSERT_FALSE(reply.error) << line << ": " << reply.error->message;
     }
-    // The first PFD edge after `from_ns` at which the board's lock detect reads high (just after
-    // the edge).
+    // The first PFD edge after `from_ns` at which the board's lock detect reads high just after it.
     double first_lock_s(int64_t from_ns) const {
         const double period = 1 / (state.pfd_freq * 1e3);
         for (int k = 0; k < int(HopTransient::kHorizonS / period); ++k) {

@@ -17,6 +17,7 @@
 #include "exercisers/locktime.h"
 #include "link/trace.h"
 #include "model/settings_file.h"
+#include "model/variants.h"
 #include "tests/support/file_size_limit.h"
 #include "tests/support/gui_harness.h"
 #include "tests/support/trace_reader.h"
@@ -209,11 +210,9 @@ TEST(TraceWriteFailure, IsReportedOnceTheLinkGoesOnAndTheRunEndsWithStatus3) {
 // OK has run: the board receives R, control, N from the file.
 TEST(Run, AVariantGivenIsMarkedAndASettingsFileGivenLoadsAfterTheVariantIsChosen) {
     const std::string file = temp_path("load.txt");
-    {
-        testing_support::Harness source("ksy7100-4");
-        source.state.b_counter = 251;
-        std::ofstream(file, std::ios::binary) << format_settings(source.state);
-    }
+    EvalState source = variants::start_state("ksy7100-4");
+    source.b_counter = 251;
+    std::ofstream(file, std::ios::binary) << format_settings(source);
     RunRig rig;
     rig.run->start({}, std::string("ksy7100-4"), file);
     EXPECT_TRUE(rig.run->variant_dialog()->Option[4]->isChecked());

@@ -79,9 +79,7 @@ TEST(Locktime, ChargePumpGainIsRaisedForEachHopAndLoweredAtOnceOrAfterTheDelay) 
         for (uint32_t w : h.words()) s.emplace_back(int(w & 3), bit(w, (w & 3) == N ? 21 : 10));
         return s;
     };
-    auto board_gain_shown = [&] {
-        return bit(*h.board->latches()[N], 21) == h.main->ui.Toggle3->isChecked() && h.state.ctrl_cp_gain_bits == 0;
-    };
+    auto board_gain_shown = [&] { return bit(*h.board->latches()[N], 21) == h.main->ui.Toggle3->isChecked() && h.state.ctrl_cp_gain_bits == 0; };
     with_locktime(h, [&](locktime& w) {
         w.Text4->setText("250");
         click(w.Command4);
