@@ -34,10 +34,9 @@ TEST(LinkReport, NamesStateAndSelfTestOfEveryKindOfLink) {
         if (c.kind == K::Gpio) boardlink::apply_pins(boardlink::AdapterKind::Gpio, "CLK=17,DATA=27,LE=22", request.pins);
         boardlink::BoardLink link;
         link.open(request, devices);
-        if (c.unplug) {  // unplugged after it opened
+        if (c.unplug) {  // unplugged after it opened, found at the next transfer
             usb.ftdi->failing_transfer = usb.ftdi->transfers.size();
-            link.out(boardlink::kDataRegister, 24);
-            link.flush();
+            link.out(boardlink::kDataRegister, 24), link.flush();
         }
         EvalState state = variants::start_state("ksy7100-1");
         EXPECT_EQ(std::tuple(link_idn_name(link), link_status(link), link_self_test(link, state)),

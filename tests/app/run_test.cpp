@@ -60,10 +60,8 @@ struct RunRig {
     }
     Main& main() { return *run->main_window(); }
     void start_and_choose() { run->start({}), choose(); }
-    void choose() {  // ksy7100-1, the first in the variant dialog
-        run->variant_dialog()->Option[1]->setChecked(true);
-        run->variant_dialog()->Command1_Click();
-    }
+    // ksy7100-1, the first in the variant dialog
+    void choose() { run->variant_dialog()->Option[1]->setChecked(true), run->variant_dialog()->Command1_Click(); }
     // The link was closed, and the trace was completed holding exactly what the board latched.
     void expect_closed_with_a_whole_trace() {
         ASSERT_TRUE(latched_at_close) << "the link was not closed";
@@ -189,10 +187,8 @@ TEST(TraceWriteFailure, IsReportedOnceTheLinkGoesOnAndTheRunEndsWithStatus3) {
     {
         testing_support::FileSizeLimit limit(std::filesystem::file_size(rig.path) + 700);  // about one word more
         ASSERT_TRUE(limit.ok());
-        for (int i = 0; i < 4; ++i) {
-            QTest::mouseClick(rig.main().ui.Toggle1, Qt::LeftButton);  // R, control and N each time
-            QApplication::processEvents();
-        }
+        for (int i = 0; i < 4; ++i)  // R, control and N each time
+            QTest::mouseClick(rig.main().ui.Toggle1, Qt::LeftButton), QApplication::processEvents();
     }
     EXPECT_EQ(rig.board->words_loaded(), before + 12) << "the board link goes on";
     ASSERT_EQ(messages.size(), 1u);

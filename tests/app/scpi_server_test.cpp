@@ -57,8 +57,7 @@ TEST(ScpiServer, ACommandShowsOnTheMainWindowAndIsRefusedWhileASettingsWindowIsO
     Client c(served.remote.port());
 
     EXPECT_EQ(c.ask("FREQ 2401; *OPC?"), "1");
-    EXPECT_EQ(h.main->ui.vcofreq->text(), "2401.00000MHz");
-    EXPECT_EQ(h.latches(), (std::vector<int>{1, 2}));
+    EXPECT_EQ(std::pair(h.main->ui.vcofreq->text(), h.latches()), std::pair(QString("2401.00000MHz"), std::vector<int>{1, 2}));
 
     QString refused, answered;
     h.prompts.on_modal = [&](QDialog&) { c.send("FREQ 2402"), refused = c.ask("SYST:ERR?"), answered = c.ask("FREQ?"); };

@@ -192,8 +192,7 @@ TEST(Locktime, MeasuresEachHopsLockTimeBesideThePredictionAndRefusesWithoutLockD
 }
 
 TEST(Sweep, StepsOneNLatchPerTickAndStopsAtTheStepReachingTheStopOrAtCountersThatDoNotFit) {
-    struct Case { const char *start, *stop, *step; int first_n, n_step; size_t words; const char* shown;
-                  double board_mhz; const char* message; };
+    struct Case { const char *start, *stop, *step; int first_n, n_step; size_t words; const char* shown; double board_mhz; const char* message; };
     const Case cases[] = {
         {"1750", "1752", "200", 8750, 1, 11, "1752", 1752, nullptr},
         {"1750", "1700", "200", 8750, 1, 1, "1750", 1750, nullptr},

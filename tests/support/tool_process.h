@@ -41,9 +41,7 @@ public:
     explicit ToolProcess(const std::vector<std::string>& args, const std::vector<std::string>& prefix = {},
                          const std::string& input = {});
     ~ToolProcess() {  // kills it when it still runs
-        if (status_ >= 0) return;
-        ::kill(pid_, SIGKILL);
-        ::waitpid(pid_, nullptr, 0);
+        if (status_ < 0) ::kill(pid_, SIGKILL), ::waitpid(pid_, nullptr, 0);
     }
     ToolProcess(const ToolProcess&) = delete;
     ToolProcess& operator=(const ToolProcess&) = delete;
