@@ -36,11 +36,7 @@ void expect_whole(const std::string& trace) {
     std::filesystem::remove(trace);
 }
 
-struct Ran {
-    int status = -1;
-    std::string out, err;
-    std::vector<uint32_t> words;  // decoded from the trace
-};
+struct Ran { int status = -1; std::string out, err; std::vector<uint32_t> words; };  // words: decoded from the trace
 
 // A run of `variant` without windows and without any display: the tool with `args` on a traced
 // simulated board.

@@ -78,9 +78,8 @@ struct RunRig {
     std::unique_ptr<Run> run;
 };
 
-// Raises SIGTERM from the event loop after `ms`, as a kill from outside arrives, noting whether
-// the run is at the stage meant. Should the run not end, a watchdog ends every loop a few seconds
-// later, so the test fails instead of hanging.
+// Raises SIGTERM from the event loop after `ms`, as a kill from outside arrives, noting whether the
+// run is at the stage meant; a watchdog ends every loop a few seconds later should the run not end.
 struct SignalLater {
     SignalLater(int ms, std::function<bool()> at_stage) {
         QTimer::singleShot(ms, &timers, [this, at_stage] { in_stage = at_stage(), ::raise(SIGTERM); });

@@ -352,9 +352,8 @@ TEST_F(UsbAdapter, UnpluggedDuringAHopRun) {
 
 }  // namespace
 
-// The device tests run under umockdev's preload library, which must be loaded before the program
-// starts: without it the program starts itself again with it. Where that fails, every test says
-// why it is skipped.
+// The tests run under umockdev's preload library, which must be loaded before the program starts:
+// without it the program starts itself again with it; where that fails, every test says why it is skipped.
 int main(int argc, char** argv) {
     if (!testing_support::DeviceBed::why_not().empty() && !std::getenv("KSY_DEVICE_TESTS_RESTARTED")) {
         const char* preload = std::getenv("LD_PRELOAD");

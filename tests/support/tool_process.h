@@ -21,10 +21,7 @@
 
 namespace testing_support {
 
-inline std::string slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
+inline std::string slurp(const std::string& path) { std::ifstream in(path, std::ios::binary); return {std::istreambuf_iterator<char>(in), {}}; }
 
 // Calls `done` every few milliseconds until it holds or `limit` has passed.
 template <class Done>
