@@ -15,35 +15,30 @@ TEST(LinkReport, NamesStateAndSelfTestOfEveryKindOfLink) {
     boardlink::AdapterDevices devices;
     devices.ftdi = [&] { return std::make_unique<RecordingFtdi>(usb.ftdi); };
     devices.gpio = [&] { return std::make_unique<RecordingGpio>(gpio.gpio); };
-    auto request = [](LinkRequest::Kind kind, std::string device, const char* pins = nullptr) {
-        LinkRequest r;
-        r.kind = kind;
-        r.device = std::move(device);
-        if (pins) boardlink::apply_pins(boardlink::AdapterKind::Gpio, pins, r.pins);
-        return r;
-    };
     const std::string unplugged = "USB adapter A1B2: sending to the adapter failed: the adapter was unplugged or "
                                   "stopped answering (LIBUSB_ERROR_NO_DEVICE)";
-    struct Case { LinkRequest request; bool unplug; std::string idn, status; std::optional<std::string> test; };
+    using K = LinkRequest::Kind;
+    struct Case { K kind; const char* device; bool unplug; std::string idn, status; std::optional<std::string> test; };
     const Case cases[] = {
-        {request(LinkRequest::Kind::Sim, ""), false, "SIM", "SIM,OK", std::nullopt},
-        {request(LinkRequest::Kind::Parport, "/dev/no-such-port"), false, "SIM", "SIM,OK", std::nullopt},
-        {request(LinkRequest::Kind::Ftdi, "A1B2"), false, "A1B2", "FTDI,A1B2,OK", std::nullopt},
-        {request(LinkRequest::Kind::Ftdi, "A1B2"), true, "A1B2", "FTDI,A1B2,FAILED,\"" + unplugged + "\"",
-         "the board link failed: " + unplugged},
-        {request(LinkRequest::Kind::Gpio, "0", "CLK=17,DATA=27,LE=22"), false, "GPIOCHIP0", "GPIO,0,OK", std::nullopt},
+        {K::Sim, "", false, "SIM", "SIM,OK", std::nullopt},
+        {K::Parport, "/dev/no-such-port", false, "SIM", "SIM,OK", std::nullopt},
+        {K::Ftdi, "A1B2", false, "A1B2", "FTDI,A1B2,OK", std::nullopt},
+        {K::Ftdi, "A1B2", true, "A1B2", "FTDI,A1B2,FAILED,\"" + unplugged + "\"", "the board link failed: " + unplugged},
+        {K::Gpio, "0", false, "GPIOCHIP0", "GPIO,0,OK", std::nullopt},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.status);
         usb.ftdi->failing_transfer.reset();
+        LinkRequest request;
+        request.kind = c.kind, request.device = c.device;
+        if (c.kind == K::Gpio) boardlink::apply_pins(boardlink::AdapterKind::Gpio, "CLK=17,DATA=27,LE=22", request.pins);
         boardlink::BoardLink link;
-        link.open(c.request, devices);
-        EvalState state = variants::start_state("ksy7100-1");
-        if (c.unplug) {  // unplugged after it opened
+        link.open(request, devices);
+        if (c.unplug) {  // unplugged after it opened, found at the next transfer
             usb.ftdi->failing_transfer = usb.ftdi->transfers.size();
-            link.out(boardlink::kDataRegister, 24);
-            link.flush();
+            link.out(boardlink::kDataRegister, 24), link.flush();
         }
+        EvalState state = variants::start_state("ksy7100-1");
         EXPECT_EQ(std::tuple(link_idn_name(link), link_status(link), link_self_test(link, state)),
                   std::tuple(c.idn, c.status, c.test));
     }

@@ -7,13 +7,8 @@ using Kind = boardlink::LinkRequest::Kind;
 
 TEST(Options, LinkTraceAndAdapterChoices) {
     const std::string usb = "CLK=D0,DATA=D1,LE=D2,RBCLK=D3,D4=D4,STATUS=D5";
-    struct Case {
-        std::vector<std::string> args;
-        Kind kind;
-        std::string device, trace;
-        std::string pins;  // as the link shows them; adapter links only
-        std::optional<uint32_t> rate = std::nullopt;
-    };
+    // pins: as the link shows them; adapter links only
+    struct Case { std::vector<std::string> args; Kind kind; std::string device, trace, pins; std::optional<uint32_t> rate = std::nullopt; };
     const Case cases[] = {
         {{}, Kind::Auto, "/dev/parport0", "", ""},
         {{"--link", "sim"}, Kind::Sim, "/dev/parport0", "", ""},
@@ -31,53 +26,31 @@ TEST(Options, LinkTraceAndAdapterChoices) {
         auto parsed = parse_options(c.args);
         ASSERT_TRUE(parsed.options) << parsed.error;
         const auto& link = parsed.options->link;
-        EXPECT_EQ(link.kind, c.kind);
-        EXPECT_EQ(link.device, c.device);
-        EXPECT_EQ(link.trace_path, c.trace);
-        EXPECT_EQ(link.rate_hz, c.rate);
-        if (c.kind == Kind::Ftdi || c.kind == Kind::Gpio) {
-            const auto adapter = c.kind == Kind::Gpio ? boardlink::AdapterKind::Gpio : boardlink::AdapterKind::UsbBitbang;
-            EXPECT_EQ(boardlink::pins_text(adapter, link.pins), c.pins);
-        }
+        const auto adapter = c.kind == Kind::Gpio ? boardlink::AdapterKind::Gpio : boardlink::AdapterKind::UsbBitbang;
+        const bool wired = c.kind == Kind::Ftdi || c.kind == Kind::Gpio;
+        EXPECT_EQ(std::tuple(link.kind, link.device, link.trace_path, link.rate_hz, wired ? boardlink::pins_text(adapter, link.pins) : ""),
+                  std::tuple(c.kind, c.device, c.trace, c.rate, c.pins));
     }
     // Qt's own options pass, and the window system it is told to use is noted.
     auto qt = parse_options({"-platform", "offscreen", "-reverse", "--link", "sim"});
     ASSERT_TRUE(qt.options) << qt.error;
-    EXPECT_EQ(qt.options->qt_platform, "offscreen");
-    EXPECT_EQ(qt.options->link.kind, Kind::Sim);
-}
-
-TEST(Options, RunsWithoutWindowsTakeAVariantAFileAndCommands) {
-    auto parsed = parse_options({"--headless", "--variant", "KSY7100-8", "--load=a b.txt", "--exec", "FREQ?; *IDN?"});
-    ASSERT_TRUE(parsed.options) << parsed.error;
-    EXPECT_TRUE(parsed.options->headless);
-    EXPECT_EQ(parsed.options->variant, "ksy7100-8");
-    EXPECT_EQ(parsed.options->load_file, "a b.txt");
-    EXPECT_EQ(parsed.options->exec, "FREQ?; *IDN?");
+    EXPECT_EQ(std::pair(qt.options->qt_platform, qt.options->link.kind), std::pair(std::string("offscreen"), Kind::Sim));
 }
 
 TEST(Options, BadOptionsAreRejectedWithAReason) {
     struct Case { std::vector<std::string> args; std::string reason; };
     const Case cases[] = {
-        {{"--link"}, "needs a value"},
-        {{"--link", "usb"}, "unknown link 'usb'"},
-        {{"--link", "parport:"}, "unknown link"},
-        {{"--trace"}, "needs a file name"},
-        {{"--trace="}, "needs a file name"},
-        {{"--bogus"}, "unknown option '--bogus'"},
+        {{"--link"}, "needs a value"}, {{"--link", "usb"}, "unknown link 'usb'"},
+        {{"--link", "parport:"}, "unknown link"}, {{"--trace="}, "needs a file name"},
         {{"extra"}, "unknown option 'extra'"},
         {{"--scpi", "5099"}, "--scpi takes its value after '=': write --scpi=5099"},
-        {{"--link", "sim", "5099"}, "unknown option '5099'"},
-        {{"--help=x"}, "option '--help' takes no value"},
-        {{"--version="}, "option '--version' takes no value"},
+        {{"--link", "sim", "5099"}, "unknown option '5099'"}, {{"--help=x"}, "option '--help' takes no value"},
         {{"--link", std::string(100000, 'u')}, "unknown link '" + std::string(40, 'u') + "... (100000 characters)'"},
         {{"--link", "sim\x1b[2J"}, "unknown link 'sim?[2J'"},
         {{"--" + std::string(5000, 'z')}, "unknown option '--" + std::string(38, 'z') + "... (5002 characters)'"},
         {{"--headless"}, "--headless needs --variant NAME"},
         {{"--variant", "ksy7100-9"}, "unknown variant 'ksy7100-9'"},
-        {{"--exec", "*IDN?"}, "--exec runs commands only with --headless"},
-        {{"--headless=1", "--variant", "ksy7100-1"}, "takes no value"},
-        {{"--load"}, "--load needs a file name"},
+        {{"--exec", "*IDN?"}, "--exec runs commands only with --headless"}, {{"--load"}, "--load needs a file name"},
         {{"--variant", "ksy7100-1", "--variant", "ksy7100-2"}, "--variant given twice"},
         // Firmware files: the formats each export writes, a channel table and its file together.
         {{"--export", "a.pdf"}, "--export writes .txt, .h, .csv or .json, not 'a.pdf'"},
@@ -85,9 +58,7 @@ TEST(Options, BadOptionsAreRejectedWithAReason) {
         {{"--channels", "1,2", "--export-channels", "c.h"}, "--channels takes START,STOP,STEP (MHz, MHz, kHz), not '1,2'"},
         {{"--channels", "1,2,0", "--export-channels", "c.csv"}, "a step above 0"},
         {{"--channels", "1,2,0.2"}, "--channels and --export-channels go together"},
-        // Adapter links: a pin map or rate that cannot be used.
-        {{"--link", "ftdi", "--pins", "CLK=D5"}, "bad --pins: CLK and STATUS are both on D5"},
-        {{"--link", "ftdi", "--pins", "CLK=17"}, "bad --pins: '17' is no pin of the USB adapter: use D0 .. D7"},
+        // Adapter links: a pin map or rate that cannot be used (the pin maps' own refusals: adapter_pins_test).
         {{"--link", "gpio:0", "--pins", "CLK=17,DATA=27"}, "bad --pins: a GPIO link needs CLK, DATA and LE wired (missing: LE)"},
         {{"--link", "gpio:0"}, "--link gpio:CHIP needs --pins CLK=LINE,DATA=LINE,LE=LINE"},
         {{"--link", "gpio"}, "unknown link 'gpio': use sim, parport, parport:/dev/parportN, ftdi, ftdi:SERIAL or gpio:CHIP"},
@@ -98,7 +69,6 @@ TEST(Options, BadOptionsAreRejectedWithAReason) {
         {{"--link", "gpio:0", "--pins", "CLK=1,DATA=2,LE=3", "--rate", "1M"}, "--rate applies to --link ftdi only"},
         {{"--link", "ftdi", "--rate", "99"}, "bad rate '99': use a whole number of Hz from 100 to 12000000"},
         {{"--link", "ftdi", "--rate", "0.5"}, "bad rate '0.5'"},
-        {{"--link", "ftdi", "--rate", "1Mbit"}, "bad rate"},
         {{"--link", "ftdi", "--rate", std::string(300, '9')}, "bad rate '" + std::string(40, '9') + "... (300 characters)'"},
     };
     for (const auto& c : cases) {

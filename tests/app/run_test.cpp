@@ -17,13 +17,13 @@
 #include "exercisers/locktime.h"
 #include "link/trace.h"
 #include "model/settings_file.h"
+#include "model/variants.h"
 #include "tests/support/file_size_limit.h"
 #include "tests/support/gui_harness.h"
 #include "tests/support/trace_reader.h"
 #include "ui/main/deviceform.h"
 #include "ui/main/main_window.h"
 #include "ui/main/supply_measurement.h"
-#include "ui/widgets/system_timer.h"
 #include "ui/widgets/toggle_switch.h"
 
 using testing_support::read_trace;
@@ -39,9 +39,10 @@ struct ClosingBoard : boardlink::SimBoard {
     std::optional<std::vector<uint32_t>>& at_close;
 };
 
-// A run on a traced simulated board, made as main() makes it.
+// A run on a traced simulated board, made as main() makes it, with scripted prompts unless given others.
 struct RunRig {
-    explicit RunRig(Prompts& prompts, int settle_ms = 0) : path(temp_path("run.vcd")) {
+    explicit RunRig(Prompts* given = nullptr, int settle_ms = 0) : path(temp_path("run.vcd")) {
+        Prompts& prompts = given ? *given : scripted;
         std::string error;
         auto closing = std::make_unique<ClosingBoard>(latched_at_close);
         board = closing.get();
@@ -58,19 +59,17 @@ struct RunRig {
         QApplication::exec();
     }
     Main& main() { return *run->main_window(); }
-    void choose() {  // ksy7100-1, the first in the variant dialog
-        run->variant_dialog()->Option[1]->setChecked(true);
-        run->variant_dialog()->Command1_Click();
-    }
+    void start_and_choose() { run->start({}), choose(); }
+    // ksy7100-1, the first in the variant dialog
+    void choose() { run->variant_dialog()->Option[1]->setChecked(true), run->variant_dialog()->Command1_Click(); }
     // The link was closed, and the trace was completed holding exactly what the board latched.
     void expect_closed_with_a_whole_trace() {
         ASSERT_TRUE(latched_at_close) << "the link was not closed";
-        auto trace = read_trace(path);
-        EXPECT_EQ(trace.problem, "");
-        EXPECT_TRUE(trace.complete);
-        EXPECT_EQ(trace.words, *latched_at_close);
+        const auto trace = read_trace(path);
+        EXPECT_EQ(std::tuple(trace.problem, trace.complete, trace.words), std::tuple(std::string(), true, *latched_at_close));
     }
 
+    ScriptedPrompts scripted;
     std::optional<std::vector<uint32_t>> latched_at_close;  // set when the link closed the board
     SignalWatch signal_watch;
     boardlink::BoardLink link;
@@ -79,67 +78,55 @@ struct RunRig {
     std::unique_ptr<Run> run;
 };
 
-// Raises SIGTERM from the event loop after `ms`, as a kill from outside arrives, noting whether
-// the run is at the stage meant. Should the run not end, a watchdog ends every loop a few seconds
-// later, so the test fails instead of hanging.
+// Raises SIGTERM from the event loop after `ms`, as a kill from outside arrives, noting whether the
+// run is at the stage meant; a watchdog ends every loop a few seconds later should the run not end.
 struct SignalLater {
     SignalLater(int ms, std::function<bool()> at_stage) {
-        QTimer::singleShot(ms, &timers, [this, at_stage] {
-            in_stage = at_stage();
-            ::raise(SIGTERM);
-        });
-        QTimer::singleShot(5000, &timers, [this] {
-            hung = true;
-            QCoreApplication::exit(99);
-        });
+        QTimer::singleShot(ms, &timers, [this, at_stage] { in_stage = at_stage(), ::raise(SIGTERM); });
+        QTimer::singleShot(5000, &timers, [this] { hung = true, QCoreApplication::exit(99); });
     }
     bool in_stage = false, hung = false;
     QObject timers;  // the timers end with it
 };
 
-bool message_box_up(RunRig&) { return qobject_cast<QMessageBox*>(QApplication::activeModalWidget()) != nullptr; }
+bool modal_up(const char* name) {
+    QWidget* w = QApplication::activeModalWidget();
+    return w && (name ? w->objectName() == name : qobject_cast<QMessageBox*>(w) != nullptr);
+}
 
-// Chooses the variant, then opens `window` from the event loop.
-std::function<void(RunRig&)> open_later(Window window) {
-    return [window](RunRig& r) {
+// Chooses the variant, then does `then` from the event loop.
+std::function<void(RunRig&)> choose_then(std::function<void(RunRig&)> then) {
+    return [then](RunRig& r) {
         r.choose();
-        QTimer::singleShot(0, &r.main(), [&r, window] { r.main().open_window(window); });
+        QTimer::singleShot(0, &r.main(), [&r, then] { then(r); });
     };
 }
 
 }  // namespace
 
 TEST(SignalEndsTheRun, AtEveryStageWithTheTraceCompletedAndTheLinkClosed) {
-    struct Stage {
-        const char* name;
-        std::string claim_error;  // a start-up message, as for a port that cannot be claimed
-        int settle_ms;
-        int signal_ms;            // -1: the signal comes before the run starts
-        std::function<void(RunRig&)> bring;      // after start(), before the event loop
-        std::function<bool(RunRig&)> at_stage;   // true when the run is where the signal should find it
-    };
+    // claim_error: a start-up message, as for a port that cannot be claimed; signal_ms -1: the signal
+    // comes before the run starts; bring: after start(), before the event loop; at_stage: whether
+    // the run is where the signal should find it.
+    struct Stage { const char* name; std::string claim_error; int settle_ms, signal_ms; std::function<void(RunRig&)> bring;
+                   std::function<bool(RunRig&)> at_stage; };
     const Stage stages[] = {
         {"before the event loop", "", 0, -1, nullptr, nullptr},
         {"under the start-up message, before the event loop", "/dev/parport0: claim failed: the port is busy", 0, 100,
-         nullptr, message_box_up},
-        {"under a modal dialog", "", 0, 200, open_later(Window::Synth),
-         [](RunRig&) { return QApplication::activeModalWidget() && QApplication::activeModalWidget()->objectName() == "synthform"; }},
+         nullptr, [](RunRig&) { return modal_up(nullptr); }},
+        {"under a modal dialog", "", 0, 200, choose_then([](RunRig& r) { r.main().open_window(Window::Synth); }),
+         [](RunRig&) { return modal_up("synthform"); }},
         {"under a message box in the event loop", "", 0, 200,
-         [](RunRig& r) {
-             r.choose();
-             QTimer::singleShot(0, &r.main(), [&r] { r.main().prompts().message(MessageIcon::Information, "t", "m"); });
-         },
-         message_box_up},
+         choose_then([](RunRig& r) { r.main().prompts().message(MessageIcon::Information, "t", "m"); }),
+         [](RunRig&) { return modal_up(nullptr); }},
         {"during a supply measurement", "", 400, 100, [](RunRig& r) { r.choose(); },
          [](RunRig& r) { return r.main().supply_measurement().running() && QApplication::overrideCursor(); }},
         {"during a running exerciser", "", 0, 400,
          [](RunRig& r) {
-             open_later(Window::Locktime)(r);
+             choose_then([](RunRig& r) { r.main().open_window(Window::Locktime); })(r);
              QTimer::singleShot(100, &r.main(), [] {
-                 if (auto* w = qobject_cast<locktime*>(QApplication::activeModalWidget())) {
-                     w->Text3->setText("20");
-                     QTest::mouseClick(w->Command1, Qt::LeftButton);
-                 }
+                 if (auto* w = qobject_cast<locktime*>(QApplication::activeModalWidget()))
+                     w->Text3->setText("20"), QTest::mouseClick(w->Command1, Qt::LeftButton);
              });
          },
          [](RunRig& r) {
@@ -150,7 +137,7 @@ TEST(SignalEndsTheRun, AtEveryStageWithTheTraceCompletedAndTheLinkClosed) {
     for (const Stage& stage : stages) {
         SCOPED_TRACE(stage.name);
         DesktopPrompts prompts;  // real modal loops, as a user sees them
-        RunRig rig(prompts, stage.settle_ms);
+        RunRig rig(&prompts, stage.settle_ms);
         std::unique_ptr<SignalLater> later;
         if (stage.signal_ms < 0) ::raise(SIGTERM);
         else later = std::make_unique<SignalLater>(stage.signal_ms, [&] { return stage.at_stage(rig); });
@@ -160,10 +147,7 @@ TEST(SignalEndsTheRun, AtEveryStageWithTheTraceCompletedAndTheLinkClosed) {
         if (stage.bring) stage.bring(rig);
         rig.run->exec();
 
-        if (later) {
-            EXPECT_FALSE(later->hung) << "the signal did not end the run";
-            EXPECT_TRUE(later->in_stage) << "the signal came at another stage";
-        }
+        EXPECT_TRUE(!later || (!later->hung && later->in_stage)) << "the signal ends the run, at its stage";
         EXPECT_EQ(rig.run->teardown(), 128 + SIGTERM);
         rig.expect_closed_with_a_whole_trace();
         EXPECT_EQ(QApplication::overrideCursor(), nullptr);
@@ -178,10 +162,8 @@ TEST(Teardown, WithTheSimulatedBoardWindowOpenEndsCleanlyHoweverTheRunEnds) {
     };
     for (const auto& [name, end] : endings) {
         SCOPED_TRACE(name);
-        ScriptedPrompts prompts;
-        RunRig rig(prompts);
-        rig.run->start({});
-        rig.choose();
+        RunRig rig;
+        rig.start_and_choose();
         rig.main().ui.mnuSimBoard->trigger();
         ASSERT_NE(rig.main().findChild<QDialog*>("SimBoardWindow"), nullptr);
         for (uint8_t latch : {1, 0, 2}) rig.main().send(latch);
@@ -191,36 +173,31 @@ TEST(Teardown, WithTheSimulatedBoardWindowOpenEndsCleanlyHoweverTheRunEnds) {
         EXPECT_EQ(rig.run->main_window(), nullptr);
         rig.expect_closed_with_a_whole_trace();
         EXPECT_EQ(rig.latched_at_close.value_or(std::vector<uint32_t>{}).size(), 3u);
-        EXPECT_TRUE(prompts.messages.empty());
+        EXPECT_TRUE(rig.scripted.messages.empty());
     }
 }
 
 TEST(TraceWriteFailure, IsReportedOnceTheLinkGoesOnAndTheRunEndsWithStatus3) {
-    ScriptedPrompts prompts;
-    RunRig rig(prompts);
-    rig.run->start({});
-    rig.choose();
+    RunRig rig;
+    const auto& messages = rig.scripted.messages;
+    rig.start_and_choose();
     while (rig.main().supply_measurement().running()) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
     const uint64_t before = rig.board->words_loaded();
     {
         testing_support::FileSizeLimit limit(std::filesystem::file_size(rig.path) + 700);  // about one word more
         ASSERT_TRUE(limit.ok());
-        for (int i = 0; i < 4; ++i) {
-            QTest::mouseClick(rig.main().ui.Toggle1, Qt::LeftButton);  // R, control and N each time
-            QApplication::processEvents();
-        }
+        for (int i = 0; i < 4; ++i)  // R, control and N each time
+            QTest::mouseClick(rig.main().ui.Toggle1, Qt::LeftButton), QApplication::processEvents();
     }
     EXPECT_EQ(rig.board->words_loaded(), before + 12) << "the board link goes on";
-    ASSERT_EQ(prompts.messages.size(), 1u);
-    EXPECT_EQ(prompts.messages[0].icon, MessageIcon::Exclamation);
-    EXPECT_EQ(prompts.messages[0].text, QString::fromStdString("Writing the trace file " + rig.path + " failed: File too large"));
-    EXPECT_TRUE(prompts.messages[0].detail.startsWith("Tracing has stopped.")) << prompts.messages[0].detail.toStdString();
-    EXPECT_EQ(rig.main().ui.link_status->text(),
-              QString::fromStdString("Board link: simulated board; trace to " + rig.path + " stopped"));
-
+    ASSERT_EQ(messages.size(), 1u);
+    const auto& m = messages[0];
+    EXPECT_EQ(std::pair(m.icon, m.text), std::pair(MessageIcon::Exclamation, QString::fromStdString("Writing the trace file " + rig.path + " failed: File too large")));
+    EXPECT_TRUE(m.detail.startsWith("Tracing has stopped.")) << m.detail.toStdString();
+    EXPECT_EQ(rig.main().ui.link_status->text(), QString::fromStdString("Board link: simulated board; trace to " + rig.path + " stopped"));
     // What the file holds once cut back is checked where the trace is written.
     EXPECT_EQ(rig.run->teardown(), kExitTraceIncomplete);
-    EXPECT_EQ(prompts.messages.size(), 1u) << "reported once";
+    EXPECT_EQ(messages.size(), 1u) << "reported once";
     EXPECT_FALSE(read_trace(rig.path).complete);
 }
 
@@ -228,21 +205,17 @@ TEST(TraceWriteFailure, IsReportedOnceTheLinkGoesOnAndTheRunEndsWithStatus3) {
 // OK has run: the board receives R, control, N from the file.
 TEST(Run, AVariantGivenIsMarkedAndASettingsFileGivenLoadsAfterTheVariantIsChosen) {
     const std::string file = temp_path("load.txt");
-    {
-        testing_support::Harness source("ksy7100-4");
-        source.state.b_counter = 251;
-        std::ofstream(file, std::ios::binary) << format_settings(source.state);
-    }
-    ScriptedPrompts prompts;
-    RunRig rig(prompts);
+    EvalState source = variants::start_state("ksy7100-4");
+    source.b_counter = 251;
+    std::ofstream(file, std::ios::binary) << format_settings(source);
+    RunRig rig;
     rig.run->start({}, std::string("ksy7100-4"), file);
     EXPECT_TRUE(rig.run->variant_dialog()->Option[4]->isChecked());
     rig.run->variant_dialog()->Command1_Click();
-    EXPECT_EQ(rig.run->state().device, "ksy7100-4");
-    EXPECT_EQ(rig.run->state().b_counter, 251);
+    EXPECT_EQ(std::pair(rig.run->state().device, rig.run->state().b_counter), std::pair(std::string("ksy7100-4"), 251));
     std::vector<int> latched;
     for (uint32_t w : rig.board->history()) latched.push_back(int(w & 3));
     EXPECT_EQ(latched, (std::vector<int>{1, 0, 2}));
-    EXPECT_TRUE(prompts.messages.empty());
+    EXPECT_TRUE(rig.scripted.messages.empty());
     std::filesystem::remove(file);
 }

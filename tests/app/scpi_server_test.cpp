@@ -34,17 +34,19 @@ struct Client {
         socket.connectToHost("127.0.0.1", port);
         EXPECT_TRUE(QTest::qWaitFor([&] { return socket.state() == QAbstractSocket::ConnectedState; }, 3000));
     }
-    void send(const QByteArray& line) {
-        socket.write(line + "\n");
-        socket.flush();
-    }
-    QString ask(const QByteArray& line) {
-        send(line);
-        if (!QTest::qWaitFor([&] { return socket.canReadLine(); }, 3000)) return "(no answer)";
-        return QString::fromUtf8(socket.readLine()).trimmed();
-    }
+    void send(const QByteArray& line) { socket.write(line + "\n"), socket.flush(); }
+    // The next line it is sent, or "(no answer)".
+    QString line() { return QTest::qWaitFor([&] { return socket.canReadLine(); }, 3000) ? QString::fromUtf8(socket.readLine()).trimmed() : "(no answer)"; }
+    QString ask(const QByteArray& line) { return send(line), this->line(); }
     QTcpSocket socket;
 };
+
+// As many clients as the server takes, connected to `remote`.
+std::vector<std::unique_ptr<Client>> clients(RemoteControl& remote) {
+    std::vector<std::unique_ptr<Client>> all(ScpiServer::kMaxConnections);
+    for (auto& c : all) c = std::make_unique<Client>(remote.port());
+    return all;
+}
 
 }  // namespace
 
@@ -55,20 +57,14 @@ TEST(ScpiServer, ACommandShowsOnTheMainWindowAndIsRefusedWhileASettingsWindowIsO
     Client c(served.remote.port());
 
     EXPECT_EQ(c.ask("FREQ 2401; *OPC?"), "1");
-    EXPECT_EQ(h.main->ui.vcofreq->text(), "2401.00000MHz");
-    EXPECT_EQ(h.latches(), (std::vector<int>{1, 2}));
+    EXPECT_EQ(std::pair(h.main->ui.vcofreq->text(), h.latches()), std::pair(QString("2401.00000MHz"), std::vector<int>{1, 2}));
 
     QString refused, answered;
-    h.prompts.on_modal = [&](QDialog&) {
-        c.send("FREQ 2402");
-        refused = c.ask("SYST:ERR?");
-        answered = c.ask("FREQ?");
-    };
+    h.prompts.on_modal = [&](QDialog&) { c.send("FREQ 2402"), refused = c.ask("SYST:ERR?"), answered = c.ask("FREQ?"); };
     QTest::mouseClick(h.main->ui.vcofreq, Qt::LeftButton);
     h.prompts.on_modal = nullptr;
     EXPECT_EQ(refused, "-200,\"Execution error; the window \"\"RF Output Frequency\"\" is open: its entries would undo the change\"");
-    EXPECT_EQ(answered, "2401") << "queries are answered";
-    EXPECT_TRUE(h.words().empty());
+    EXPECT_TRUE(answered == "2401" && h.words().empty()) << "queries are answered";
     EXPECT_EQ(c.ask("FREQ 2402; *OPC?"), "1") << "once the window is closed";
 
     // Before a variant is chosen the variant dialog is open.
@@ -96,8 +92,8 @@ TEST(ScpiServer, ARunStartedRemotelyKeepsTheMainWindowsSettingsRefusedUntilItSto
     QTest::mouseClick(h.main->ui.vcofreq, Qt::LeftButton);
     h.main->ui.Command5->click();  // LockTime
     EXPECT_EQ(h.prompts.texts(), (std::vector<QString>{busy, busy, busy}));
-    EXPECT_TRUE(h.prompts.opened.empty() && h.state == before && h.words().empty());
-    EXPECT_TRUE(h.main->ui.Toggle1->isChecked()) << "the switch stays where it was";
+    EXPECT_TRUE(h.prompts.opened.empty() && h.state == before && h.words().empty() && h.main->ui.Toggle1->isChecked())
+        << "no window opens, nothing changes, the switch stays where it was";
 
     EXPECT_EQ(c.ask("HOP:STOP; *OPC?"), "1");
     QTest::mouseClick(h.main->ui.Toggle1, Qt::LeftButton);
@@ -109,46 +105,34 @@ TEST(ScpiServer, ARunStartedRemotelyKeepsTheMainWindowsSettingsRefusedUntilItSto
 // at once, even before the event loop has seen it go.
 TEST(ScpiServer, IdleOrGoneClientsGiveTheirSlotsToNewOnes) {
     Served served(1);
-    RemoteControl& remote = served.remote;
-
-    std::vector<std::unique_ptr<Client>> idle;
-    for (int i = 0; i < ScpiServer::kMaxConnections; ++i) idle.push_back(std::make_unique<Client>(remote.port()));
-    for (int i = 1; i < ScpiServer::kMaxConnections; ++i) idle[size_t(i)]->ask("*IDN?");  // the first idles longest
+    auto idle = clients(served.remote);
+    for (size_t i = 1; i < idle.size(); ++i) idle[i]->ask("*IDN?");  // the first idles longest
     QTest::qWait(1100);
     idle[1]->ask("*IDN?");
-    Client newcomer(remote.port());
-    EXPECT_TRUE(newcomer.ask("*IDN?").startsWith("KSY7100-EVAL"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return idle[0]->socket.canReadLine(); }, 3000));
-    EXPECT_TRUE(idle[0]->socket.readLine().startsWith("-200,\"Execution error; connection closed: idle for 1 s"));
+    EXPECT_TRUE(Client(served.remote.port()).ask("*IDN?").startsWith("KSY7100-EVAL"));
+    EXPECT_TRUE(idle[0]->line().startsWith("-200,\"Execution error; connection closed: idle for 1 s"));
 
     // Clients that have gone leave their slots free for the next, even when the server meets the
     // new one before it has seen the others go.
     idle.clear();
-    for (int i = 0; i < ScpiServer::kMaxConnections; ++i) idle.push_back(std::make_unique<Client>(remote.port()));
+    idle = clients(served.remote);
     for (auto& c : idle) c->socket.abort();
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    Client after_them(remote.port());
-    EXPECT_TRUE(after_them.ask("*IDN?").startsWith("KSY7100-EVAL"));
+    EXPECT_TRUE(Client(served.remote.port()).ask("*IDN?").startsWith("KSY7100-EVAL"));
 }
 
 TEST(ScpiServer, ClientsAreHeldWithinTheirBounds) {
     Served served;
-    RemoteControl& remote = served.remote;
-
-    // Four at once; a fifth is told so and closed.
-    std::vector<std::unique_ptr<Client>> four;
-    for (int i = 0; i < ScpiServer::kMaxConnections; ++i) four.push_back(std::make_unique<Client>(remote.port()));
+    auto four = clients(served.remote);  // four at once; a fifth is told so and closed
     for (auto& c : four) EXPECT_TRUE(c->ask("*IDN?").startsWith("KSY7100-EVAL"));
-    Client fifth(remote.port());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return fifth.socket.canReadLine(); }, 3000));
-    EXPECT_EQ(fifth.socket.readLine().trimmed(), "-200,\"Execution error; too many connections: 4 at most\"");
+    Client fifth(served.remote.port());
+    EXPECT_EQ(fifth.line(), "-200,\"Execution error; too many connections: 4 at most\"");
     EXPECT_TRUE(QTest::qWaitFor([&] { return fifth.socket.state() == QAbstractSocket::UnconnectedState; }, 3000));
     four.pop_back();  // one leaves (IdleOrGoneClientsGiveTheirSlotsToNewOnes: another may come)
 
     // A client that asks and never reads its answers is let go of, not buffered for without end.
-    Client greedy(remote.port());
-    const QByteArray many = QByteArray("*IDN?\n").repeated(200000);
-    greedy.socket.write(many);
+    Client greedy(served.remote.port());
+    greedy.socket.write(QByteArray("*IDN?\n").repeated(200000));
     EXPECT_TRUE(QTest::qWaitFor([&] { return greedy.socket.state() == QAbstractSocket::UnconnectedState; }, 20000));
     EXPECT_TRUE(four[0]->ask("*IDN?").startsWith("KSY7100-EVAL")) << "the others are served on";
 }

@@ -1,33 +1,15 @@
 #include "tests/support/tool_process.h"
 
-#include <arpa/inet.h>
 #include <fcntl.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <signal.h>
 #include <spawn.h>
-#include <sys/socket.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <fstream>
-#include <iterator>
 #include <stdexcept>
-#include <thread>
 
 #include "tests/support/trace_reader.h"
 
 extern char** environ;
 
 namespace testing_support {
-namespace {
-
-std::string slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-}  // namespace
 
 ToolProcess::ToolProcess(const std::vector<std::string>& args, const std::vector<std::string>& prefix,
                          const std::string& input)
@@ -47,89 +29,6 @@ ToolProcess::ToolProcess(const std::vector<std::string>& args, const std::vector
     const int started = ::posix_spawnp(&pid_, argv[0], &files, nullptr, argv.data(), environ);
     ::posix_spawn_file_actions_destroy(&files);
     if (started != 0) throw std::runtime_error("cannot start " + words[0]);
-}
-
-ToolProcess::~ToolProcess() {
-    if (status_ >= 0) return;
-    ::kill(pid_, SIGKILL);
-    ::waitpid(pid_, nullptr, 0);
-}
-
-int ToolProcess::wait(std::chrono::milliseconds limit) {
-    using Clock = std::chrono::steady_clock;
-    for (auto end = Clock::now() + limit; status_ < 0; std::this_thread::sleep_for(std::chrono::milliseconds(5))) {
-        int status = 0;
-        if (::waitpid(pid_, &status, WNOHANG) == pid_) status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 256 + WTERMSIG(status);
-        else if (Clock::now() >= end) break;
-    }
-    return status_;
-}
-
-bool ToolProcess::wait_for_err(const std::string& text, std::chrono::milliseconds limit) {
-    using Clock = std::chrono::steady_clock;
-    for (auto end = Clock::now() + limit; Clock::now() < end; std::this_thread::sleep_for(std::chrono::milliseconds(10)))
-        if (err().find(text) != std::string::npos) return true;
-    return false;
-}
-
-void ToolProcess::signal(int sig) { ::kill(pid_, sig); }
-std::string ToolProcess::out() const { return slurp(out_path_); }
-std::string ToolProcess::err() const { return slurp(err_path_); }
-
-int free_tcp_port() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof address;
-    int port = -1;
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), size) == 0 &&
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size) == 0)
-        port = ntohs(address.sin_port);
-    ::close(fd);
-    return port;
-}
-
-CommandClient::CommandClient(int port) {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(uint16_t(port));
-    fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
-    if (::connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-        ::close(fd_);
-        fd_ = -1;
-    }
-}
-
-CommandClient::~CommandClient() {
-    if (fd_ >= 0) ::close(fd_);
-}
-
-void CommandClient::tell(const std::string& line) {
-    const std::string text = line + "\n";
-    if (fd_ >= 0) (void)!::write(fd_, text.data(), text.size());
-}
-
-std::string CommandClient::ask(const std::string& line) {
-    tell(line);
-    for (int waited = 0; fd_ >= 0 && waited < 200;) {
-        if (size_t end = pending_.find('\n'); end != std::string::npos) {
-            std::string answer = pending_.substr(0, end);
-            pending_.erase(0, end + 1);
-            return answer;
-        }
-        pollfd p{fd_, POLLIN, 0};
-        if (::poll(&p, 1, 100) <= 0) {
-            ++waited;
-            continue;
-        }
-        char chunk[512];
-        const ssize_t n = ::read(fd_, chunk, sizeof chunk);
-        if (n <= 0) break;
-        pending_.append(chunk, size_t(n));
-    }
-    return {};
 }
 
 }  // namespace testing_support

@@ -1,0 +1,314 @@
+// The two exerciser windows, LockTime (hops between two frequencies) and Sweep, driven tick by
+// tick on the simulated board: what each tick sends, the entries they refuse, and how a run ends.
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+
+#include "app/board_loop.h"
+#include "exercisers/locktime.h"
+#include "exercisers/sweepform.h"
+#include "model/variants.h"
+#include "tests/support/refusal.h"
+#include "tests/ui/dialogs/dialog_test_util.h"
+#include "ui/widgets/click_label.h"
+#include "ui/widgets/toggle_switch.h"
+
+using namespace dialog_tests;
+using testing_support::expect_refused;
+using testing_support::Harness;
+using testing_support::hex;
+
+namespace {
+
+void with_locktime(Harness& h, const std::function<void(locktime&)>& act) {
+    ASSERT_EQ(through_entry<locktime>(h, [&] { click(h.main->ui.Command5); }, act), "locktime");
+}
+
+bool any_running(const locktime& w) { return w.run().plain_timer().running() || w.run().gain_timer().running() || w.run().release_timer().running(); }
+
+void with_sweep(Harness& h, const std::function<void(sweepform&)>& act) {
+    ASSERT_EQ(through_entry<sweepform>(h, [&] { click(h.main->ui.Command8); }, act), "sweepform");
+}
+
+bool hourglass(const QWidget& w) { return w.testAttribute(Qt::WA_SetCursor) && w.cursor().shape() == Qt::WaitCursor; }
+
+}  // namespace
+
+// Plain hops alternate between the whole megahertz of both entries on every variant, its
+// prescaler making the counters (N = B x P + A); each sends the N latch twice, with the divide-by-2
+// bit (22) of that frequency's switch and the gain bit (21) low, and the main window follows. A
+// device of another name is stepped, and nothing is sent to it.
+TEST(Locktime, PlainHopsAlternateTheCountersSendTheNLatchTwiceAndFollowTheDivideSwitches) {
+    std::vector<std::string> names(variants::kNames.begin(), variants::kNames.end());
+    names.push_back("ksy7102");
+    for (const std::string& name : names) {
+        SCOPED_TRACE(name);
+        const bool family = variants::is_family_variant(name);
+        Harness h(family ? name : "ksy7100-1");
+        for (uint8_t latch : {R, C}) h.main->send(latch);  // the board needs a whole plan
+        h.words();
+        h.state.device = name;
+        with_locktime(h, [&](locktime& w) {
+            click(w.Toggle3);  // divide-by-2 at the stop frequency
+            click(w.Command1);
+            EXPECT_EQ(std::tuple(w.run().plain_timer().running(), w.run().plain_timer().interval_ms, h.state.hop_mode), std::tuple(true, 1000, 0));
+            for (const auto& [mhz, divide] : {std::pair{1750, false}, {1752, true}, {1750, false}}) {
+                w.Timer1_Timer();
+                const auto words = h.words();
+                EXPECT_EQ(h.state.n_value, int(mhz / h.state.pfd_freq * 1000));
+                ASSERT_EQ(latches_of(words), (family ? std::vector{N, N} : std::vector<int>{}));
+                for (uint32_t word : words)
+                    EXPECT_EQ(std::tuple(int(b_of(word) * h.state.prescaler + a_of(word)), bit(word, 22), bit(word, 21)),
+                              std::tuple(h.state.n_value, divide, false)) << hex(word);
+                EXPECT_EQ(std::pair(h.main->ui.Toggle6->isChecked(), h.main->ui.vcofreq->text()), std::pair(divide, QString("%1.00000MHz").arg(mhz)));
+                EXPECT_TRUE(!family || divide || h.board->output_frequency_hz() == mhz * 1e6);
+            }
+        });
+    }
+}
+
+// The gain is raised and lowered in the N latch (DB21), the latch each hop sends, so the board's
+// gain is the one the main window's switch shows; the control latch's gain bit stays as it was.
+TEST(Locktime, ChargePumpGainIsRaisedForEachHopAndLoweredAtOnceOrAfterTheDelay) {
+    using Sent = std::vector<std::pair<int, bool>>;  // each word's latch and gain bit (21 of N, 10 of control)
+    Harness h("ksy7100-1");
+    auto sent = [&] {
+        Sent s;
+        for (uint32_t w : h.words()) s.emplace_back(int(w & 3), bit(w, (w & 3) == N ? 21 : 10));
+        return s;
+    };
+    auto board_gain_shown = [&] { return bit(*h.board->latches()[N], 21) == h.main->ui.Toggle3->isChecked() && h.state.ctrl_cp_gain_bits == 0; };
+    with_locktime(h, [&](locktime& w) {
+        w.Text4->setText("250");
+        click(w.Command4);
+        EXPECT_EQ(std::pair(w.run().gain_timer().interval_ms, w.run().release_timer().interval_ms), std::pair(1000, 250));
+        EXPECT_TRUE(w.run().gain_timer().running() && !w.run().release_timer().running() && h.state.hop_mode == 1)
+            << "the release is armed by a hop";
+        w.Timer2_Timer();  // Delay Off: lowered at once
+        EXPECT_EQ(sent(), (Sent{{N, true}, {N, false}}));
+        EXPECT_FALSE(w.run().release_timer().running() || h.main->ui.Toggle3->isChecked());
+
+        click(w.Toggle1);  // Delay On: lowered by the delay's one tick after the hop
+        w.Timer2_Timer();
+        EXPECT_EQ(sent(), (Sent{{N, true}}));
+        EXPECT_TRUE(w.run().release_timer().running() && h.main->ui.Toggle3->isChecked() && board_gain_shown());
+        w.Timer3_Timer();
+        w.Timer3_Timer();
+        EXPECT_EQ(sent(), (Sent{{N, false}})) << "one release a hop";
+        EXPECT_TRUE(!w.run().release_timer().running() && board_gain_shown());
+
+        w.Timer2_Timer();  // stopped while the gain is raised: the board keeps the gain the main window shows
+        click(w.Command3);
+        EXPECT_EQ(sent(), (Sent{{N, true}}));
+        EXPECT_TRUE(board_gain_shown() && !any_running(w));
+
+        click(w.Command1);  // Start, then Use CP Gain without Stop: both run; the plain tick raises, then lowers
+        click(w.Command4);
+        EXPECT_TRUE(w.run().plain_timer().running() && w.run().gain_timer().running());
+        w.Timer1_Timer();
+        EXPECT_EQ(sent(), (Sent{{N, true}, {N, false}}));
+        click(w.Command2);
+        EXPECT_TRUE(!any_running(w) && w.result() == QDialog::Rejected) << "closing ends every timer";
+    });
+    click(h.main->ui.Toggle7);  // a later switch that sends the control latch sends its gain bit as it was
+    EXPECT_EQ(sent(), (Sent{{C, false}}));
+}
+
+// A refusal stops every timer, running or not: an old run must not go on hopping with the old
+// settings behind the message. It empties the entry at fault and changes and sends nothing.
+// Start (Command1) or Use CP Gain (Command4, `gain`) is pressed with the window stopped or with
+// both runs going; or the entry is spoiled during a run and the next hop finds it.
+TEST(Locktime, InvalidEntriesAndSettingsStopEveryTimerChangingAndSendingNothing) {
+    enum When { Stopped, Running, NextHop };
+    struct Case { const char* entry; const char* text; bool gain; When when; double pfd; int32_t prescaler; std::string message; };
+    const std::string freq = ": enter a frequency from 1 to 32767 MHz.", time = ": enter a time from 1 to 32767 msecs.",
+                      start = "Invalid entry in Start Frequency" + freq, stop = "Invalid entry in Stop Frequency" + freq,
+                      jumps = "Invalid entry in Frequency of jumps" + time,
+                      delay = "Invalid entry in Delay Between CP Gain Control Latch Update" + time;
+    const Case cases[] = {
+        {"Text1", "abc", false, Stopped, 200, 32, start}, {"Text2", "32768", false, Stopped, 200, 32, stop},
+        {"Text3", "0", false, Stopped, 200, 32, jumps},   {"Text4", "-5", true, Stopped, 200, 32, delay},
+        {"Text3", "abc", false, Running, 200, 32, jumps}, {"Text4", "abc", true, Running, 200, 32, delay},
+        {"Text2", "abc", false, NextHop, 200, 32, stop},
+        {nullptr, nullptr, false, Stopped, 0, 32, "The PFD frequency is 0 kHz; set a PFD frequency above 0 first."},
+        {nullptr, nullptr, false, Stopped, 200, 0, "The prescaler is not set; choose a prescaler first."},
+        {nullptr, nullptr, true, Stopped, 0.001, 32,
+         "At the Start Frequency of 1750 MHz: The B counter would be 54687500; it must be 0 to 8191."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.message);
+        Harness h("ksy7100-1");
+        with_locktime(h, [&](locktime& w) {
+            if (c.when != Stopped) {  // both runs going, and a gain hop ("Delay On") has armed Timer3
+                for (QWidget* b : std::initializer_list<QWidget*>{w.Toggle1, w.Command1, w.Command4}) click(b);
+                w.Timer1_Timer();
+                w.Timer2_Timer();
+                ASSERT_TRUE(w.run().plain_timer().running() && w.run().gain_timer().running() && w.run().release_timer().running());
+                h.words();
+            }
+            h.state.pfd_freq = c.pfd, h.state.prescaler = c.prescaler;
+            auto* entry = c.entry ? w.findChild<QLineEdit*>(c.entry) : nullptr;
+            if (entry) entry->setText(c.text);
+            const EvalState before = h.state;
+            if (c.when == NextHop) w.Timer2_Timer();
+            else click(c.gain ? w.Command4 : w.Command1);
+            expect_refused(h, before, QString::fromStdString(c.message));
+            EXPECT_TRUE(!any_running(w) && (!entry || entry->text().isEmpty())) << "every timer stopped, the entry emptied";
+        });
+    }
+}
+
+// With MUXOUT on digital lock detect the hops' lock times are measured on the simulated board's
+// loop and shown beside the prediction; Stop keeps them. Asked for with MUXOUT on anything else,
+// the start is refused and nothing is sent.
+TEST(Locktime, MeasuresEachHopsLockTimeBesideThePredictionAndRefusesWithoutLockDetect) {
+    Harness h("ksy7100-1");
+    BoardLoop loop(h.state, h.link);
+    h.state.muxout_bits = 32;
+    for (uint8_t latch : {R, C, N}) h.main->send(latch);
+    h.words();
+    with_locktime(h, [&](locktime& w) {
+        h.board->set_clock([&w] { return w.run_clock().now_ns(); });
+        ASSERT_TRUE(w.Toggle4->isChecked());
+        click(w.Command1);
+        for (int i = 0; i < 5; ++i) w.Timer1_Timer();
+        click(w.Command3);
+        const actions::LockSummary sum = w.lock_figures().summary();
+        EXPECT_EQ(std::pair(sum.count, sum.not_locked), (std::pair<size_t, size_t>(5, 0)));
+        const auto predicted = actions::predicted_lock_detect_s(h.state, 1752, 1750);
+        ASSERT_TRUE(predicted && sum.median_s);
+        EXPECT_NEAR(*sum.median_s, *predicted, sum.resolution_s + 0.1 * *predicted);
+        EXPECT_TRUE(w.Label6->text().contains(QRegularExpression("not locked 0 of 5 hops.*predicted"))) << w.Label6->text().toStdString();
+
+        h.state.muxout_bits = 0;
+        h.words();
+        const EvalState before = h.state;
+        click(w.Command1);
+        expect_refused(h, before, "The lock time cannot be measured: MUXOUT is not set to Digital Lock Detect (MUX 1).");
+        EXPECT_EQ(w.lock_figures().summary().count, 5u);
+    });
+}
+
+TEST(Sweep, StepsOneNLatchPerTickAndStopsAtTheStepReachingTheStopOrAtCountersThatDoNotFit) {
+    struct Case { const char *start, *stop, *step; int first_n, n_step; size_t words; const char* shown; double board_mhz; const char* message; };
+    const Case cases[] = {
+        {"1750", "1752", "200", 8750, 1, 11, "1752", 1752, nullptr},
+        {"1750", "1700", "200", 8750, 1, 1, "1750", 1750, nullptr},
+        {"1750", "1751.3", "200", 8750, 1, 8, "1751.4", 1751.4, nullptr},
+        {"1750", "1752", "400", 8750, 2, 6, "1752", 1752, nullptr},  // two PFD steps a tick, shown as reached
+        {"1750.05", "1750.4", "200", 8750, 1, 3, "1750.4", 1750.4, nullptr},  // off the grid: shown as reached
+        {"52428.4", "52429", "200", 262142, 1, 2, "52428.6", 52428.6,
+         "At 52428.8 MHz: The B counter would be 8192; it must be 0 to 8191."},
+    };
+    for (const auto& c : cases) {
+        Harness h("ksy7100-1");
+        for (uint8_t latch : {R, C}) h.main->send(latch);  // the board needs a whole plan
+        h.words();
+        with_sweep(h, [&](sweepform& w) {
+            w.Text1->setText(c.start), w.Text3->setText(c.stop), w.Text2->setText(c.step);
+            click(w.Command3);
+            EXPECT_EQ(w.run().timer().interval_ms, 2000);
+            for (int i = 0; i < 100 && w.run().timer().running(); ++i) {  // until it stops by itself, the hourglass up
+                w.Timer1_Timer();
+                EXPECT_TRUE(hourglass(w) || !w.run().timer().running());
+            }
+            std::vector<int> expected, n;  // the N of each word received
+            for (size_t i = 0; i < c.words; ++i) expected.push_back(c.first_n + c.n_step * int(i));
+            for (uint32_t word : h.words()) n.push_back(int(word & 3) == N ? int(b_of(word) * h.state.prescaler + a_of(word)) : -1);
+            EXPECT_EQ(n, expected) << c.stop;
+            EXPECT_EQ(w.Text5->text(), c.shown);
+            EXPECT_FALSE(w.run().timer().running() || hourglass(w)) << "stopped, the default cursor back";
+            EXPECT_DOUBLE_EQ(*h.board->output_frequency_hz() / 1e6, c.board_mhz);
+            EXPECT_EQ(h.prompts.texts(), c.message ? std::vector<QString>{c.message} : std::vector<QString>{});
+        });
+    }
+}
+
+TEST(Sweep, EntriesAreNormalisedAndOtherNamesStepWithoutSending) {
+    Harness h("ksy7100-1");
+    h.state.device = "ksy7102";
+    with_sweep(h, [&](sweepform& w) {
+        w.Text1->setText("1750.000"), w.Text2->setText("200.0"), w.Text3->setText("1.752e3");
+        click(w.Command3);
+        w.Timer1_Timer();
+        EXPECT_EQ(std::vector({w.Text1->text(), w.Text2->text(), w.Text3->text(), w.Text5->text()}),
+                  std::vector<QString>({"1750", "200", "1752", "1750"}));
+        EXPECT_EQ(std::pair(h.state.b_counter, h.state.a_counter), std::pair(273, 14));
+        EXPECT_TRUE(hourglass(w));
+        click(w.Command4);
+        EXPECT_FALSE(w.run().timer().running() || hourglass(w));
+    });
+    EXPECT_TRUE(h.words().empty());
+}
+
+// A refusal starts no timer and stops a sweep that was running, with the default pointer back:
+// the old sweep must not go on behind the message. The entry at fault is focused and, unless
+// only its relation to the PFD is wrong, emptied; nothing is changed or sent.
+TEST(Sweep, InvalidEntriesAreRefusedAndNoTimerRuns) {
+    struct Case { const char* entry; const char* text; int32_t prescaler; std::string message; bool emptied = true; bool running = false; };
+    const std::string not_whole = " kHz is not a whole multiple of the PFD frequency of 200 kHz; the synthesizer steps only in whole PFD steps.";
+    const Case cases[] = {
+        {"Text2", "100", 32, "The channel step of 100" + not_whole, false},
+        {"Text2", "300", 32, "The channel step of 300" + not_whole, false},
+        {"Text4", "0", 32, "Invalid entry in rate of sweep: enter a time from 1 to 32767 msecs."},
+        {"Text1", "", 32, "Invalid entry in Start: enter the start frequency in MHz."},
+        {"Text1", "1e305", 32, "Invalid entry in Start: enter the start frequency in MHz."},
+        {"Text3", "1752 MHz", 32, "Invalid entry in Stop: enter the stop frequency in MHz."},
+        {"Text2", "0", 32, "Invalid entry in Channel Step: enter a step above 0 kHz."},
+        {"Text2", "abc", 32, "Invalid entry in Channel Step: enter a step above 0 kHz.", true, true},
+        {nullptr, nullptr, 1, "At 1750 MHz: The B counter would be 8750; it must be 0 to 8191."},
+        {nullptr, nullptr, 0, "The prescaler is not set; choose a prescaler first."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.message);
+        Harness h("ksy7100-1");
+        with_sweep(h, [&](sweepform& w) {
+            if (c.running) {
+                click(w.Command3);
+                w.Timer1_Timer();
+                ASSERT_EQ(h.words().size(), 1u);
+            }
+            h.state.prescaler = c.prescaler;
+            const EvalState before = h.state;
+            auto* entry = c.entry ? w.findChild<QLineEdit*>(c.entry) : nullptr;
+            if (entry) entry->setText(c.text);
+            click(w.Command3);
+            expect_refused(h, before, QString::fromStdString(c.message));
+            EXPECT_FALSE(w.run().timer().running() || hourglass(w));
+            EXPECT_TRUE(!entry || (entry->text().isEmpty() == c.emptied && w.focusWidget() == entry)) << "the entry at fault is focused";
+        });
+    }
+}
+
+// A link that fails during a run stops every timer and is reported once (a tick already due when
+// it broke says nothing more); a new start is refused.
+TEST(Exercisers, ALinkThatFailsWhileRunningStopsEveryTimerAndIsReportedOnce) {
+    const auto reported_once = [](const char* run) {
+        return std::vector<QString>{"The board link failed: adapter unplugged", QString("The board link has failed, so the %1 cannot run.").arg(run)};
+    };
+    boardlink::SimBoard spare;
+    Harness hops("ksy7100-1"), sweep("ksy7100-1");
+    with_locktime(hops, [&](locktime& w) {
+        click(w.Command4), click(w.Command1);
+        unplug(hops, spare);
+        w.Timer1_Timer();
+        EXPECT_FALSE(any_running(w));
+        w.Timer3_Timer();  // already due when the link broke
+        click(w.Command1);
+        EXPECT_FALSE(any_running(w));
+    });
+    EXPECT_EQ(hops.prompts.texts(), reported_once("hopping"));
+    with_sweep(sweep, [&](sweepform& w) {
+        click(w.Command3);
+        w.Timer1_Timer();
+        unplug(sweep, spare);
+        w.Timer1_Timer();
+        EXPECT_FALSE(w.run().timer().running() || hourglass(w));
+        w.Timer1_Timer();
+        click(w.Command3);
+        EXPECT_FALSE(w.run().timer().running());
+    });
+    EXPECT_EQ(sweep.prompts.texts(), reported_once("sweep"));
+}
