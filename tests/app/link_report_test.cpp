@@ -36,7 +36,7 @@ TEST(LinkReport, NamesStateAndSelfTestOfEveryKindOfLink) {
         link.open(request, devices);
         if (c.unplug) {  // unplugged after it opened, found at the next transfer
             usb.ftdi->failing_transfer = usb.ftdi->transfers.size();
-            link.out(boardlink::kDataRegister, 24), link.flush();
+            link.out(boardlink::kDataRegister, 24); link.flush();
         }
         EvalState state = variants::start_state("ksy7100-1");
         EXPECT_EQ(std::tuple(link_idn_name(link), link_status(link), link_self_test(link, state)),

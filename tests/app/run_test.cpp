@@ -125,8 +125,10 @@ TEST(SignalEndsTheRun, AtEveryStageWithTheTraceCompletedAndTheLinkClosed) {
          [](RunRig& r) {
              choose_then([](RunRig& r) { r.main().open_window(Window::Locktime); })(r);
              QTimer::singleShot(100, &r.main(), [] {
-                 if (auto* w = qobject_cast<locktime*>(QApplication::activeModalWidget()))
-                     w->Text3->setText("20"), QTest::mouseClick(w->Command1, Qt::LeftButton);
+                 if (auto* w = qobject_cast<locktime*>(QApplication::activeModalWidget())) {
+                     w->Text3->setText("20");
+                     QTest::mouseClick(w->Command1, Qt::LeftButton);
+                 }
              });
          },
          [](RunRig& r) {
@@ -186,8 +188,10 @@ TEST(TraceWriteFailure, IsReportedOnceTheLinkGoesOnAndTheRunEndsWithStatus3) {
     {
         testing_support::FileSizeLimit limit(std::filesystem::file_size(rig.path) + 700);  // about one word more
         ASSERT_TRUE(limit.ok());
-        for (int i = 0; i < 4; ++i)  // R, control and N each time
-            QTest::mouseClick(rig.main().ui.Toggle1, Qt::LeftButton), QApplication::processEvents();
+        for (int i = 0; i < 4; ++i) {
+            QTest::mouseClick(rig.main().ui.Toggle1, Qt::LeftButton);  // R, control and N each time
+            QApplication::processEvents();
+        }
     }
     EXPECT_EQ(rig.board->words_loaded(), before + 12) << "the board link goes on";
     ASSERT_EQ(messages.size(), 1u);

@@ -34,7 +34,10 @@ struct Client {
         socket.connectToHost("127.0.0.1", port);
         EXPECT_TRUE(QTest::qWaitFor([&] { return socket.state() == QAbstractSocket::ConnectedState; }, 3000));
     }
-    void send(const QByteArray& line) { socket.write(line + "\n"), socket.flush(); }
+    void send(const QByteArray& line) {
+        socket.write(line + "\n");
+        socket.flush();
+    }
     // The next line it is sent, or "(no answer)".
     QString line() { return QTest::qWaitFor([&] { return socket.canReadLine(); }, 3000) ? QString::fromUtf8(socket.readLine()).trimmed() : "(no answer)"; }
     QString ask(const QByteArray& line) { return send(line), this->line(); }

@@ -207,7 +207,7 @@ TEST(Sweep, StepsOneNLatchPerTickAndStopsAtTheStepReachingTheStopOrAtCountersTha
         for (uint8_t latch : {R, C}) h.main->send(latch);  // the board needs a whole plan
         h.words();
         with_sweep(h, [&](sweepform& w) {
-            w.Text1->setText(c.start), w.Text3->setText(c.stop), w.Text2->setText(c.step);
+            w.Text1->setText(c.start); w.Text3->setText(c.stop); w.Text2->setText(c.step);
             click(w.Command3);
             EXPECT_EQ(w.run().timer().interval_ms, 2000);
             for (int i = 0; i < 100 && w.run().timer().running(); ++i) {  // until it stops by itself, the hourglass up
@@ -230,7 +230,7 @@ TEST(Sweep, EntriesAreNormalisedAndOtherNamesStepWithoutSending) {
     Harness h("ksy7100-1");
     h.state.device = "ksy7102";
     with_sweep(h, [&](sweepform& w) {
-        w.Text1->setText("1750.000"), w.Text2->setText("200.0"), w.Text3->setText("1.752e3");
+        w.Text1->setText("1750.000"); w.Text2->setText("200.0"); w.Text3->setText("1.752e3");
         click(w.Command3);
         w.Timer1_Timer();
         EXPECT_EQ(std::vector({w.Text1->text(), w.Text2->text(), w.Text3->text(), w.Text5->text()}),
@@ -291,7 +291,7 @@ TEST(Exercisers, ALinkThatFailsWhileRunningStopsEveryTimerAndIsReportedOnce) {
     boardlink::SimBoard spare;
     Harness hops("ksy7100-1"), sweep("ksy7100-1");
     with_locktime(hops, [&](locktime& w) {
-        click(w.Command4), click(w.Command1);
+        click(w.Command4); click(w.Command1);
         unplug(hops, spare);
         w.Timer1_Timer();
         EXPECT_FALSE(any_running(w));
