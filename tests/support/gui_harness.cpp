@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QRadioButton>
-#include <cstdio>
 
 #include "model/variants.h"
 #include "ui/main/deviceform.h"
@@ -29,10 +28,7 @@ Harness::Harness(std::optional<std::string> variant, boardlink::SimBoard::Conver
     seen_ = board->words_loaded();
 }
 
-Harness::~Harness() {
-    main.reset();
-    QApplication::processEvents();
-}
+Harness::~Harness() { main.reset(); QApplication::processEvents(); }
 
 void Harness::finish_measurement() {
     while (main->supply_measurement().running()) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
@@ -52,10 +48,6 @@ std::vector<int> Harness::latches() {
     return l;
 }
 
-std::string hex(uint32_t word) {
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "0x%06X", word);
-    return buf;
-}
+std::string hex(uint32_t word) { return QString::asprintf("0x%06X", word).toStdString(); }
 
 }  // namespace testing_support

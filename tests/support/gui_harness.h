@@ -20,18 +20,13 @@ namespace testing_support {
 
 class ScriptedPrompts : public Prompts {
 public:
-    struct Message {
-        MessageIcon icon;
-        QString title, text, detail;
-        bool beep;
-    };
-    void message(MessageIcon icon, const QString& title, const QString& text, const QString& detail,
-                 bool beep) override {
+    struct Message { MessageIcon icon; QString title, text, detail; bool beep; };
+    void message(MessageIcon icon, const QString& title, const QString& text, const QString& detail, bool beep) override {
         messages.push_back({icon, title, text, detail, beep});
     }
     bool ask(const QString& title, const QString& text) override {
         questions.push_back(title + ": " + text);
-        bool yes = !answers.empty() && answers.front();
+        const bool yes = !answers.empty() && answers.front();
         if (!answers.empty()) answers.pop_front();
         return yes;
     }

@@ -1,18 +1,9 @@
-// Every window of the tool (the main window, the variant dialog and each window the main window
-// opens; one registered later joins without a change here) as a keyboard user and assistive
-// technology meet it: names, values, Tab order, and each control doing the same from the mouse,
-// the keyboard and the accessibility interface, down to the words the board latched.
+// Every window of the tool as a keyboard user and assistive technology meet it: names, values, Tab
+// order, and each control doing the same from the mouse, the keyboard and the accessibility
+// interface, down to the words the board latched.
 #include <gtest/gtest.h>
 
-#include <QAccessible>
-#include <QButtonGroup>
-#include <QComboBox>
-#include <QLineEdit>
-#include <QMainWindow>
-#include <QRadioButton>
-#include <QRegularExpression>
 #include <QSignalSpy>
-#include <QTest>
 #include <map>
 #include <set>
 
@@ -22,11 +13,8 @@
 #include "tests/ui/dialogs/dialog_test_util.h"
 #include "ui/dialogs/synthform.h"
 #include "ui/plots/plot_panel.h"
-#include "ui/widgets/click_label.h"
 #include "ui/widgets/numeric_led.h"
-#include "ui/widgets/selector_knob.h"
 #include "ui/widgets/system_timer.h"
-#include "ui/widgets/toggle_switch.h"
 
 using testing_support::activate;
 using testing_support::Harness;
@@ -50,19 +38,23 @@ bool operable(QAccessibleInterface* a) {
            });
 }
 
+// The elements under `parent` (a widget's own when `visible`), depth first.
+std::vector<QAccessibleInterface*> below(QAccessibleInterface* parent, bool visible = true) {
+    std::vector<QAccessibleInterface*> all;
+    for (int i = 0; i < parent->childCount(); ++i)
+        if (QAccessibleInterface* c = parent->child(i); c && !(visible && c->state().invisible)) {
+            all.push_back(c);
+            std::ranges::copy(below(c, visible), std::back_inserter(all));
+        }
+    return all;
+}
+
 // The elements of a window a user acts on, and its LED readouts.
 std::vector<QAccessibleInterface*> elements(QWidget* window) {
     std::vector<QAccessibleInterface*> found;
-    const std::function<void(QAccessibleInterface*)> collect = [&](QAccessibleInterface* parent) {
-        for (int i = 0; i < parent->childCount(); ++i) {
-            QAccessibleInterface* c = parent->child(i);
-            if (!c || c->state().invisible) continue;
-            if (c->state().focusable || kControlRoles.count(c->role()) || operable(c) || qobject_cast<NumericLed*>(c->object()))
-                found.push_back(c);
-            collect(c);
-        }
-    };
-    collect(QAccessible::queryAccessibleInterface(window));
+    for (QAccessibleInterface* c : below(QAccessible::queryAccessibleInterface(window)))
+        if (c->state().focusable || kControlRoles.count(c->role()) || operable(c) || qobject_cast<NumericLed*>(c->object()))
+            found.push_back(c);
     return found;
 }
 
@@ -92,9 +84,7 @@ void expect_value_shown(QAccessibleInterface* a) {
     } else if (auto* b = qobject_cast<QAbstractButton*>(o); b && b->isCheckable()) {
         EXPECT_EQ(bool(a->state().checked), b->isChecked());
     }
-    if (shown) {
-        EXPECT_EQ(std::pair(a->text(QAccessible::Value), a->text(QAccessible::Description)), std::pair(*shown, *shown));
-    }
+    if (shown) { EXPECT_EQ(std::pair(a->text(QAccessible::Value), a->text(QAccessible::Description)), std::pair(*shown, *shown)); }
 }
 
 // Every text a label shows is read as its name or its value, and every list offers its entries
@@ -113,15 +103,8 @@ void expect_every_text_and_entry_readable(QWidget* window) {
     }
     for (QComboBox* c : window->findChildren<QComboBox*>()) {
         if (!c->isVisibleTo(window)) continue;
-        QStringList offered;
-        const std::function<void(QAccessibleInterface*)> read = [&](QAccessibleInterface* parent) {
-            for (int i = 0; i < parent->childCount(); ++i)
-                if (QAccessibleInterface* child = parent->child(i)) {
-                    offered << child->text(QAccessible::Name);
-                    read(child);
-                }
-        };
-        read(QAccessible::queryAccessibleInterface(c));
+        QStringList offered;  // the closed list's entries too
+        for (QAccessibleInterface* entry : below(QAccessible::queryAccessibleInterface(c), false)) offered << entry->text(QAccessible::Name);
         for (int i = 0; i < c->count(); ++i)
             EXPECT_TRUE(offered.contains(c->itemText(i))) << who(c).toStdString() << " hides \"" << c->itemText(i).toStdString() << '"';
     }
@@ -308,9 +291,7 @@ TEST_P(Walk, EveryElementIsReachedInReadingOrderHasARoleAUniqueNameThatStaysAndT
         }
         change_every_value(s.window);
         for (QAccessibleInterface* a : elements(s.window)) {
-            if (names.count(a->object())) {
-                EXPECT_EQ(a->text(QAccessible::Name), names[a->object()]) << who(a->object()).toStdString();
-            }
+            if (names.count(a->object())) { EXPECT_EQ(a->text(QAccessible::Name), names[a->object()]) << who(a->object()).toStdString(); }
             expect_value_shown(a);
         }
         expect_every_text_and_entry_readable(s.window);
@@ -346,48 +327,23 @@ TEST_P(Walk, EveryControlDoesTheSameFromTheMouseTheKeyboardAndAssistiveTechnolog
 INSTANTIATE_TEST_SUITE_P(EveryWindow, Walk, ::testing::Range(kMain, testing_support::kLastWindow + 1),
                          [](const ::testing::TestParamInfo<int>& info) { return subject_name(info.param); });
 
-// ---- Keyboard-only work ----
-
-namespace {
-
-QWidget* focused() { return QApplication::focusWidget(); }
-
-void press(Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
-    ASSERT_NE(focused(), nullptr) << "nothing has the focus";
-    QTest::keyClick(focused(), key, modifiers);
-}
-
-bool tab_to(QWidget* target) {
-    for (int i = 0; i < 100 && focused() != target; ++i) press(Qt::Key_Tab);
-    return focused() == target;
-}
-
-// `key` on the control with the focus opens a dialog; `work` is done in it once it is active.
-void open_with(Harness& h, Qt::Key key, const std::function<void(QDialog&)>& work) {
-    h.prompts.on_modal = [&](QDialog& d) {
-        ASSERT_TRUE(activate(&d));
-        work(d);
-    };
-    press(key);
-    h.prompts.on_modal = nullptr;
-}
-
-}  // namespace
-
-// A dialog worked through from the main window by keys alone: Return on the frequency opens it,
+// A dialog worked by keys alone: Return on the frequency opens it with the focus in the VCO entry,
 // Return in it presses OK (the rest of the keyboard's work is the walk's).
 TEST(KeyboardOnly, TheFrequencyDialogIsOpenedFilledInAndLoadedWithoutAMouse) {
     using namespace dialog_tests;
     Harness h("ksy7100-1");
     ASSERT_TRUE(activate(h.main.get()));
-    ASSERT_TRUE(tab_to(h.main->ui.vcofreq));
-    open_with(h, Qt::Key_Return, [&](QDialog& d) {
-        ASSERT_EQ(focused(), dynamic_cast<synthform&>(d).Text1);
-        press(Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClicks(focused(), "2400.2");
-        press(Qt::Key_Return);
+    h.main->ui.vcofreq->setFocus(Qt::TabFocusReason);
+    h.prompts.on_modal = [&](QDialog& d) {
+        ASSERT_TRUE(activate(&d));
+        QWidget* entry = QApplication::focusWidget();
+        ASSERT_EQ(entry, dynamic_cast<synthform&>(d).Text1);
+        QTest::keyClick(entry, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(entry, "2400.2");
+        QTest::keyClick(entry, Qt::Key_Return);
         EXPECT_TRUE(QTest::qWaitFor([&] { return !d.isVisible(); })) << "Return did not press OK";
-    });
+    };
+    QTest::keyClick(h.main->ui.vcofreq, Qt::Key_Return);
     const std::vector<uint32_t> words = h.words();
     ASSERT_EQ(latches_of(words), (std::vector<int>{R, N}));  // the board held no word before
     EXPECT_EQ(std::pair(b_of(words[1]), a_of(words[1])), std::pair(375u, 1u));

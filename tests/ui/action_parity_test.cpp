@@ -3,11 +3,6 @@
 // so a script or the command server does exactly what the window does.
 #include <gtest/gtest.h>
 
-#include <QComboBox>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
-
 #include "actions/command_language.h"
 #include "actions/frequency.h"
 #include "actions/hopping.h"
@@ -28,14 +23,11 @@
 #include "ui/dialogs/muxform.h"
 #include "ui/dialogs/powerform.h"
 #include "ui/dialogs/prescaleform.h"
-#include "ui/dialogs/presetform.h"
 #include "ui/dialogs/resend_form.h"
 #include "ui/dialogs/synthform.h"
 #include "ui/registers/registers.h"
 #include "ui/registers/vcotest.h"
-#include "ui/widgets/selector_knob.h"
 #include "ui/widgets/system_timer.h"
-#include "ui/widgets/toggle_switch.h"
 
 using dialog_tests::click;
 using testing_support::Harness;
@@ -46,8 +38,7 @@ namespace {
 // The frequency dialog's entries, typed and applied with `button`.
 void synth(Harness& h, const char* vco, const char* pfd, QPushButton* synthform::*button) {
     synthform d(*h.main);
-    d.Text1->setText(vco);
-    d.Text2->setText(pfd);
+    d.Text1->setText(vco), d.Text2->setText(pfd);
     click(d.*button);
 }
 
@@ -64,8 +55,6 @@ TEST(ActionParity, EveryActionSendsTheSameWordsThroughItsWindowAsThroughTheActio
          act([](auto& s, auto& p) { set_main_switch(s, p, MainSwitch::LockDetectPrecision, true); }), "SWIT:LDP ON"},
         {"core power up", [](Harness& h) { click(h.main->ui.Command12); },
          act([](auto& s, auto& p) { step_power_level(s, p, PowerLevel::Core, +1); }), "POW:CORE UP"},
-        {"load now", [](Harness& h) { synth(h, "2401.4", "100", &synthform::Command3); },
-         act([](auto& s, auto& p) { open_frequency_dialog(s); load_frequency(s, p, 2401.4, 100); }), nullptr},
         {"load now, VCO", [](Harness& h) { synth(h, "2401.4", "200", &synthform::Command3); },
          act([](auto& s, auto& p) { open_frequency_dialog(s); load_frequency(s, p, 2401.4, 200); }), "FREQ 2401.4"},
         {"load now, PFD", [](Harness& h) { synth(h, "2400", "100", &synthform::Command3); },
@@ -76,10 +65,8 @@ TEST(ActionParity, EveryActionSendsTheSameWordsThroughItsWindowAsThroughTheActio
          act([](auto& s, auto& p) { open_frequency_dialog(s); step_channel(s, p, 2401.4, 400, -1); }), nullptr},
         {"reference", [](Harness& h) { crystalform d(*h.main); d.Text1->setText("19.2"); click(d.Command3); },
          act([](auto& s, auto& p) { apply_reference(s, p, 19.2); }), "FREQ:REF 19.2"},
-        {"current setting 2", [](Harness& h) {
-             CurrentForm d(*h.main, CurrentSetting::Two);
-             d.Selector1->setPosition(2); d.Text2->setText("2700"); click(d.Command3);
-         },
+        {"current setting 2",
+         [](Harness& h) { CurrentForm d(*h.main, CurrentSetting::Two); d.Selector1->setPosition(2); d.Text2->setText("2700"); click(d.Command3); },
          act([](auto& s, auto& p) { apply_current_setting(s, p, CurrentSetting::Two, 2, 2700); }), "CURR2 2,2700"},
         {"power-down", [](Harness& h) { powerform d(*h.main); d.Option3->setChecked(true); click(d.Command3); },
          act([](auto& s, auto& p) { apply_powerdown(s, p, 3); }), "PDOW ASYN"},
@@ -95,34 +82,23 @@ TEST(ActionParity, EveryActionSendsTheSameWordsThroughItsWindowAsThroughTheActio
          act([](auto& s, auto& p) { apply_board_preset(s, p, 4); }), "BOAR 4"},
         {"resend test", [](Harness& h) { Form1 d(*h.main); click(d.Command1); },
          act([](auto& s, auto& p) { resend_latch(s, p, kTestLatch); }), "LATC:SEND TEST"},
-        {"test latch", [](Harness& h) {
-             vcotest w(*h.main);
-             w.Combo3->setCurrentIndex(7); emit w.Combo3->activated(7); click(w.Toggle3); click(w.Command1);
-         },
+        {"test latch",
+         [](Harness& h) { vcotest w(*h.main); w.Combo3->setCurrentIndex(7); emit w.Combo3->activated(7); click(w.Toggle3); click(w.Command1); },
          act([](auto& s, auto& p) {
-             choose_test_list(s, test_modes::List::TestMode, 7);
-             set_test_switch(s, p, test_modes::Switch::AdcControl, true);
-             update_test_latch(s, p);
-         }),
-         "TEST:MODE 7; TEST:ADC ON; TEST:UPD"},
-        {"register word", [](Harness& h) {
-             registers d(*h.main);
-             d.word_entry(regmap::Row::N)->setText("017706"); d.apply_word_entry(regmap::Row::N); click(d.Command5);
-         },
+             choose_test_list(s, test_modes::List::TestMode, 7), set_test_switch(s, p, test_modes::Switch::AdcControl, true), update_test_latch(s, p);
+         }), "TEST:MODE 7; TEST:ADC ON; TEST:UPD"},
+        {"register word",
+         [](Harness& h) { registers d(*h.main); d.word_entry(regmap::Row::N)->setText("017706"); d.apply_word_entry(regmap::Row::N); click(d.Command5); },
          act([](auto& s, auto& p) { write_register_word(s, p, regmap::Row::N, "017706"); }), "REG:WRIT N,017706"},
         {"test enable", [](Harness& h) { vcotest w(*h.main); click(w.Toggle4); },
          act([](auto& s, auto& p) { set_test_switch(s, p, test_modes::Switch::TestEnable, true); }), "TEST:ENAB ON"},
-        {"hop", [](Harness& h) {
-             locktime w(*h.main);
-             click(w.Toggle2); click(w.Command4); w.Timer2_Timer(); w.Timer2_Timer();
-         },
+        {"hop", [](Harness& h) { locktime w(*h.main); click(w.Toggle2); click(w.Command4); w.Timer2_Timer(); w.Timer2_Timer(); },
          act([](auto& s, auto& p) {
              HopRun run;
              const HopRun::Entries e{"1750", "1752", "1000", "1000"};
              run.start_with_gain(s, p, e);
              for (int i = 0; i < 2; ++i) run.tick_gain(s, p, e, {true, false, false});
-         }),
-         nullptr},
+         }), nullptr},
         {"sweep step", [](Harness& h) { sweepform w(*h.main); click(w.Command3); w.Timer1_Timer(); },
          act([](auto& s, auto& p) { SweepRun run; run.start(s, p, {"1750", "1752", "200", "2000"}); run.tick(s, p); }), nullptr},
     };

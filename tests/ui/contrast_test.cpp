@@ -5,14 +5,7 @@
 // (itself first) that fills its background; the style fills fields and button faces itself.
 #include <gtest/gtest.h>
 
-#include <QAbstractButton>
-#include <QApplication>
-#include <QComboBox>
-#include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QToolButton>
+#include <QtWidgets>
 
 #include "tests/support/window_scene.h"
 #include "tools/desktop_palettes.h"
@@ -26,22 +19,14 @@ using tool_colours::contrast;
 
 namespace {
 
-struct Desktop {
-    const char* name;
-    QPalette (*palette)();
-};
+struct Desktop { const char* name; QPalette (*palette)(); };
 void PrintTo(const Desktop& desktop, std::ostream* out) { *out << desktop.name; }
 
-const Desktop kDesktops[] = {
-    {"Light", [] { return QApplication::style()->standardPalette(); }},  // what the tool gets by default
-    {"Dark", desktop_palettes::dark},
-    {"HighContrast", desktop_palettes::high_contrast},
-};
+const Desktop kDesktops[] = {  // Light: what the tool gets by default
+    {"Light", [] { return QApplication::style()->standardPalette(); }}, {"Dark", desktop_palettes::dark},
+    {"HighContrast", desktop_palettes::high_contrast}};
 
-struct Text {
-    QString shown;
-    QColor colour, background;
-};
+struct Text { QString shown; QColor colour, background; };
 
 // What a text lies on where the style fills nothing behind it.
 QColor behind(const QWidget* w) {
@@ -81,9 +66,8 @@ void expect_every_text_readable(QWidget* window) {
         for (const Text& t : texts_of(w)) {
             if (t.shown.trimmed().isEmpty()) continue;
             EXPECT_GE(contrast(t.colour, t.background), tool_colours::kMinimumContrast)
-                << w->metaObject()->className() << ' ' << w->objectName().toStdString() << " \""
-                << t.shown.toStdString() << "\": " << t.colour.name(QColor::HexArgb).toStdString() << " on "
-                << t.background.name().toStdString();
+                << w->metaObject()->className() << ' ' << w->objectName().toStdString() << " \"" << t.shown.toStdString()
+                << "\": " << t.colour.name(QColor::HexArgb).toStdString() << " on " << t.background.name().toStdString();
         }
     }
 }
@@ -124,19 +108,12 @@ INSTANTIATE_TEST_SUITE_P(EveryDesktopAndWindow, Contrast,
 // The ratio itself, against published values: the extremes, the grey that just misses 4.5:1,
 // pure blue and red on white, and a half-transparent black laid over white.
 TEST(ContrastRatio, IsTheWcagRatioOfRelativeLuminances) {
-    const struct {
-        QColor text, background;
-        double ratio;
-    } cases[] = {
-        {Qt::black, Qt::white, 21.0},         {Qt::white, Qt::white, 1.0},
-        {QColor(0x77, 0x77, 0x77), Qt::white, 4.48}, {QColor(0x76, 0x76, 0x76), Qt::white, 4.54},
-        {Qt::blue, Qt::white, 8.59},          {Qt::red, Qt::white, 4.00},
-        {QColor(0, 0, 0, 128), Qt::white, 4.00},
-    };
-    for (const auto& c : cases) {
-        EXPECT_NEAR(contrast(c.text, c.background), c.ratio, 0.01) << c.text.name(QColor::HexArgb).toStdString();
-        if (c.text.alpha() == 255) {
-            EXPECT_NEAR(contrast(c.background, c.text), c.ratio, 0.01);
-        }
+    const std::tuple<QColor, QColor, double> cases[] = {
+        {Qt::black, Qt::white, 21.0}, {Qt::white, Qt::white, 1.0}, {QColor(0x77, 0x77, 0x77), Qt::white, 4.48},
+        {QColor(0x76, 0x76, 0x76), Qt::white, 4.54}, {Qt::blue, Qt::white, 8.59}, {Qt::red, Qt::white, 4.00},
+        {QColor(0, 0, 0, 128), Qt::white, 4.00}};
+    for (const auto& [text, background, ratio] : cases) {
+        EXPECT_NEAR(contrast(text, background), ratio, 0.01) << text.name(QColor::HexArgb).toStdString();
+        if (text.alpha() == 255) { EXPECT_NEAR(contrast(background, text), ratio, 0.01); }
     }
 }

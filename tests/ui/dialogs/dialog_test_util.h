@@ -1,9 +1,8 @@
 #pragma once
 // Helpers of the window tests: the fields of the latch words the board received, opening a window
 // through one of the main window's entries, and unplugging the board.
-#include <QDialog>
-#include <QRadioButton>
 #include <QTest>
+#include <QtWidgets>
 #include <cstdint>
 #include <functional>
 
@@ -12,6 +11,8 @@
 #include "ui/dialogs/presetform.h"
 #include "ui/main/main_window.h"
 #include "ui/widgets/click_label.h"
+#include "ui/widgets/selector_knob.h"
+#include "ui/widgets/toggle_switch.h"
 
 namespace dialog_tests {
 

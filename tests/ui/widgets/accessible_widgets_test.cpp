@@ -2,8 +2,7 @@
 // must change nothing, and the focus frame a keyboard user follows.
 #include <gtest/gtest.h>
 
-#include <QAccessible>
-#include <QHBoxLayout>
+#include <QtWidgets>
 #include <QSignalSpy>
 #include <QTest>
 #include <cmath>
