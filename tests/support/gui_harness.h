@@ -1,6 +1,6 @@
 #pragma once
-// What GUI tests stand on: prompts that record instead of showing, a simulated board that
-// keeps every word it latched, and a harness that starts the tool through its variant dialog.
+// What GUI tests stand on: prompts that record instead of showing, and a harness that starts the
+// tool on a simulated board through its variant dialog.
 #include <QDialog>
 #include <QString>
 #include <deque>
@@ -30,12 +30,8 @@ public:
         if (!answers.empty()) answers.pop_front();
         return yes;
     }
-    QString open_file_name(QWidget*, const QString&, const QString& filter, const QString& dir = {}) override {
-        return next_file(filter, dir);
-    }
-    QString save_file_name(QWidget*, const QString&, const QString& filter, const QString& dir = {}) override {
-        return next_file(filter, dir);
-    }
+    QString open_file_name(QWidget*, const QString&, const QString& filter, const QString& dir = {}) override { return next_file(filter, dir); }
+    QString save_file_name(QWidget*, const QString&, const QString& filter, const QString& dir = {}) override { return next_file(filter, dir); }
     // Records the window and lets the test act on it before it closes.
     int run_modal(QDialog& dialog) override {
         opened.push_back(dialog.objectName());
@@ -43,7 +39,7 @@ public:
         return 0;
     }
 
-    std::vector<QString> texts() const {
+    std::vector<QString> texts() const {  // of the messages shown
         std::vector<QString> t;
         for (const auto& m : messages) t.push_back(m.text);
         return t;
@@ -59,11 +55,9 @@ public:
 
 private:
     QString next_file(const QString& filter, const QString& dir) {
-        file_filters.push_back(filter);
-        file_dirs.push_back(dir);
-        if (file_names.empty()) return {};
-        QString name = file_names.front();
-        file_names.pop_front();
+        file_filters.push_back(filter), file_dirs.push_back(dir);
+        const QString name = file_names.empty() ? QString() : file_names.front();
+        if (!file_names.empty()) file_names.pop_front();
         return name;
     }
 };
@@ -71,8 +65,7 @@ private:
 struct Harness {
     // Starts the tool on a simulated board: the variant dialog's load, the variant (none when
     // empty) and its OK. The supply measurement runs without settling waits and is finished.
-    explicit Harness(std::optional<std::string> variant = std::string("ksy7100-1"),
-                     boardlink::SimBoard::Converter converter = {});
+    explicit Harness(std::optional<std::string> variant = std::string("ksy7100-1"), boardlink::SimBoard::Converter converter = {});
     ~Harness();
 
     // The latch words the board received since the last call (or since start-up).

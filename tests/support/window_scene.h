@@ -1,7 +1,6 @@
 #pragma once
-// Every window of the tool, one at a time: the main window, the variant dialog and each window
-// the main window opens (one registered later joins without a change here), shown on a fresh
-// tool as a user meets it.
+// Every window of the tool, one at a time (the main window, the variant dialog and each window the
+// main window opens; one registered later joins without a change here), as a user meets it.
 #include <QWidget>
 #include <memory>
 #include <string>

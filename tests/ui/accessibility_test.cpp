@@ -141,8 +141,7 @@ bool reached(QWidget* control, const std::vector<QWidget*>& chain) {
     auto* option = qobject_cast<QRadioButton*>(control);
     if (in_chain(control) || !option) return in_chain(control);
     if (option->group()) return std::ranges::any_of(option->group()->buttons(), in_chain);
-    return option->autoExclusive() &&
-           std::ranges::any_of(option->parentWidget()->findChildren<QRadioButton*>(Qt::FindDirectChildrenOnly),
+    return option->autoExclusive() && std::ranges::any_of(option->parentWidget()->findChildren<QRadioButton*>(Qt::FindDirectChildrenOnly),
                                [&](QRadioButton* b) { return b->autoExclusive() && in_chain(b); });
 }
 
@@ -167,16 +166,9 @@ enum class Way { Mouse, Keyboard, Accessible };
 std::vector<QWidget*> controls_of(QWidget* window) {
     std::vector<QWidget*> controls;
     for (QWidget* w : window->findChildren<QWidget*>())
-        if (w->isVisibleTo(window) && w->isEnabled() &&
-            (qobject_cast<QAbstractButton*>(w) || qobject_cast<SelectorKnob*>(w) || qobject_cast<ClickLabel*>(w)))
+        if (w->isVisibleTo(window) && w->isEnabled() && (qobject_cast<QAbstractButton*>(w) || qobject_cast<SelectorKnob*>(w) || qobject_cast<ClickLabel*>(w)))
             controls.push_back(w);
     return controls;
-}
-
-// A title beside a value, or a readout: the mouse alone acts on it.
-bool mouse_only(QWidget* control) {
-    auto* l = qobject_cast<ClickLabel*>(control);
-    return l && l->press() == ClickLabel::Press::None;
 }
 
 void act(QWidget* control, Way way) {
@@ -263,8 +255,7 @@ TEST_P(Walk, EveryElementIsReachedInReadingOrderHasARoleAUniqueNameThatStaysAndT
         if (!s.window) GTEST_SKIP() << "not built yet";
         // A frame or control built but left out of its window stands alone, never shown.
         for (QWidget* w : QApplication::topLevelWidgets())
-            EXPECT_FALSE(!w->isVisible() && w->windowType() != Qt::Popup && !qobject_cast<QDialog*>(w) &&
-                         !qobject_cast<QMainWindow*>(w))
+            EXPECT_FALSE(!w->isVisible() && w->windowType() != Qt::Popup && !qobject_cast<QDialog*>(w) && !qobject_cast<QMainWindow*>(w))
                 << who(w).toStdString() << " is in no window";
         const std::vector<QWidget*> chain = tab_chain(s.window);
         for (size_t i = 0; i + 1 < chain.size(); ++i)
@@ -303,7 +294,10 @@ TEST_P(Walk, EveryControlDoesTheSameFromTheMouseTheKeyboardAndAssistiveTechnolog
     {
         Scene probe(GetParam());
         if (!probe.window) GTEST_SKIP() << "not built yet";
-        for (QWidget* c : controls_of(probe.window)) controls.emplace_back(who(c), mouse_only(c));
+        for (QWidget* c : controls_of(probe.window)) {  // a title beside a value, or a readout: the mouse alone acts on it
+            auto* l = qobject_cast<ClickLabel*>(c);
+            controls.emplace_back(who(c), l && l->press() == ClickLabel::Press::None);
+        }
     }
     std::vector<Effect> without_mouse{effect_of(GetParam(), 0, std::nullopt)};
     std::vector<std::pair<QString, Effect>> by_mouse_only;

@@ -65,7 +65,8 @@ TEST(ActionParity, EveryActionSendsTheSameWordsThroughItsWindowAsThroughItsComma
          [](Harness& h) { vcotest w(*h.main); w.Combo3->setCurrentIndex(7); emit w.Combo3->activated(7); click(w.Toggle3); click(w.Command1); },
          "TEST:MODE 7; TEST:ADC ON; TEST:UPD"},
         {"register word",
-         [](Harness& h) { registers d(*h.main); d.word_entry(regmap::Row::N)->setText("017706"); d.apply_word_entry(regmap::Row::N); click(d.Command5); }, "REG:WRIT N,017706"},
+         [](Harness& h) { registers d(*h.main); d.word_entry(regmap::Row::N)->setText("017706"); d.apply_word_entry(regmap::Row::N); click(d.Command5); },
+         "REG:WRIT N,017706"},
         {"test enable", [](Harness& h) { vcotest w(*h.main); click(w.Toggle4); }, "TEST:ENAB ON"},
         {"hop", [](Harness& h) { locktime w(*h.main); click(w.Toggle2); click(w.Command4); w.Timer2_Timer(); w.Timer2_Timer(); }, nullptr,
          act([](auto& s, auto& p) {
@@ -75,8 +76,7 @@ TEST(ActionParity, EveryActionSendsTheSameWordsThroughItsWindowAsThroughItsComma
              for (int i = 0; i < 2; ++i) run.tick_gain(s, p, e, {true, false, false});
          })},
         {"sweep step", [](Harness& h) { sweepform w(*h.main); click(w.Command3); w.Timer1_Timer(); }, nullptr,
-         act([](auto& s, auto& p) { SweepRun run; run.start(s, p, {"1750", "1752", "200", "2000"}); run.tick(s, p); })},
-    };
+         act([](auto& s, auto& p) { SweepRun run; run.start(s, p, {"1750", "1752", "200", "2000"}); run.tick(s, p); })}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         Harness by_window("ksy7100-1"), other("ksy7100-1");

@@ -35,8 +35,7 @@ TEST(Presetform, LoadsTheChosenBoardOrNothingAndReopensOnIt) {
 // lower of the two "3.0 nsecs" choices, its own code 11.
 TEST(Fastlockform, StoresTheWidthShowsItSendsTheRLatchWithItsBitsAndReopensOnIt) {
     const std::tuple<int, int32_t, const char*> cases[] = {
-        {1, 0, "3.0ns ABP width"}, {2, 65536, "1.3ns ABP width"}, {3, 131072, "6.0ns ABP width"}, {4, 196608, "3.0ns ABP width"},
-    };
+        {1, 0, "3.0ns ABP width"}, {2, 65536, "1.3ns ABP width"}, {3, 131072, "6.0ns ABP width"}, {4, 196608, "3.0ns ABP width"}};
     for (const auto& [option, width_bits, caption] : cases) {
         SCOPED_TRACE(option);
         Harness h("ksy7100-4");
@@ -87,9 +86,7 @@ TEST(Conversionform, ConvertsByTheChosenOptionOrRefusesAndKeepsTheAnswer) {
     const std::tuple<QRadioButton*, const char*, const char*> steps[] = {
         {d.Option1, "0", "0.22361"},  {d.Option1, "abc", nullptr},   {d.Option1, "", nullptr},
         {d.Option2, "1", "13.01030"}, {d.Option1, "3100", nullptr},  {d.Option2, "0", "undefined"},
-        {d.Option3, "1e5", nullptr},  {d.Option3, "20", "10.00000"}, {d.Option2, "1 2", nullptr},
-        {d.Option4, "2", "6.02060"},
-    };
+        {d.Option3, "1e5", nullptr},  {d.Option3, "20", "10.00000"}, {d.Option2, "1 2", nullptr}, {d.Option4, "2", "6.02060"}};
     for (const auto& [option, input, answer] : steps) {
         SCOPED_TRACE(input);
         const QString previous = d.Text2->text();

@@ -1,6 +1,5 @@
-// The loop designer as a user drives it: it opens from the main window's button and the Settings
-// menu, designs on the present plan, keeps what it is given and refuses what cannot be, and shows
-// and says what the parts in use do; every plot exports whole. It never sends a word to the board.
+// The loop designer as a user drives it, from the main window's button and the Settings menu; it
+// never sends a word to the board.
 #include <gtest/gtest.h>
 
 #include <qcustomplot.h>

@@ -16,8 +16,7 @@ TEST(MainToggles, EachSwitchStoresItsBitRefreshesAsItShouldAndSendsInItsOrder) {
         {&Main::Controls::Toggle1, {R, C, N}, C, 1u << 8, true},   {&Main::Controls::Toggle2, {C}, C, 1u << 4, false},
         {&Main::Controls::Toggle3, {R, C, N}, N, 1u << 21, true},  {&Main::Controls::Toggle4, {N}, N, 1u << 23, true},
         {&Main::Controls::Toggle5, {C}, C, 1u << 9, true},         {&Main::Controls::Toggle6, {N}, N, 1u << 22, true},
-        {&Main::Controls::Toggle7, {C}, C, 1u << 11, false},       {&Main::Controls::Toggle10, {R}, R, 1u << 18, false},
-    };
+        {&Main::Controls::Toggle7, {C}, C, 1u << 11, false},       {&Main::Controls::Toggle10, {R}, R, 1u << 18, false}};
     for (const auto& c : cases) {
         Harness h("ksy7100-3");
         ToggleSwitch* toggle = h.main->ui.*(c.toggle);
@@ -63,8 +62,7 @@ TEST(MainPowerButtons, LevelsStopAtTheirEndsButStillSend) {
         {"ksy7100-1", &M::Command11, &EvalState::output_power, 0, 0, &M::Label7, "-12 dBm", {C}},
         {"ksy7100-8", &M::Command14, &EvalState::core_power, 0, 0, &M::Label9, "2.5 mA", {C, T}},
         {"ksy7100-2", &M::Command12, &EvalState::core_power, 2, 3, &M::Label9, "20 mA", {C, T}},
-        {"ksy7100-2", &M::Command14, &EvalState::core_power, 1, 0, &M::Label9, "5 mA", {C, T}},
-    };
+        {"ksy7100-2", &M::Command14, &EvalState::core_power, 1, 0, &M::Label9, "5 mA", {C, T}}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
         Harness h(c.device);
@@ -97,8 +95,7 @@ TEST(RefreshMain, FormatsEveryLabelFromTheState) {
         {"ksy7100-1", [](EvalState& s) { s.device = "ksy7102"; s.muxout_bits = 224; }, "Label5", "Three-State Output"},
         {"ksy7100-1", [](EvalState& s) { s.device = "ksy7102"; s.powerdown_bits = 3145728; }, "Label10", "Normal Operation"},
         {"ksy7100-1", [](EvalState& s) { s.device = "ksy7102"; s.core_power = 0; }, "Label9", "15 mA"},
-        {"ksy7100-1", [](EvalState& s) { s.device = "ksy7102"; s.prescaler_bits = 0; }, "pres", "32/33"},
-    };
+        {"ksy7100-1", [](EvalState& s) { s.device = "ksy7102"; s.prescaler_bits = 0; }, "pres", "32/33"}};
     for (const auto& c : cases) {
         Harness h(c.device);
         c.set(h.state);

@@ -29,10 +29,8 @@ TEST(MainEntries, OpenTheirWindowOnlyForTheirVariantGroup) {
         {"ksy7102", Window::Synth, click(&Main::Controls::vcofreq), true},
         {"ksy7100-8", Window::Synth, menu(&Main::Controls::synthmenu), true},
         {"ksy7102", Window::Registers, menu(&Main::Controls::registermenu), false},
-        {"ksy7100-5", Window::Registers, menu(&Main::Controls::registermenu), true},
-        {"ksy7100-5", Window::VcoTest, picture, true},
-        {"ksy7102", Window::VcoTest, picture, false},
-    };
+        {"ksy7100-5", Window::Registers, menu(&Main::Controls::registermenu), true}, {"ksy7100-5", Window::VcoTest, picture, true},
+        {"ksy7102", Window::VcoTest, picture, false}};
     for (const auto& c : cases) {
         Harness h("ksy7100-1");
         h.state.device = c.device;
@@ -68,8 +66,7 @@ TEST(SupplyMeasurement, ScriptedConverters) {
     const Case cases[] = {
         {{false}, false, {"No supply monitor answers on the board."}},
         {{true, -1}, false, {"No supply monitor answers on the board."}},  // stuck busy
-        {{true, 2, 2.0, 3.3}, true, {"Warning. Vp must be greater than or equal to Vdd"}},
-    };
+        {{true, 2, 2.0, 3.3}, true, {"Warning. Vp must be greater than or equal to Vdd"}}};
     for (const auto& c : cases) {
         Harness h("ksy7100-1", c.converter);
         EXPECT_EQ(h.main->ui.NumLED1->text().isEmpty(), !c.measured);

@@ -1,5 +1,4 @@
-// Printing the main window: the page is printed into PDF files (the same code path as a real
-// printer), turned into pictures with pdftoppm, and measured.
+// Printing the main window into PDF files (a real printer's code path), measured as pictures.
 #include <gtest/gtest.h>
 
 #include <QPrinter>
@@ -80,8 +79,7 @@ TEST(PrintLayout, SizeRule) {
         {"screen at 120 dpi", 9000, 9000, 1200, 900, 120, 600, P{0, 0, 6000, 4500}},
         {"no printable area", 0, 3300, 700, 500, 96, 300, std::nullopt},
         {"resolution not a number", 2400, 3300, 700, 500, NAN, 300, std::nullopt},
-        {"too thin to show", 100, 100, 100000, 1, 96, 96, std::nullopt},
-        {"beyond an int", 2400, 3300, 700, 500, 1e-300, 300, std::nullopt},
+        {"too thin to show", 100, 100, 100000, 1, 96, 96, std::nullopt}, {"beyond an int", 2400, 3300, 700, 500, 1e-300, 300, std::nullopt},
     };
     for (const auto& [what, page_w, page_h, win_w, win_h, win_dpi, printer_dpi, placed] : cases)
         EXPECT_EQ(place_picture(page_w, page_h, win_w, win_h, win_dpi, printer_dpi), placed) << what;
@@ -109,16 +107,14 @@ TEST(PrintForm, OnePageOnThePrinterOrOfferedAsPdfAndAFailedSaveLeavesTheOlderFil
     // printer: none when empty; yes: the offer taken; files: the file dialog's answers (none: cancelled)
     struct Case { const char* what; Printer printer; bool yes; QStringList files; QString question, written, message; };
     const Case cases[] = {
-        {"printed", printer, false, {}, {}, "printed.pdf", {}},
-        {"no printer, saved", {}, true, {"setup.pdf"}, none, "setup.pdf", {}},
+        {"printed", printer, false, {}, {}, "printed.pdf", {}}, {"no printer, saved", {}, true, {"setup.pdf"}, none, "setup.pdf", {}},
         {"no printer, a name without suffix", {}, true, {"bench-notes"}, none, "bench-notes.pdf", {}},
         {"no printer, offer declined", {}, false, {"setup.pdf"}, none, {}, {}},
         {"no printer, file dialog cancelled", {}, true, {}, none, {}, {}},
         {"no printer, folder missing", {}, true, {"gone/setup.pdf"}, none, {}, not_saved},
         {"failed job, saved with the printer's page", a5, true, {"setup.pdf"}, failed, "setup.pdf", {}},
         // The save goes through a temporary beside the target, so the file picked stays as it was.
-        {"failed job, no page laid out over an older file", no_width, true, {"keep.pdf"}, failed, {}, not_saved},
-    };
+        {"failed job, no page laid out over an older file", no_width, true, {"keep.pdf"}, failed, {}, not_saved}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         QTemporaryDir tmp;

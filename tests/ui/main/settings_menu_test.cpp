@@ -62,8 +62,7 @@ TEST(SettingsMenu, LoadingFollowsItsStepsForTheVariantTheBoardLabelAndTheGainSwi
                        {21, "2097152"}}, 32, "2400.20000MHz", "KSY7100EB1", true, "KSY7100-1", "32/33", true, {R, C, N}},
         {"ksy7100-8", {{28, "ksy7100-1"}, {2, "8388608"}, {22, "375"}, {23, "1"}, {24, "200"}, {25, "32"}, {26, "7"},
                        {21, "2097152"}, {14, "524288"}}, 32, "2400.20000MHz", "KSY7100-8EB1", true, "KSY7100-1", "32/33",
-         true, {T, R, C, N}},
-    };
+         true, {T, R, C, N}}};
     for (const auto& c : cases) {
         std::string text = base;
         for (const auto& [line, value] : c.lines) text = replace_line(text, line, value);
@@ -95,8 +94,7 @@ TEST(SettingsMenu, ARefusedFileSaysWhyAndChangesNothingAndTheNextLoadWorks) {
         {"huge.txt", QByteArray::fromStdString(good) + QByteArray(kMaxSettingsFileBytes, ' '), "Get Settings",
          "%1: the file is larger than a settings file can be. Nothing was loaded."},
         {"field.txt", edited(25, "3"), "Get Settings", "Line 25 of %1: prescaler = 3 is none of 1, 8, 16 or 32. Nothing was loaded."},
-        {"missing.txt", {}, "Get Settings", "The settings could not be read from %1: No such file or directory"},
-    };
+        {"missing.txt", {}, "Get Settings", "The settings could not be read from %1: No such file or directory"}};
     for (const auto& [name, bytes, title, says] : cases) {
         SCOPED_TRACE(name);
         const QString file = QDir::toNativeSeparators(dir.filePath(name));

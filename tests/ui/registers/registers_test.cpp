@@ -117,8 +117,7 @@ TEST(Registers, SendButtonsStoreWhatTheSwitchesSayMirrorTheGainAndSendTheirLatch
              EXPECT_TRUE(h.main->ui.Toggle10->isChecked());
          }},
         {{"Toggle2"}, &registers::Command4, {C}, 23, 22, 3, false,  // 32/33 to both bits
-         [](Harness& h) { EXPECT_EQ(std::tuple(h.state.prescaler_bits, h.state.prescaler), std::tuple(12582912, 32)); }},
-    };
+         [](Harness& h) { EXPECT_EQ(std::tuple(h.state.prescaler_bits, h.state.prescaler), std::tuple(12582912, 32)); }}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.flips[0]);
         Harness h("ksy7100-3");
@@ -141,8 +140,7 @@ TEST(Registers, SendButtonsStoreWhatTheSwitchesSayMirrorTheGainAndSendTheirLatch
 TEST(Registers, ATypedWordSetsItsRowOnlyAndNothingIsSentUntilASendButton) {
     const std::tuple<Row, const char*, QPushButton* registers::*> cases[] = {
         {Row::Control, "0x9fe1a8", &registers::Command4},  // core power as it was: no test latch
-        {Row::N, "E0A37E", &registers::Command5},
-        {Row::R, "12345", &registers::Command6},
+        {Row::N, "E0A37E", &registers::Command5}, {Row::R, "12345", &registers::Command6},
         {Row::N, "E0A307", nullptr},  // a test latch word: refused
     };
     for (const auto& [row, text, send] : cases) {
@@ -199,8 +197,7 @@ TEST(Registers, SendsApplyTypedWordsStoreTheirOwnRowAndMarkTheOthersAsNotSent) {
              for (int db = 15; db >= 2; --db) d.switch_at(Row::R, db)->setChecked(false);
              click(d.Command3);
              EXPECT_TRUE(d.isVisible());
-         }, {}, regmap::kNoRCounter, {false, false, true}},
-    };
+         }, {}, regmap::kNoRCounter, {false, false, true}}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         Harness h(c.variant);
@@ -227,8 +224,7 @@ TEST(VcoTest, OpensShowingTheStateAlsoToAssistiveTechnologyAndStoresOrSendsNothi
              s.test_enable_bits = 524288;
          }, {13, 2, 6, true, false, true, true}},
         // A code that no entry stands for selects none rather than claiming one.
-        {"ksy7100-4", [](EvalState& s) { s.test_mode_code = 16, s.band_ctrl_bits = 1024; }, {-1, 0, 0, false, true, false, false}},
-    };
+        {"ksy7100-4", [](EvalState& s) { s.test_mode_code = 16, s.band_ctrl_bits = 1024; }, {-1, 0, 0, false, true, false, false}}};
     for (const auto& [device, set, expected] : cases) {
         Harness h(device);
         set(h.state);
@@ -261,8 +257,7 @@ TEST(VcoTest, AChoiceOrATestLatchSwitchIsStoredAndOnlyUpdateSendsTheTestLatchWit
         {"1,0,1", picked(&vcotest::Combo2, 5), 0b1'0000'0'1'00'101'01},
         {"External Band Disable", flipped(&vcotest::Toggle1), 0b0'0000'0'1'00'000'01},
         {"Band Control Enabled", flipped(&vcotest::Toggle2), 0b1'0000'1'1'00'000'01},
-        {"ADC Control Disable", flipped(&vcotest::Toggle3), 0b1'0000'0'0'00'000'01},
-    };
+        {"ADC Control Disable", flipped(&vcotest::Toggle3), 0b1'0000'0'0'00'000'01}};
     for (const auto& [what, act, db15_to_db2] : cases) {
         SCOPED_TRACE(what);
         Harness h("ksy7100-3");
