@@ -47,20 +47,6 @@ TEST(MainEntries, OpenTheirWindowOnlyForTheirVariantGroup) {
     EXPECT_TRUE(prompts.opened.empty());
 }
 
-TEST(SupplyMeasurement, ShowsTheSimulatedSuppliesAfterTheVariantIsChosen) {
-    Harness h("ksy7100-1");
-    EXPECT_EQ(QStringList({h.main->ui.NumLED1->text(), h.main->ui.NumLED2->text(), h.main->ui.NumLED3->text()}),
-              QStringList({"3.3", "4.5", "22.00"}));
-    // After a power-down the board draws almost nothing: the menu entry measures again.
-    h.state.powerdown_bits = 3145728;
-    h.main->send(0);
-    h.main->ui.mnuMeasure->trigger();
-    EXPECT_TRUE(h.main->supply_measurement().running());
-    h.finish_measurement();
-    EXPECT_EQ(h.main->ui.NumLED3->text(), "0");  // 0.8 mA: below the display threshold
-    EXPECT_TRUE(h.prompts.messages.empty());
-}
-
 TEST(SupplyMeasurement, ScriptedConverters) {
     struct Case { boardlink::SimBoard::Converter converter; bool measured; std::vector<QString> messages; };
     const Case cases[] = {
@@ -79,15 +65,26 @@ TEST(SupplyMeasurement, ScriptedConverters) {
     }
 }
 
-TEST(SupplyMeasurement, ALatchWriteBetweenStepsNeitherDisturbsTheMeasurementNorTheWord) {
+// The supplies shown once the variant is chosen; a latch write between the measurement's steps
+// disturbs neither it nor the word; after a power-down the board draws almost nothing.
+TEST(SupplyMeasurement, ShowsTheSuppliesUndisturbedByALatchWriteBetweenItsSteps) {
     Harness h("ksy7100-1");
+    const auto& ui = h.main->ui;
+    EXPECT_EQ(QStringList({ui.NumLED1->text(), ui.NumLED2->text(), ui.NumLED3->text()}), QStringList({"3.3", "4.5", "22.00"}));
     h.main->supply_measurement().set_settle_ms(20);
-    h.main->ui.NumLED1->setText("");
-    h.main->ui.mnuMeasure->trigger();
-    QTest::mouseClick(h.main->ui.Toggle5, Qt::LeftButton);  // while the converter settles
+    ui.NumLED1->setText("");
+    ui.mnuMeasure->trigger();
+    QTest::mouseClick(ui.Toggle5, Qt::LeftButton);  // while the converter settles
     h.finish_measurement();
-    EXPECT_EQ(h.main->ui.NumLED1->text(), "3.3");
+    EXPECT_EQ(ui.NumLED1->text(), "3.3");
     EXPECT_EQ(h.words(), std::vector<uint32_t>{0x8FF308});
+    h.state.powerdown_bits = 3145728;
+    h.main->send(0);
+    ui.mnuMeasure->trigger();
+    EXPECT_TRUE(h.main->supply_measurement().running());
+    h.finish_measurement();
+    EXPECT_EQ(ui.NumLED3->text(), "0");  // 0.8 mA: below the display threshold
+    EXPECT_TRUE(h.prompts.messages.empty());
 }
 
 TEST(BoardLinkStatus, AFailedLinkIsShownOnceAndWritesAreDropped) {

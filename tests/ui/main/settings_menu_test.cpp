@@ -44,16 +44,10 @@ void write_file(const QString& name, const QByteArray& bytes) {
 TEST(SettingsMenu, LoadingFollowsItsStepsForTheVariantTheBoardLabelAndTheGainSwitch) {
     QTemporaryDir dir;
     const std::string base = format_settings(variants::start_state("ksy7100-8"));
-    struct Case {
-        const char* start;  // the session's variant
-        std::vector<std::pair<int, std::string>> lines;
-        int32_t prescaler;
-        const char *vcofreq, *eval;  // the board label afterwards (the variant's board at start-up)
-        bool gain;                   // Toggle3
-        const char *device, *pres;
-        bool divide_switches;  // Toggle4 and Toggle6 shown
-        std::vector<int> sent;
-    };
+    // start: the session's variant; eval: the board label afterwards (the variant's board at start-up);
+    // gain: Toggle3; divide_switches: Toggle4 and Toggle6 shown
+    struct Case { const char* start; std::vector<std::pair<int, std::string>> lines; int32_t prescaler; const char *vcofreq, *eval;
+                  bool gain; const char *device, *pres; bool divide_switches; std::vector<int> sent; };
     const Case cases[] = {
         // The single-modulus variant divides by B alone whatever prescaler the file holds.
         {"ksy7100-1", {{22, "4800"}, {23, "0"}, {24, "200"}, {25, "32"}, {21, "0"}}, 1, "960.00000MHz", "KSY7100EB1",

@@ -96,15 +96,9 @@ TEST(Registers, OpenedWithOnlyFixedDigitsClickedCancelChangesNothingAndLoadNowSe
 }
 
 TEST(Registers, SendButtonsStoreWhatTheSwitchesSayMirrorTheGainAndSendTheirLatches) {
-    struct Case {
-        std::vector<const char*> flips;
-        QPushButton* registers::*button;
-        std::vector<int> latches;
-        int high, low;
-        uint32_t field;  // those bits of the last word sent
-        bool gain;       // the main window's CP gain switch
-        std::function<void(Harness&)> check;
-    };
+    // field: bits high..low of the last word sent; gain: the main window's CP gain switch
+    struct Case { std::vector<const char*> flips; QPushButton* registers::*button; std::vector<int> latches; int high, low; uint32_t field;
+                  bool gain; std::function<void(Harness&)> check; };
     const Case cases[] = {
         {{"Toggle26"}, &registers::Command5, {N}, 21, 21, 1, true, [](Harness& h) { EXPECT_EQ(h.state.cp_gain_bits, 2097152); }},
         // The main window's gain switch is the N latch's DB21 alone.
@@ -112,9 +106,7 @@ TEST(Registers, SendButtonsStoreWhatTheSwitchesSayMirrorTheGainAndSendTheirLatch
          [](Harness& h) { EXPECT_EQ(std::tuple(h.state.ctrl_cp_gain_bits, h.state.cp_gain_bits), std::tuple(1024, 0)); }},
         {{"Toggle26"}, &registers::Command3, {R, C, N}, 21, 21, 1, true, [](Harness&) {}},
         {{"Toggle36", "Toggle37", "Toggle35"}, &registers::Command6, {R}, 18, 16, 7, false, [](Harness& h) {
-             EXPECT_EQ(h.state.abp_width_bits, 196608);
-             EXPECT_EQ(h.main->ui.abpw2->text(), "3.0ns ABP width");
-             EXPECT_TRUE(h.main->ui.Toggle10->isChecked());
+             EXPECT_EQ(std::tuple(h.state.abp_width_bits, h.main->ui.abpw2->text(), h.main->ui.Toggle10->isChecked()), std::tuple(196608, QString("3.0ns ABP width"), true));
          }},
         {{"Toggle2"}, &registers::Command4, {C}, 23, 22, 3, false,  // 32/33 to both bits
          [](Harness& h) { EXPECT_EQ(std::tuple(h.state.prescaler_bits, h.state.prescaler), std::tuple(12582912, 32)); }}};
@@ -171,14 +163,8 @@ TEST(Registers, ATypedWordSetsItsRowOnlyAndNothingIsSentUntilASendButton) {
 // power level also goes to the test latch; the single-modulus variant refuses an A counter; with
 // every R switch off no send goes out (and the window stays open with its edits).
 TEST(Registers, SendsApplyTypedWordsStoreTheirOwnRowAndMarkTheOthersAsNotSent) {
-    struct Case {
-        const char* what;
-        const char* variant;
-        std::function<void(registers&)> act;
-        std::vector<int> sent;
-        QString message;                 // empty: none
-        std::array<bool, 3> unsent;      // the marks of the control, N and R rows afterwards
-    };
+    // message: empty for none; unsent: the marks of the control, N and R rows afterwards
+    struct Case { const char *what, *variant; std::function<void(registers&)> act; std::vector<int> sent; QString message; std::array<bool, 3> unsent; };
     const auto type = [](registers& d, Row row, const char* word) { QTest::keyClicks(d.word_entry(row), word); };
     const Case cases[] = {
         {"typed, not confirmed", "ksy7100-1", [&](registers& d) { type(d, Row::N, "017706"); click(d.Command5); }, {N}, {}, {false, false, false}},
@@ -275,18 +261,15 @@ TEST(VcoTest, AChoiceOrATestLatchSwitchIsStoredAndOnlyUpdateSendsTheTestLatchWit
     }
 }
 
-// Test Enable brings the main window up to date (the frequency set behind its back shows); its
-// words are the action's (action_parity_test).
-TEST(VcoTest, TestEnableRefreshesTheMainWindow) {
-    Harness h("ksy7100-7");
-    h.state.vco_freq = 1234;
-    with_window(h, [&](vcotest& d) { click(d.Toggle4); });
-    EXPECT_EQ(h.main->ui.vcofreq->text(), "1234.00000MHz");
-}
-
-TEST(VcoTest, ReopeningShowsWhatWasSetAndCancelKeepsChangesUnsent) {
+// Test Enable brings the main window up to date (the frequency set behind its back shows; its
+// words are the action's: action_parity_test); reopened, the window shows what was set, and
+// Cancel leaves the changes unsent.
+TEST(VcoTest, TestEnableRefreshesTheMainWindowAndReopeningShowsWhatWasSetWhileCancelKeepsItUnsent) {
     Harness h("ksy7100-5");
+    h.state.vco_freq = 1234;
     with_window(h, [&](vcotest& d) {
+        click(d.Toggle4);
+        EXPECT_EQ(h.main->ui.vcofreq->text(), "1234.00000MHz");
         pick(d.Combo3, 9);
         pick(d.Combo1, 2);
         click(d.Command1);
@@ -298,7 +281,7 @@ TEST(VcoTest, ReopeningShowsWhatWasSetAndCancelKeepsChangesUnsent) {
     });
     EXPECT_TRUE(h.words().empty());
     with_window(h, [&](vcotest& d) {
-        EXPECT_EQ(shown(d), (std::vector<int>{9, 2, 3, true, true, true, false}));
+        EXPECT_EQ(shown(d), (std::vector<int>{9, 2, 3, true, true, true, true}));
         EXPECT_TRUE(d.test_word_status->text().endsWith(kPending));
     });
 }

@@ -39,14 +39,11 @@ TEST(KnobAccess, ValuesAndStepsFromAssistiveTechnologyAreUserTurnsAndOnesNamingN
 
 TEST(ClickLabelAccess, EnterReturnAndSpaceActAsTheMouseDoesOnlyOnALabelWithAPress) {
     using Press = ClickLabel::Press;
-    const auto keys = [](Qt::Key key, Qt::KeyboardModifiers mods = {}) {
-        return [key, mods](ClickLabel& l) { QTest::keyClick(&l, key, mods); };
-    };
+    const auto keys = [](Qt::Key key, Qt::KeyboardModifiers mods = {}) { return [key, mods](ClickLabel& l) { QTest::keyClick(&l, key, mods); }; };
     const std::tuple<const char*, Press, std::function<void(ClickLabel&)>, int, int> cases[] = {
         {"Return", Press::Click, keys(Qt::Key_Return), 1, 0}, {"keypad Enter", Press::Click, keys(Qt::Key_Enter, Qt::KeypadModifier), 1, 0},
         {"Space", Press::Click, keys(Qt::Key_Space), 1, 0}, {"Space on the picture", Press::DoubleClick, keys(Qt::Key_Space), 0, 1},
-        {"Return on a title", Press::None, keys(Qt::Key_Return), 0, 0},
-        {"Ctrl+Space", Press::Click, keys(Qt::Key_Space, Qt::ControlModifier), 0, 0},
+        {"Return on a title", Press::None, keys(Qt::Key_Return), 0, 0}, {"Ctrl+Space", Press::Click, keys(Qt::Key_Space, Qt::ControlModifier), 0, 0},
         {"Space held", Press::Click, [](ClickLabel& l) { QTest::keyPress(&l, Qt::Key_Space); }, 0, 0},
         {"Space released, pressed elsewhere", Press::Click, [](ClickLabel& l) { QTest::keyRelease(&l, Qt::Key_Space); }, 0, 0}};
     for (const auto& [what, press, act, clicks, double_clicks] : cases) {
