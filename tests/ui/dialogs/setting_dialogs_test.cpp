@@ -193,7 +193,7 @@ TEST(Muxform, EachChoiceStoresItsCodeSendsTheControlLatchAndReopensOnIt) {
 
 // N = 12005 splits with the remainder 5 at each modulus; the knob's fourth position is a second
 // 32/33 that sets both prescaler bits.
-TEST(Prescaleform, EachPositionSplitsNSendsEveryLatchAndReopensAtItsPosition) {
+TEST(Prescaleform, EachPositionSplitsNSendsEveryLatchAndReopensAtItsPositionAndAFailureAssignsNothing) {
     const uint32_t b_of_position[] = {1500, 750, 375, 375};
     for (int position = 0; position < 4; ++position) {
         SCOPED_TRACE(position);
@@ -209,9 +209,7 @@ TEST(Prescaleform, EachPositionSplitsNSendsEveryLatchAndReopensAtItsPosition) {
         EXPECT_EQ(bits(word_of(words, C), 23, 22), uint32_t(position));
         EXPECT_EQ(prescaleform(*h.main).Selector1->position(), position);
     }
-}
-
-TEST(Prescaleform, ACountingFailureIsReportedAndAssignsNothing) {
+    // Counters that cannot be computed are reported and nothing is assigned.
     Harness h("ksy7100-1");
     h.state.asked_pfd_freq = 0;
     prescaleform d(*h.main);

@@ -145,8 +145,7 @@ TEST(Registers, ATypedWordSetsItsRowOnlyAndNothingIsSentUntilASendButton) {
             QTest::keyClicks(d.word_entry(row), text);
             QTest::keyClick(d.word_entry(row), Qt::Key_Return);
             EXPECT_TRUE(d.isVisible()) << "Return must not reach OK";
-            EXPECT_TRUE(h.state == before);
-            EXPECT_TRUE(h.words().empty());
+            EXPECT_TRUE(h.state == before && h.words().empty()) << "nothing stored or sent before a send";
             regmap::RegisterBits expected = opened;
             if (send) expected[row] = word & regmap::settable_mask(row);
             EXPECT_TRUE(d.bits() == expected) << text;
