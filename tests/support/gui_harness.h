@@ -1,8 +1,11 @@
 #pragma once
 // What GUI tests stand on: prompts that record instead of showing, and a harness that starts the
 // tool on a simulated board through its variant dialog.
+#include <QApplication>
 #include <QDialog>
+#include <QRadioButton>
 #include <QString>
+#include <algorithm>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -10,10 +13,14 @@
 #include <string>
 #include <vector>
 
+#include "app/window_registry.h"
 #include "link/board_link.h"
 #include "link/sim_board.h"
 #include "model/eval_state.h"
+#include "model/variants.h"
+#include "ui/main/deviceform.h"
 #include "ui/main/main_window.h"
+#include "ui/main/supply_measurement.h"
 #include "ui/prompts.h"
 
 namespace testing_support {
@@ -65,15 +72,42 @@ private:
 struct Harness {
     // Starts the tool on a simulated board: the variant dialog's load, the variant (none when
     // empty) and its OK. The supply measurement runs without settling waits and is finished.
-    explicit Harness(std::optional<std::string> variant = std::string("ksy7100-1"), boardlink::SimBoard::Converter converter = {});
-    ~Harness();
+    explicit Harness(std::optional<std::string> variant = std::string("ksy7100-1"), boardlink::SimBoard::Converter converter = {}) {
+        auto sim = std::make_unique<boardlink::SimBoard>(converter);
+        board = sim.get();
+        link.attach(std::move(sim));
+        main = std::make_unique<Main>(state, link, prompts);
+        // The exercisers are stepped tick by tick, as their timing thread would make the ticks.
+        main->exerciser_driver = actions::TimedRun::Driver::Caller;
+        install_windows(*main);
+        main->supply_measurement().set_settle_ms(0);
+        deviceform dialog(*main, {});
+        dialog.Form_Load();
+        for (int i = 1; i <= 9; ++i)
+            if (variant && variants::kNames[i - 1] == *variant) dialog.Option[i]->setChecked(true);
+        dialog.Command1_Click();
+        finish_measurement();
+        seen_ = board->words_loaded();
+    }
+    ~Harness() { main.reset(); QApplication::processEvents(); }
 
     // The latch words the board received since the last call (or since start-up).
-    std::vector<uint32_t> words();
+    std::vector<uint32_t> words() {
+        const auto& history = board->history();
+        const uint64_t fresh = std::min<uint64_t>(board->words_loaded() - seen_, history.size());
+        seen_ = board->words_loaded();
+        return {history.end() - static_cast<long>(fresh), history.end()};
+    }
     // The latches (0..3) of those words, in order.
-    std::vector<int> latches();
+    std::vector<int> latches() {
+        std::vector<int> l;
+        for (uint32_t w : words()) l.push_back(static_cast<int>(w & 3));
+        return l;
+    }
     // Runs the event loop until the supply measurement is done.
-    void finish_measurement();
+    void finish_measurement() {
+        while (main->supply_measurement().running()) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
 
     EvalState state;
     boardlink::BoardLink link;
@@ -86,6 +120,6 @@ private:
 };
 
 // The control word's latch bits as a hexadecimal text, for failure messages.
-std::string hex(uint32_t word);
+inline std::string hex(uint32_t word) { return QString::asprintf("0x%06X", word).toStdString(); }
 
 }  // namespace testing_support

@@ -1,13 +1,11 @@
 #pragma once
 // Every window of the tool, one at a time (the main window, the variant dialog and each window the
 // main window opens; one registered later joins without a change here), as a user meets it.
-#include <QApplication>
 #include <QTest>
 #include <memory>
 #include <string>
 
 #include "tests/support/gui_harness.h"
-#include "ui/main/deviceform.h"
 
 namespace testing_support {
 

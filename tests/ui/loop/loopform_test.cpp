@@ -75,7 +75,7 @@ TEST(Loopform, DesignsOnThePresentPlanShowsWhatThePartsDoAndSendsNothing) {
     });
     EXPECT_EQ(opened, "loopform");
     EXPECT_TRUE(h.words().empty()) << "the loop designer sends nothing";
-    through_entry<loopform>(h, [&] { h.main->ui.loopmenu->trigger(); });
+    EXPECT_EQ(through_entry<loopform>(h, [&] { h.main->ui.loopmenu->trigger(); }), "loopform") << "the Settings menu opens it too";
 }
 
 // What a windowed run leaves in the loop designer is there the next time for the same variant,
