@@ -69,6 +69,13 @@ private:
     }
 };
 
+// The latches (0..3) of latch words, in order.
+inline std::vector<int> latches_of(const std::vector<uint32_t>& words) {
+    std::vector<int> latches;
+    for (uint32_t w : words) latches.push_back(int(w & 3));
+    return latches;
+}
+
 struct Harness {
     // Starts the tool on a simulated board: the variant dialog's load, the variant (none when
     // empty) and its OK. The supply measurement runs without settling waits and is finished.
@@ -99,11 +106,7 @@ struct Harness {
         return {history.end() - static_cast<long>(fresh), history.end()};
     }
     // The latches (0..3) of those words, in order.
-    std::vector<int> latches() {
-        std::vector<int> l;
-        for (uint32_t w : words()) l.push_back(static_cast<int>(w & 3));
-        return l;
-    }
+    std::vector<int> latches() { return latches_of(words()); }
     // Runs the event loop until the supply measurement is done.
     void finish_measurement() {
         while (main->supply_measurement().running()) QApplication::processEvents(QEventLoop::WaitForMoreEvents);

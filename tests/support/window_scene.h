@@ -14,9 +14,8 @@ constexpr int kLastWindow = int(Window::SimulatedBoard);
 
 // The window's name in a test's name.
 inline std::string subject_name(int subject) {
-    static const char* const windows[] = {"Synth", "Crystal", "Current1", "Current2", "Powerdown", "Mux", "Prescaler",
-                                          "Preset", "Fastlock", "Bandselect", "Rev", "Resend", "Conversion",
-                                          "Registers", "VcoTest", "Locktime", "Sweep", "SimulatedBoard"};
+    static const char* const windows[] = {"Synth", "Crystal", "Current1", "Current2", "Powerdown", "Mux", "Prescaler", "Preset", "Fastlock",
+                                          "Bandselect", "Rev", "Resend", "Conversion", "Registers", "VcoTest", "Locktime", "Sweep", "SimulatedBoard"};
     if (subject < 0) return subject == kMain ? "Main" : "deviceform";
     return subject < int(std::size(windows)) ? windows[subject] : "Window" + std::to_string(subject);
 }

@@ -33,9 +33,8 @@ const std::set<QAccessible::Role> kControlRoles = {
 
 // An action beyond taking the focus: what a client operates the element with.
 bool operable(QAccessibleInterface* a) {
-    return a->actionInterface() && std::ranges::any_of(a->actionInterface()->actionNames(), [](const QString& n) {
-               return n != QAccessibleActionInterface::setFocusAction();
-           });
+    const auto beyond_focus = [](const QString& n) { return n != QAccessibleActionInterface::setFocusAction(); };
+    return a->actionInterface() && std::ranges::any_of(a->actionInterface()->actionNames(), beyond_focus);
 }
 
 // The elements under `parent` (a widget's own when `visible`), depth first.
@@ -166,7 +165,8 @@ enum class Way { Mouse, Keyboard, Accessible };
 std::vector<QWidget*> controls_of(QWidget* window) {
     std::vector<QWidget*> controls;
     for (QWidget* w : window->findChildren<QWidget*>())
-        if (w->isVisibleTo(window) && w->isEnabled() && (qobject_cast<QAbstractButton*>(w) || qobject_cast<SelectorKnob*>(w) || qobject_cast<ClickLabel*>(w)))
+        if (w->isVisibleTo(window) && w->isEnabled() &&
+            (qobject_cast<QAbstractButton*>(w) || qobject_cast<SelectorKnob*>(w) || qobject_cast<ClickLabel*>(w)))
             controls.push_back(w);
     return controls;
 }
@@ -197,17 +197,13 @@ void act(QWidget* control, Way way) {
     std::optional<QSignalSpy> double_clicked;
     if (label) double_clicked.emplace(control, SIGNAL(doubleClicked()));
     a->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !clicked.isEmpty() || (double_clicked && !double_clicked->isEmpty()); }))
-        << "the press never came";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !clicked.isEmpty() || (double_clicked && !double_clicked->isEmpty()); })) << "the press never came";
 }
 
 // All an action may change: the board, the windows opened, the messages, the state, and what
 // the window shows.
 struct Effect {
-    std::vector<uint32_t> words;
-    std::vector<QString> opened, messages;
-    std::string state;
-    QStringList view;
+    std::vector<uint32_t> words; std::vector<QString> opened, messages; std::string state; QStringList view;
     bool operator==(const Effect&) const = default;
 };
 
@@ -236,8 +232,7 @@ Effect effect_of(int subject, size_t index, std::optional<Way> way) {
         else if (auto* l = qobject_cast<QLabel*>(w)) e.view << at + l->text();
         else if (auto* led = qobject_cast<NumericLed*>(w)) e.view << at + led->text();
     }
-    for (SystemTimer* t : s.window->findChildren<SystemTimer*>())
-        e.view << t->objectName() + QString(" %1 %2").arg(t->enabled()).arg(t->interval());
+    for (SystemTimer* t : s.window->findChildren<SystemTimer*>()) e.view << t->objectName() + QString(" %1 %2").arg(t->enabled()).arg(t->interval());
     return e;
 }
 

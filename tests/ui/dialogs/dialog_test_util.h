@@ -23,11 +23,7 @@ inline uint32_t r_of(uint32_t r_word) { return bits(r_word, 15, 2); }
 inline uint32_t b_of(uint32_t n_word) { return bits(n_word, 20, 8); }
 inline uint32_t a_of(uint32_t n_word) { return bits(n_word, 6, 2); }
 
-inline std::vector<int> latches_of(const std::vector<uint32_t>& words) {
-    std::vector<int> latches;
-    for (uint32_t w : words) latches.push_back(int(w & 3));
-    return latches;
-}
+using testing_support::latches_of;
 
 // The word of `latch` among `words` (the last one sent to it).
 inline uint32_t word_of(const std::vector<uint32_t>& words, int latch) {

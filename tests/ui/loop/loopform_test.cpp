@@ -66,7 +66,8 @@ TEST(Loopform, DesignsOnThePresentPlanShowsWhatThePartsDoAndSendsNothing) {
         QTest::keyClick(w.open_loop->plot(), Qt::Key_End);
         EXPECT_TRUE(w.open_loop->readout().startsWith("Frequency (Hz) ")) << w.open_loop->readout().toStdString();
         QTemporaryDir dir;
-        for (auto [button, file, head] : {std::tuple{"noisePng", "plot.png", "\x89PNG"}, {"noisePdf", "plot.pdf", "%PDF"}, {"noiseCsv", "plot.csv", "\"Offset"}}) {
+        for (auto [button, file, head] :
+             {std::tuple{"noisePng", "plot.png", "\x89PNG"}, {"noisePdf", "plot.pdf", "%PDF"}, {"noiseCsv", "plot.csv", "\"Offset"}}) {
             h.prompts.file_names.push_back(dir.filePath(file));
             click(w.findChild<QPushButton*>(button));
             QFile f(dir.filePath(file));

@@ -14,23 +14,18 @@ using testing_support::Harness;
 
 TEST(MainEntries, OpenTheirWindowOnlyForTheirVariantGroup) {
     struct Case { const char* device; Window window; std::function<void(Main&)> act; bool opens; };
-    auto click = [](ClickLabel* Main::Controls::*label) { return [label](Main& m) { QTest::mouseClick(m.ui.*label, Qt::LeftButton); }; };
-    auto menu = [](QAction* Main::Controls::*action) { return [action](Main& m) { (m.ui.*action)->trigger(); }; };
+    using M = Main::Controls;
+    auto click = [](ClickLabel* M::*label) { return [label](Main& m) { QTest::mouseClick(m.ui.*label, Qt::LeftButton); }; };
+    auto menu = [](QAction* M::*action) { return [action](Main& m) { (m.ui.*action)->trigger(); }; };
     auto picture = [](Main& m) { QTest::mouseDClick(m.ui.Picture1, Qt::LeftButton); };
     const Case cases[] = {
-        {"ksy7100-1", Window::Prescaler, click(&Main::Controls::pres), true},
-        {"ksy7100-8", Window::Prescaler, click(&Main::Controls::pres), false},
-        {"ksy7100-8", Window::Prescaler, menu(&Main::Controls::prescalermenu), false},
-        {"ksy7102", Window::Current1, click(&Main::Controls::currentsetting1), false},
-        {"ksy7102", Window::Current1, menu(&Main::Controls::current1menu), true},
-        {"ksy7102", Window::Mux, menu(&Main::Controls::muxmenu), true},
-        {"ksy7102", Window::Fastlock, menu(&Main::Controls::backmenu), false},
-        {"ksy7102", Window::Fastlock, click(&Main::Controls::abpw2), true},
-        {"ksy7102", Window::Synth, click(&Main::Controls::vcofreq), true},
-        {"ksy7100-8", Window::Synth, menu(&Main::Controls::synthmenu), true},
-        {"ksy7102", Window::Registers, menu(&Main::Controls::registermenu), false},
-        {"ksy7100-5", Window::Registers, menu(&Main::Controls::registermenu), true}, {"ksy7100-5", Window::VcoTest, picture, true},
-        {"ksy7102", Window::VcoTest, picture, false}};
+        {"ksy7100-1", Window::Prescaler, click(&M::pres), true}, {"ksy7100-8", Window::Prescaler, click(&M::pres), false},
+        {"ksy7100-8", Window::Prescaler, menu(&M::prescalermenu), false}, {"ksy7102", Window::Current1, click(&M::currentsetting1), false},
+        {"ksy7102", Window::Current1, menu(&M::current1menu), true}, {"ksy7102", Window::Mux, menu(&M::muxmenu), true},
+        {"ksy7102", Window::Fastlock, menu(&M::backmenu), false}, {"ksy7102", Window::Fastlock, click(&M::abpw2), true},
+        {"ksy7102", Window::Synth, click(&M::vcofreq), true}, {"ksy7100-8", Window::Synth, menu(&M::synthmenu), true},
+        {"ksy7102", Window::Registers, menu(&M::registermenu), false}, {"ksy7100-5", Window::Registers, menu(&M::registermenu), true},
+        {"ksy7100-5", Window::VcoTest, picture, true}, {"ksy7102", Window::VcoTest, picture, false}};
     for (const auto& c : cases) {
         Harness h("ksy7100-1");
         h.state.device = c.device;
@@ -121,8 +116,7 @@ TEST(SimulatedBoardWindow, PlotsTheSettlingAndShowsLockDetect) {
     EXPECT_TRUE(window->findChild<QLabel*>("fields2")->text().contains("B"));
     now = 50'000'000;
     h.state.n_value += 10;  // a hop of ten PFD steps
-    h.state.b_counter = h.state.n_value / h.state.prescaler;
-    h.state.a_counter = h.state.n_value % h.state.prescaler;
+    h.state.b_counter = h.state.n_value / h.state.prescaler, h.state.a_counter = h.state.n_value % h.state.prescaler;
     h.main->send(2);
     auto* muxout = window->findChild<QLabel*>("muxout");
     EXPECT_TRUE(QTest::qWaitFor([&] { return muxout->text() == "Lock detect: not locked"; }, 5000)) << muxout->text().toStdString();

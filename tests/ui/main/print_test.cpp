@@ -76,8 +76,7 @@ TEST(PrintLayout, SizeRule) {
         {"narrower window keeps its size at the printer's resolution", 2400, 3300, 700, 500, 96, 300, P{0, 0, 2188, 1562}},
         {"one dot wider is scaled to the width, ratio kept", 2399, 3300, 768, 500, 96, 300, P{0, 0, 2399, 1562}},
         {"too tall once the width fits: scaled to the height", 4000, 1000, 900, 600, 96, 300, P{0, 0, 1500, 1000}},
-        {"screen at 120 dpi", 9000, 9000, 1200, 900, 120, 600, P{0, 0, 6000, 4500}},
-        {"no printable area", 0, 3300, 700, 500, 96, 300, std::nullopt},
+        {"screen at 120 dpi", 9000, 9000, 1200, 900, 120, 600, P{0, 0, 6000, 4500}}, {"no printable area", 0, 3300, 700, 500, 96, 300, std::nullopt},
         {"resolution not a number", 2400, 3300, 700, 500, NAN, 300, std::nullopt},
         {"too thin to show", 100, 100, 100000, 1, 96, 96, std::nullopt}, {"beyond an int", 2400, 3300, 700, 500, 1e-300, 300, std::nullopt},
     };
@@ -100,17 +99,15 @@ TEST(PrintForm, OnePageOnThePrinterOrOfferedAsPdfAndAFailedSaveLeavesTheOlderFil
         p->setPageMargins(QMarginsF(20, 0, 20, 0), QPageLayout::Millimeter);
         return p;
     };
-    const QString offer = "\n\nSave the page as a PDF file instead?";
+    const QString offer = "\n\nSave the page as a PDF file instead?", not_saved = "The page could not be saved as a PDF file.";
     const QString none = "KSY7100 Evaluation Software: There is no default printer, so the form was not printed." + offer;
     const QString failed = "KSY7100 Evaluation Software: The form could not be printed." + offer;
-    const QString not_saved = "The page could not be saved as a PDF file.";
     // printer: none when empty; yes: the offer taken; files: the file dialog's answers (none: cancelled)
     struct Case { const char* what; Printer printer; bool yes; QStringList files; QString question, written, message; };
     const Case cases[] = {
         {"printed", printer, false, {}, {}, "printed.pdf", {}}, {"no printer, saved", {}, true, {"setup.pdf"}, none, "setup.pdf", {}},
         {"no printer, a name without suffix", {}, true, {"bench-notes"}, none, "bench-notes.pdf", {}},
-        {"no printer, offer declined", {}, false, {"setup.pdf"}, none, {}, {}},
-        {"no printer, file dialog cancelled", {}, true, {}, none, {}, {}},
+        {"no printer, offer declined", {}, false, {"setup.pdf"}, none, {}, {}}, {"no printer, file dialog cancelled", {}, true, {}, none, {}, {}},
         {"no printer, folder missing", {}, true, {"gone/setup.pdf"}, none, {}, not_saved},
         {"failed job, saved with the printer's page", a5, true, {"setup.pdf"}, failed, "setup.pdf", {}},
         // The save goes through a temporary beside the target, so the file picked stays as it was.

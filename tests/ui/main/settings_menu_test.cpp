@@ -55,8 +55,7 @@ TEST(SettingsMenu, LoadingFollowsItsStepsForTheVariantTheBoardLabelAndTheGainSwi
         {"ksy7100-8", {{28, "ksy7100-1"}, {2, "8388608"}, {22, "375"}, {23, "1"}, {24, "200"}, {25, "32"}, {26, "3"},
                        {21, "2097152"}}, 32, "2400.20000MHz", "KSY7100EB1", true, "KSY7100-1", "32/33", true, {R, C, N}},
         {"ksy7100-8", {{28, "ksy7100-1"}, {2, "8388608"}, {22, "375"}, {23, "1"}, {24, "200"}, {25, "32"}, {26, "7"},
-                       {21, "2097152"}, {14, "524288"}}, 32, "2400.20000MHz", "KSY7100-8EB1", true, "KSY7100-1", "32/33",
-         true, {T, R, C, N}}};
+                       {21, "2097152"}, {14, "524288"}}, 32, "2400.20000MHz", "KSY7100-8EB1", true, "KSY7100-1", "32/33", true, {T, R, C, N}}};
     for (const auto& c : cases) {
         std::string text = base;
         for (const auto& [line, value] : c.lines) text = replace_line(text, line, value);
@@ -67,11 +66,10 @@ TEST(SettingsMenu, LoadingFollowsItsStepsForTheVariantTheBoardLabelAndTheGainSwi
         ui.Toggle3->setChecked(!c.gain);
         load_from(h, dir.filePath("case.txt"));
         ASSERT_TRUE(h.prompts.messages.empty());
-        EXPECT_EQ(h.state.prescaler, c.prescaler);
-        EXPECT_EQ(std::tuple(ui.vcofreq->text(), ui.eval->text(), ui.Toggle3->isChecked(), ui.device->text(), ui.pres->text(),
+        EXPECT_EQ(std::tuple(h.state.prescaler, ui.vcofreq->text(), ui.eval->text(), ui.Toggle3->isChecked(), ui.device->text(), ui.pres->text(),
                              ui.Toggle4->isVisibleTo(h.main.get()), ui.Toggle6->isVisibleTo(h.main.get())),
-                  std::tuple(QString(c.vcofreq), QString(c.eval), c.gain, QString(c.device), QString(c.pres),
-                             c.divide_switches, c.divide_switches));
+                  std::tuple(c.prescaler, QString(c.vcofreq), QString(c.eval), c.gain, QString(c.device), QString(c.pres), c.divide_switches,
+                             c.divide_switches));
         EXPECT_EQ(h.latches(), c.sent) << "the switch set by the program sends nothing more";
     }
 }
@@ -132,8 +130,7 @@ TEST(SettingsMenu, TheFileDialogsStartWhereTheLastFileWasAddTheSuffixAndAskBefor
     const QString file = one.filePath("a.txt");
     for (bool yes : {false, true}) {
         write_file(file, "previous");
-        h.prompts.messages.clear();
-        h.prompts.questions.clear();
+        h.prompts.messages.clear(), h.prompts.questions.clear();
         save_as(h, one.filePath("a"), yes);
         EXPECT_EQ(h.prompts.questions, std::vector<QString>{"Save Settings: " + QDir::toNativeSeparators(file) +
                                                             " already exists.\nDo you want to replace it?"});
@@ -168,9 +165,8 @@ TEST(SettingsMenu, AFailedSaveKeepsThePreviousFileAndSaysWhy) {
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"kept.txt"});
     // A folder that does not exist: the same kind of message, nothing created.
     save_as(h, dir.filePath("gone/new.txt"));
-    EXPECT_EQ(h.prompts.texts().size(), 1u);
-    EXPECT_TRUE(h.prompts.texts().at(0).startsWith("The settings could not be saved to " +
-                                                   QDir::toNativeSeparators(dir.filePath("gone/new.txt")) + ": "));
+    ASSERT_EQ(h.prompts.texts().size(), 1u);
+    EXPECT_TRUE(h.prompts.texts()[0].startsWith("The settings could not be saved to " + QDir::toNativeSeparators(dir.filePath("gone/new.txt"))));
     EXPECT_FALSE(QDir(dir.filePath("gone")).exists());
 }
 
@@ -191,8 +187,7 @@ TEST(SettingsMenu, ThePresetNoticeStandsUntilAFileBringsAVariantBack) {
     EXPECT_FALSE(notice_shown());
     write_file(dir.filePath("long.txt"), QByteArray::fromStdString(replace_line(format_settings(h.state), 28, std::string(64, 'x'))));
     load_from(h, dir.filePath("long.txt"));
-    EXPECT_TRUE(h.main->ui.device_notice->text().startsWith("\"xxxxxxxxxxxxxxxxxxxx...\" is not a variant, so"))
-        << h.main->ui.device_notice->text().toStdString();
+    EXPECT_EQ(h.main->ui.device_notice->text().left(28), "\"xxxxxxxxxxxxxxxxxxxx...\" is");
     EXPECT_TRUE(h.prompts.messages.empty());
 }
 

@@ -52,8 +52,8 @@ void pick(QComboBox* combo, int index) {
 
 // What the window shows: the three lists' indexes, then the four switches.
 std::vector<int> shown(vcotest& d) {
-    return {d.Combo3->currentIndex(), d.Combo1->currentIndex(), d.Combo2->currentIndex(), d.Toggle1->isChecked(),
-            d.Toggle2->isChecked(), d.Toggle3->isChecked(), d.Toggle4->isChecked()};
+    return {d.Combo3->currentIndex(), d.Combo1->currentIndex(), d.Combo2->currentIndex(), d.Toggle1->isChecked(), d.Toggle2->isChecked(),
+            d.Toggle3->isChecked(), d.Toggle4->isChecked()};
 }
 
 const QString kPending = "not yet sent: press Update Testmode Latch";
@@ -106,7 +106,8 @@ TEST(Registers, SendButtonsStoreWhatTheSwitchesSayMirrorTheGainAndSendTheirLatch
          [](Harness& h) { EXPECT_EQ(std::tuple(h.state.ctrl_cp_gain_bits, h.state.cp_gain_bits), std::tuple(1024, 0)); }},
         {{"Toggle26"}, &registers::Command3, {R, C, N}, 21, 21, 1, true, [](Harness&) {}},
         {{"Toggle36", "Toggle37", "Toggle35"}, &registers::Command6, {R}, 18, 16, 7, false, [](Harness& h) {
-             EXPECT_EQ(std::tuple(h.state.abp_width_bits, h.main->ui.abpw2->text(), h.main->ui.Toggle10->isChecked()), std::tuple(196608, QString("3.0ns ABP width"), true));
+             EXPECT_EQ(std::tuple(h.state.abp_width_bits, h.main->ui.abpw2->text(), h.main->ui.Toggle10->isChecked()),
+                       std::tuple(196608, QString("3.0ns ABP width"), true));
          }},
         {{"Toggle2"}, &registers::Command4, {C}, 23, 22, 3, false,  // 32/33 to both bits
          [](Harness& h) { EXPECT_EQ(std::tuple(h.state.prescaler_bits, h.state.prescaler), std::tuple(12582912, 32)); }}};
@@ -163,7 +164,8 @@ TEST(Registers, ATypedWordSetsItsRowOnlyAndNothingIsSentUntilASendButton) {
 // every R switch off no send goes out (and the window stays open with its edits).
 TEST(Registers, SendsApplyTypedWordsStoreTheirOwnRowAndMarkTheOthersAsNotSent) {
     // message: empty for none; unsent: the marks of the control, N and R rows afterwards
-    struct Case { const char *what, *variant; std::function<void(registers&)> act; std::vector<int> sent; QString message; std::array<bool, 3> unsent; };
+    struct Case { const char *what, *variant; std::function<void(registers&)> act; std::vector<int> sent; QString message;
+                  std::array<bool, 3> unsent; };
     const auto type = [](registers& d, Row row, const char* word) { QTest::keyClicks(d.word_entry(row), word); };
     const Case cases[] = {
         {"typed, not confirmed", "ksy7100-1", [&](registers& d) { type(d, Row::N, "017706"); click(d.Command5); }, {N}, {}, {false, false, false}},
@@ -238,8 +240,7 @@ TEST(VcoTest, AChoiceOrATestLatchSwitchIsStoredAndOnlyUpdateSendsTheTestLatchWit
     const std::tuple<const char*, Act, uint32_t> cases[] = {
         // The state has DB15 and DB9 on and core power 1 (DB3..DB2); code 7 lands in DB14..DB11.
         {"R Div / 2 Select", picked(&vcotest::Combo3, 7), 0b1'0111'0'1'00'000'01},
-        {"SAR Readback", picked(&vcotest::Combo1, 2), 0b1'0000'0'1'10'000'01},
-        {"1,0,1", picked(&vcotest::Combo2, 5), 0b1'0000'0'1'00'101'01},
+        {"SAR Readback", picked(&vcotest::Combo1, 2), 0b1'0000'0'1'10'000'01}, {"1,0,1", picked(&vcotest::Combo2, 5), 0b1'0000'0'1'00'101'01},
         {"External Band Disable", flipped(&vcotest::Toggle1), 0b0'0000'0'1'00'000'01},
         {"Band Control Enabled", flipped(&vcotest::Toggle2), 0b1'0000'1'1'00'000'01},
         {"ADC Control Disable", flipped(&vcotest::Toggle3), 0b1'0000'0'0'00'000'01}};

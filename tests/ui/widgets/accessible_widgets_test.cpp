@@ -22,8 +22,7 @@ TEST(KnobAccess, ValuesAndStepsFromAssistiveTechnologyAreUserTurnsAndOnesNamingN
     // An action, or else a value set; the position reached from the one before.
     const std::tuple<QString, QVariant, int> steps[] = {
         {{}, 2, 2}, {{}, 7.0, 7}, {up, {}, 7}, {{}, 2.6, 3}, {{}, QString("5"), 5}, {down, {}, 4}, {{}, -1, 4},
-        {{}, 8, 4}, {{}, 7.6, 4}, {{}, QString("abc"), 4}, {{}, std::nan(""), 4}, {{}, QVariant(), 4}, {{}, 0, 0},
-        {down, {}, 0}, {up, {}, 1}};
+        {{}, 8, 4}, {{}, 7.6, 4}, {{}, QString("abc"), 4}, {{}, std::nan(""), 4}, {{}, QVariant(), 4}, {{}, 0, 0}, {down, {}, 0}, {up, {}, 1}};
     int position = 1;
     for (const auto& [action, value, reached] : steps) {
         SCOPED_TRACE((action + value.toString()).toStdString());
