@@ -8,8 +8,7 @@
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    // What windows keep between runs (QSettings) goes to a folder of this process's own, never the
-    // user's, and no test process sees another's.
+    // What windows keep between runs (QSettings) goes to this process's own folder, not the user's.
     QTemporaryDir settings;
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
     ::testing::InitGoogleTest(&argc, argv);

@@ -1,18 +1,9 @@
-// Every window of the tool (the main window, the variant dialog and each window the main window
-// opens; one registered later joins without a change here) as a keyboard user and assistive
-// technology meet it: names, values, Tab order, and each control doing the same from the mouse,
-// the keyboard and the accessibility interface, down to the words the board latched.
+// Every window of the tool as a keyboard user and assistive technology meet it: names, values, Tab
+// order, and each control doing the same from the mouse, the keyboard and the accessibility
+// interface, down to the words the board latched.
 #include <gtest/gtest.h>
 
-#include <QAccessible>
-#include <QButtonGroup>
-#include <QComboBox>
-#include <QLineEdit>
-#include <QMainWindow>
-#include <QRadioButton>
-#include <QRegularExpression>
 #include <QSignalSpy>
-#include <QTest>
 #include <map>
 #include <set>
 
@@ -22,11 +13,8 @@
 #include "tests/ui/dialogs/dialog_test_util.h"
 #include "ui/dialogs/synthform.h"
 #include "ui/plots/plot_panel.h"
-#include "ui/widgets/click_label.h"
 #include "ui/widgets/numeric_led.h"
-#include "ui/widgets/selector_knob.h"
 #include "ui/widgets/system_timer.h"
-#include "ui/widgets/toggle_switch.h"
 
 using testing_support::activate;
 using testing_support::Harness;
@@ -45,24 +33,27 @@ const std::set<QAccessible::Role> kControlRoles = {
 
 // An action beyond taking the focus: what a client operates the element with.
 bool operable(QAccessibleInterface* a) {
-    return a->actionInterface() && std::ranges::any_of(a->actionInterface()->actionNames(), [](const QString& n) {
-               return n != QAccessibleActionInterface::setFocusAction();
-           });
+    const auto beyond_focus = [](const QString& n) { return n != QAccessibleActionInterface::setFocusAction(); };
+    return a->actionInterface() && std::ranges::any_of(a->actionInterface()->actionNames(), beyond_focus);
+}
+
+// The elements under `parent` (a widget's own when `visible`), depth first.
+std::vector<QAccessibleInterface*> below(QAccessibleInterface* parent, bool visible = true) {
+    std::vector<QAccessibleInterface*> all;
+    for (int i = 0; i < parent->childCount(); ++i)
+        if (QAccessibleInterface* c = parent->child(i); c && !(visible && c->state().invisible)) {
+            all.push_back(c);
+            std::ranges::copy(below(c, visible), std::back_inserter(all));
+        }
+    return all;
 }
 
 // The elements of a window a user acts on, and its LED readouts.
 std::vector<QAccessibleInterface*> elements(QWidget* window) {
     std::vector<QAccessibleInterface*> found;
-    const std::function<void(QAccessibleInterface*)> collect = [&](QAccessibleInterface* parent) {
-        for (int i = 0; i < parent->childCount(); ++i) {
-            QAccessibleInterface* c = parent->child(i);
-            if (!c || c->state().invisible) continue;
-            if (c->state().focusable || kControlRoles.count(c->role()) || operable(c) || qobject_cast<NumericLed*>(c->object()))
-                found.push_back(c);
-            collect(c);
-        }
-    };
-    collect(QAccessible::queryAccessibleInterface(window));
+    for (QAccessibleInterface* c : below(QAccessible::queryAccessibleInterface(window)))
+        if (c->state().focusable || kControlRoles.count(c->role()) || operable(c) || qobject_cast<NumericLed*>(c->object()))
+            found.push_back(c);
     return found;
 }
 
@@ -92,9 +83,7 @@ void expect_value_shown(QAccessibleInterface* a) {
     } else if (auto* b = qobject_cast<QAbstractButton*>(o); b && b->isCheckable()) {
         EXPECT_EQ(bool(a->state().checked), b->isChecked());
     }
-    if (shown) {
-        EXPECT_EQ(std::pair(a->text(QAccessible::Value), a->text(QAccessible::Description)), std::pair(*shown, *shown));
-    }
+    if (shown) { EXPECT_EQ(std::pair(a->text(QAccessible::Value), a->text(QAccessible::Description)), std::pair(*shown, *shown)); }
 }
 
 // Every text a label shows is read as its name or its value, and every list offers its entries
@@ -113,15 +102,8 @@ void expect_every_text_and_entry_readable(QWidget* window) {
     }
     for (QComboBox* c : window->findChildren<QComboBox*>()) {
         if (!c->isVisibleTo(window)) continue;
-        QStringList offered;
-        const std::function<void(QAccessibleInterface*)> read = [&](QAccessibleInterface* parent) {
-            for (int i = 0; i < parent->childCount(); ++i)
-                if (QAccessibleInterface* child = parent->child(i)) {
-                    offered << child->text(QAccessible::Name);
-                    read(child);
-                }
-        };
-        read(QAccessible::queryAccessibleInterface(c));
+        QStringList offered;  // the closed list's entries too
+        for (QAccessibleInterface* entry : below(QAccessible::queryAccessibleInterface(c), false)) offered << entry->text(QAccessible::Name);
         for (int i = 0; i < c->count(); ++i)
             EXPECT_TRUE(offered.contains(c->itemText(i))) << who(c).toStdString() << " hides \"" << c->itemText(i).toStdString() << '"';
     }
@@ -158,8 +140,7 @@ bool reached(QWidget* control, const std::vector<QWidget*>& chain) {
     auto* option = qobject_cast<QRadioButton*>(control);
     if (in_chain(control) || !option) return in_chain(control);
     if (option->group()) return std::ranges::any_of(option->group()->buttons(), in_chain);
-    return option->autoExclusive() &&
-           std::ranges::any_of(option->parentWidget()->findChildren<QRadioButton*>(Qt::FindDirectChildrenOnly),
+    return option->autoExclusive() && std::ranges::any_of(option->parentWidget()->findChildren<QRadioButton*>(Qt::FindDirectChildrenOnly),
                                [&](QRadioButton* b) { return b->autoExclusive() && in_chain(b); });
 }
 
@@ -190,12 +171,6 @@ std::vector<QWidget*> controls_of(QWidget* window) {
     return controls;
 }
 
-// A title beside a value, or a readout: the mouse alone acts on it.
-bool mouse_only(QWidget* control) {
-    auto* l = qobject_cast<ClickLabel*>(control);
-    return l && l->press() == ClickLabel::Press::None;
-}
-
 void act(QWidget* control, Way way) {
     auto* knob = qobject_cast<SelectorKnob*>(control);
     auto* label = qobject_cast<ClickLabel*>(control);
@@ -222,17 +197,13 @@ void act(QWidget* control, Way way) {
     std::optional<QSignalSpy> double_clicked;
     if (label) double_clicked.emplace(control, SIGNAL(doubleClicked()));
     a->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !clicked.isEmpty() || (double_clicked && !double_clicked->isEmpty()); }))
-        << "the press never came";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !clicked.isEmpty() || (double_clicked && !double_clicked->isEmpty()); })) << "the press never came";
 }
 
 // All an action may change: the board, the windows opened, the messages, the state, and what
 // the window shows.
 struct Effect {
-    std::vector<uint32_t> words;
-    std::vector<QString> opened, messages;
-    std::string state;
-    QStringList view;
+    std::vector<uint32_t> words; std::vector<QString> opened, messages; std::string state; QStringList view;
     bool operator==(const Effect&) const = default;
 };
 
@@ -261,8 +232,7 @@ Effect effect_of(int subject, size_t index, std::optional<Way> way) {
         else if (auto* l = qobject_cast<QLabel*>(w)) e.view << at + l->text();
         else if (auto* led = qobject_cast<NumericLed*>(w)) e.view << at + led->text();
     }
-    for (SystemTimer* t : s.window->findChildren<SystemTimer*>())
-        e.view << t->objectName() + QString(" %1 %2").arg(t->enabled()).arg(t->interval());
+    for (SystemTimer* t : s.window->findChildren<SystemTimer*>()) e.view << t->objectName() + QString(" %1 %2").arg(t->enabled()).arg(t->interval());
     return e;
 }
 
@@ -280,8 +250,7 @@ TEST_P(Walk, EveryElementIsReachedInReadingOrderHasARoleAUniqueNameThatStaysAndT
         if (!s.window) GTEST_SKIP() << "not built yet";
         // A frame or control built but left out of its window stands alone, never shown.
         for (QWidget* w : QApplication::topLevelWidgets())
-            EXPECT_FALSE(!w->isVisible() && w->windowType() != Qt::Popup && !qobject_cast<QDialog*>(w) &&
-                         !qobject_cast<QMainWindow*>(w))
+            EXPECT_FALSE(!w->isVisible() && w->windowType() != Qt::Popup && !qobject_cast<QDialog*>(w) && !qobject_cast<QMainWindow*>(w))
                 << who(w).toStdString() << " is in no window";
         const std::vector<QWidget*> chain = tab_chain(s.window);
         for (size_t i = 0; i + 1 < chain.size(); ++i)
@@ -308,9 +277,7 @@ TEST_P(Walk, EveryElementIsReachedInReadingOrderHasARoleAUniqueNameThatStaysAndT
         }
         change_every_value(s.window);
         for (QAccessibleInterface* a : elements(s.window)) {
-            if (names.count(a->object())) {
-                EXPECT_EQ(a->text(QAccessible::Name), names[a->object()]) << who(a->object()).toStdString();
-            }
+            if (names.count(a->object())) { EXPECT_EQ(a->text(QAccessible::Name), names[a->object()]) << who(a->object()).toStdString(); }
             expect_value_shown(a);
         }
         expect_every_text_and_entry_readable(s.window);
@@ -322,7 +289,10 @@ TEST_P(Walk, EveryControlDoesTheSameFromTheMouseTheKeyboardAndAssistiveTechnolog
     {
         Scene probe(GetParam());
         if (!probe.window) GTEST_SKIP() << "not built yet";
-        for (QWidget* c : controls_of(probe.window)) controls.emplace_back(who(c), mouse_only(c));
+        for (QWidget* c : controls_of(probe.window)) {  // a title beside a value, or a readout: the mouse alone acts on it
+            auto* l = qobject_cast<ClickLabel*>(c);
+            controls.emplace_back(who(c), l && l->press() == ClickLabel::Press::None);
+        }
     }
     std::vector<Effect> without_mouse{effect_of(GetParam(), 0, std::nullopt)};
     std::vector<std::pair<QString, Effect>> by_mouse_only;
@@ -346,48 +316,23 @@ TEST_P(Walk, EveryControlDoesTheSameFromTheMouseTheKeyboardAndAssistiveTechnolog
 INSTANTIATE_TEST_SUITE_P(EveryWindow, Walk, ::testing::Range(kMain, testing_support::kLastWindow + 1),
                          [](const ::testing::TestParamInfo<int>& info) { return subject_name(info.param); });
 
-// ---- Keyboard-only work ----
-
-namespace {
-
-QWidget* focused() { return QApplication::focusWidget(); }
-
-void press(Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
-    ASSERT_NE(focused(), nullptr) << "nothing has the focus";
-    QTest::keyClick(focused(), key, modifiers);
-}
-
-bool tab_to(QWidget* target) {
-    for (int i = 0; i < 100 && focused() != target; ++i) press(Qt::Key_Tab);
-    return focused() == target;
-}
-
-// `key` on the control with the focus opens a dialog; `work` is done in it once it is active.
-void open_with(Harness& h, Qt::Key key, const std::function<void(QDialog&)>& work) {
-    h.prompts.on_modal = [&](QDialog& d) {
-        ASSERT_TRUE(activate(&d));
-        work(d);
-    };
-    press(key);
-    h.prompts.on_modal = nullptr;
-}
-
-}  // namespace
-
-// A dialog worked through from the main window by keys alone: Return on the frequency opens it,
+// A dialog worked by keys alone: Return on the frequency opens it with the focus in the VCO entry,
 // Return in it presses OK (the rest of the keyboard's work is the walk's).
 TEST(KeyboardOnly, TheFrequencyDialogIsOpenedFilledInAndLoadedWithoutAMouse) {
     using namespace dialog_tests;
     Harness h("ksy7100-1");
     ASSERT_TRUE(activate(h.main.get()));
-    ASSERT_TRUE(tab_to(h.main->ui.vcofreq));
-    open_with(h, Qt::Key_Return, [&](QDialog& d) {
-        ASSERT_EQ(focused(), dynamic_cast<synthform&>(d).Text1);
-        press(Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClicks(focused(), "2400.2");
-        press(Qt::Key_Return);
+    h.main->ui.vcofreq->setFocus(Qt::TabFocusReason);
+    h.prompts.on_modal = [&](QDialog& d) {
+        ASSERT_TRUE(activate(&d));
+        QWidget* entry = QApplication::focusWidget();
+        ASSERT_EQ(entry, dynamic_cast<synthform&>(d).Text1);
+        QTest::keyClick(entry, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(entry, "2400.2");
+        QTest::keyClick(entry, Qt::Key_Return);
         EXPECT_TRUE(QTest::qWaitFor([&] { return !d.isVisible(); })) << "Return did not press OK";
-    });
+    };
+    QTest::keyClick(h.main->ui.vcofreq, Qt::Key_Return);
     const std::vector<uint32_t> words = h.words();
     ASSERT_EQ(latches_of(words), (std::vector<int>{R, N}));  // the board held no word before
     EXPECT_EQ(std::pair(b_of(words[1]), a_of(words[1])), std::pair(375u, 1u));

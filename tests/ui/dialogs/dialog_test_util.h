@@ -1,9 +1,7 @@
 #pragma once
-// Helpers of the window tests: the fields of the latch words the board received, opening a window
-// through one of the main window's entries, and unplugging the board.
-#include <QDialog>
-#include <QRadioButton>
+// Helpers of the window tests: latch word fields, opening a window through a main-window entry.
 #include <QTest>
+#include <QtWidgets>
 #include <cstdint>
 #include <functional>
 
@@ -12,6 +10,8 @@
 #include "ui/dialogs/presetform.h"
 #include "ui/main/main_window.h"
 #include "ui/widgets/click_label.h"
+#include "ui/widgets/selector_knob.h"
+#include "ui/widgets/toggle_switch.h"
 
 namespace dialog_tests {
 
@@ -23,11 +23,7 @@ inline uint32_t r_of(uint32_t r_word) { return bits(r_word, 15, 2); }
 inline uint32_t b_of(uint32_t n_word) { return bits(n_word, 20, 8); }
 inline uint32_t a_of(uint32_t n_word) { return bits(n_word, 6, 2); }
 
-inline std::vector<int> latches_of(const std::vector<uint32_t>& words) {
-    std::vector<int> latches;
-    for (uint32_t w : words) latches.push_back(int(w & 3));
-    return latches;
-}
+using testing_support::latches_of;
 
 // The word of `latch` among `words` (the last one sent to it).
 inline uint32_t word_of(const std::vector<uint32_t>& words, int latch) {
@@ -44,11 +40,9 @@ inline EvalState fields_of(EvalState s) {
     return s;
 }
 
-// Runs `open` (a click on an entry of the main window) and `act` on the dialog it shows.
-// Returns the objectName of the dialog opened, or an empty text when none opened.
+// Runs `open` (a click on a main-window entry) and `act` on the dialog it shows; the dialog's name.
 template <class Dialog>
-QString through_entry(testing_support::Harness& h, const std::function<void()>& open,
-                      const std::function<void(Dialog&)>& act = {}) {
+QString through_entry(testing_support::Harness& h, const std::function<void()>& open, const std::function<void(Dialog&)>& act = {}) {
     QString name;
     h.prompts.on_modal = [&](QDialog& d) {
         name = d.objectName();
@@ -61,9 +55,8 @@ QString through_entry(testing_support::Harness& h, const std::function<void()>& 
     return name;
 }
 
-// A click on a control: at its middle, or on the indicator of a radio button (one wider than its
-// caption takes no click at its middle). The window is shown first, as for a user: only then
-// are its controls laid out at their real size.
+// A click at a control's middle, or on a radio button's indicator (one wider than its caption takes
+// none at its middle), its window shown first so that it is laid out at its real size.
 inline void click(QWidget* w) {
     if (!w->isVisible()) w->window()->show();
     if (qobject_cast<QRadioButton*>(w))
@@ -72,8 +65,7 @@ inline void click(QWidget* w) {
         QTest::mouseClick(w, Qt::LeftButton);
 }
 
-// Chooses board `option` (1..5, or 0 for none) in the preset dialog, opened from the main window,
-// and presses OK.
+// Chooses board `option` (1..5, or 0 for none) in the preset dialog and presses OK.
 inline void choose_board(testing_support::Harness& h, int option) {
     through_entry<presetform>(h, [&] { click(h.main->ui.eval); }, [&](presetform& d) {
         if (option > 0) click(d.Option[option - 1]);

@@ -1,21 +1,21 @@
 #include <gtest/gtest.h>
 
-#include <QAction>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
-
+#include "model/board_presets.h"
+#include "model/latch.h"
 #include "tests/support/refusal.h"
 #include "tests/ui/dialogs/dialog_test_util.h"
 #include "ui/dialogs/bandselectform.h"
+#include "ui/dialogs/conversionform.h"
 #include "ui/dialogs/crystalform.h"
 #include "ui/dialogs/current_form.h"
+#include "ui/dialogs/fastlockform.h"
 #include "ui/dialogs/muxform.h"
+#include "ui/dialogs/planform.h"
 #include "ui/dialogs/powerform.h"
 #include "ui/dialogs/prescaleform.h"
-#include "ui/widgets/click_label.h"
-#include "ui/widgets/selector_knob.h"
-#include "ui/widgets/toggle_switch.h"
+#include "ui/dialogs/resend_form.h"
+#include "ui/dialogs/revform.h"
+#include "ui/dialogs/synthform.h"
 
 using namespace dialog_tests;
 using testing_support::expect_refused;
@@ -28,6 +28,8 @@ QStringList knob_labels(const SelectorKnob* knob) {
     for (int p = 0; p < knob->positions(); ++p) labels << knob->label(p);
     return labels;
 }
+
+QStringList counter_labels(const synthform& d) { return {d.Label4->text(), d.Label5->text(), d.Label6->text(), d.Label7->text()}; }
 
 }  // namespace
 
@@ -42,8 +44,7 @@ TEST(Crystalform, AppliesTheReferenceWithTruncatedROrRefusesItChangingAndSending
         {"10.3", 200, "10.300000", 51, 11883, "10.30000MHz", {}},  // 51.5 truncated, not rounded
         {"abc", 200, "", 0, 0, "10.00000MHz", invalid},
         {"12", 0, "", 0, 0, "10.00000MHz", invalid},  // no R from a PFD of 0: the new reference is not kept either
-        {"4000", 200, "4000", 0, 0, "10.00000MHz", "The R counter would be 20000; it must be 1 to 16383."},
-    };
+        {"4000", 200, "4000", 0, 0, "10.00000MHz", "The R counter would be 20000; it must be 1 to 16383."}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.entry);
         Harness h("ksy7100-1");
@@ -60,8 +61,7 @@ TEST(Crystalform, AppliesTheReferenceWithTruncatedROrRefusesItChangingAndSending
         EXPECT_EQ(h.main->ui.crystal->text(), c.crystal);
         if (c.refusal.isEmpty()) {
             const auto words = h.words();  // their order: actions_test
-            EXPECT_EQ(std::tuple(r_of(word_of(words, R)), b_of(word_of(words, N)) * 32 + a_of(word_of(words, N))),
-                      std::tuple(c.r, c.n));
+            EXPECT_EQ(std::tuple(r_of(word_of(words, R)), b_of(word_of(words, N)) * 32 + a_of(word_of(words, N))), std::tuple(c.r, c.n));
         } else {
             expect_refused(h, before, c.refusal);
             EXPECT_TRUE(h.prompts.messages.at(0).beep);
@@ -76,9 +76,7 @@ TEST(CurrentForms, ApplyStoresCodeGainAndRsetRelabelsAndSendsEveryLatch) {
     struct Case { ClickLabel* Main::Controls::*entry; int position, low_bit; bool gain; const char* rset; QStringList labels; };
     const Case cases[] = {  // low_bit: the code's lowest bit in the control latch
         {&Main::Controls::currentsetting1, 7, 14, false, "2700", {"0.54", "1.09", "1.63", "2.18", "2.72", "3.26", "3.81", "4.35"}},
-        {&Main::Controls::currentsetting1, 2, 14, false, "4700", {"0.31", "0.63", "0.94", "1.25", "1.56", "1.88", "2.19", "2.50"}},
-        {&Main::Controls::Label4, 5, 17, true, "10000", {"0.15", "0.29", "0.44", "0.59", "0.73", "0.88", "1.03", "1.18"}},
-    };
+        {&Main::Controls::Label4, 5, 17, true, "10000", {"0.15", "0.29", "0.44", "0.59", "0.73", "0.88", "1.03", "1.18"}}};
     for (const auto& c : cases) {
         Harness h("ksy7100-3");
         h.state.cp_gain_bits = c.gain ? 0 : 2097152;  // the dialog sets the other value
@@ -114,8 +112,7 @@ TEST(CurrentForms, ARejectedRsetLeavesEveryFieldTheLabelsAndTheBoardAlone) {
         d.Text2->setText(text);
         click(d.Command3);
         expect_refused(h, before, message);
-        EXPECT_TRUE(d.Text2->text().isEmpty());
-        EXPECT_EQ(d.focusWidget(), d.Text2);
+        EXPECT_EQ(std::pair(d.Text2->text(), d.focusWidget()), std::pair(QString(), static_cast<QWidget*>(d.Text2))) << "emptied for correcting";
         EXPECT_EQ(knob_labels(d.Selector1), labels);
     }
     // A stored code off the table and a board name: the design-time knob, and no gain change.
@@ -133,23 +130,19 @@ TEST(CurrentForms, ARejectedRsetLeavesEveryFieldTheLabelsAndTheBoardAlone) {
 TEST(Powerform, EachModeSendsOneControlWordUnderTheBusyPointerAndReopensOnIt) {
     // Records each time the dialog's pointer turns busy or back, with the words loaded by then.
     struct CursorLog : QObject {
-        boardlink::SimBoard* board;
+        boardlink::SimBoard* board = nullptr;
         bool busy = false;
         std::vector<std::pair<bool, uint64_t>> changes;
         bool eventFilter(QObject* o, QEvent* e) override {
-            if (e->type() != QEvent::CursorChange) return false;
             auto* w = static_cast<QWidget*>(o);
-            bool now = w->testAttribute(Qt::WA_SetCursor) && w->cursor().shape() == Qt::WaitCursor;
+            const bool now = e->type() == QEvent::CursorChange ? w->testAttribute(Qt::WA_SetCursor) && w->cursor().shape() == Qt::WaitCursor : busy;
             if (now != busy) changes.emplace_back(now, board->words_loaded());
-            busy = now;
-            return false;
+            return busy = now, false;
         }
     };
     const std::tuple<QRadioButton* powerform::*, uint32_t, int32_t, const char*> cases[] = {
-        {&powerform::Option1, 0, 2097152, "Normal Operation"},
-        {&powerform::Option2, 3, 1048576, "Synchronous Powerdown"},
-        {&powerform::Option3, 1, 3145728, "Asynchronous Powerdown"},
-    };
+        {&powerform::Option1, 0, 2097152, "Normal Operation"}, {&powerform::Option2, 3, 1048576, "Synchronous Powerdown"},
+        {&powerform::Option3, 1, 3145728, "Asynchronous Powerdown"}};
     for (const auto& [option, pd, stored, shown] : cases) {
         SCOPED_TRACE(shown);
         Harness h("ksy7100-4");
@@ -188,8 +181,7 @@ TEST(Muxform, EachChoiceStoresItsCodeSendsTheControlLatchAndReopensOnIt) {
         for (int option = 1; option <= 8; ++option) {
             Harness h(device);
             through_entry<muxform>(h, [&] { click(h.main->ui.Command10); }, [&](muxform& d) {
-                EXPECT_EQ(d.Option[5]->text(), single ? "Not Used" : "Open Drain Lock Detect");
-                EXPECT_EQ(d.Option[6]->text(), single ? "Not Used" : "Serial Data Output");
+                EXPECT_EQ(std::pair(d.Option[5]->text() == "Not Used", d.Option[6]->text() == "Not Used"), std::pair(single, single));
                 click(d.Option[option - 1]);
                 click(d.Command3);
             });
@@ -206,7 +198,7 @@ TEST(Muxform, EachChoiceStoresItsCodeSendsTheControlLatchAndReopensOnIt) {
 
 // N = 12005 splits with the remainder 5 at each modulus; the knob's fourth position is a second
 // 32/33 that sets both prescaler bits.
-TEST(Prescaleform, EachPositionSplitsNSendsEveryLatchAndReopensAtItsPosition) {
+TEST(Prescaleform, EachPositionSplitsNSendsEveryLatchAndReopensAtItsPositionAndAFailureAssignsNothing) {
     const uint32_t b_of_position[] = {1500, 750, 375, 375};
     for (int position = 0; position < 4; ++position) {
         SCOPED_TRACE(position);
@@ -222,26 +214,17 @@ TEST(Prescaleform, EachPositionSplitsNSendsEveryLatchAndReopensAtItsPosition) {
         EXPECT_EQ(bits(word_of(words, C), 23, 22), uint32_t(position));
         EXPECT_EQ(prescaleform(*h.main).Selector1->position(), position);
     }
-}
-
-TEST(Prescaleform, ACountingFailureIsReportedAndAssignsNothing) {
-    const std::tuple<double, double, int, const char*> cases[] = {
-        {0, 2400, 1, "The counters cannot be computed with a PFD frequency of 0 kHz."},
-    };
-    for (const auto& [pfd, vco, position, message] : cases) {
-        Harness h("ksy7100-1");
-        h.state.asked_pfd_freq = pfd;
-        h.state.asked_vco_freq = vco;
-        prescaleform d(*h.main);
-        const EvalState before = h.state;
-        d.Selector1->setPosition(position);
-        click(d.Command3);
-        expect_refused(h, before, message);
-    }
+    // Counters that cannot be computed are reported and nothing is assigned.
+    Harness h("ksy7100-1");
+    h.state.asked_pfd_freq = 0;
+    prescaleform d(*h.main);
+    const EvalState before = h.state;
+    d.Selector1->setPosition(1);
+    click(d.Command3);
+    expect_refused(h, before, "The counters cannot be computed with a PFD frequency of 0 kHz.");
 }
 
 TEST(Bandselectform, EachPositionShowsItsRatioAndSendsItInTheRLatch) {
-    const char* ratios[] = {"1", "2", "4", "8"};
     for (int position : {3, 2, 1, 0}) {
         Harness h("ksy7100-7");  // starts at divider 8
         through_entry<Bandselectform>(h, [&] { h.main->ui.bandselect->trigger(); }, [&](Bandselectform& d) {
@@ -250,7 +233,209 @@ TEST(Bandselectform, EachPositionShowsItsRatioAndSendsItInTheRLatch) {
             click(d.Command3);
         });
         EXPECT_EQ(bits(word_of(h.words(), R), 21, 20), uint32_t(position));
-        EXPECT_EQ(h.main->ui.Label12->text(), ratios[position]);
+        EXPECT_EQ(h.main->ui.Label12->text(), QString::number(1 << position));  // the divider
         EXPECT_EQ(Bandselectform(*h.main).Selector1->position(), position);
     }
+}
+
+
+TEST(Synthform, LoadNowSendsOnlyTheLatchOfTheFrequencyThatChanged) {
+    struct Case { const char *vco, *pfd; std::vector<int> sent; uint32_t r, n, b, a; const char* vcofreq; };
+    const Case cases[] = {
+        {"2400.2", "200", {N}, 50, 12001, 375, 1, "2400.20000MHz"},  // the worked example
+        {"2400", "100", {R, N}, 100, 24000, 750, 0, "2400.00000MHz"},  // a new PFD needs a new N
+        {"2401", "100", {R, N}, 100, 24010, 750, 10, "2401.00000MHz"},
+        {"2400.1", "200", {}, 50, 12000, 375, 0, "2400.00000MHz"},   // N rounds half to even
+    };
+    for (const auto& c : cases) {
+        Harness h("ksy7100-1");
+        for (uint8_t latch : {C, R, N}) h.main->send(latch);  // the board holds the plan shown
+        h.words();
+        QStringList opened_with, labels;
+        through_entry<synthform>(h, [&] { click(h.main->ui.vcofreq); }, [&](synthform& d) {
+            opened_with = QStringList{d.Text1->text(), d.Text2->text()} + counter_labels(d);
+            d.Text1->setText(c.vco), d.Text2->setText(c.pfd);
+            click(d.Command3);
+            labels = counter_labels(d);
+        });
+        EXPECT_EQ(opened_with, (QStringList{"2400.000000", "200.000000", "", "", "", ""}));
+        EXPECT_EQ(latches_of(h.words()), c.sent) << c.vco << " " << c.pfd;  // their words: action_parity_test
+        EXPECT_EQ(labels, (QStringList{QString::number(c.n), "32", QString::number(c.b), QString::number(c.a)}));
+        EXPECT_EQ(std::pair(h.state.r_counter, h.main->ui.vcofreq->text()), std::pair(int32_t(c.r), QString(c.vcofreq)));
+    }
+}
+
+TEST(Synthform, ChannelButtonsStepFromTheFiveDecimalTextAndSendTheNLatchOnly) {
+    Harness h("ksy7100-1");
+    h.main->send(R);  // the board holds the R the steps keep
+    h.words();
+    synthform d(*h.main);
+    d.Text1->setText("2400.2");
+    const std::tuple<QPushButton*, const char*, uint32_t> steps[] = {
+        {d.Command4, "2400.40000", 2}, {d.Command4, "2400.60000", 3}, {d.Command5, "2400.40000", 2}};
+    for (const auto& [button, text, a] : steps) {
+        click(button);
+        const auto words = h.words();
+        EXPECT_EQ(d.Text1->text(), text);
+        ASSERT_EQ(latches_of(words), std::vector<int>{N});
+        EXPECT_EQ(std::pair(b_of(words[0]), a_of(words[0])), std::pair(375u, a));
+    }
+    EXPECT_EQ(h.state.loaded_vco_mhz, 2400) << "the channel buttons leave the loaded frequencies";
+}
+
+// OK runs Load Now and closes after the message all the same.
+TEST(Synthform, BadEntriesShowTheirMessageEmptyTheEntryOfTheirStepAndChangeNothing) {
+    const auto T1 = &synthform::Text1, T2 = &synthform::Text2;
+    using Button = QPushButton* synthform::*;
+    const Button ok = &synthform::Command1, load_now = &synthform::Command3, up = &synthform::Command4, down = &synthform::Command5;
+    const QString vco = "Invalid entry in VCO Frequency.", pfd = "Invalid entry in reference frequency.";
+    struct Case { QLineEdit* synthform::*entry; const char* text; Button button; QString message; QLineEdit* synthform::*emptied; };
+    // emptied: the entry emptied and focused; nullptr: the entries stay as typed
+    const Case cases[] = {
+        {T1, "abc", load_now, vco, T1}, {T1, "abc", ok, vco, T1}, {T2, "0", load_now, pfd, T2}, {T2, "0", up, pfd, T2},
+        {T2, "abc", down, vco, T1},  // the channel buttons read both entries first
+        {T1, "0", load_now, "The total divide ratio N would be 0; it must be at least 1.", nullptr},
+        {T2, "0.5", up, "The R counter would be 20000; it must be 1 to 16383.", nullptr}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        Harness h("ksy7100-1");
+        synthform d(*h.main);
+        QLineEdit* entry = d.*(c.entry);
+        entry->setText(c.text);
+        const EvalState before = h.state;
+        click(d.*(c.button));
+        expect_refused(h, before, c.message);
+        EXPECT_EQ(h.prompts.messages.at(0).icon, MessageIcon::Exclamation);
+        QLineEdit* emptied = c.emptied ? d.*(c.emptied) : nullptr;
+        EXPECT_EQ(entry->text(), entry == emptied ? QString() : QString(c.text));
+        if (emptied) { EXPECT_EQ(std::pair(emptied->text(), d.focusWidget()), std::pair(QString(), static_cast<QWidget*>(emptied))); }
+        EXPECT_EQ(d.isVisible(), c.button != ok);
+    }
+}
+
+// "Plan..." lists the planner's plans for the frequency entered and loads the one chosen through
+// Load Now, a plan of another modulus through the prescaler's apply first: the board then makes it.
+TEST(Synthform, PlanLoadsTheChosenPlanThroughTheDialogsOwnLoad) {
+    // The first plan: for 2400.1, R 100 at 32/33 (Load Now alone); for 2400, R 1 at 16/17 (the
+    // prescaler's apply, then Load Now).
+    for (const auto& [wanted, sent] : {std::pair{"2400.1", std::vector<int>{R, N}}, {"2400", {T, N, R, C, R, N}}}) {
+        SCOPED_TRACE(wanted);
+        Harness h("ksy7100-1");
+        h.main->send(C);  // the board's prescaler is set
+        h.words();
+        synthform d(*h.main);
+        d.Text1->setText(wanted);
+        std::optional<FrequencyPlan> loaded;
+        h.prompts.on_modal = [&](QDialog& dialog) {
+            auto& planner = dynamic_cast<planform&>(dialog);
+            ASSERT_GT(planner.Table1->rowCount(), 0);
+            planner.Table1->selectRow(0);
+            click(planner.Command1);
+            loaded = planner.chosen();
+        };
+        click(d.Command6);
+        ASSERT_TRUE(loaded);
+        EXPECT_EQ(latches_of(h.words()), sent);
+        EXPECT_EQ(h.board->output_frequency_hz().value_or(0), loaded->vco_mhz * 1e6);
+        EXPECT_EQ(h.state.r_counter, loaded->r);
+    }
+}
+
+// OK loads the chosen board's setup (its words: action_parity_test), or with none chosen changes
+// nothing and sends the four latches in order; the dialog opens again on the board chosen.
+TEST(Presetform, LoadsTheChosenBoardOrNothingAndReopensOnIt) {
+    for (int option = 0; option <= 5; ++option) {
+        SCOPED_TRACE(option);
+        Harness h("ksy7100-1");
+        const EvalState before = h.state;
+        choose_board(h, option);
+        EXPECT_EQ(h.main->ui.eval->text().toStdString(), option ? kBoardPresets[option - 1].caption : "KSY7100-1EB1");
+        const auto words = h.words();
+        EXPECT_EQ(words.size(), 4u);
+        EXPECT_TRUE(option || (latches_of(words) == std::vector<int>({T, N, R, C}) && fields_of(h.state) == fields_of(before)));
+        std::vector<bool> marked, chosen(5);
+        if (option) chosen[option - 1] = true;
+        through_entry<presetform>(h, [&] { h.main->ui.mnuEval->trigger(); },
+                                  [&](presetform& d) { for (auto* o : d.Option) marked.push_back(o->isChecked()); });
+        EXPECT_EQ(marked, chosen);
+    }
+}
+
+// Each width is stored, shown and sent, and the dialog reopens on it; the stored 196608 on the
+// lower of the two "3.0 nsecs" choices, its own code 11.
+TEST(Fastlockform, StoresTheWidthShowsItSendsTheRLatchWithItsBitsAndReopensOnIt) {
+    const std::tuple<int, int32_t, const char*> cases[] = {
+        {1, 0, "3.0ns ABP width"}, {2, 65536, "1.3ns ABP width"}, {3, 131072, "6.0ns ABP width"}, {4, 196608, "3.0ns ABP width"}};
+    for (const auto& [option, width_bits, caption] : cases) {
+        SCOPED_TRACE(option);
+        Harness h("ksy7100-4");
+        h.state.abp_width_bits = option == 1 ? 65536 : 0;
+        through_entry<fastlockform>(h, [&] { click(h.main->ui.abpw2); }, [&](fastlockform& d) {
+            click(d.Option[option - 1]);
+            click(d.Command3);
+        });
+        EXPECT_EQ(h.state.abp_width_bits, width_bits);
+        EXPECT_EQ(h.main->ui.abpw2->text(), caption);
+        EXPECT_EQ(bits(word_of(h.words(), R), 17, 16), uint32_t(option - 1));  // the order: actions_test
+        fastlockform again(*h.main);
+        for (int i = 0; i < 4; ++i) EXPECT_EQ(again.Option[i]->isChecked(), i + 1 == option);
+    }
+}
+
+// A setting stored by a window that sent nothing yet goes out with the word; the main window is
+// not refreshed.
+TEST(Form1, EachButtonResendsOneWordAssembledFromTheStateAndChangesNoSetting) {
+    Harness h("ksy7100-2");
+    const QString shown = h.main->ui.vcofreq->text();
+    h.state.b_counter = 300;
+    Form1 d(*h.main);
+    for (const auto& [button, latch] : {std::pair{d.Command6, R}, {d.Command6, R}, {d.Command1, T}, {d.Command7, C}, {d.Command2, N}}) {
+        SCOPED_TRACE(latch);
+        const EvalState before = h.state;
+        click(button);
+        auto words = h.words();
+        ASSERT_EQ(latches_of(words), std::vector<int>{latch});
+        EXPECT_EQ(h.state.latch_select, latch);
+        EXPECT_TRUE(fields_of(h.state) == fields_of(before));
+        EXPECT_EQ(int64_t(words[0]), assemble_latch(h.state, uint8_t(latch)));
+    }
+    EXPECT_EQ(b_of(h.board->latches()[N].value()), 300u);
+    EXPECT_EQ(h.main->ui.vcofreq->text(), shown);
+    EXPECT_TRUE(d.isVisible());
+    click(d.Command3);
+    EXPECT_FALSE(d.isVisible());
+}
+
+// A note's ampersands show as themselves, not as access keys.
+TEST(Revform, TheNotesShowTheirAmpersandsAsThemselves) {
+    EXPECT_TRUE(revform(*Harness("ksy7100-1").main).Option1->text().contains("98 && 2000 && XP"));
+}
+
+// One conversion after another in the same window: each option runs its own conversion (the
+// conversions' values are tested in tests/model/conversion_test.cpp). A non-number or an overflow
+// (answer nullptr) beeps, empties and focuses the entry and keeps the answer shown before.
+TEST(Conversionform, ConvertsByTheChosenOptionOrRefusesAndKeepsTheAnswer) {
+    Harness h("ksy7100-1");
+    conversionform d(*h.main);
+    EXPECT_TRUE(d.Option1->isChecked());
+    const std::tuple<QRadioButton*, const char*, const char*> steps[] = {
+        {d.Option1, "0", "0.22361"},  {d.Option1, "abc", nullptr},   {d.Option1, "", nullptr},
+        {d.Option2, "1", "13.01030"}, {d.Option1, "3100", nullptr},  {d.Option2, "0", "undefined"},
+        {d.Option3, "1e5", nullptr},  {d.Option3, "20", "10.00000"}, {d.Option2, "1 2", nullptr}, {d.Option4, "2", "6.02060"}};
+    for (const auto& [option, input, answer] : steps) {
+        SCOPED_TRACE(input);
+        const QString previous = d.Text2->text();
+        h.prompts.messages.clear();
+        click(option);
+        d.Text1->setText(input);
+        click(d.Command1);
+        if (answer) {
+            EXPECT_EQ(std::tuple(h.prompts.texts().size(), d.Text2->text(), d.Text1->text()), std::tuple(size_t(0), QString(answer), QString(input)));
+            continue;
+        }
+        ASSERT_EQ(h.prompts.texts(), std::vector<QString>{"Invalid entry. This must be a number"});
+        EXPECT_TRUE(h.prompts.messages[0].beep && h.prompts.messages[0].icon == MessageIcon::Exclamation);
+        EXPECT_EQ(std::tuple(d.Text1->text(), d.focusWidget(), d.Text2->text()), std::tuple(QString(), (QWidget*)d.Text1, previous));
+    }
+    EXPECT_TRUE(h.words().empty());
 }

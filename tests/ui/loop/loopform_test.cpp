@@ -1,16 +1,7 @@
-// The loop designer as a user drives it: it opens from the main window's button and the Settings
-// menu, designs on the present plan, keeps what it is given and refuses what cannot be, and shows
-// and says what the parts in use do; every plot exports whole. It never sends a word to the board.
+// The loop designer as a user drives it, from the main window's button and the Settings menu; it
+// never sends a word to the board.
 #include <gtest/gtest.h>
 
-#include <QAccessible>
-#include <QComboBox>
-#include <QFile>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTableWidget>
-#include <QTemporaryDir>
-#include <QTest>
 #include <qcustomplot.h>
 
 #include "model/loop_analysis.h"
@@ -24,10 +15,7 @@ using testing_support::Harness;
 
 namespace {
 
-void type(QLineEdit* e, const QString& text) {
-    e->clear();
-    QTest::keyClicks(e, text);
-}
+void type(QLineEdit* e, const QString& text) { e->clear(), QTest::keyClicks(e, text); }
 
 }  // namespace
 
@@ -44,10 +32,10 @@ TEST(Loopform, DesignsOnThePresentPlanShowsWhatThePartsDoAndSendsNothing) {
         EXPECT_NEAR(figures->crossover_hz, 20000, 20);
         EXPECT_NEAR(figures->phase_margin_deg, 45, 0.05);
         EXPECT_EQ(w.parts->item(5, 2)->text(), "20 kHz");
-        EXPECT_NE(w.open_loop->plot()->accessibleDescription().indexOf("20 kHz with a phase margin of 45.0"), -1)
+        EXPECT_TRUE(w.open_loop->plot()->accessibleDescription().contains("20 kHz with a phase margin of 45.0"))
             << w.open_loop->plot()->accessibleDescription().toStdString();
         EXPECT_GT(w.noise->plot()->graphCount(), 3) << "the total and its contributions";
-        EXPECT_NE(w.transient->plot()->accessibleDescription().indexOf("after"), -1);
+        EXPECT_TRUE(w.transient->plot()->accessibleDescription().contains("after"));
 
         // A current set elsewhere (a remote client) re-analyses the parts in use at once.
         h.state.rset *= 2;
@@ -66,8 +54,7 @@ TEST(Loopform, DesignsOnThePresentPlanShowsWhatThePartsDoAndSendsNothing) {
         const LoopSettings before = h.state.loop;
         type(w.pm, "95");
         click(w.Design);
-        EXPECT_EQ(h.prompts.messages.size(), 1u);
-        EXPECT_TRUE(h.state.loop == before);
+        EXPECT_TRUE(h.prompts.messages.size() == 1 && h.state.loop == before);
 
         // A VCO gain that is no number is named on the status line and not taken.
         type(w.kvco, "fast");
@@ -79,20 +66,17 @@ TEST(Loopform, DesignsOnThePresentPlanShowsWhatThePartsDoAndSendsNothing) {
         QTest::keyClick(w.open_loop->plot(), Qt::Key_End);
         EXPECT_TRUE(w.open_loop->readout().startsWith("Frequency (Hz) ")) << w.open_loop->readout().toStdString();
         QTemporaryDir dir;
-        for (const char* format : {"png", "pdf", "csv"}) {
-            const QString path = dir.filePath(QString("plot.") + format);
-            h.prompts.file_names.push_back(path);
-            click(w.findChild<QPushButton*>(QString("noise") + QChar(format[0]).toUpper() + (format + 1)));
-            QFile f(path);
-            ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << format;
-            const QByteArray head = f.read(8);
-            EXPECT_TRUE(head.startsWith(format == std::string("png") ? "\x89PNG" : format == std::string("pdf") ? "%PDF" : "\"Offset"))
-                << format;
+        for (auto [button, file, head] :
+             {std::tuple{"noisePng", "plot.png", "\x89PNG"}, {"noisePdf", "plot.pdf", "%PDF"}, {"noiseCsv", "plot.csv", "\"Offset"}}) {
+            h.prompts.file_names.push_back(dir.filePath(file));
+            click(w.findChild<QPushButton*>(button));
+            QFile f(dir.filePath(file));
+            EXPECT_TRUE(f.open(QIODevice::ReadOnly) && f.read(8).startsWith(head)) << file;
         }
     });
     EXPECT_EQ(opened, "loopform");
     EXPECT_TRUE(h.words().empty()) << "the loop designer sends nothing";
-    through_entry<loopform>(h, [&] { h.main->ui.loopmenu->trigger(); });
+    EXPECT_EQ(through_entry<loopform>(h, [&] { h.main->ui.loopmenu->trigger(); }), "loopform") << "the Settings menu opens it too";
 }
 
 // What a windowed run leaves in the loop designer is there the next time for the same variant,

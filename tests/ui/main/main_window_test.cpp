@@ -1,48 +1,31 @@
 #include <gtest/gtest.h>
 #include <qcustomplot.h>
 
-#include <QAction>
-#include <QDialog>
-#include <QLabel>
-#include <QMenu>
-#include <QMenuBar>
-#include <QTest>
 #include <set>
 
 #include "app/board_loop.h"
-#include "tests/support/gui_harness.h"
-#include "tests/support/recording_port.h"
+#include "tests/ui/dialogs/dialog_test_util.h"
 #include "ui/main/supply_measurement.h"
-#include "ui/widgets/click_label.h"
 #include "ui/widgets/numeric_led.h"
 #include "ui/plots/plot_panel.h"
-#include "ui/widgets/toggle_switch.h"
 
 using testing_support::FaultInjectingPort;
 using testing_support::Harness;
 
 TEST(MainEntries, OpenTheirWindowOnlyForTheirVariantGroup) {
     struct Case { const char* device; Window window; std::function<void(Main&)> act; bool opens; };
-    auto click = [](ClickLabel* Main::Controls::*label) {
-        return [label](Main& m) { QTest::mouseClick(m.ui.*label, Qt::LeftButton); };
-    };
-    auto menu = [](QAction* Main::Controls::*action) { return [action](Main& m) { (m.ui.*action)->trigger(); }; };
+    using M = Main::Controls;
+    auto click = [](ClickLabel* M::*label) { return [label](Main& m) { QTest::mouseClick(m.ui.*label, Qt::LeftButton); }; };
+    auto menu = [](QAction* M::*action) { return [action](Main& m) { (m.ui.*action)->trigger(); }; };
+    auto picture = [](Main& m) { QTest::mouseDClick(m.ui.Picture1, Qt::LeftButton); };
     const Case cases[] = {
-        {"ksy7100-1", Window::Prescaler, click(&Main::Controls::pres), true},
-        {"ksy7100-8", Window::Prescaler, click(&Main::Controls::pres), false},
-        {"ksy7100-8", Window::Prescaler, menu(&Main::Controls::prescalermenu), false},
-        {"ksy7102", Window::Current1, click(&Main::Controls::currentsetting1), false},
-        {"ksy7102", Window::Current1, menu(&Main::Controls::current1menu), true},
-        {"ksy7102", Window::Mux, menu(&Main::Controls::muxmenu), true},
-        {"ksy7102", Window::Fastlock, menu(&Main::Controls::backmenu), false},
-        {"ksy7102", Window::Fastlock, click(&Main::Controls::abpw2), true},
-        {"ksy7102", Window::Synth, click(&Main::Controls::vcofreq), true},
-        {"ksy7100-8", Window::Synth, menu(&Main::Controls::synthmenu), true},
-        {"ksy7102", Window::Registers, menu(&Main::Controls::registermenu), false},
-        {"ksy7100-5", Window::Registers, menu(&Main::Controls::registermenu), true},
-        {"ksy7100-5", Window::VcoTest, [](Main& m) { QTest::mouseDClick(m.ui.Picture1, Qt::LeftButton); }, true},
-        {"ksy7102", Window::VcoTest, [](Main& m) { QTest::mouseDClick(m.ui.Picture1, Qt::LeftButton); }, false},
-    };
+        {"ksy7100-1", Window::Prescaler, click(&M::pres), true}, {"ksy7100-8", Window::Prescaler, click(&M::pres), false},
+        {"ksy7100-8", Window::Prescaler, menu(&M::prescalermenu), false}, {"ksy7102", Window::Current1, click(&M::currentsetting1), false},
+        {"ksy7102", Window::Current1, menu(&M::current1menu), true}, {"ksy7102", Window::Mux, menu(&M::muxmenu), true},
+        {"ksy7102", Window::Fastlock, menu(&M::backmenu), false}, {"ksy7102", Window::Fastlock, click(&M::abpw2), true},
+        {"ksy7102", Window::Synth, click(&M::vcofreq), true}, {"ksy7100-8", Window::Synth, menu(&M::synthmenu), true},
+        {"ksy7102", Window::Registers, menu(&M::registermenu), false}, {"ksy7100-5", Window::Registers, menu(&M::registermenu), true},
+        {"ksy7100-5", Window::VcoTest, picture, true}, {"ksy7102", Window::VcoTest, picture, false}};
     for (const auto& c : cases) {
         Harness h("ksy7100-1");
         h.state.device = c.device;
@@ -50,31 +33,13 @@ TEST(MainEntries, OpenTheirWindowOnlyForTheirVariantGroup) {
         c.act(*h.main);
         EXPECT_EQ(h.prompts.opened.size(), c.opens ? 1u : 0u) << c.device;
     }
-}
-
-TEST(MainEntries, AnEntryWhoseWindowIsMissingDoesNothing) {
-    // A main window without the registry, so no window is registered.
+    // A main window without the registry: no window is registered, so an entry does nothing.
     EvalState state;
     boardlink::BoardLink link;
     link.attach(std::make_unique<boardlink::SimBoard>());
     testing_support::ScriptedPrompts prompts;
-    Main main(state, link, prompts);
-    main.open_window(Window::Sweep);
+    Main(state, link, prompts).open_window(Window::Sweep);
     EXPECT_TRUE(prompts.opened.empty());
-}
-
-TEST(SupplyMeasurement, ShowsTheSimulatedSuppliesAfterTheVariantIsChosen) {
-    Harness h("ksy7100-1");
-    EXPECT_EQ(QStringList({h.main->ui.NumLED1->text(), h.main->ui.NumLED2->text(), h.main->ui.NumLED3->text()}),
-              QStringList({"3.3", "4.5", "22.00"}));
-    // After a power-down the board draws almost nothing: the menu entry measures again.
-    h.state.powerdown_bits = 3145728;
-    h.main->send(0);
-    h.main->ui.mnuMeasure->trigger();
-    EXPECT_TRUE(h.main->supply_measurement().running());
-    h.finish_measurement();
-    EXPECT_EQ(h.main->ui.NumLED3->text(), "0");  // 0.8 mA: below the display threshold
-    EXPECT_TRUE(h.prompts.messages.empty());
 }
 
 TEST(SupplyMeasurement, ScriptedConverters) {
@@ -82,8 +47,7 @@ TEST(SupplyMeasurement, ScriptedConverters) {
     const Case cases[] = {
         {{false}, false, {"No supply monitor answers on the board."}},
         {{true, -1}, false, {"No supply monitor answers on the board."}},  // stuck busy
-        {{true, 2, 2.0, 3.3}, true, {"Warning. Vp must be greater than or equal to Vdd"}},
-    };
+        {{true, 2, 2.0, 3.3}, true, {"Warning. Vp must be greater than or equal to Vdd"}}};
     for (const auto& c : cases) {
         Harness h("ksy7100-1", c.converter);
         EXPECT_EQ(h.main->ui.NumLED1->text().isEmpty(), !c.measured);
@@ -96,15 +60,26 @@ TEST(SupplyMeasurement, ScriptedConverters) {
     }
 }
 
-TEST(SupplyMeasurement, ALatchWriteBetweenStepsNeitherDisturbsTheMeasurementNorTheWord) {
+// The supplies shown once the variant is chosen; a latch write between the measurement's steps
+// disturbs neither it nor the word; after a power-down the board draws almost nothing.
+TEST(SupplyMeasurement, ShowsTheSuppliesUndisturbedByALatchWriteBetweenItsSteps) {
     Harness h("ksy7100-1");
+    const auto& ui = h.main->ui;
+    EXPECT_EQ(QStringList({ui.NumLED1->text(), ui.NumLED2->text(), ui.NumLED3->text()}), QStringList({"3.3", "4.5", "22.00"}));
     h.main->supply_measurement().set_settle_ms(20);
-    h.main->ui.NumLED1->setText("");
-    h.main->ui.mnuMeasure->trigger();
-    QTest::mouseClick(h.main->ui.Toggle5, Qt::LeftButton);  // while the converter settles
+    ui.NumLED1->setText("");
+    ui.mnuMeasure->trigger();
+    QTest::mouseClick(ui.Toggle5, Qt::LeftButton);  // while the converter settles
     h.finish_measurement();
-    EXPECT_EQ(h.main->ui.NumLED1->text(), "3.3");
+    EXPECT_EQ(ui.NumLED1->text(), "3.3");
     EXPECT_EQ(h.words(), std::vector<uint32_t>{0x8FF308});
+    h.state.powerdown_bits = 3145728;
+    h.main->send(0);
+    ui.mnuMeasure->trigger();
+    EXPECT_TRUE(h.main->supply_measurement().running());
+    h.finish_measurement();
+    EXPECT_EQ(ui.NumLED3->text(), "0");  // 0.8 mA: below the display threshold
+    EXPECT_TRUE(h.prompts.messages.empty());
 }
 
 TEST(BoardLinkStatus, AFailedLinkIsShownOnceAndWritesAreDropped) {
@@ -121,44 +96,32 @@ TEST(BoardLinkStatus, AFailedLinkIsShownOnceAndWritesAreDropped) {
     h.link.close();
 }
 
-TEST(SimulatedBoardWindow, ShowsTheWordsTheBoardHolds) {
-    Harness h("ksy7100-1");
-    h.main->ui.mnuSimBoard->trigger();
-    auto* window = h.main->findChild<QDialog*>("SimBoardWindow");
-    ASSERT_NE(window, nullptr);
-    EXPECT_TRUE(window->isVisible());
-    EXPECT_TRUE(h.prompts.opened.empty()) << "a companion window, not a modal one";
-    for (int latch : {1, 0, 2}) h.main->send(latch);
-    // Its redraw is throttled; waited for rather than timed, so a loaded machine does not fail it.
-    auto* word2 = window->findChild<QLabel*>("word2");
-    EXPECT_TRUE(QTest::qWaitFor([&] { return word2->text() == "0x017702"; }, 5000)) << word2->text().toStdString();
-    EXPECT_TRUE(window->findChild<QLabel*>("frequency")->text().contains("2400.000000 MHz"));
-    EXPECT_TRUE(window->findChild<QLabel*>("fields2")->text().contains("B"));
-}
-
-// With a loop the board settles: the window plots the VCO frequency since the hop, from where it
-// was to where the words aim, and shows the lock-detect state.
+// A companion window shows the words the board holds; with a loop the board settles, and the
+// window plots the VCO frequency since the hop, from where it was to where the words aim, and
+// shows the lock-detect state. Its redraw is throttled: waited for, not timed.
 TEST(SimulatedBoardWindow, PlotsTheSettlingAndShowsLockDetect) {
     Harness h("ksy7100-1");
     BoardLoop loop(h.state, h.link);
     int64_t now = 0;
     h.board->set_clock([&] { return now; });
     h.state.muxout_bits = 32;  // digital lock detect
-    for (int latch : {1, 0, 2}) h.main->send(latch);
     h.main->ui.mnuSimBoard->trigger();
     auto* window = h.main->findChild<QDialog*>("SimBoardWindow");
     ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->isVisible() && h.prompts.opened.empty()) << "a companion window, not a modal one";
+    for (int latch : {1, 0, 2}) h.main->send(latch);
+    auto* word2 = window->findChild<QLabel*>("word2");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return word2->text() == "0x017702"; }, 5000)) << word2->text().toStdString();
+    EXPECT_TRUE(window->findChild<QLabel*>("frequency")->text().contains("2400.000000 MHz"));
+    EXPECT_TRUE(window->findChild<QLabel*>("fields2")->text().contains("B"));
     now = 50'000'000;
     h.state.n_value += 10;  // a hop of ten PFD steps
-    h.state.b_counter = h.state.n_value / h.state.prescaler;
-    h.state.a_counter = h.state.n_value % h.state.prescaler;
+    h.state.b_counter = h.state.n_value / h.state.prescaler, h.state.a_counter = h.state.n_value % h.state.prescaler;
     h.main->send(2);
     auto* muxout = window->findChild<QLabel*>("muxout");
-    EXPECT_TRUE(QTest::qWaitFor([&] { return muxout->text() == "Lock detect: not locked"; }, 5000))
-        << muxout->text().toStdString();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return muxout->text() == "Lock detect: not locked"; }, 5000)) << muxout->text().toStdString();
     now += 5'000'000;
-    EXPECT_TRUE(QTest::qWaitFor([&] { return muxout->text() == "Lock detect: locked"; }, 5000))
-        << muxout->text().toStdString();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return muxout->text() == "Lock detect: locked"; }, 5000)) << muxout->text().toStdString();
     auto* plot = window->findChild<PlotPanel*>("BoardSettling");
     ASSERT_NE(plot, nullptr);
     const auto* graph = plot->plot()->graph(0);
@@ -167,29 +130,18 @@ TEST(SimulatedBoardWindow, PlotsTheSettlingAndShowsLockDetect) {
     EXPECT_NEAR((graph->data()->constEnd() - 1)->value, 2400 + 10 * h.state.pfd_freq / 1e3, 1e-3);
 }
 
-TEST(MainWindow, ClosingReleasesTheLink) {
-    Harness h("ksy7100-1");
-    h.main->close();
-    EXPECT_FALSE(h.link.is_open());
-}
-
-// Each menu's entries have access keys of their own, and the file entries the keys every desktop
-// user expects.
-TEST(MainMenus, AccessKeysDifferWithinEachMenuAndTheFileEntriesHaveTheUsualShortcuts) {
+// Closing releases the link; each menu's entries have access keys of their own.
+TEST(MainWindow, ClosingReleasesTheLinkAndEachMenusAccessKeysDiffer) {
     Harness h("ksy7100-1");
     for (QMenu* menu : h.main->menuBar()->findChildren<QMenu*>()) {
         std::set<QChar> keys;
         for (QAction* a : menu->actions()) {
             const qsizetype at = a->text().indexOf('&');
             if (at >= 0 && at + 1 < a->text().size()) {
-                EXPECT_TRUE(keys.insert(a->text()[at + 1].toLower()).second)
-                    << menu->title().toStdString() << ": " << a->text().toStdString();
+                EXPECT_TRUE(keys.insert(a->text()[at + 1].toLower()).second) << menu->title().toStdString() << ": " << a->text().toStdString();
             }
         }
     }
-    const auto& c = h.main->ui;
-    const std::pair<QAction*, const char*> shortcuts[] = {
-        {c.mnuOpen, "Ctrl+O"}, {c.mnuSave, "Ctrl+S"}, {c.mnuPrint, "Ctrl+P"}, {c.Exitmenu, "Ctrl+Q"}};
-    for (const auto& [action, keys] : shortcuts)
-        EXPECT_EQ(action->shortcut().toString(), keys) << action->objectName().toStdString();
+    h.main->close();
+    EXPECT_FALSE(h.link.is_open());
 }

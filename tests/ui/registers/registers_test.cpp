@@ -1,20 +1,16 @@
 #include <gtest/gtest.h>
 
-#include <QAction>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTest>
+#include <algorithm>
 
 #include "model/latch.h"
 #include "tests/ui/dialogs/dialog_test_util.h"
 #include "ui/registers/registers.h"
-#include "ui/widgets/click_label.h"
-#include "ui/widgets/toggle_switch.h"
+#include "ui/registers/vcotest.h"
 
 using namespace dialog_tests;
 using regmap::Row;
 using testing_support::Harness;
+using testing_support::hex;
 
 namespace {
 
@@ -23,11 +19,7 @@ void with_registers(Harness& h, const std::function<void(registers&)>& act) {
     through_entry<registers>(h, [&] { click(h.main->ui.Command1); }, act);
 }
 
-ToggleSwitch* toggle(registers& d, const char* name) {
-    auto* t = d.findChild<ToggleSwitch*>(name);
-    EXPECT_NE(t, nullptr) << name;
-    return t;
-}
+ToggleSwitch* toggle(registers& d, const char* name) { return d.findChild<ToggleSwitch*>(name); }
 
 // A consistent state that differs from the defaults in every field the window shows.
 void unusual_setup(EvalState& s) {
@@ -40,15 +32,38 @@ void unusual_setup(EvalState& s) {
     s.test_enable_bits = 524288;  // not shown, still sent
 }
 
+// Opens the window as a user does, by a double click on the main window's picture.
+void with_window(Harness& h, const std::function<void(vcotest&)>& act) {
+    auto open = [&] { QTest::mouseDClick(h.main->ui.Picture1, Qt::LeftButton); };
+    ASSERT_EQ(through_entry<vcotest>(h, open, act), "vcotest");
+}
+
+// Picks an entry as a keyboard user does: F4 opens the pop-up, the arrows move, Enter takes it.
+void pick(QComboBox* combo, int index) {
+    combo->window()->show();
+    combo->setFocus();
+    QTest::keyClick(combo, Qt::Key_F4);
+    QAbstractItemView* view = combo->view();
+    ASSERT_TRUE(view->isVisible());
+    while (view->currentIndex().row() != index)
+        QTest::keyClick(view, view->currentIndex().row() < index ? Qt::Key_Down : Qt::Key_Up);
+    QTest::keyClick(view, Qt::Key_Return);
+}
+
+// What the window shows: the three lists' indexes, then the four switches.
+std::vector<int> shown(vcotest& d) {
+    return {d.Combo3->currentIndex(), d.Combo1->currentIndex(), d.Combo2->currentIndex(), d.Toggle1->isChecked(), d.Toggle2->isChecked(),
+            d.Toggle3->isChecked(), d.Toggle4->isChecked()};
+}
+
+const QString kPending = "not yet sent: press Update Testmode Latch";
+
 }  // namespace
 
 TEST(Registers, OpenedWithOnlyFixedDigitsClickedCancelChangesNothingAndLoadNowSendsTheStatesWordsRControlN) {
     struct Case { const char* variant; bool unusual, from_menu, load_now; };
-    const Case cases[] = {
-        {"ksy7100-0", true, false, false}, {"ksy7100-8", true, true, false}, {"ksy7100-1", false, true, true},
-        {"ksy7100-8", false, false, true}, {"ksy7100-2", true, false, true},
-    };
-    for (const Case& c : cases) {
+    for (const Case& c : {Case{"ksy7100-0", true, false, false}, {"ksy7100-8", true, true, false}, {"ksy7100-1", false, true, true},
+                          {"ksy7100-8", false, false, true}, {"ksy7100-2", true, false, true}}) {
         SCOPED_TRACE(c.variant);
         Harness h(c.variant);
         if (c.unusual) unusual_setup(h.state);
@@ -57,24 +72,23 @@ TEST(Registers, OpenedWithOnlyFixedDigitsClickedCancelChangesNothingAndLoadNowSe
         std::vector<uint32_t> words;
         if (c.load_now)
             for (uint8_t latch : {kRLatch, kControlLatch, kNLatch}) words.push_back(uint32_t(assemble_latch(before, latch)));
-        const QString opened = through_entry<registers>(
-            h, [&] { c.from_menu ? h.main->ui.registermenu->trigger() : click(h.main->ui.Command1); },
-            [&](registers& d) {
-                const QLabel* sent[] = {d.Label37, d.Label35, d.Label36};  // R, control, N
-                for (const QLabel* l : sent) EXPECT_TRUE(l->text().isEmpty());
-                // Address and reserved digits: never set, not even by the user, and no Tab stops.
-                // DB19 of the R latch shows the test-mode enable bit as every R word carries it.
-                const char* db19 = c.unusual ? "1" : "0";
-                for (auto [name, digit] : {std::pair{"Toggle24", "0"}, {"Toggle28_0", "0"}, {"Toggle29_0", "1"},
-                                           {"Toggle32", db19}, {"Toggle53", "1"}}) {
-                    ToggleSwitch* t = toggle(d, name);
-                    click(t);
-                    QTest::keyClick(t, Qt::Key_Space);
-                    EXPECT_TRUE(t->isFixed() && t->caption() == digit && t->focusPolicy() == Qt::NoFocus) << name;
-                }
-                click(c.load_now ? d.Command3 : d.Command2);
-                for (size_t i = 0; i < words.size(); ++i) EXPECT_EQ(sent[i]->text().toStdString(), regmap::hex_word(words[i]));
-            });
+        const auto open = [&] { c.from_menu ? h.main->ui.registermenu->trigger() : click(h.main->ui.Command1); };
+        const QString opened = through_entry<registers>(h, open, [&](registers& d) {
+            const QLabel* sent[] = {d.Label37, d.Label35, d.Label36};  // R, control, N
+            for (const QLabel* l : sent) EXPECT_TRUE(l->text().isEmpty());
+            // Address and reserved digits: never set, not even by the user, and no Tab stops.
+            // DB19 of the R latch shows the test-mode enable bit as every R word carries it.
+            const char* db19 = c.unusual ? "1" : "0";
+            for (auto [name, digit] : {std::pair{"Toggle24", "0"}, {"Toggle28_0", "0"}, {"Toggle29_0", "1"},
+                                       {"Toggle32", db19}, {"Toggle53", "1"}}) {
+                ToggleSwitch* t = toggle(d, name);
+                click(t);
+                QTest::keyClick(t, Qt::Key_Space);
+                EXPECT_TRUE(t->isFixed() && t->caption() == digit && t->focusPolicy() == Qt::NoFocus) << name;
+            }
+            click(c.load_now ? d.Command3 : d.Command2);
+            for (size_t i = 0; i < words.size(); ++i) EXPECT_EQ(sent[i]->text().toStdString(), regmap::hex_word(words[i]));
+        });
         EXPECT_EQ(opened, "registers");
         EXPECT_EQ(h.words(), words);
         EXPECT_TRUE(c.load_now ? fields_of(h.state) == fields_of(before) : h.state == before);
@@ -82,30 +96,21 @@ TEST(Registers, OpenedWithOnlyFixedDigitsClickedCancelChangesNothingAndLoadNowSe
 }
 
 TEST(Registers, SendButtonsStoreWhatTheSwitchesSayMirrorTheGainAndSendTheirLatches) {
-    struct Case {
-        std::vector<const char*> flips;
-        QPushButton* registers::*button;
-        std::vector<int> latches;
-        int high, low;
-        uint32_t field;  // those bits of the last word sent
-        bool gain;       // the main window's CP gain switch
-        std::function<void(Harness&)> check;
-    };
+    // field: bits high..low of the last word sent; gain: the main window's CP gain switch
+    struct Case { std::vector<const char*> flips; QPushButton* registers::*button; std::vector<int> latches; int high, low; uint32_t field;
+                  bool gain; std::function<void(Harness&)> check; };
     const Case cases[] = {
-        {{"Toggle26"}, &registers::Command5, {N}, 21, 21, 1, true,
-         [](Harness& h) { EXPECT_EQ(h.state.cp_gain_bits, 2097152); }},
+        {{"Toggle26"}, &registers::Command5, {N}, 21, 21, 1, true, [](Harness& h) { EXPECT_EQ(h.state.cp_gain_bits, 2097152); }},
         // The main window's gain switch is the N latch's DB21 alone.
         {{"Toggle14"}, &registers::Command4, {C}, 10, 10, 1, false,
          [](Harness& h) { EXPECT_EQ(std::tuple(h.state.ctrl_cp_gain_bits, h.state.cp_gain_bits), std::tuple(1024, 0)); }},
         {{"Toggle26"}, &registers::Command3, {R, C, N}, 21, 21, 1, true, [](Harness&) {}},
         {{"Toggle36", "Toggle37", "Toggle35"}, &registers::Command6, {R}, 18, 16, 7, false, [](Harness& h) {
-             EXPECT_EQ(h.state.abp_width_bits, 196608);
-             EXPECT_EQ(h.main->ui.abpw2->text(), "3.0ns ABP width");
-             EXPECT_TRUE(h.main->ui.Toggle10->isChecked());
+             EXPECT_EQ(std::tuple(h.state.abp_width_bits, h.main->ui.abpw2->text(), h.main->ui.Toggle10->isChecked()),
+                       std::tuple(196608, QString("3.0ns ABP width"), true));
          }},
         {{"Toggle2"}, &registers::Command4, {C}, 23, 22, 3, false,  // 32/33 to both bits
-         [](Harness& h) { EXPECT_EQ(std::tuple(h.state.prescaler_bits, h.state.prescaler), std::tuple(12582912, 32)); }},
-    };
+         [](Harness& h) { EXPECT_EQ(std::tuple(h.state.prescaler_bits, h.state.prescaler), std::tuple(12582912, 32)); }}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.flips[0]);
         Harness h("ksy7100-3");
@@ -128,8 +133,7 @@ TEST(Registers, SendButtonsStoreWhatTheSwitchesSayMirrorTheGainAndSendTheirLatch
 TEST(Registers, ATypedWordSetsItsRowOnlyAndNothingIsSentUntilASendButton) {
     const std::tuple<Row, const char*, QPushButton* registers::*> cases[] = {
         {Row::Control, "0x9fe1a8", &registers::Command4},  // core power as it was: no test latch
-        {Row::N, "E0A37E", &registers::Command5},
-        {Row::R, "12345", &registers::Command6},
+        {Row::N, "E0A37E", &registers::Command5}, {Row::R, "12345", &registers::Command6},
         {Row::N, "E0A307", nullptr},  // a test latch word: refused
     };
     for (const auto& [row, text, send] : cases) {
@@ -142,8 +146,7 @@ TEST(Registers, ATypedWordSetsItsRowOnlyAndNothingIsSentUntilASendButton) {
             QTest::keyClicks(d.word_entry(row), text);
             QTest::keyClick(d.word_entry(row), Qt::Key_Return);
             EXPECT_TRUE(d.isVisible()) << "Return must not reach OK";
-            EXPECT_TRUE(h.state == before);
-            EXPECT_TRUE(h.words().empty());
+            EXPECT_TRUE(h.state == before && h.words().empty()) << "nothing stored or sent before a send";
             regmap::RegisterBits expected = opened;
             if (send) expected[row] = word & regmap::settable_mask(row);
             EXPECT_TRUE(d.bits() == expected) << text;
@@ -151,9 +154,7 @@ TEST(Registers, ATypedWordSetsItsRowOnlyAndNothingIsSentUntilASendButton) {
             EXPECT_EQ(d.word_entry(row)->text(), send ? "" : text) << "a refused word stays for correcting";
             if (send) click(d.*send);
         });
-        if (send) {
-            EXPECT_EQ(h.words(), std::vector<uint32_t>{word}) << text;
-        }
+        if (send) { EXPECT_EQ(h.words(), std::vector<uint32_t>{word}) << text; }
     }
 }
 
@@ -162,40 +163,28 @@ TEST(Registers, ATypedWordSetsItsRowOnlyAndNothingIsSentUntilASendButton) {
 // power level also goes to the test latch; the single-modulus variant refuses an A counter; with
 // every R switch off no send goes out (and the window stays open with its edits).
 TEST(Registers, SendsApplyTypedWordsStoreTheirOwnRowAndMarkTheOthersAsNotSent) {
-    struct Case {
-        const char* what;
-        const char* variant;
-        std::function<void(registers&)> act;
-        std::vector<int> sent;
-        QString message;                 // empty: none
-        std::array<bool, 3> unsent;      // the marks of the control, N and R rows afterwards
-    };
+    // message: empty for none; unsent: the marks of the control, N and R rows afterwards
+    struct Case { const char *what, *variant; std::function<void(registers&)> act; std::vector<int> sent; QString message;
+                  std::array<bool, 3> unsent; };
     const auto type = [](registers& d, Row row, const char* word) { QTest::keyClicks(d.word_entry(row), word); };
     const Case cases[] = {
-        {"typed, not confirmed", "ksy7100-1", [&](registers& d) { type(d, Row::N, "017706"); click(d.Command5); },
-         {N}, {}, {false, false, false}},
+        {"typed, not confirmed", "ksy7100-1", [&](registers& d) { type(d, Row::N, "017706"); click(d.Command5); }, {N}, {}, {false, false, false}},
         {"typed for another latch", "ksy7100-1", [&](registers& d) { type(d, Row::N, "017707"); click(d.Command3); },
          {}, "17707 is a word for the test latch (address bits DB1, DB0 = 1, 1); this row takes N latch words "
              "(address bits 1, 0). Nothing was changed.", {false, false, false}},
-        {"R sent, control edited", "ksy7100-1",
-         [&](registers& d) { click(d.findChild<ToggleSwitch*>("Toggle19")); click(d.Command6); }, {R}, {}, {true, false, false}},
-        {"then control sent", "ksy7100-1",
-         [&](registers& d) { click(d.findChild<ToggleSwitch*>("Toggle19")); click(d.Command6); click(d.Command4); },
+        {"R sent, control edited", "ksy7100-1", [&](registers& d) { click(toggle(d, "Toggle19")); click(d.Command6); }, {R}, {}, {true, false, false}},
+        {"then control sent", "ksy7100-1", [&](registers& d) { click(toggle(d, "Toggle19")); click(d.Command6); click(d.Command4); },
          {R, C}, {}, {false, false, false}},
-        {"core power, one latch", "ksy7100-1",
-         [&](registers& d) { click(d.findChild<ToggleSwitch*>("Toggle22")); click(d.Command4); }, {C, T}, {}, {false, false, false}},
-        {"core power, all three", "ksy7100-1",
-         [&](registers& d) { click(d.findChild<ToggleSwitch*>("Toggle22")); click(d.Command3); }, {R, C, T, N}, {},
+        {"core power, one latch", "ksy7100-1", [&](registers& d) { click(toggle(d, "Toggle22")); click(d.Command4); }, {C, T}, {}, {false, false, false}},
+        {"core power, all three", "ksy7100-1", [&](registers& d) { click(toggle(d, "Toggle22")); click(d.Command3); }, {R, C, T, N}, {},
          {false, false, false}},
-        {"an A counter without dual modulus", "ksy7100-8",
-         [&](registers& d) { click(d.findChild<ToggleSwitch*>("Toggle28_5")); click(d.Command5); }, {},
+        {"an A counter without dual modulus", "ksy7100-8", [&](registers& d) { click(toggle(d, "Toggle28_5")); click(d.Command5); }, {},
          regmap::kSingleModulusA, {false, true, false}},
         {"no R counter", "ksy7100-2", [&](registers& d) {
              for (int db = 15; db >= 2; --db) d.switch_at(Row::R, db)->setChecked(false);
              click(d.Command3);
              EXPECT_TRUE(d.isVisible());
-         }, {}, regmap::kNoRCounter, {false, false, true}},
-    };
+         }, {}, regmap::kNoRCounter, {false, false, true}}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         Harness h(c.variant);
@@ -210,4 +199,89 @@ TEST(Registers, SendsApplyTypedWordsStoreTheirOwnRowAndMarkTheOthersAsNotSent) {
         EXPECT_EQ(marks, c.unsent);
         for (uint32_t w : words) EXPECT_EQ(w, uint32_t(assemble_latch(h.state, uint8_t(w & 3)))) << "the board holds the state";
     }
+}
+
+
+// A list reads out its entry, labelled by the caption over it (the rest: accessibility_test.cpp).
+TEST(VcoTest, OpensShowingTheStateAlsoToAssistiveTechnologyAndStoresOrSendsNothingNotEvenForProgramSetValues) {
+    const std::tuple<const char*, std::function<void(EvalState&)>, std::vector<int>> cases[] = {
+        {"ksy7100-0", [](EvalState&) {}, {0, 0, 0, false, false, false, false}},
+        {"ksy7100-8", [](EvalState& s) {
+             s.test_mode_code = 13, s.readback_code = 2, s.ext_band_code = 6, s.ext_band_en_bits = 32768, s.adc_ctrl_bits = 512;
+             s.test_enable_bits = 524288;
+         }, {13, 2, 6, true, false, true, true}},
+        // A code that no entry stands for selects none rather than claiming one.
+        {"ksy7100-4", [](EvalState& s) { s.test_mode_code = 16, s.band_ctrl_bits = 1024; }, {-1, 0, 0, false, true, false, false}}};
+    for (const auto& [device, set, expected] : cases) {
+        Harness h(device);
+        set(h.state);
+        const EvalState before = h.state;
+        with_window(h, [&](vcotest& d) {
+            EXPECT_EQ(shown(d), expected) << device;
+            for (auto [combo, caption] : {std::pair{d.Combo3, d.Label3}, {d.Combo1, d.Label4}, {d.Combo2, d.Label5}}) {
+                QAccessibleInterface* a = QAccessible::queryAccessibleInterface(combo);
+                EXPECT_EQ(std::pair(a->role(), a->text(QAccessible::Value)), std::pair(QAccessible::ComboBox, combo->currentText()));
+                EXPECT_TRUE(std::ranges::any_of(a->relations(QAccessible::Label), [&](const auto& l) { return l.first->object() == caption; }));
+            }
+            d.Combo3->setCurrentIndex(4);
+            d.Combo2->setCurrentIndex(1);
+            for (ToggleSwitch* t : {d.Toggle1, d.Toggle4}) t->setChecked(!t->isChecked());
+        });
+        EXPECT_EQ(h.state, before) << device;
+        EXPECT_TRUE(h.words().empty()) << device;
+    }
+}
+
+TEST(VcoTest, AChoiceOrATestLatchSwitchIsStoredAndOnlyUpdateSendsTheTestLatchWithTheStatesFields) {
+    // Each act leaves the entry it picked or the caption of the switch it flipped.
+    using Act = std::function<QString(vcotest&)>;
+    auto picked = [](QComboBox* vcotest::*list, int i) -> Act { return [=](vcotest& d) { pick(d.*list, i); return (d.*list)->currentText(); }; };
+    auto flipped = [](ToggleSwitch* vcotest::*t) -> Act { return [=](vcotest& d) { click(d.*t); return (d.*t)->caption(); }; };
+    const std::tuple<const char*, Act, uint32_t> cases[] = {
+        // The state has DB15 and DB9 on and core power 1 (DB3..DB2); code 7 lands in DB14..DB11.
+        {"R Div / 2 Select", picked(&vcotest::Combo3, 7), 0b1'0111'0'1'00'000'01},
+        {"SAR Readback", picked(&vcotest::Combo1, 2), 0b1'0000'0'1'10'000'01}, {"1,0,1", picked(&vcotest::Combo2, 5), 0b1'0000'0'1'00'101'01},
+        {"External Band Disable", flipped(&vcotest::Toggle1), 0b0'0000'0'1'00'000'01},
+        {"Band Control Enabled", flipped(&vcotest::Toggle2), 0b1'0000'1'1'00'000'01},
+        {"ADC Control Disable", flipped(&vcotest::Toggle3), 0b1'0000'0'0'00'000'01}};
+    for (const auto& [what, act, db15_to_db2] : cases) {
+        SCOPED_TRACE(what);
+        Harness h("ksy7100-3");
+        h.state.ext_band_en_bits = 32768, h.state.adc_ctrl_bits = 512, h.state.core_power = 1;
+        with_window(h, [&](vcotest& d) {
+            EXPECT_EQ(act(d), what);
+            EXPECT_TRUE(h.words().empty()) << "nothing is sent before Update";
+            EXPECT_TRUE(d.test_word_status->text().endsWith(kPending));
+            click(d.Command1);
+            const auto words = h.words();
+            ASSERT_EQ(latches_of(words), std::vector<int>{T});
+            EXPECT_EQ(words[0], db15_to_db2 << 2 | 3) << hex(words[0]);
+            EXPECT_EQ(d.test_word_status->text(), QString("Test latch %1 sent to the board").arg(hex(words[0]).c_str()));
+        });
+    }
+}
+
+// Test Enable brings the main window up to date (the frequency set behind its back shows; its
+// words are the action's: action_parity_test); reopened, the window shows what was set, and
+// Cancel leaves the changes unsent.
+TEST(VcoTest, TestEnableRefreshesTheMainWindowAndReopeningShowsWhatWasSetWhileCancelKeepsItUnsent) {
+    Harness h("ksy7100-5");
+    h.state.vco_freq = 1234;
+    with_window(h, [&](vcotest& d) {
+        click(d.Toggle4);
+        EXPECT_EQ(h.main->ui.vcofreq->text(), "1234.00000MHz");
+        pick(d.Combo3, 9);
+        pick(d.Combo1, 2);
+        click(d.Command1);
+        pick(d.Combo2, 3);
+        for (ToggleSwitch* t : {d.Toggle1, d.Toggle2, d.Toggle3}) click(t);
+        h.words();
+        click(d.Command2);
+        EXPECT_FALSE(d.isVisible());
+    });
+    EXPECT_TRUE(h.words().empty());
+    with_window(h, [&](vcotest& d) {
+        EXPECT_EQ(shown(d), (std::vector<int>{9, 2, 3, true, true, true, true}));
+        EXPECT_TRUE(d.test_word_status->text().endsWith(kPending));
+    });
 }

@@ -2,8 +2,7 @@
 // must change nothing, and the focus frame a keyboard user follows.
 #include <gtest/gtest.h>
 
-#include <QAccessible>
-#include <QHBoxLayout>
+#include <QtWidgets>
 #include <QSignalSpy>
 #include <QTest>
 #include <cmath>
@@ -23,9 +22,7 @@ TEST(KnobAccess, ValuesAndStepsFromAssistiveTechnologyAreUserTurnsAndOnesNamingN
     // An action, or else a value set; the position reached from the one before.
     const std::tuple<QString, QVariant, int> steps[] = {
         {{}, 2, 2}, {{}, 7.0, 7}, {up, {}, 7}, {{}, 2.6, 3}, {{}, QString("5"), 5}, {down, {}, 4}, {{}, -1, 4},
-        {{}, 8, 4}, {{}, 7.6, 4}, {{}, QString("abc"), 4}, {{}, std::nan(""), 4}, {{}, QVariant(), 4}, {{}, 0, 0},
-        {down, {}, 0}, {up, {}, 1},
-    };
+        {{}, 8, 4}, {{}, 7.6, 4}, {{}, QString("abc"), 4}, {{}, std::nan(""), 4}, {{}, QVariant(), 4}, {{}, 0, 0}, {down, {}, 0}, {up, {}, 1}};
     int position = 1;
     for (const auto& [action, value, reached] : steps) {
         SCOPED_TRACE((action + value.toString()).toStdString());
@@ -41,20 +38,13 @@ TEST(KnobAccess, ValuesAndStepsFromAssistiveTechnologyAreUserTurnsAndOnesNamingN
 
 TEST(ClickLabelAccess, EnterReturnAndSpaceActAsTheMouseDoesOnlyOnALabelWithAPress) {
     using Press = ClickLabel::Press;
-    const auto keys = [](Qt::Key key, Qt::KeyboardModifiers mods = {}) {
-        return [key, mods](ClickLabel& l) { QTest::keyClick(&l, key, mods); };
-    };
+    const auto keys = [](Qt::Key key, Qt::KeyboardModifiers mods = {}) { return [key, mods](ClickLabel& l) { QTest::keyClick(&l, key, mods); }; };
     const std::tuple<const char*, Press, std::function<void(ClickLabel&)>, int, int> cases[] = {
-        {"Return", Press::Click, keys(Qt::Key_Return), 1, 0},
-        {"keypad Enter", Press::Click, keys(Qt::Key_Enter, Qt::KeypadModifier), 1, 0},
-        {"Space", Press::Click, keys(Qt::Key_Space), 1, 0},
-        {"Space on the picture", Press::DoubleClick, keys(Qt::Key_Space), 0, 1},
-        {"Return on a title", Press::None, keys(Qt::Key_Return), 0, 0},
-        {"Ctrl+Space", Press::Click, keys(Qt::Key_Space, Qt::ControlModifier), 0, 0},
+        {"Return", Press::Click, keys(Qt::Key_Return), 1, 0}, {"keypad Enter", Press::Click, keys(Qt::Key_Enter, Qt::KeypadModifier), 1, 0},
+        {"Space", Press::Click, keys(Qt::Key_Space), 1, 0}, {"Space on the picture", Press::DoubleClick, keys(Qt::Key_Space), 0, 1},
+        {"Return on a title", Press::None, keys(Qt::Key_Return), 0, 0}, {"Ctrl+Space", Press::Click, keys(Qt::Key_Space, Qt::ControlModifier), 0, 0},
         {"Space held", Press::Click, [](ClickLabel& l) { QTest::keyPress(&l, Qt::Key_Space); }, 0, 0},
-        {"Space released, pressed elsewhere", Press::Click,
-         [](ClickLabel& l) { QTest::keyRelease(&l, Qt::Key_Space); }, 0, 0},
-    };
+        {"Space released, pressed elsewhere", Press::Click, [](ClickLabel& l) { QTest::keyRelease(&l, Qt::Key_Space); }, 0, 0}};
     for (const auto& [what, press, act, clicks, double_clicks] : cases) {
         SCOPED_TRACE(what);
         ClickLabel label("2400.00000MHz");
