@@ -62,7 +62,7 @@ public:
 
 private:
     QString next_file(const QString& filter, const QString& dir) {
-        file_filters.push_back(filter), file_dirs.push_back(dir);
+        file_filters.push_back(filter); file_dirs.push_back(dir);
         const QString name = file_names.empty() ? QString() : file_names.front();
         if (!file_names.empty()) file_names.pop_front();
         return name;

@@ -32,7 +32,7 @@ namespace {
 // The frequency dialog's entries, typed and applied with `button`.
 void synth(Harness& h, const char* vco, const char* pfd, QPushButton* synthform::*button) {
     synthform d(*h.main);
-    d.Text1->setText(vco), d.Text2->setText(pfd);
+    d.Text1->setText(vco); d.Text2->setText(pfd);
     click(d.*button);
 }
 

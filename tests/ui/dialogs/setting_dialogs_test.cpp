@@ -254,7 +254,7 @@ TEST(Synthform, LoadNowSendsOnlyTheLatchOfTheFrequencyThatChanged) {
         QStringList opened_with, labels;
         through_entry<synthform>(h, [&] { click(h.main->ui.vcofreq); }, [&](synthform& d) {
             opened_with = QStringList{d.Text1->text(), d.Text2->text()} + counter_labels(d);
-            d.Text1->setText(c.vco), d.Text2->setText(c.pfd);
+            d.Text1->setText(c.vco); d.Text2->setText(c.pfd);
             click(d.Command3);
             labels = counter_labels(d);
         });

@@ -15,7 +15,7 @@ using testing_support::Harness;
 
 namespace {
 
-void type(QLineEdit* e, const QString& text) { e->clear(), QTest::keyClicks(e, text); }
+void type(QLineEdit* e, const QString& text) { e->clear(); QTest::keyClicks(e, text); }
 
 }  // namespace
 
