@@ -46,14 +46,10 @@ TEST(BoardPresets, EveryPresetIsAConsistentPlanAndBoardsFourAndFiveKeepPrescaler
         EXPECT_DOUBLE_EQ(p.n_value * p.pfd_freq / 1000, p.vco_freq) << p.caption;
         EXPECT_DOUBLE_EQ(p.r_counter * p.pfd_freq * 1000, p.ref_freq) << p.caption;
         EvalState s;
-        s.prescaler_bits = 0;
-        s.cs1_bits = 16384, s.cs2_bits = 131072;
-        s.r_aux_bits = 5;
+        s.prescaler_bits = 0, s.cs1_bits = 16384, s.cs2_bits = 131072, s.r_aux_bits = 5;
         apply_board_preset(s, p);
-        EXPECT_EQ(s.prescaler_bits, p.preset_index <= 3 ? 8388608 : 0) << p.caption;
-        EXPECT_EQ(std::pair(s.cs1_bits, s.cs2_bits), p.preset_index <= 3 ? std::pair(114688, 917504) : std::pair(16384, 131072))
-            << p.caption;
-        EXPECT_EQ(s.r_aux_bits, 0);
-        EXPECT_EQ(s.cp_gain_bits, 2097152);
+        const bool early = p.preset_index <= 3;
+        EXPECT_EQ(std::tuple(s.prescaler_bits, s.cs1_bits, s.cs2_bits, s.r_aux_bits, s.cp_gain_bits),
+                  std::tuple(early ? 8388608 : 0, early ? 114688 : 16384, early ? 917504 : 131072, 0, 2097152)) << p.caption;
     }
 }

@@ -77,22 +77,20 @@ TEST(LoopTransient, FiltersWithC1AndAThirdPoleFollowTheErrorTransfer) {
                                    *design_loop({3, 20e3, 45, 1, 0.6}, plant).parts, without_c1}) {
         const FilterPolynomial f = filter_polynomial(parts);
         const double k = plant.icp_a * plant.kvco_hz_per_v / plant.n;
-        // Denominator and numerator, highest power first (A2 is 0 without C1 or C3), made monic.
+        // Denominator and numerator, highest power first (A2 is 0 without C1 or C3).
         std::vector<double> den = {f.a2, f.a1, f.a0, k * f.t2, k}, num = {f.a2, f.a1, f.a0, 0};
         if (den[0] == 0) den.erase(den.begin()), num.erase(num.begin());
-        const double lead = den[0];
         const size_t n = den.size() - 1;
-        for (double& d : den) d /= lead;
-        for (double& c : num) c /= lead;
+        const double lead = den[0];
+        for (size_t i = 0; i < n; ++i) den[i + 1] /= lead, num[i] /= lead;
         // x holds z and its derivatives up to the (n−1)-th, D(d/dt)·z = impulse, y = N(d/dt)·z:
         // the impulse starts the highest derivative at 1.
         std::vector<double> x(n, 0.0);
         x[n - 1] = 1;
-        // The derivative at v + scale·dv.
-        auto derivative = [&](const std::vector<double>& v, const std::vector<double>& dv, double scale) {
-            std::vector<double> w(n), d(n, 0.0);
-            for (size_t i = 0; i < n; ++i) w[i] = v[i] + scale * dv[i];
-            for (size_t i = 0; i + 1 < n; ++i) d[i] = w[i + 1];
+        auto derivative = [&](std::vector<double> w, const std::vector<double>& dv, double scale) {
+            for (size_t i = 0; i < n; ++i) w[i] += scale * dv[i];
+            std::vector<double> d(w.begin() + 1, w.end());
+            d.push_back(0);
             for (size_t i = 0; i < n; ++i) d[n - 1] -= den[n - i] * w[i];
             return d;
         };
@@ -106,7 +104,7 @@ TEST(LoopTransient, FiltersWithC1AndAThirdPoleFollowTheErrorTransfer) {
                 for (size_t i = 0; i < n; ++i) x[i] += h / 6 * (k1[i] + 2 * k2[i] + 2 * k3[i] + k4[i]);
             }
             double y = 0;
-            for (size_t i = 0; i < n; ++i) y += num[num.size() - 1 - i] * x[i];
+            for (size_t i = 0; i < n; ++i) y += num[n - 1 - i] * x[i];
             EXPECT_NEAR(t.frequency_hz(check) - 2.4e9, step * y, std::abs(step) * 1e-6) << parts.order() << " " << check;
         }
     }
