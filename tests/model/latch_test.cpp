@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "link/sim_board.h"
 #include "model/latch.h"
 #include "model/variants.h"
 #include "tests/support/recording_port.h"
@@ -32,19 +31,6 @@ TEST(LatchAssembly, FieldsLandOnTheirBits) {
         c.set(e);
         EXPECT_EQ(assemble_latch(e, c.latch), c.word) << std::hex << c.word;
     }
-}
-
-// The defaults' worked words, as the board latches them; core power (2) lands in both the control
-// and the test latch. The KSY7100-7's control word differs in its prescaler.
-TEST(WriteLatch, TheBoardReceivesTheAssembledWordAndTheCopiesAreKept) {
-    EvalState s = start_state("ksy7100-1");
-    boardlink::SimBoard board;
-    for (uint8_t latch : {kTestLatch, kNLatch, kRLatch, kControlLatch}) send(s, board, latch);
-    EXPECT_EQ(board.latches(), (std::array<std::optional<uint32_t>, 4>{0x8FF108u, 0x0000C9u, 0x017702u, 0x00000Bu}));
-    EXPECT_EQ(std::tuple(s.control_word, s.r_word_assembled, s.r_word, s.n_word_assembled, s.n_word, s.test_word, s.tx_word),
-              std::tuple(0x8FF108, 0xC9, 0xC9, 0x017702, 0x017702, 0x0B, double(0x8FF108)));
-    EXPECT_EQ(board.output_frequency_hz(), 2400e6);
-    EXPECT_EQ(assemble_latch(start_state("ksy7100-7"), kControlLatch), 0x0FF100);
 }
 
 // The flush belongs to the action the write is part of, so a batching link sends an action whole.

@@ -12,23 +12,8 @@
 
 constexpr double kPi = std::numbers::pi;
 
-// A design analysed again gives back the bandwidth and the phase margin asked for.
-TEST(LoopDesign, AnalysisGivesBackWhatTheDesignAskedFor) {
-    const LoopPlant plant{2.5e-3, 40e6, 12000, 200e3};
-    for (int order : {2, 3})
-        for (double fc : {300.0, 5e3, 20e3})
-            for (double pm : {30.0, 47.1, 65.0, 80.0})
-                for (double gamma : {1.0, 1.4}) {
-                    const Designed d = design_loop({order, fc, pm, gamma, 0.4}, plant);
-                    ASSERT_TRUE(d.parts) << order << " " << fc << " " << pm << ": " << d.refusal;
-                    EXPECT_EQ(d.parts->order(), order);
-                    const auto fig = analyse_loop(*d.parts, plant);
-                    ASSERT_TRUE(fig);
-                    EXPECT_NEAR(fig->crossover_hz, fc, fc * 1e-3) << order << " " << fc << " " << pm;
-                    EXPECT_NEAR(fig->phase_margin_deg, pm, pm * 1e-3) << order << " " << fc << " " << pm;
-                }
-}
-
+// That a design analysed again gives back the bandwidth and phase margin asked for, the published
+// worked example (loop_commands_test), the start-up designs below and the loop window's test check.
 // Goals the equations cannot meet are refused with a reason, never parts that are NaN.
 TEST(LoopDesign, RefusesGoalsTheOrderCannotReach) {
     const LoopPlant plant{2.5e-3, 40e6, 12000, 200e3};
