@@ -24,9 +24,8 @@ TEST(FrequencyPlans, ArithmeticFailuresGiveTheStepOfTheirEntry) {
     };
     for (const auto& [what, run, step, message] : cases) {
         EvalState s = start_state("ksy7100-1");
-        PlanFailure f = run(s);
-        EXPECT_EQ(f.step, step) << what;
-        EXPECT_EQ(f.message, message) << what;
+        const PlanFailure f = run(s);
+        EXPECT_EQ(std::tie(f.step, f.message), std::tie(step, message)) << what;
     }
 }
 

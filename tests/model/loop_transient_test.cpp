@@ -115,11 +115,9 @@ TEST(LoopTransient, LoopsThatDoNotSettleWithinTheHorizon) {
     EXPECT_FALSE(HopTransient(hop_for({0.05, 2 * kPi * 2, 1000, 1e6}, 1e9, 1)).lock_time_s());
     // An R3·C3 pole ten times slower than the zero: the phase stays below −180°, the loop grows.
     FrequencyHop unstable = hop_for({0.5, 2 * kPi * 5e3, 1000, 1e6}, 1e9, 1e3);
-    unstable.parts.c3 = unstable.parts.c2 / 10;
-    unstable.parts.r3 = unstable.parts.r2 * 100;
+    unstable.parts.c3 = unstable.parts.c2 / 10, unstable.parts.r3 = unstable.parts.r2 * 100;
     const HopTransient growing(unstable);
-    EXPECT_FALSE(growing.lock_time_s());
-    EXPECT_TRUE(growing.cycle_slips());
+    EXPECT_TRUE(!growing.lock_time_s() && growing.cycle_slips());
     EXPECT_EQ(HopTransient(hop_for({0.5, 2 * kPi * 5e3, 1000, 500}, 1e9, 1e3)).lock_time_s(), 0.0);
     // A step too small to leave the lock detector's window: detected after the cycles themselves.
     const HopTransient small(hop_for({0.5, 2 * kPi * 10e3, 1000, 1e3}, 1e9, 100));

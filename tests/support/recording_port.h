@@ -20,18 +20,14 @@ inline void load_word(boardlink::Port& port, uint32_t word, uint16_t address = b
 class RecordingPort : public boardlink::Port {
 public:
     struct Access {
-        bool write;
-        uint16_t address;
-        uint8_t value;
+        bool write; uint16_t address; uint8_t value;
         bool operator==(const Access&) const = default;
     };
 
     void out(uint16_t address, uint8_t value) override { accesses.push_back({true, address, value}); }
     uint8_t in(uint16_t address) override {
-        uint8_t value = status ? status(reads) : 0xFF;
-        ++reads;
-        accesses.push_back({false, address, value});
-        return value;
+        accesses.push_back({false, address, status ? status(reads) : uint8_t(0xFF)});
+        return ++reads, accesses.back().value;
     }
     void flush() override { ++flushes; }
     std::string name() const override { return "recording port"; }
