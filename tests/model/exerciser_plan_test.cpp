@@ -1,6 +1,5 @@
-// The hop's path and divide-by-2 and the counter checks; the windows' tests cover the entry
-// checks, the sweep against the simulated board, and the counters and divide bit each hop sends
-// (locktime_test).
+// The hop's path and divide-by-2 and the counter checks; the windows' tests cover the entry checks,
+// the sweep, and the counters and divide bit each hop sends (locktime_test).
 #include <gtest/gtest.h>
 
 #include "model/exerciser_plan.h"

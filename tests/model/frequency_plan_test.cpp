@@ -43,9 +43,8 @@ TEST(FrequencyPlans, BoardNamesKeepTheCountersAndAStoredPrescalerIsKeptWhereNone
     EXPECT_EQ(plan_prescaler(start_state("ksy7100-7"), -1)->counters, (Counters{50, 4500, 8, 562, 4}));
 }
 
-// The reference dialog truncates R, but as the decimal numbers typed define the quotient: a
-// reference that is a whole number of PFD steps gives exactly that R, whatever binary rounding
-// the entry went through (8.2 MHz is 8199999.9999999991 Hz as a double).
+// R is truncated from the decimal numbers typed: a reference of whole PFD steps gives exactly that R,
+// whatever binary rounding the entry went through (8.2 MHz is 8199999.9999999991 Hz as a double).
 TEST(FrequencyPlans, AReferenceOfWholePfdStepsGivesExactlyThatRAndTruncationStays) {
     const std::tuple<double, const char*, int> cases[] = {  // PFD kHz, reference MHz as typed, R
         {200, "10.05", 50}, {200, "10.199", 50}, {200, "64.6", 323}, {200, "8.2", 41}, {200, "8.19", 40},
@@ -58,9 +57,8 @@ TEST(FrequencyPlans, AReferenceOfWholePfdStepsGivesExactlyThatRAndTruncationStay
     }
 }
 
-// The PFD typed must be the board's (reference / R) to the whole hertz, else the window would show
-// a frequency the board does not make; a PFD with no finite decimal form is taken as the board's,
-// and the PFD stored is the board's, so the VCO frequency shown is the one it reaches.
+// A PFD is taken only where it is the board's (reference / R) to the whole hertz, and one with no
+// finite decimal form is stored as the board's: the VCO frequency shown is the one it reaches.
 TEST(FrequencyPlans, APfdIsTakenOnlyWhereTheReferenceDividesIntoIt) {
     const std::tuple<double, double, int> cases[] = {  // reference Hz, PFD kHz as typed, R (0: refused)
         {10e6, 200, 50},        {10e6, 3333.333333, 3}, {19.2e6, 2742.857143, 7}, {19.2e6, 30, 640},
@@ -82,10 +80,9 @@ TEST(FrequencyPlans, APfdIsTakenOnlyWhereTheReferenceDividesIntoIt) {
     }
 }
 
-// A new reference (R truncated) or prescaler (R rounded) stores the PFD the board runs at and N
-// (rounded) for the VCO frequency asked for at it; the plan keeps aiming at what was asked, so
-// going back to 10 MHz returns to R = 50 and 2400 MHz, and the frequency dialog's pre-filled
-// entries, loaded as they stand, are accepted and ask nothing new.
+// A new reference (R truncated) or prescaler (R rounded) stores the board's PFD and N rounded for
+// the VCO frequency asked for, which the plan keeps aiming at (back at 10 MHz: R 50, 2400 MHz); the
+// frequency dialog's pre-filled entries, loaded as they stand, are accepted and ask nothing new.
 TEST(FrequencyPlans, ANewReferenceShowsWhatTheBoardMakesAndKeepsAimingAtWhatWasAsked) {
     struct Case { double ref_mhz; int32_t r, n; const char *pfd, *vco; int32_t prescaler_r, prescaler_n; };
     const Case cases[] = {

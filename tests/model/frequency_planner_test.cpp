@@ -1,6 +1,5 @@
-// The planner's plans are runnable and ranked: every plan's counters fit the variant and make the
-// frequency it names from the reference, exact plans come first with the highest PFD, and a
-// frequency no plan reaches gets the nearest ones with their error.
+// Every plan's counters fit the variant and make the frequency it names, exact plans come first
+// with the highest PFD, and a frequency no plan reaches gets the nearest ones with their error.
 #include <gtest/gtest.h>
 
 #include <cmath>

@@ -84,7 +84,6 @@ TEST(RegisterMap, TypedWordsMustCarryTheRowsAddressAndNoReservedBit) {
         {"8FF109", Row::Control, 0, std::nullopt,
          "8FF109 is a word for the R latch (address bits DB1, DB0 = 0, 1); this row takes control latch words (address bits 0, 0)."},
         {"3", Row::N, 0, std::nullopt, "3 is a word for the test latch (address bits DB1, DB0 = 1, 1); this row takes N"},
-        {"017782", Row::N, 0, std::nullopt, "17782 sets DB7 of the N latch, which is reserved: this window keeps it at 0."},
         {"C800C9", Row::R, 0x080000, std::nullopt, "C800C9 sets DB23, DB22 of the R latch, which are reserved: this window keeps them at 0."},
         {"1000000", Row::Control, 0, std::nullopt, "\"1000000\" is not a 24-bit word in hexadecimal"},
         {"8FG108", Row::Control, 0, std::nullopt, "\"8FG108\" is not a 24-bit"},

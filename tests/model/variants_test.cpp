@@ -3,20 +3,6 @@
 #include "model/frequency_made.h"
 #include "model/variants.h"
 
-// The board name each variant shows is checked by the variant dialog's tests (deviceform_test).
-TEST(Variants, NameGroupsCompareTheWholeNameCaseSensitively) {
-    struct Case { const char* name; bool nine, eight; };
-    const Case cases[] = {
-        {"ksy7100-0", true, true}, {"ksy7100-7", true, true}, {"ksy7100-8", true, false},
-        {"KSY7100-1", false, false}, {"ksy7100", false, false}, {"ksy7104", false, false},
-        {"ksy7100-1 ", false, false}, {"", false, false},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(variants::is_family_variant(c.name), c.nine) << c.name;
-        EXPECT_EQ(variants::has_dual_modulus(c.name), c.eight) << c.name;
-    }
-}
-
 // Every variant's counters make the frequency it shows; no variant marked (nullopt) loads only the
 // common values, and a variant without power levels (KSY7100-5) keeps the ones it had.
 TEST(Variants, DefaultsOfEachVariant) {
