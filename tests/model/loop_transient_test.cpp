@@ -11,24 +11,18 @@ using testing_support::SecondOrderLoop;
 
 namespace {
 
-constexpr double kPi = std::numbers::pi;
-
-constexpr double kIcp = 1e-3, kKvco = 20e6, kPfd = 1e6;
+constexpr double kPi = std::numbers::pi, kIcp = 1e-3, kKvco = 20e6, kPfd = 1e6;
 
 FrequencyHop hop_for(const SecondOrderLoop& loop, double to_hz, double tol) {
     const double k = kIcp * kKvco / loop.n;
-    return {{0, loop.c2(k), 0, loop.r2(k), 0}, kKvco, kPfd, to_hz + loop.delta_f0, to_hz,
-            {{0, kIcp}}, tol};
+    return {{0, loop.c2(k), 0, loop.r2(k), 0}, kKvco, kPfd, to_hz + loop.delta_f0, to_hz, {{0, kIcp}}, tol};
 }
 
 }  // namespace
 
 TEST(LoopTransient, TrueSecondOrderLoopSettlesAsItsClosedForm) {
     struct Case { double zeta, fn_hz, step_hz, tol_hz; };
-    const Case cases[] = {
-        {0.3, 5e3, 10e6, 1e3}, {0.5, 5e3, -10e6, 100}, {0.707, 20e3, 1e6, 10}, {0.9, 2e3, 200e3, 1e3},
-    };
-    for (const Case& c : cases) {
+    for (const Case& c : {Case{0.3, 5e3, 10e6, 1e3}, {0.5, 5e3, -10e6, 100}, {0.707, 20e3, 1e6, 10}, {0.9, 2e3, 200e3, 1e3}}) {
         const SecondOrderLoop loop{c.zeta, 2 * kPi * c.fn_hz, 1000, c.step_hz};
         const HopTransient t(hop_for(loop, 1e9, c.tol_hz));
         ASSERT_TRUE(t.lock_time_s()) << c.zeta;
@@ -55,8 +49,7 @@ TEST(LoopTransient, FlagsStepsThatSlipCycles) {
 // Fast lock: four times the current from the hop, released after a delay. With C1 = 0 the current
 // scales ωn by 2 and ζ by 2, so until the release the closed form of that faster loop holds.
 TEST(LoopTransient, PumpCurrentChangesDuringTheHop) {
-    const SecondOrderLoop slow{0.4, 2 * kPi * 5e3, 1000, 10e6};
-    const SecondOrderLoop fast{0.8, 2 * kPi * 10e3, 1000, 10e6};
+    const SecondOrderLoop slow{0.4, 2 * kPi * 5e3, 1000, 10e6}, fast{0.8, 2 * kPi * 10e3, 1000, 10e6};
     FrequencyHop hop = hop_for(slow, 1e9, 1e3);
     hop.pump = {{0, 4 * kIcp}, {30e-6, kIcp}};
     const HopTransient t(hop);
