@@ -104,8 +104,6 @@ TEST(LoopTransient, FiltersWithC1AndAThirdPoleFollowTheErrorTransfer) {
 }
 
 TEST(LoopTransient, LoopsThatDoNotSettleWithinTheHorizon) {
-    // ωn of 2π·2 Hz with a light damping rings far past 100 ms.
-    EXPECT_FALSE(HopTransient(hop_for({0.05, 2 * kPi * 2, 1000, 1e6}, 1e9, 1)).lock_time_s());
     // An R3·C3 pole ten times slower than the zero: the phase stays below −180°, the loop grows.
     FrequencyHop unstable = hop_for({0.5, 2 * kPi * 5e3, 1000, 1e6}, 1e9, 1e3);
     unstable.parts.c3 = unstable.parts.c2 / 10, unstable.parts.r3 = unstable.parts.r2 * 100;

@@ -27,7 +27,8 @@ public:
     void out(uint16_t address, uint8_t value) override { accesses.push_back({true, address, value}); }
     uint8_t in(uint16_t address) override {
         accesses.push_back({false, address, status ? status(reads) : uint8_t(0xFF)});
-        return ++reads, accesses.back().value;
+        ++reads;
+        return accesses.back().value;
     }
     void flush() override { ++flushes; }
     std::string name() const override { return "recording port"; }
@@ -77,7 +78,8 @@ public:
 private:
     bool pass() {
         failed_ = failed_ || left_ == 0;
-        return !failed_ && left_--;
+        if (!failed_) --left_;
+        return !failed_;
     }
     boardlink::Port& inner_;
     size_t left_;
