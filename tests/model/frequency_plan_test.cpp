@@ -101,7 +101,8 @@ TEST(FrequencyPlans, ANewReferenceShowsWhatTheBoardMakesAndKeepsAimingAtWhatWasA
         EXPECT_EQ(std::tuple(reload->counters.r_counter, reload->counters.n_value, reload->vco_freq), std::tuple(c.r, c.n, s.vco_freq));
         store(*reload, s);
         store(*plan_prescaler(s, 1), s);  // 16/17, R rounded from the 200 kHz asked for
-        EXPECT_EQ(std::tuple(s.r_counter, s.n_value, s.b_counter * 16 + s.a_counter), std::tuple(c.prescaler_r, c.prescaler_n, c.prescaler_n));
+        EXPECT_EQ(std::tuple(s.r_counter, s.n_value, s.b_counter * 16 + s.a_counter),
+                  std::tuple(c.prescaler_r, c.prescaler_n, c.prescaler_n));
         store(*plan_crystal(s, 10), s);
         EXPECT_EQ(std::tuple(s.r_counter, s.n_value, s.pfd_freq, s.vco_freq), std::tuple(50, 12000, 200.0, 2400.0));
     }

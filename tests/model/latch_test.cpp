@@ -24,10 +24,12 @@ TEST(LatchAssembly, FieldsLandOnTheirBits) {
     struct Case { void (*set)(EvalState&); uint8_t latch; int64_t word; };
     const Case cases[] = {
         {[](EvalState& e) { e.core_power = 3, e.output_power = 2; }, kControlLatch, 0x00200C},
-        {[](EvalState& e) { e.core_power = 3, e.test_mode_code = 15, e.ext_band_en_bits = 32768, e.readback_code = 3, e.ext_band_code = 7; },
-         kTestLatch, 0x00F9FF},
+        {[](EvalState& e) { e.core_power = 3, e.test_mode_code = 15, e.ext_band_en_bits = 32768, e.readback_code = 3; },
+         kTestLatch, 0x00F98F},
+        {[](EvalState& e) { e.ext_band_code = 7; }, kTestLatch, 0x000073},
         {[](EvalState& e) { e.r_counter = 16383, e.r_aux_bits = 0xC00000; }, kRLatch, 0xC0FFFD},
-        {[](EvalState& e) { e.b_counter = 8191, e.a_counter = 31, e.div_sel_bits = 8388608, e.out_div2_bits = 4194304; }, kNLatch, 0xDFFF7E},
+        {[](EvalState& e) { e.b_counter = 8191, e.a_counter = 31, e.div_sel_bits = 8388608, e.out_div2_bits = 4194304; },
+         kNLatch, 0xDFFF7E},
         {[](EvalState& e) { e.a_counter = 32; }, kNLatch, 0x000082},  // not masked: spills into bit 7
     };
     for (const auto& c : cases) {

@@ -62,7 +62,8 @@ TEST(LoopNoise, ResistorNoiseAddsUpToTheTuningInputsImpedance) {
             const double kvco = in.plant.kvco_hz_per_v, v2 = 4 * 1.380649e-23 * 300 * tune.real();
             const double expected = 10 * std::log10(kvco * kvco * v2 / (2 * f * f) * std::norm(error_transfer(p, in.plant, f)));
             const PhaseNoise n = phase_noise_at(in, f);
-            EXPECT_NEAR(p.order() == 3 ? power_sum_dbc(*n.r2_thermal, *n.r3_thermal) : *n.r2_thermal, expected, 0.001) << p.order() << " " << f;
+            const double sum = p.order() == 3 ? power_sum_dbc(*n.r2_thermal, *n.r3_thermal) : *n.r2_thermal;
+            EXPECT_NEAR(sum, expected, 0.001) << p.order() << " " << f;
         }
     }
 }
