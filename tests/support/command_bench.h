@@ -23,10 +23,8 @@ struct CommandBench {
     // The answers of a line, or its first error as "<code>: <message>".
     std::vector<std::string> run(std::string_view line) {
         std::vector<std::string> out;
-        for (const commands::Reply& r : in.run_line(line)) {
-            if (r.error) out.push_back(std::to_string(r.error->code) + ": " + r.error->message);
-            else if (r.answer) out.push_back(*r.answer);
-        }
+        for (const commands::Reply& r : in.run_line(line))
+            if (r.error || r.answer) out.push_back(r.error ? std::to_string(r.error->code) + ": " + r.error->message : *r.answer);
         return out;
     }
     // The numbers of a line's one answer.

@@ -16,10 +16,7 @@ public:
         const struct rlimit limit{bytes, old_.rlim_max};
         ok_ = setrlimit(RLIMIT_FSIZE, &limit) == 0;
     }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &old_);
-        signal(SIGXFSZ, old_handler_);
-    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &old_); signal(SIGXFSZ, old_handler_); }
     FileSizeLimit(const FileSizeLimit&) = delete;
     FileSizeLimit& operator=(const FileSizeLimit&) = delete;
     bool ok() const { return ok_; }

@@ -7,12 +7,10 @@
 namespace testing_support {
 namespace {
 
-// The vendor requests of the chip's USB side that change what the model does; it takes the
-// others (modem and flow control, line properties, latency) and ignores them.
+// The vendor requests that change what the model does; it takes the others and ignores them.
 enum VendorRequest : uint8_t { kReset = 0, kBaudRate = 3, kSetBitMode = 11 };
 
-// The two bytes that lead every IN packet: modem status (CTS, DSR high on an idle cable) and
-// line status (transmitter empty).
+// The two bytes that lead every IN packet: modem status (CTS, DSR high) and line status.
 constexpr uint8_t kModemStatus = 0x31, kLineStatus = 0x60;
 constexpr size_t kPacket = 64;
 
@@ -76,10 +74,7 @@ size_t Ft232Model::bulk_in(std::span<uint8_t> buffer) {
         const size_t n = std::min({kPacket - 2, samples_.size(), buffer.size() - used - 2});
         buffer[used++] = kModemStatus;
         buffer[used++] = kLineStatus;
-        for (size_t i = 0; i < n; ++i) {
-            buffer[used++] = samples_.front();
-            samples_.pop_front();
-        }
+        for (size_t i = 0; i < n; ++i, samples_.pop_front()) buffer[used++] = samples_.front();
         if (n < kPacket - 2) break;  // a short packet ends the transfer
     }
     return used;

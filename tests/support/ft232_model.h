@@ -1,10 +1,8 @@
 #pragma once
-// A USB bit-bang adapter of the FT232R class (serial number T3ST0001) as its USB side shows it:
-// the descriptors it enumerates with, the vendor control requests libftdi1 sends it, and its two
-// bulk endpoints. In synchronous bit-bang mode every byte that arrives on the OUT endpoint is put
-// on the eight pins in order and the pins are sampled once per byte; the samples come back on the
-// IN endpoint in packets of 64 bytes, each led by the two modem-status bytes. The pins are wired
-// to the simulated board. Plain C++: the ioctl glue lives with the device tests.
+// A USB bit-bang adapter of the FT232R class (serial number T3ST0001) as its USB side shows it,
+// its pins wired to the simulated board. In synchronous bit-bang mode each byte out is put on the
+// pins and the pins are sampled once per byte; the samples come back in packets of 64 bytes, each
+// led by the two modem-status bytes. Plain C++: the ioctl glue lives with the device tests.
 #include <cstdint>
 #include <deque>
 #include <optional>
@@ -15,10 +13,7 @@
 
 namespace testing_support {
 
-struct UsbSetup {
-    uint8_t request_type, request;
-    uint16_t value, index, length;
-};
+struct UsbSetup { uint8_t request_type, request; uint16_t value, index, length; };
 
 class Ft232Model {
 public:
@@ -27,21 +22,16 @@ public:
 
     explicit Ft232Model(BoardOnPins& far) : far_(far) {}
 
-    // The device descriptor followed by the configuration descriptor with its interface and two
-    // endpoints: the contents of the sysfs file `descriptors`.
+    // The contents of the sysfs file `descriptors`.
     std::vector<uint8_t> descriptors() const;
-    // A control transfer on endpoint 0. Returns the data stage of an IN request (empty for an OUT
-    // request), or nothing when the device stalls it (a request it does not know, told on stderr).
+    // A control transfer: the data stage of an IN request (empty for OUT), or nothing for a stall.
     std::optional<std::vector<uint8_t>> control(const UsbSetup& setup);
-    // Bytes that arrive on the OUT endpoint.
     void bulk_out(std::span<const uint8_t> bytes);
     bool has_samples() const { return !samples_.empty(); }
-    // Fills `buffer` with whole packets (the last one may be short) of status bytes and samples;
-    // returns the bytes used.
+    // Fills `buffer` with packets of status bytes and samples; returns the bytes used.
     size_t bulk_in(std::span<uint8_t> buffer);
 
-    // What the tool set up: the mode and outputs, the rate divisor as the baud-rate request's
-    // wValue carried it, and the bytes sent.
+    // What the tool set up (the divisor as the baud-rate request's wValue), and the bytes sent.
     uint8_t bit_mode = 0, output_mask = 0;
     uint16_t divisor_value = 0;
     uint64_t bytes_out = 0;

@@ -1,10 +1,8 @@
 #pragma once
-// The true second-order loop (C1 = 0, order 2) in closed form, the independent reference the
-// lock-time figures are checked against. After N changes, the frequency error obeys
-// Δf'' + 2ζωn·Δf' + ωn²·Δf = 0 with Δf(0) = Δf0, Δf'(0) = −2ζωn·Δf0 (the pump starts from zero
-// phase error), so Δf(t) = Δf0·e^(−σt)·(cos ωd·t − σ/ωd·sin ωd·t), and the phase error at the PFD
-// θ(t) = −2π/N ∫Δf = −2π·Δf0/(N·ωd)·e^(−σt)·sin ωd·t. Underdamped (ζ < 1) only.
-// With ωn² = Icp·Kvco/(N·C2) and 2ζωn = Icp·Kvco·R2/N, the parts are C2 = K/ωn², R2 = 2ζωn/K.
+// The true second-order loop (C1 = 0, order 2) in closed form, the independent reference for the
+// lock-time figures: Δf'' + 2ζωn·Δf' + ωn²·Δf = 0, Δf(0) = Δf0, Δf'(0) = −2ζωn·Δf0 (no phase error
+// at the start), and θ(t) = −2π/N ∫Δf at the PFD. Underdamped (ζ < 1) only. With ωn² = K/C2 and
+// 2ζωn = K·R2 (K = Icp·Kvco/N), C2 = K/ωn², R2 = 2ζωn/K.
 #include <cmath>
 #include <numbers>
 

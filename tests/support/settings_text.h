@@ -11,10 +11,4 @@ inline std::string replace_line(std::string text, int line, const std::string& v
     return text.replace(start, text.find("\r\n", start) - start, value);
 }
 
-inline std::string first_lines(const std::string& text, int count) {
-    size_t end = 0;
-    for (int i = 0; i < count; ++i) end = text.find("\r\n", end) + 2;
-    return text.substr(0, end);
-}
-
 }  // namespace testing_support

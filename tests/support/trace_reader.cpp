@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -13,11 +14,8 @@ TraceReading read_trace(const std::string& path) {
     TraceReading r;
     std::ifstream in(path, std::ios::binary);
     std::string text((std::istreambuf_iterator<char>(in)), {});
-    if (text.empty()) {
-        r.problem = "empty file";
-        return r;
-    }
-    if (text.back() != '\n') r.problem = "the last line is cut";
+    if (text.empty() || text.back() != '\n') r.problem = text.empty() ? "empty file" : "the last line is cut";
+    if (text.empty()) return r;
 
     std::map<std::string, std::string> id_of;  // signal name -> id
     std::map<std::string, int> level;          // id -> 0/1 (x counts as 0)
@@ -28,10 +26,7 @@ TraceReading read_trace(const std::string& path) {
     auto settle = [&] {
         const int new_clk = level[id_of["CLK"]], new_le = level[id_of["LE"]], new_fail = level[id_of["LINKFAIL"]];
         if (!clk && new_clk) shift = ((shift << 1) | level[id_of["DATA"]]) & 0xFFFFFF;
-        if (!le && new_le) {
-            r.words.push_back(shift);
-            r.word_times.push_back(time);
-        }
+        if (!le && new_le) r.words.push_back(shift), r.word_times.push_back(time);
         if (!fail && new_fail) r.link_failed_at = time;
         clk = new_clk, le = new_le, fail = new_fail;
     };
@@ -66,11 +61,8 @@ TraceReading read_trace(const std::string& path) {
         } else if (tok == "$dumpvars" || (tok == "$end" && in_dump)) {
             in_dump = tok == "$dumpvars";
         } else if (!tok.empty() && tok[0] == '#') {
-            long t = -1;
-            try {
-                t = std::stol(tok.substr(1));
-            } catch (...) {
-            }
+            char* end = nullptr;
+            const long parsed = std::strtol(tok.c_str() + 1, &end, 10), t = end == tok.c_str() + 1 ? -1 : parsed;
             if (t <= time) r.problem = "step out of order: " + line;
             if (time >= 0) settle();
             time = t;

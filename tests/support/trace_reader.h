@@ -14,10 +14,7 @@ struct TraceReading {
     int status_changes = 0;         // STATUS changes after the initial values
     long link_failed_at = -1;       // the step where LINKFAIL rose, -1 if it never did
     std::vector<std::string> comments;  // texts of the comments after the header
-    struct Mark {
-        long time;
-        std::string action;
-    };
+    struct Mark { long time; std::string action; };
     std::vector<Mark> marks;        // the ACTION string's values, in order
     std::vector<long> word_times;   // the time of each latch word's LE edge
     std::vector<long> ld_rises;     // the times the LD signal rose
