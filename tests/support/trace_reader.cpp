@@ -26,7 +26,10 @@ TraceReading read_trace(const std::string& path) {
     auto settle = [&] {
         const int new_clk = level[id_of["CLK"]], new_le = level[id_of["LE"]], new_fail = level[id_of["LINKFAIL"]];
         if (!clk && new_clk) shift = ((shift << 1) | level[id_of["DATA"]]) & 0xFFFFFF;
-        if (!le && new_le) r.words.push_back(shift), r.word_times.push_back(time);
+        if (!le && new_le) {
+            r.words.push_back(shift);
+            r.word_times.push_back(time);
+        }
         if (!fail && new_fail) r.link_failed_at = time;
         clk = new_clk, le = new_le, fail = new_fail;
     };
