@@ -11,12 +11,10 @@
 #include "model/settings_file.h"
 #include "tests/support/window_scene.h"
 #include "tests/ui/dialogs/dialog_test_util.h"
-#include "ui/dialogs/synthform.h"
 #include "ui/plots/plot_panel.h"
 #include "ui/widgets/numeric_led.h"
 #include "ui/widgets/system_timer.h"
 
-using testing_support::activate;
 using testing_support::Harness;
 using testing_support::kMain;
 using testing_support::Scene;
@@ -248,10 +246,6 @@ TEST_P(Walk, EveryElementIsReachedInReadingOrderHasARoleAUniqueNameThatStaysAndT
         SCOPED_TRACE(variant);
         Scene s(GetParam(), variant);
         if (!s.window) GTEST_SKIP() << "not built yet";
-        // A frame or control built but left out of its window stands alone, never shown.
-        for (QWidget* w : QApplication::topLevelWidgets())
-            EXPECT_FALSE(!w->isVisible() && w->windowType() != Qt::Popup && !qobject_cast<QDialog*>(w) && !qobject_cast<QMainWindow*>(w))
-                << who(w).toStdString() << " is in no window";
         const std::vector<QWidget*> chain = tab_chain(s.window);
         for (size_t i = 0; i + 1 < chain.size(); ++i)
             EXPECT_TRUE(reads_before(chain[i], chain[i + 1]))
@@ -315,25 +309,3 @@ TEST_P(Walk, EveryControlDoesTheSameFromTheMouseTheKeyboardAndAssistiveTechnolog
 
 INSTANTIATE_TEST_SUITE_P(EveryWindow, Walk, ::testing::Range(kMain, testing_support::kLastWindow + 1),
                          [](const ::testing::TestParamInfo<int>& info) { return subject_name(info.param); });
-
-// A dialog worked by keys alone: Return on the frequency opens it with the focus in the VCO entry,
-// Return in it presses OK (the rest of the keyboard's work is the walk's).
-TEST(KeyboardOnly, TheFrequencyDialogIsOpenedFilledInAndLoadedWithoutAMouse) {
-    using namespace dialog_tests;
-    Harness h("ksy7100-1");
-    ASSERT_TRUE(activate(h.main.get()));
-    h.main->ui.vcofreq->setFocus(Qt::TabFocusReason);
-    h.prompts.on_modal = [&](QDialog& d) {
-        ASSERT_TRUE(activate(&d));
-        QWidget* entry = QApplication::focusWidget();
-        ASSERT_EQ(entry, dynamic_cast<synthform&>(d).Text1);
-        QTest::keyClick(entry, Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClicks(entry, "2400.2");
-        QTest::keyClick(entry, Qt::Key_Return);
-        EXPECT_TRUE(QTest::qWaitFor([&] { return !d.isVisible(); })) << "Return did not press OK";
-    };
-    QTest::keyClick(h.main->ui.vcofreq, Qt::Key_Return);
-    const std::vector<uint32_t> words = h.words();
-    ASSERT_EQ(latches_of(words), (std::vector<int>{R, N}));  // the board held no word before
-    EXPECT_EQ(std::pair(b_of(words[1]), a_of(words[1])), std::pair(375u, 1u));
-}

@@ -14,7 +14,6 @@
 #include "ui/dialogs/powerform.h"
 #include "ui/dialogs/prescaleform.h"
 #include "ui/dialogs/resend_form.h"
-#include "ui/dialogs/revform.h"
 #include "ui/dialogs/synthform.h"
 
 using namespace dialog_tests;
@@ -28,8 +27,6 @@ QStringList knob_labels(const SelectorKnob* knob) {
     for (int p = 0; p < knob->positions(); ++p) labels << knob->label(p);
     return labels;
 }
-
-QStringList counter_labels(const synthform& d) { return {d.Label4->text(), d.Label5->text(), d.Label6->text(), d.Label7->text()}; }
 
 }  // namespace
 
@@ -50,14 +47,13 @@ TEST(Crystalform, AppliesTheReferenceWithTruncatedROrRefusesItChangingAndSending
         Harness h("ksy7100-1");
         h.state.asked_pfd_freq = c.pfd;
         const EvalState before = h.state;
-        QStringList texts;
+        QString left;
         through_entry<crystalform>(h, [&] { click(h.main->ui.Label29); }, [&](crystalform& d) {
-            texts << d.Text1->text();
             d.Text1->setText(c.entry);
             click(d.Command3);
-            texts << d.Text1->text();
+            left = d.Text1->text();
         });
-        EXPECT_EQ(texts, (QStringList{"10", c.shown}));
+        EXPECT_EQ(left, c.shown);
         EXPECT_EQ(h.main->ui.crystal->text(), c.crystal);
         if (c.refusal.isEmpty()) {
             const auto words = h.words();  // their order: actions_test
@@ -69,7 +65,7 @@ TEST(Crystalform, AppliesTheReferenceWithTruncatedROrRefusesItChangingAndSending
     }
 }
 
-// The dialog opens on the stored code, relabels its knob for the RSet typed, stores the code and
+// The dialog relabels its knob for the RSet typed, stores the code and
 // the gain it stands for (0 for setting 1, 2097152 for setting 2) and sends every latch; the
 // other dialog relabels as it opens.
 TEST(CurrentForms, ApplyStoresCodeGainAndRsetRelabelsAndSendsEveryLatch) {
@@ -80,17 +76,14 @@ TEST(CurrentForms, ApplyStoresCodeGainAndRsetRelabelsAndSendsEveryLatch) {
     for (const auto& c : cases) {
         Harness h("ksy7100-3");
         h.state.cp_gain_bits = c.gain ? 0 : 2097152;  // the dialog sets the other value
-        int opened_at = -1;
         QStringList labels;
         through_entry<CurrentForm>(h, [&] { click(h.main->ui.*(c.entry)); }, [&](CurrentForm& d) {
-            opened_at = d.Selector1->position();
             d.Selector1->setPosition(c.position);
             d.Text2->setText(c.rset);
             click(d.Command1);
             labels = knob_labels(d.Selector1);
         });
         const auto words = h.words();
-        EXPECT_EQ(opened_at, 7) << "the defaults hold code 7 in both settings";
         EXPECT_EQ(labels, c.labels);
         EXPECT_EQ(bits(word_of(words, C), c.low_bit + 2, c.low_bit), uint32_t(c.position));
         EXPECT_EQ(bits(word_of(words, N), 21, 21), c.gain ? 1u : 0u);
@@ -205,7 +198,6 @@ TEST(Prescaleform, EachPositionSplitsNSendsEveryLatchAndReopensAtItsPositionAndA
         Harness h("ksy7100-1");
         h.state.asked_vco_freq = 2401;
         through_entry<prescaleform>(h, [&] { click(h.main->ui.Label3); }, [&](prescaleform& d) {
-            EXPECT_EQ(d.Selector1->position(), 2);
             d.Selector1->setPosition(position);
             click(d.Command3);
         });
@@ -226,9 +218,8 @@ TEST(Prescaleform, EachPositionSplitsNSendsEveryLatchAndReopensAtItsPositionAndA
 
 TEST(Bandselectform, EachPositionShowsItsRatioAndSendsItInTheRLatch) {
     for (int position : {3, 2, 1, 0}) {
-        Harness h("ksy7100-7");  // starts at divider 8
+        Harness h("ksy7100-7");
         through_entry<Bandselectform>(h, [&] { h.main->ui.bandselect->trigger(); }, [&](Bandselectform& d) {
-            EXPECT_EQ(d.Selector1->position(), 3);
             d.Selector1->setPosition(position);
             click(d.Command3);
         });
@@ -251,14 +242,12 @@ TEST(Synthform, LoadNowSendsOnlyTheLatchOfTheFrequencyThatChanged) {
         Harness h("ksy7100-1");
         for (uint8_t latch : {C, R, N}) h.main->send(latch);  // the board holds the plan shown
         h.words();
-        QStringList opened_with, labels;
+        QStringList labels;
         through_entry<synthform>(h, [&] { click(h.main->ui.vcofreq); }, [&](synthform& d) {
-            opened_with = QStringList{d.Text1->text(), d.Text2->text()} + counter_labels(d);
             d.Text1->setText(c.vco); d.Text2->setText(c.pfd);
             click(d.Command3);
-            labels = counter_labels(d);
+            labels = {d.Label4->text(), d.Label5->text(), d.Label6->text(), d.Label7->text()};
         });
-        EXPECT_EQ(opened_with, (QStringList{"2400.000000", "200.000000", "", "", "", ""}));
         EXPECT_EQ(latches_of(h.words()), c.sent) << c.vco << " " << c.pfd;  // their words: action_parity_test
         EXPECT_EQ(labels, (QStringList{QString::number(c.n), "32", QString::number(c.b), QString::number(c.a)}));
         EXPECT_EQ(std::pair(h.state.r_counter, h.main->ui.vcofreq->text()), std::pair(int32_t(c.r), QString(c.vcofreq)));
@@ -406,18 +395,12 @@ TEST(Form1, EachButtonResendsOneWordAssembledFromTheStateAndChangesNoSetting) {
     EXPECT_FALSE(d.isVisible());
 }
 
-// A note's ampersands show as themselves, not as access keys.
-TEST(Revform, TheNotesShowTheirAmpersandsAsThemselves) {
-    EXPECT_TRUE(revform(*Harness("ksy7100-1").main).Option1->text().contains("98 && 2000 && XP"));
-}
-
 // One conversion after another in the same window: each option runs its own conversion (the
 // conversions' values are tested in tests/model/conversion_test.cpp). A non-number or an overflow
 // (answer nullptr) beeps, empties and focuses the entry and keeps the answer shown before.
 TEST(Conversionform, ConvertsByTheChosenOptionOrRefusesAndKeepsTheAnswer) {
     Harness h("ksy7100-1");
     conversionform d(*h.main);
-    EXPECT_TRUE(d.Option1->isChecked());
     const std::tuple<QRadioButton*, const char*, const char*> steps[] = {
         {d.Option1, "0", "0.22361"},  {d.Option1, "abc", nullptr},   {d.Option1, "", nullptr},
         {d.Option2, "1", "13.01030"}, {d.Option1, "3100", nullptr},  {d.Option2, "0", "undefined"},

@@ -34,7 +34,6 @@ TEST(Loopform, DesignsOnThePresentPlanShowsWhatThePartsDoAndSendsNothing) {
         EXPECT_EQ(w.parts->item(5, 2)->text(), "20 kHz");
         EXPECT_TRUE(w.open_loop->plot()->accessibleDescription().contains("20 kHz with a phase margin of 45.0"))
             << w.open_loop->plot()->accessibleDescription().toStdString();
-        EXPECT_GT(w.noise->plot()->graphCount(), 3) << "the total and its contributions";
         EXPECT_TRUE(w.transient->plot()->accessibleDescription().contains("after"));
 
         // A current set elsewhere (a remote client) re-analyses the parts in use at once.

@@ -60,12 +60,11 @@ TEST(SupplyMeasurement, ScriptedConverters) {
     }
 }
 
-// The supplies shown once the variant is chosen; a latch write between the measurement's steps
-// disturbs neither it nor the word; after a power-down the board draws almost nothing.
+// A latch write between the measurement's steps disturbs neither it nor the word; after a
+// power-down the board draws almost nothing.
 TEST(SupplyMeasurement, ShowsTheSuppliesUndisturbedByALatchWriteBetweenItsSteps) {
     Harness h("ksy7100-1");
     const auto& ui = h.main->ui;
-    EXPECT_EQ(QStringList({ui.NumLED1->text(), ui.NumLED2->text(), ui.NumLED3->text()}), QStringList({"3.3", "4.5", "22.00"}));
     h.main->supply_measurement().set_settle_ms(20);
     ui.NumLED1->setText("");
     ui.mnuMeasure->trigger();
@@ -84,7 +83,6 @@ TEST(SupplyMeasurement, ShowsTheSuppliesUndisturbedByALatchWriteBetweenItsSteps)
 
 TEST(BoardLinkStatus, AFailedLinkIsShownOnceAndWritesAreDropped) {
     Harness h("ksy7100-1");
-    EXPECT_EQ(h.main->ui.link_status->text(), "Board link: simulated board");
     auto sim = std::make_unique<boardlink::SimBoard>();
     h.link.attach(std::make_unique<FaultInjectingPort>(*sim, 100, "/dev/parport0: writing the data register failed: No such device"));
     QTest::mouseClick(h.main->ui.Toggle1, Qt::LeftButton);  // three latches: fails in the second
@@ -96,8 +94,8 @@ TEST(BoardLinkStatus, AFailedLinkIsShownOnceAndWritesAreDropped) {
     h.link.close();
 }
 
-// A companion window shows the words the board holds; with a loop the board settles, and the
-// window plots the VCO frequency since the hop, from where it was to where the words aim, and
+// A companion window (what it shows of the words: simulated_board.png); with a loop the board
+// settles, and the window plots the VCO frequency since the hop, from where it was to where the words aim, and
 // shows the lock-detect state. Its redraw is throttled: waited for, not timed.
 TEST(SimulatedBoardWindow, PlotsTheSettlingAndShowsLockDetect) {
     Harness h("ksy7100-1");
@@ -110,10 +108,6 @@ TEST(SimulatedBoardWindow, PlotsTheSettlingAndShowsLockDetect) {
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(window->isVisible() && h.prompts.opened.empty()) << "a companion window, not a modal one";
     for (int latch : {1, 0, 2}) h.main->send(latch);
-    auto* word2 = window->findChild<QLabel*>("word2");
-    EXPECT_TRUE(QTest::qWaitFor([&] { return word2->text() == "0x017702"; }, 5000)) << word2->text().toStdString();
-    EXPECT_TRUE(window->findChild<QLabel*>("frequency")->text().contains("2400.000000 MHz"));
-    EXPECT_TRUE(window->findChild<QLabel*>("fields2")->text().contains("B"));
     now = 50'000'000;
     h.state.n_value += 10;  // a hop of ten PFD steps
     h.state.b_counter = h.state.n_value / h.state.prescaler, h.state.a_counter = h.state.n_value % h.state.prescaler;

@@ -75,7 +75,6 @@ TEST(Registers, OpenedWithOnlyFixedDigitsClickedCancelChangesNothingAndLoadNowSe
         const auto open = [&] { c.from_menu ? h.main->ui.registermenu->trigger() : click(h.main->ui.Command1); };
         const QString opened = through_entry<registers>(h, open, [&](registers& d) {
             const QLabel* sent[] = {d.Label37, d.Label35, d.Label36};  // R, control, N
-            for (const QLabel* l : sent) EXPECT_TRUE(l->text().isEmpty());
             // Address and reserved digits: never set, not even by the user, and no Tab stops.
             // DB19 of the R latch shows the test-mode enable bit as every R word carries it.
             const char* db19 = c.unusual ? "1" : "0";
@@ -205,7 +204,6 @@ TEST(Registers, SendsApplyTypedWordsStoreTheirOwnRowAndMarkTheOthersAsNotSent) {
 // A list reads out its entry, labelled by the caption over it (the rest: accessibility_test.cpp).
 TEST(VcoTest, OpensShowingTheStateAlsoToAssistiveTechnologyAndStoresOrSendsNothingNotEvenForProgramSetValues) {
     const std::tuple<const char*, std::function<void(EvalState&)>, std::vector<int>> cases[] = {
-        {"ksy7100-0", [](EvalState&) {}, {0, 0, 0, false, false, false, false}},
         {"ksy7100-8", [](EvalState& s) {
              s.test_mode_code = 13, s.readback_code = 2, s.ext_band_code = 6, s.ext_band_en_bits = 32768, s.adc_ctrl_bits = 512;
              s.test_enable_bits = 524288;

@@ -56,29 +56,21 @@ TEST(ClickLabelAccess, EnterReturnAndSpaceActAsTheMouseDoesOnlyOnALabelWithAPres
     }
 }
 
-TEST(FocusFrames, EveryControlTheKeyboardReachesShowsWhenItHasTheFocus) {
-    QWidget window;
-    auto* text = new ClickLabel("2400.00000MHz");
-    text->setPress(ClickLabel::Press::Click);
-    auto* picture = new ClickLabel;  // the frame goes round its picture
+// The focus frames of a text label, a knob and a switch show in the window pictures (the main
+// window's board label, the prescaler's knob, the register map's first switch); here the frame
+// round a picture.
+TEST(FocusFrames, APictureTheKeyboardReachesShowsWhenItHasTheFocus) {
+    ClickLabel picture;
     QPixmap pixmap(60, 20);
     pixmap.fill(Qt::darkBlue);
-    picture->setPixmap(pixmap);
-    picture->setMinimumWidth(120);
-    picture->setPress(ClickLabel::Press::DoubleClick);
-    auto* row = new QHBoxLayout(&window);
-    for (QWidget* w : std::initializer_list<QWidget*>{text, picture, new SelectorKnob({"8/9", "16/17", "32/33", "32/33"}),
-                       new ToggleSwitch("CP Gain = 0", "CP Gain = 1")})
-        row->addWidget(w);
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-    for (int i = 0; i < row->count(); ++i) {
-        QWidget* w = row->itemAt(i)->widget();
-        SCOPED_TRACE(w->metaObject()->className());
-        w->clearFocus();
-        const QImage without = w->grab().toImage();
-        w->setFocus(Qt::TabFocusReason);
-        ASSERT_TRUE(w->hasFocus());
-        EXPECT_NE(w->grab().toImage(), without);
-    }
+    picture.setPixmap(pixmap);
+    picture.setMinimumWidth(120);
+    picture.setPress(ClickLabel::Press::DoubleClick);
+    picture.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&picture));
+    picture.clearFocus();
+    const QImage without = picture.grab().toImage();
+    picture.setFocus(Qt::TabFocusReason);
+    ASSERT_TRUE(picture.hasFocus());
+    EXPECT_NE(picture.grab().toImage(), without);
 }
