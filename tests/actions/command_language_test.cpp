@@ -36,7 +36,6 @@ TEST(CommandSyntax, LinesSplitIntoCommandsWithQuotedTextsAndQueries) {
 TEST(CommandLanguage, CommandsRunTheirActionsAndQueriesAnswerFromTheState) {
     struct Case { const char* line; std::vector<std::string> answers; std::vector<int> latched; const char* variant = "ksy7100-1"; };
     const Case cases[] = {
-        {"*IDN?", {"KSY7100-EVAL,KSY7100-1,SIM,9.9"}, {}},
         {"FREQ 2400.2; FREQ?; LATC:WORD? N", {"2400.2", "017706"}, {1, 2}},
         {"freq:pfd 100;FREQ:PFD?", {"100"}, {1, 2}},
         {"FREQ:REF 19.2; FREQ:REF?", {"19.2"}, {3, 2, 1, 0}},
