@@ -1,10 +1,10 @@
 // The tool never reports a frequency the board does not make. Random command sequences on every
 // variant, with the simulated board as the witness: after every command FREQ?, FREQ:PFD? and
 // BOAR:FREQ? agree to 1 Hz with what the words the board latched make, (P x B + A) x reference / R
-// (B alone for the KSY7100-8) with counters the prescaler can divide by, a command's MIN and MAX
-// are values it takes, and a refused command changes nothing and sends nothing. A failure
-// prints the sequence that led to it. *RST returns to the variant's start; the loop designer's
-// commands send nothing.
+// (B alone for the KSY7100-8) with counters the prescaler can divide by, and the simulated board
+// puts out what they make from its own reference; a command's MIN and MAX are values it takes,
+// and a refused command changes nothing and sends nothing. A failure prints the sequence that led
+// to it. *RST returns to the variant's start; the loop designer's commands send nothing.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -40,9 +40,10 @@ fs::path scratch_folder() {
     return base / ("ksy7100-agreement-" + std::to_string(getpid()));
 }
 
-// What the words the board latched make, decoded from its bits alone, with the tool's reference.
+// What the words the board latched make, decoded from its bits alone, with the tool's reference;
+// and what the simulated board puts out from its own reference, after the output divide-by-2.
 struct Made {
-    double pfd_hz, vco_hz;
+    double pfd_hz, vco_hz, board_out_hz;
     bool makeable;  // the prescaler can divide by these counters: B is not below A
 };
 std::optional<Made> board_makes(const boardlink::SimBoard& board, double ref_hz) {
@@ -51,7 +52,9 @@ std::optional<Made> board_makes(const boardlink::SimBoard& board, double ref_hz)
     const uint32_t r = (*l[1] >> 2) & 0x3FFF, b = (*l[2] >> 8) & 0x1FFF, a = (*l[2] >> 2) & 0x1F;
     if (r == 0) return std::nullopt;
     const double ratio = board.single_modulus() ? b : double(*board.prescaler_modulus()) * b + a;
-    return Made{ref_hz / r, ratio * ref_hz / r, board.single_modulus() || b >= a};
+    const double divide = (*l[2] >> 22) & 1 ? 2 : 1;
+    return Made{ref_hz / r, ratio * ref_hz / r, ratio * boardlink::SimBoard::kRefInHz / r / divide,
+                board.single_modulus() || b >= a};
 }
 
 struct Rig : testing_support::CommandBench {
@@ -149,8 +152,11 @@ std::optional<std::string> run_and_check(Rig& rig, const std::string& command) {
     const auto readout = number(answers[2]);
     if (!made) {
         if (answers[2] != "NONE") return "BOAR:FREQ? says " + answers[2] + " of a board that holds no plan";
+        if (rig.board.output_frequency_hz()) return "the simulated board puts out a frequency with no plan";
         return std::nullopt;
     }
+    if (std::abs(rig.board.output_frequency_hz().value_or(-1) - made->board_out_hz) >= 1)
+        return "the simulated board puts out another frequency than its words make";
     const std::string board_says = numfmt::general(made->vco_hz / 1e6) + " MHz at a PFD of " +
                                    numfmt::general(made->pfd_hz / 1000) + " kHz";
     if (!made->makeable) return "the board holds counters its prescaler cannot divide by (B below A)";

@@ -2,7 +2,6 @@
 // runs without windows as a bench script makes them (the board's words read back from the trace).
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -65,7 +64,6 @@ TEST(CommandLine, IsCheckedBeforeAnyDisplayIsNeeded) {
          {"Cannot write the trace file /nonexistent-dir/t.vcd: No such file or directory"}, "display"},
         {{"--link", "sim", "--trace", good_trace}, kNoDisplay, 1,
          {"no display found: neither DISPLAY nor WAYLAND_DISPLAY is set", "xvfb-run"}, "abort"},
-        {{"--link", "sim"}, {"env", "-u", "DISPLAY", "QT_QPA_PLATFORM=xcb"}, 1, {"the window system 'xcb' needs DISPLAY"}, "abort"},
         // A display that is named but cannot be reached: Qt's own failure, said plainly.
         {{"--link", "sim"}, {"env", "-u", "QT_QPA_PLATFORM", "-u", "WAYLAND_DISPLAY", "-u", "XDG_SESSION_TYPE", "DISPLAY=:7654"}, 1,
          {"no display found", "DISPLAY=:7654", "xvfb-run"}, "Reinstalling"},
@@ -142,31 +140,26 @@ TEST(Headless, RegistersAndChannelTablesGoToFirmwareAndComeBack) {
     for (const auto& f : {header, channels, list, program, binary}) std::filesystem::remove(f);
 }
 
-// A refused command, a file that cannot be read or a FIFO given to load (refused at once, not
-// waited on for a writer): said as the window would say it, nothing more runs, the board is
-// untouched and the run exits 1.
+// A refused command or a file that cannot be read (a FIFO too: file_io_test): said as the window
+// would say it, nothing more runs, the board is untouched and the run exits 1.
 TEST(Headless, ARefusalIsSaidRunsNothingMoreAndExitsOne) {
-    const std::string fifo = temp_path("settings.fifo");
-    ::mkfifo(fifo.c_str(), 0600);
     struct Case { std::vector<std::string> args; std::string input, err; size_t answers; };
     const Case cases[] = {
         {{"--exec", "FREQ?; FREQ abc; FREQ 2401"}, "", "ksy7100-eval: Invalid entry in VCO Frequency.\n", 1},
         {{"--exec", "-"}, "FREQ?\nNOPE\nFREQ 2401\n", "ksy7100-eval: Undefined header: no command NOPE\n", 1},
         {{"--exec", "-"}, std::string(10000, 'x') + "\nFREQ 2401\n", "ksy7100-eval: Too much data: a line holds at most 4096 bytes\n", 0},
         {{"--load", "/nonexistent-dir/setup.txt", "--exec", "*IDN?"}, "", "could not be read", 0},
-        {{"--load", fifo, "--exec", "*IDN?"}, "", "not a regular file (a FIFO, a device or a socket)", 0},
     };
     for (const auto& c : cases) {
         Ran r = run_headless("ksy7100-1", c.args, c.input);
         EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
         EXPECT_EQ(std::tuple(r.status, size_t(std::count(r.out.begin(), r.out.end(), '\n')), r.words.size()), std::tuple(1, c.answers, 0u)) << c.err;
     }
-    std::filesystem::remove(fifo);
 }
 
 // Commands on the command line or standard input, one or more a line, answered on standard output;
-// a settings file saved by one run and loaded by the next sends R, control, N. A variant's name
-// may be given in either case.
+// a settings file saved by one run is loaded by the next (the order of its sends: the settings
+// menu's tests). A variant's name may be given in either case.
 TEST(Headless, CommandsRunWithoutAnyDisplayAndAnswerOnStandardOutput) {
     const std::string file = temp_path("setup.txt");
     Ran saved = run_headless("KSY7100-3", {"--exec", "FREQ 1905.4; LATC:WORD? N\n*IDN?;MEM:SAVE \"" + file + "\""});
@@ -176,7 +169,5 @@ TEST(Headless, CommandsRunWithoutAnyDisplayAndAnswerOnStandardOutput) {
     Ran loaded = run_headless("ksy7100-3", {"--load", file, "--exec", "-"}, "FREQ?;LATC:WORD? N\nFREQ:PFD?");
     EXPECT_EQ(loaded.status, 0) << loaded.err;
     EXPECT_EQ(loaded.out, "1905.4\n01295E\n200\n") << "the last line needs no line end";
-    ASSERT_EQ(loaded.words.size(), 3u);
-    EXPECT_EQ(std::vector<uint32_t>({loaded.words[0] & 3, loaded.words[1] & 3, loaded.words[2] & 3}), (std::vector<uint32_t>{1, 0, 2}));
     std::filesystem::remove(file);
 }

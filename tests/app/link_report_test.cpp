@@ -22,7 +22,6 @@ TEST(LinkReport, NamesStateAndSelfTestOfEveryKindOfLink) {
     const Case cases[] = {
         {K::Sim, "", false, "SIM", "SIM,OK", std::nullopt},
         {K::Parport, "/dev/no-such-port", false, "SIM", "SIM,OK", std::nullopt},
-        {K::Ftdi, "A1B2", false, "A1B2", "FTDI,A1B2,OK", std::nullopt},
         {K::Ftdi, "A1B2", true, "A1B2", "FTDI,A1B2,FAILED,\"" + unplugged + "\"", "the board link failed: " + unplugged},
         {K::Gpio, "0", false, "GPIOCHIP0", "GPIO,0,OK", std::nullopt},
     };

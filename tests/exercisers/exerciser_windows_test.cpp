@@ -192,14 +192,14 @@ TEST(Locktime, MeasuresEachHopsLockTimeBesideThePredictionAndRefusesWithoutLockD
 }
 
 TEST(Sweep, StepsOneNLatchPerTickAndStopsAtTheStepReachingTheStopOrAtCountersThatDoNotFit) {
-    struct Case { const char *start, *stop, *step; int first_n, n_step; size_t words; const char* shown; double board_mhz; const char* message; };
+    struct Case { const char *start, *stop, *step; int first_n, n_step; size_t words; const char* shown; const char* message; };
     const Case cases[] = {
-        {"1750", "1752", "200", 8750, 1, 11, "1752", 1752, nullptr},
-        {"1750", "1700", "200", 8750, 1, 1, "1750", 1750, nullptr},
-        {"1750", "1751.3", "200", 8750, 1, 8, "1751.4", 1751.4, nullptr},
-        {"1750", "1752", "400", 8750, 2, 6, "1752", 1752, nullptr},  // two PFD steps a tick, shown as reached
-        {"1750.05", "1750.4", "200", 8750, 1, 3, "1750.4", 1750.4, nullptr},  // off the grid: shown as reached
-        {"52428.4", "52429", "200", 262142, 1, 2, "52428.6", 52428.6,
+        {"1750", "1752", "200", 8750, 1, 11, "1752", nullptr},
+        {"1750", "1700", "200", 8750, 1, 1, "1750", nullptr},
+        {"1750", "1751.3", "200", 8750, 1, 8, "1751.4", nullptr},
+        {"1750", "1752", "400", 8750, 2, 6, "1752", nullptr},  // two PFD steps a tick, shown as reached
+        {"1750.05", "1750.4", "200", 8750, 1, 3, "1750.4", nullptr},  // off the grid: shown as reached
+        {"52428.4", "52429", "200", 262142, 1, 2, "52428.6",
          "At 52428.8 MHz: The B counter would be 8192; it must be 0 to 8191."},
     };
     for (const auto& c : cases) {
@@ -220,7 +220,6 @@ TEST(Sweep, StepsOneNLatchPerTickAndStopsAtTheStepReachingTheStopOrAtCountersTha
             EXPECT_EQ(n, expected) << c.stop;
             EXPECT_EQ(w.Text5->text(), c.shown);
             EXPECT_FALSE(w.run().timer().running() || hourglass(w)) << "stopped, the default cursor back";
-            EXPECT_DOUBLE_EQ(*h.board->output_frequency_hz() / 1e6, c.board_mhz);
             EXPECT_EQ(h.prompts.texts(), c.message ? std::vector<QString>{c.message} : std::vector<QString>{});
         });
     }

@@ -109,7 +109,6 @@ TEST(BoardLink, TakesTheLinkAskedForOrFallsBackToTheSimulatedBoardWithTheCause) 
         {Kind::Auto, "/dev/parport-missing", false, sim, nullptr},
         {Kind::Ftdi, "", true,
          "USB adapter FT232R USB UART, serial T3ST0001 (CLK=D0,DATA=D1,LE=D2,RBCLK=D3,D4=D4,STATUS=D7, 250 kHz)", nullptr},
-        {Kind::Ftdi, "", false, sim, "USB Adapter"},
         {Kind::Gpio, "gpiochip0", true, "GPIO gpiochip0 [test-header] (CLK=17,DATA=27,LE=22,RBCLK=23,D4=24,STATUS=25)", nullptr},
         {Kind::Gpio, "gpiochip0", false, sim, "GPIO Chip"},
     };

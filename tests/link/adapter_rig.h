@@ -31,9 +31,6 @@ inline boardlink::PinMap pin_map(boardlink::AdapterKind kind, const std::string&
 inline const char* const kGpioFull = "CLK=17,DATA=27,LE=22,RBCLK=23,D4=24,STATUS=25";
 inline const char* const kUsbReversed = "CLK=D7,DATA=D6,LE=D5,RBCLK=D4,D4=D3,STATUS=D0";
 
-// How the adapter's sample of a step relates to the byte of that step.
-enum class Sampling { BeforeTheByte, AsTheByteTakesEffect };
-
 struct FtdiLog {
     // What the tool asked of the device (the rate and serial number: the device tests').
     std::optional<uint8_t> outputs;
@@ -44,7 +41,6 @@ struct FtdiLog {
     boardlink::DeviceResult open_result, start_result;
     std::optional<size_t> failing_transfer;  // this exchange (from 0) and all after it fail
     boardlink::DeviceResult failure{boardlink::DeviceFault::Gone, "LIBUSB_ERROR_NO_DEVICE"};
-    Sampling sampling = Sampling::BeforeTheByte;
     BoardOnPins* wired = nullptr;  // the board on the pins; none: samples from `sample`
     std::function<uint8_t(size_t transfer, size_t index)> sample;  // none: 0
 };
@@ -67,10 +63,9 @@ public:
                 samples[i] = log_->sample ? log_->sample(n, i) : 0;
                 continue;
             }
-            if (log_->sampling == Sampling::BeforeTheByte) samples[i] = pins_now();
+            samples[i] = pins_now();  // sampled as the byte before it left the pins
             pins_ = bytes[i];
             log_->wired->drive(pins_);
-            if (log_->sampling == Sampling::AsTheByteTakesEffect) samples[i] = pins_now();
         }
         return {};
     }

@@ -1,6 +1,7 @@
-// Either adapter stands in for the parallel port: a trace taken over it reads back as the same
-// waveform as one taken over the simulated board (the same latch words, the same readback answers
-// on STATUS, the same supplies), and a device that fails breaks the link once and for good.
+// Either adapter stands in for the parallel port: a trace taken over a GPIO chip reads back as the
+// same waveform as one taken over the simulated board (the same latch words, the same readback
+// answers on STATUS, the same supplies), a USB adapter's trace keeps its bit-bang rate, and a
+// device that fails breaks the link once and for good.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -13,8 +14,6 @@
 #include "model/variants.h"
 #include "tests/link/adapter_rig.h"
 #include "tests/support/trace_reader.h"
-
-using testing_support::Sampling;
 
 namespace {
 
@@ -65,27 +64,17 @@ TEST(AdapterTrace, DecodesToTheSameWordsAndAnswersAsOverTheSimulatedBoard) {
     EXPECT_GT(reference.reading.status_changes, 0);
     EXPECT_EQ(reference.supplies, "4.5 V, 3.3 V, 22.00 mA");
 
-    // Whichever sample of a byte the adapter takes, and wherever STATUS is wired, a read must
-    // take the sample made once the bytes before it are on the pins.
-    const auto usb = boardlink::AdapterKind::UsbBitbang;
-    const std::tuple<boardlink::AdapterKind, const char*, Sampling> cases[] = {
-        {usb, "CLK=D0", Sampling::BeforeTheByte},
-        {usb, "CLK=D4,DATA=D3,LE=D2,RBCLK=D1,D4=D0,STATUS=D6", Sampling::AsTheByteTakesEffect},
-        {boardlink::AdapterKind::Gpio, testing_support::kGpioFull, Sampling::BeforeTheByte},
-    };
-    for (const auto& [kind, pins, sampling] : cases) {
-        SCOPED_TRACE(std::string(pins) + (sampling == Sampling::BeforeTheByte ? ", sampled before" : ", sampled as"));
-        testing_support::WiredAdapter adapter(kind, pins);
-        adapter.ftdi->sampling = sampling;
-        auto backend = adapter.open();
-        ASSERT_TRUE(backend) << adapter.error;
-        const Traced t = trace_session(std::move(backend), adapter.wired.board);
-        EXPECT_EQ(std::tuple(t.reading.problem, t.reading.complete, t.reading.link_failed_at), std::tuple("", true, -1));
-        EXPECT_EQ(t.reading.words, reference.reading.words);
-        EXPECT_EQ(t.latched, reference.latched) << "the board behind the adapter holds what the trace shows";
-        EXPECT_EQ(t.reading.status_changes, reference.reading.status_changes);
-        EXPECT_EQ(t.supplies, reference.supplies);
-    }
+    // Over a GPIO chip. The USB adapter's reads: the sample each read takes (adapter_ports_test),
+    // the supplies and the words through the adapter's own library (the device tests).
+    testing_support::WiredAdapter adapter(boardlink::AdapterKind::Gpio, testing_support::kGpioFull);
+    auto backend = adapter.open();
+    ASSERT_TRUE(backend) << adapter.error;
+    const Traced t = trace_session(std::move(backend), adapter.wired.board);
+    EXPECT_EQ(std::tuple(t.reading.problem, t.reading.complete, t.reading.link_failed_at), std::tuple("", true, -1));
+    EXPECT_EQ(t.reading.words, reference.reading.words);
+    EXPECT_EQ(t.latched, reference.latched) << "the board behind the adapter holds what the trace shows";
+    EXPECT_EQ(t.reading.status_changes, reference.reading.status_changes);
+    EXPECT_EQ(t.supplies, reference.supplies);
 }
 
 // A USB adapter clocks a transfer out at its bit-bang rate: the trace spaces the words of one

@@ -54,7 +54,7 @@ Loaded load_traced(std::unique_ptr<Port> inner, const SimBoard& board) {
 }  // namespace
 
 // The signals' names are the decoder test's to check, and that the board behind a trace latches
-// what it shows, the adapter traces'.
+// what it shows and that a trace closed is complete, the adapter traces'.
 TEST(Trace, ReadsBackTheLatchWordsAndTheStatusLine) {
     const std::string path = temp_path("words.vcd");
     std::vector<uint32_t> sent;
@@ -69,9 +69,7 @@ TEST(Trace, ReadsBackTheLatchWordsAndTheStatusLine) {
         const auto open = read_trace(path);
         EXPECT_EQ(std::tuple(open.problem, open.words, open.complete), std::tuple("", sent, false));
     }
-    const auto r = read_trace(path);
-    EXPECT_EQ(std::tuple(r.problem, r.words, r.complete, r.link_failed_at), std::tuple("", sent, true, -1));
-    EXPECT_GT(r.status_changes, 0);
+    EXPECT_EQ(read_trace(path).words, sent);
 
     // STATUS shows the converter's data bit (status bit 4) as each read found it: 1010 0101 read
     // is a first level and six changes.

@@ -11,7 +11,6 @@
 
 using boardlink::SetupResult;
 using testing_support::bits_of;
-using testing_support::load_word;
 using testing_support::RecordingPort;
 using testing_support::serve_bits;
 using V = std::vector<uint8_t>;
@@ -31,24 +30,6 @@ TEST(ShiftWord, ClocksEveryBitMsbFirstWithDataHeldAcrossTheRisingEdge) {
         boardlink::shift_word(port, boardlink::kDataRegister, word, 24);
         EXPECT_EQ(port.writes(), expected) << std::hex << word;
         for (const auto& a : port.accesses) EXPECT_EQ(a.address, boardlink::kDataRegister);
-    }
-}
-
-TEST(SimBoard, OutputFrequencyFromHeldLatches) {
-    struct Case { uint32_t control, r, n; bool single; std::optional<double> hz; };
-    const Case cases[] = {
-        {0x8FF108, 0x0000C9, 0x017702, false, 2400e6},            // 32/33, R 50, B 375
-        {0x8FF108, 0x0000C9, 0x017702 | 0x400000, false, 1200e6},  // output divide-by-2
-        {0x4FF108, 0x0000C9, 0x02EE02, false, 2400e6},            // 16/17, B 750
-        {0x0FF100, 0x0000C9, 0x008C52, false, 228e6},             // 8/9, B 140, A 20
-        {0x0FF100, 0x000029, 0x007802, true, 120e6},              // single modulus, R 10, B 120
-        {0x8FF108, 0x000001, 0x017702, false, std::nullopt},      // R of 0
-    };
-    for (const auto& c : cases) {
-        boardlink::SimBoard board;
-        board.set_single_modulus(c.single);
-        for (uint32_t w : {c.control, c.r, c.n}) load_word(board, w);
-        EXPECT_EQ(board.output_frequency_hz(), c.hz) << std::hex << c.n;
     }
 }
 

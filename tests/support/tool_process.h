@@ -96,7 +96,6 @@ public:
         fd_ = -1;
     }
     ~CommandClient() { if (fd_ >= 0) ::close(fd_); }
-    bool connected() const { return fd_ >= 0; }
     void tell(const std::string& line) {
         if (fd_ >= 0) (void)!::write(fd_, (line + "\n").data(), line.size() + 1);
     }
