@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <QSignalSpy>
 #include <algorithm>
 
 #include "model/latch.h"
 #include "tests/ui/dialogs/dialog_test_util.h"
 #include "ui/registers/registers.h"
 #include "ui/registers/vcotest.h"
+#include "tests/support/window_scene.h"
 
 using namespace dialog_tests;
 using regmap::Row;
@@ -155,6 +157,19 @@ TEST(Registers, ATypedWordSetsItsRowOnlyAndNothingIsSentUntilASendButton) {
         });
         if (send) { EXPECT_EQ(h.words(), std::vector<uint32_t>{word}) << text; }
     }
+}
+
+// Return on a focused send button is the dialog's, as in every window here: OK loads all and
+// closes; the button itself takes Space or a click.
+TEST(Registers, ReturnOnAFocusedSendButtonPressesOk) {
+    Harness h("ksy7100-1");
+    with_registers(h, [&](registers& d) {
+        ASSERT_TRUE(testing_support::activate(&d));
+        QSignalSpy sent(d.Command5, &QPushButton::clicked);
+        d.Command5->setFocus();
+        QTest::keyClick(d.Command5, Qt::Key_Return);
+        EXPECT_EQ(std::pair(int(sent.count()), d.isVisible()), std::pair(0, false));
+    });
 }
 
 // A send applies a word still typed in its row (or refuses it with Return's message), stores and
