@@ -56,6 +56,7 @@ TEST(SettingsFile, RefusedFilesNameTheLineAndTheProblem) {
         {text.substr(0, text.find(" 8388608")), 2, "the file ends before this line (prescaler_bits)"},
         {line(5, std::string(5000, '7') + "x"), 5, "cs1_bits: \"77777777777777777777...\" is not a number"},
         {line(5, "114689"), 5, "cs1_bits = 114689 does not fit its field (bits 16 to 14)"},
+        {line(6, "4"), 6, "output_power = 4 is outside 0 to 3"},
         {line(22, "8192"), 22, "b_counter = 8192 is outside 0 to 8191"},
         {line(23, "32"), 23, "a_counter = 32 is outside 0 to 31"},
         {line(9, "1e300"), 9, "cp_threestate_bits = 1e+300 is too large for a 16-bit integer"},
