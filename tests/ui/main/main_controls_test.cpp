@@ -75,44 +75,41 @@ TEST(MainPowerButtons, LevelsStopAtTheirEndsButStillSend) {
 }
 
 // The labels the setting dialogs set are checked with them (the frequency, reference,
-// anti-backlash, power-down and band-select dialog tests); here the rest.
-TEST(RefreshMain, FormatsEveryLabelFromTheState) {
-    struct Case { const char* device; void (*set)(EvalState&); const char* label; const char* text; };
+// anti-backlash, power-down and band-select dialog tests); here the rest, and the switches, which
+// follow their fields and keep their place for other values. Refreshing never writes to the board.
+TEST(RefreshMain, ShowsEveryLabelAndSwitchFromTheState) {
+    struct Case { const char* device; void (*set)(Harness&); const char* shown; const char* text; };
     const Case cases[] = {
-        {"ksy7100-1", [](EvalState& s) { s.cs1_bits = 0; }, "currentsetting1", "0.3100"},
-        {"ksy7100-1", [](EvalState& s) { s.rset = 9400; }, "currentsetting2", "1.2500"},
-        {"ksy7100-1", [](EvalState& s) { s.cs2_bits = 1; }, "currentsetting2", "2.5000"},  // not a code: unchanged
-        {"ksy7100-1", [](EvalState& s) { s.prescaler_bits = 12582912; }, "pres", "32/33"},
-        {"ksy7100-1", [](EvalState& s) { s.prescaler_bits = 4194304; }, "pres", "16/17"},
-        {"ksy7100-1", [](EvalState& s) { s.muxout_bits = 160; }, "Label5", "Open Drain Lock Detect"},
-        {"ksy7100-8", [](EvalState& s) { s.muxout_bits = 160; }, "Label5", "Not Used"},
-        {"ksy7100-8", [](EvalState& s) { s.prescaler_bits = 8388608; }, "pres", "Not Used"},
-        {"ksy7100-1", [](EvalState& s) { s.pfd_freq = 30; }, "ref_freq", "30.00000kHz"},
+        {"ksy7100-1", [](Harness& h) { h.state.cs1_bits = 0; }, "currentsetting1", "0.3100"},
+        {"ksy7100-1", [](Harness& h) { h.state.rset = 9400; }, "currentsetting2", "1.2500"},
+        {"ksy7100-1", [](Harness& h) { h.state.cs2_bits = 1; }, "currentsetting2", "2.5000"},  // not a code: unchanged
+        {"ksy7100-1", [](Harness& h) { h.state.prescaler_bits = 12582912; }, "pres", "32/33"},
+        {"ksy7100-1", [](Harness& h) { h.state.prescaler_bits = 4194304; }, "pres", "16/17"},
+        {"ksy7100-1", [](Harness& h) { h.state.muxout_bits = 160; }, "Label5", "Open Drain Lock Detect"},
+        {"ksy7100-8", [](Harness& h) { h.state.muxout_bits = 160; }, "Label5", "Not Used"},
+        {"ksy7100-8", [](Harness& h) { h.state.prescaler_bits = 8388608; }, "pres", "Not Used"},
+        {"ksy7100-1", [](Harness& h) { h.state.pfd_freq = 30; }, "ref_freq", "30.00000kHz"},
         // Outside the nine the variant-dependent steps leave their labels.
-        {"ksy7100-1", [](EvalState& s) { s.device = "ksy7102"; s.muxout_bits = 224; }, "Label5", "Three-State Output"},
-        {"ksy7100-1", [](EvalState& s) { s.device = "ksy7102"; s.powerdown_bits = 3145728; }, "Label10", "Normal Operation"},
-        {"ksy7100-1", [](EvalState& s) { s.device = "ksy7102"; s.core_power = 0; }, "Label9", "15 mA"},
-        {"ksy7100-1", [](EvalState& s) { s.device = "ksy7102"; s.prescaler_bits = 0; }, "pres", "32/33"}};
+        {"ksy7100-1", [](Harness& h) { h.state.device = "ksy7102"; h.state.muxout_bits = 224; }, "Label5", "Three-State Output"},
+        {"ksy7100-1", [](Harness& h) { h.state.device = "ksy7102"; h.state.powerdown_bits = 3145728; }, "Label10", "Normal Operation"},
+        {"ksy7100-1", [](Harness& h) { h.state.device = "ksy7102"; h.state.core_power = 0; }, "Label9", "15 mA"},
+        {"ksy7100-1", [](Harness& h) { h.state.device = "ksy7102"; h.state.prescaler_bits = 0; }, "pres", "32/33"},
+        {"ksy7100-1", [](Harness& h) { h.state.mute_till_ld_bits = 2048; }, "Toggle7", "Mute till Lock Detect Enabled"},
+        {"ksy7100-1", [](Harness& h) { h.state.ldp_bits = 262144; }, "Toggle10", "Lock Detect Precision = 5"},
+        {"ksy7100-1", [](Harness& h) { h.state.div_sel_bits = 8388608; }, "Toggle4", "Internal Divide by 2 Selected"},
+        // Neither the on value nor 0: the switch stays; lock-detect precision is off for any other value.
+        {"ksy7100-1", [](Harness& h) { h.main->ui.Toggle7->setChecked(true); h.state.mute_till_ld_bits = 5; }, "Toggle7", "Mute till Lock Detect Enabled"},
+        {"ksy7100-1", [](Harness& h) { h.main->ui.Toggle10->setChecked(true); h.state.ldp_bits = 5; }, "Toggle10", "Lock Detect Precision = 3"}};
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.shown);
         Harness h(c.device);
-        c.set(h.state);
+        c.set(h);
         h.main->refresh_main();
-        EXPECT_EQ(h.main->findChild<QLabel*>(c.label)->text(), c.text) << c.label;
+        auto* shown = h.main->findChild<QWidget*>(c.shown);
+        auto* toggle = qobject_cast<ToggleSwitch*>(shown);
+        EXPECT_EQ(toggle ? toggle->caption() : qobject_cast<QLabel*>(shown)->text(), c.text);
+        EXPECT_TRUE(h.words().empty());
     }
-}
-
-TEST(RefreshMain, SwitchesFollowTheirFieldsAndKeepTheirPlaceForOtherValues) {
-    Harness h("ksy7100-1");
-    auto& ui = h.main->ui;
-    h.state.mute_till_ld_bits = 2048, h.state.ldp_bits = 262144, h.state.div_sel_bits = 8388608;
-    h.main->refresh_main();
-    EXPECT_TRUE(ui.Toggle7->isChecked() && ui.Toggle10->isChecked() && ui.Toggle4->isChecked());
-    EXPECT_EQ(ui.Toggle4->caption(), "Internal Divide by 2 Selected");
-    h.state.mute_till_ld_bits = 5;  // neither on value nor 0: the switch stays
-    h.state.ldp_bits = 5;           // any other value turns lock-detect precision off
-    h.main->refresh_main();
-    EXPECT_TRUE(ui.Toggle7->isChecked() && !ui.Toggle10->isChecked());
-    EXPECT_TRUE(h.words().empty()) << "refreshing never writes to the board";
 }
 
 TEST(VariantDialog, EachVariantConfiguresTheMainWindowAndWritesNoLatch) {
