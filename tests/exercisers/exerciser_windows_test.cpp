@@ -2,8 +2,6 @@
 // tick on the simulated board: what each tick sends, the entries they refuse, and how a run ends.
 #include <gtest/gtest.h>
 
-#include <QLineEdit>
-#include <QPushButton>
 #include <QRegularExpression>
 #include <QStatusBar>
 
@@ -13,8 +11,6 @@
 #include "model/variants.h"
 #include "tests/support/refusal.h"
 #include "tests/ui/dialogs/dialog_test_util.h"
-#include "ui/widgets/click_label.h"
-#include "ui/widgets/toggle_switch.h"
 
 using namespace dialog_tests;
 using testing_support::expect_refused;
@@ -37,10 +33,9 @@ bool hourglass(const QWidget& w) { return w.testAttribute(Qt::WA_SetCursor) && w
 
 }  // namespace
 
-// Plain hops alternate between the whole megahertz of both entries on every variant, its
-// prescaler making the counters (N = B x P + A); each sends the N latch twice, with the divide-by-2
-// bit (22) of that frequency's switch and the gain bit (21) low, and the main window follows. A
-// device of another name is stepped, and nothing is sent to it.
+// Plain hops alternate between the whole megahertz of both entries on every variant (N = B x P + A),
+// each sending the N latch twice with the divide-by-2 bit (22) of that frequency's switch and the
+// gain bit (21) low; the main window follows. A device of another name is stepped, sent nothing.
 TEST(Locktime, PlainHopsAlternateTheCountersSendTheNLatchTwiceAndFollowTheDivideSwitches) {
     std::vector<std::string> names(variants::kNames.begin(), variants::kNames.end());
     names.push_back("ksy7102");
@@ -118,8 +113,7 @@ TEST(Locktime, ChargePumpGainIsRaisedForEachHopAndLoweredAtOnceOrAfterTheDelay) 
 }
 
 // With MUXOUT on digital lock detect the hops' lock times are measured on the simulated board's
-// loop and shown beside the prediction; Stop keeps them. Asked for with MUXOUT on anything else,
-// the start is refused and nothing is sent.
+// loop and shown beside the prediction; Stop keeps them. With MUXOUT on anything else, refused.
 TEST(Locktime, MeasuresEachHopsLockTimeBesideThePredictionAndRefusesWithoutLockDetect) {
     Harness h("ksy7100-1");
     BoardLoop loop(h.state, h.link);
@@ -192,12 +186,10 @@ TEST(Sweep, StepsOneNLatchPerTickAndStopsAtTheStepReachingTheStopAtCountersThatD
     }
 }
 
-// A refusal starts no timer and stops every timer of a run that was going, the default pointer
-// back: an old run must not go on behind the message with the old settings. The entry at fault is
-// focused and, unless only its relation to the PFD is wrong, emptied; nothing is changed or sent.
-// Hops: Start or Use CP Gain (`gain`) is pressed with the window stopped or with both runs going
-// (a gain hop with "Delay On" has armed the release), or an entry is spoiled during a run and the
-// next hop finds it.
+// A refusal stops every timer, the default pointer back: an old run must not go on behind the
+// message. The entry at fault is focused and, unless only its relation to the PFD is wrong,
+// emptied; nothing changes or is sent. Start or Use CP Gain (`gain`) is pressed stopped or with
+// every hop timer running, or the next hop finds an entry spoiled during a run.
 TEST(Exercisers, InvalidEntriesAndSettingsAreRefusedStoppingEveryTimerAndChangingNothing) {
     enum When { Stopped, Running, NextHop };
     struct Case { bool sweep; const char* entry; const char* text; std::string message; When when = Stopped; double pfd = 200; int32_t prescaler = 32;

@@ -8,8 +8,6 @@ using namespace dialog_tests;
 using testing_support::hex;
 using testing_support::Harness;
 
-// The keyboard and the accessible toggle action run the same handler: the accessibility walk
-// (tests/ui/accessibility_test.cpp) compares their words and state with a click's.
 TEST(MainToggles, EachSwitchStoresItsBitRefreshesAsItShouldAndSendsInItsOrder) {
     struct Case { ToggleSwitch* Main::Controls::*toggle; std::vector<int> sends; int bit_latch; uint32_t bit; bool refreshes; };
     const Case cases[] = {
@@ -32,9 +30,8 @@ TEST(MainToggles, EachSwitchStoresItsBitRefreshesAsItShouldAndSendsInItsOrder) {
     }
 }
 
-// A family name from a board preset: the gain switch keeps its field but still refreshes and
-// sends (three bare latch-enable pulses), counter reset sends nothing, core power is stored
-// while its label stays.
+// A family name from a board preset: the gain switch keeps its field but refreshes and sends three
+// bare latch-enable pulses, counter reset sends nothing, core power is stored, its label kept.
 TEST(MainControls, OutsideTheNineFieldsAndLabelsKeepOrChangeAsTheirControlSays) {
     Harness h("ksy7100-1");
     h.state.device = "ksy7102";
@@ -74,9 +71,8 @@ TEST(MainPowerButtons, LevelsStopAtTheirEndsButStillSend) {
     }
 }
 
-// The labels the setting dialogs set are checked with them (the frequency, reference,
-// anti-backlash, power-down and band-select dialog tests); here the rest, and the switches, which
-// follow their fields and keep their place for other values. Refreshing never writes to the board.
+// The rest of the labels (the setting dialogs' tests check theirs) and the switches, which keep
+// their place for other values. Refreshing never writes to the board.
 TEST(RefreshMain, ShowsEveryLabelAndSwitchFromTheState) {
     struct Case { const char* device; void (*set)(Harness&); const char* shown; const char* text; };
     const Case cases[] = {
@@ -130,7 +126,6 @@ TEST(VariantDialog, EachVariantConfiguresTheMainWindowAndWritesNoLatch) {
     }
 }
 
-// The state it leaves is checked in tests/model/variants_test.cpp; here what the window shows.
 // A failed claim of the parallel port is reported as the dialog loads, which goes on.
 TEST(VariantDialog, OkWithNothingMarkedShowsNoDeviceAndLoadReportsAFailedClaim) {
     Harness h(std::nullopt);

@@ -33,13 +33,6 @@ TEST(MainEntries, OpenTheirWindowOnlyForTheirVariantGroup) {
         c.act(*h.main);
         EXPECT_EQ(h.prompts.opened.size(), c.opens ? 1u : 0u) << c.device;
     }
-    // A main window without the registry: no window is registered, so an entry does nothing.
-    EvalState state;
-    boardlink::BoardLink link;
-    link.attach(std::make_unique<boardlink::SimBoard>());
-    testing_support::ScriptedPrompts prompts;
-    Main(state, link, prompts).open_window(Window::Sweep);
-    EXPECT_TRUE(prompts.opened.empty());
 }
 
 TEST(SupplyMeasurement, ScriptedConverters) {
@@ -60,8 +53,7 @@ TEST(SupplyMeasurement, ScriptedConverters) {
     }
 }
 
-// A latch write between the measurement's steps disturbs neither it nor the word; after a
-// power-down the board draws almost nothing.
+// A latch write between the measurement's steps disturbs neither; a powered-down board reads 0.
 TEST(SupplyMeasurement, ShowsTheSuppliesUndisturbedByALatchWriteBetweenItsSteps) {
     Harness h("ksy7100-1");
     const auto& ui = h.main->ui;
@@ -94,9 +86,8 @@ TEST(BoardLinkStatus, AFailedLinkIsShownOnceAndWritesAreDropped) {
     h.link.close();
 }
 
-// A companion window (what it shows of the words: simulated_board.png); with a loop the board
-// settles, and the window plots the VCO frequency since the hop, from where it was to where the words aim, and
-// shows the lock-detect state. Its redraw is throttled: waited for, not timed.
+// A companion window; with a loop the board settles, and it plots the VCO frequency since the hop,
+// from where it was to where the words aim, and shows lock detect. Its redraw is waited for.
 TEST(SimulatedBoardWindow, PlotsTheSettlingAndShowsLockDetect) {
     Harness h("ksy7100-1");
     BoardLoop loop(h.state, h.link);
@@ -129,12 +120,10 @@ TEST(MainWindow, ClosingReleasesTheLinkAndEachMenusAccessKeysDiffer) {
     Harness h("ksy7100-1");
     for (QMenu* menu : h.main->menuBar()->findChildren<QMenu*>()) {
         std::set<QChar> keys;
-        for (QAction* a : menu->actions()) {
-            const qsizetype at = a->text().indexOf('&');
-            if (at >= 0 && at + 1 < a->text().size()) {
+        for (QAction* a : menu->actions())
+            if (const qsizetype at = a->text().indexOf('&'); at >= 0 && at + 1 < a->text().size()) {
                 EXPECT_TRUE(keys.insert(a->text()[at + 1].toLower()).second) << menu->title().toStdString() << ": " << a->text().toStdString();
             }
-        }
     }
     h.main->close();
     EXPECT_FALSE(h.link.is_open());

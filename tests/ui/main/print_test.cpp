@@ -15,8 +15,7 @@ namespace {
 
 constexpr double kRenderDpi = 100;  // the pictures the pages are measured on
 
-// What poppler reads from a PDF file: its page count and title, and the first page as a picture
-// at kRenderDpi.
+// A PDF file's page count and title, and its first page as a picture at kRenderDpi.
 struct PdfPage { int pages = 0; QString title; QImage picture; };
 
 QString run(const char* tool, const QStringList& args) {
@@ -88,8 +87,8 @@ TEST(PrintLayout, SizeRule) {
 // user is offered; a failed save leaves an older file as it was.
 TEST(PrintForm, OnePageOnThePrinterOrOfferedAsPdfAndAFailedSaveLeavesTheOlderFile) {
     using Printer = std::function<std::unique_ptr<QPrinter>(const QDir&)>;
-    // An A5 landscape printer whose queue is a file, one whose queue is a folder that does not exist
-    // (its job fails), and one with no printable width left between its margins (no page laid out).
+    // A5 landscape printers whose queue is a file or a missing folder (the job fails), and one with
+    // no printable width between its margins (no page laid out).
     const auto a5_into = [](const char* queue) -> Printer {
         return [queue](const QDir& d) { return pdf_printer(d.filePath(queue), QPageSize(QPageSize::A5), QPageLayout::Landscape, 15); };
     };
@@ -138,8 +137,7 @@ TEST(PrintForm, OnePageOnThePrinterOrOfferedAsPdfAndAFailedSaveLeavesTheOlderFil
         const PdfPage page = read_pdf(dir.filePath(c.written));
         EXPECT_EQ(page.pages, 1);
         EXPECT_TRUE(page.title.startsWith("KSY7100 Evaluation Software - ksy7100-1 - ")) << page.title.toStdString();
-        // The failed printer's page (A5 landscape, 15 mm margins), or the plain printer's page: any
-        // other page puts the picture elsewhere or gives it another width.
+        // The failed printer's page (A5 landscape, 15 mm margins), or the plain printer's page.
         const QRectF paint = c.printer ? QRectF(15, 15, 210 - 30, 148 - 30)
                                        : QPrinter(QPrinter::HighResolution).pageLayout().paintRect(QPageLayout::Millimeter);
         const QRect box = painted_area(page.picture);

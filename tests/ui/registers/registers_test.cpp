@@ -17,9 +17,7 @@ using testing_support::hex;
 namespace {
 
 // Opens the register map from the main window's Registers button and acts on it.
-void with_registers(Harness& h, const std::function<void(registers&)>& act) {
-    through_entry<registers>(h, [&] { click(h.main->ui.Command1); }, act);
-}
+void with_registers(Harness& h, const std::function<void(registers&)>& act) { through_entry<registers>(h, [&] { click(h.main->ui.Command1); }, act); }
 
 ToggleSwitch* toggle(registers& d, const char* name) { return d.findChild<ToggleSwitch*>(name); }
 
@@ -36,8 +34,7 @@ void unusual_setup(EvalState& s) {
 
 // Opens the window as a user does, by a double click on the main window's picture.
 void with_window(Harness& h, const std::function<void(vcotest&)>& act) {
-    auto open = [&] { QTest::mouseDClick(h.main->ui.Picture1, Qt::LeftButton); };
-    ASSERT_EQ(through_entry<vcotest>(h, open, act), "vcotest");
+    ASSERT_EQ(through_entry<vcotest>(h, [&] { QTest::mouseDClick(h.main->ui.Picture1, Qt::LeftButton); }, act), "vcotest");
 }
 
 // Picks an entry as a keyboard user does: F4 opens the pop-up, the arrows move, Enter takes it.
@@ -50,12 +47,6 @@ void pick(QComboBox* combo, int index) {
     while (view->currentIndex().row() != index)
         QTest::keyClick(view, view->currentIndex().row() < index ? Qt::Key_Down : Qt::Key_Up);
     QTest::keyClick(view, Qt::Key_Return);
-}
-
-// What the window shows: the three lists' indexes, then the four switches.
-std::vector<int> shown(vcotest& d) {
-    return {d.Combo3->currentIndex(), d.Combo1->currentIndex(), d.Combo2->currentIndex(), d.Toggle1->isChecked(), d.Toggle2->isChecked(),
-            d.Toggle3->isChecked(), d.Toggle4->isChecked()};
 }
 
 const QString kPending = "not yet sent: press Update Testmode Latch";
@@ -77,8 +68,8 @@ TEST(Registers, OpenedWithOnlyFixedDigitsClickedCancelChangesNothingAndLoadNowSe
         const auto open = [&] { c.from_menu ? h.main->ui.registermenu->trigger() : click(h.main->ui.Command1); };
         const QString opened = through_entry<registers>(h, open, [&](registers& d) {
             const QLabel* sent[] = {d.Label37, d.Label35, d.Label36};  // R, control, N
-            // Address and reserved digits: never set, not even by the user, and no Tab stops.
-            // DB19 of the R latch shows the test-mode enable bit as every R word carries it.
+            // Address and reserved digits: never set, not even by the user, and no Tab stops; R's DB19
+            // shows the test-mode enable bit that every R word carries.
             const char* db19 = c.unusual ? "1" : "0";
             for (auto [name, digit] : {std::pair{"Toggle24", "0"}, {"Toggle28_0", "0"}, {"Toggle29_0", "1"},
                                        {"Toggle32", db19}, {"Toggle53", "1"}}) {
@@ -96,8 +87,7 @@ TEST(Registers, OpenedWithOnlyFixedDigitsClickedCancelChangesNothingAndLoadNowSe
     }
 }
 
-// Return on a focused send button is the dialog's, as in every window here: OK loads all and
-// closes; the button itself takes Space or a click.
+// Return on a focused send button is the dialog's, as in every window here: OK loads all and closes.
 TEST(Registers, ReturnOnAFocusedSendButtonPressesOk) {
     Harness h("ksy7100-1");
     with_registers(h, [&](registers& d) {
@@ -190,19 +180,22 @@ TEST(Registers, SendsApplyTypedWordsStoreTheirOwnRowAndMarkTheOthersAsNotSent) {
 
 // A list reads out its entry, labelled by the caption over it (the rest: accessibility_test.cpp).
 TEST(VcoTest, OpensShowingTheStateAlsoToAssistiveTechnologyAndStoresOrSendsNothingNotEvenForProgramSetValues) {
+    // expected: the three lists' indexes, then the four switches
     const std::tuple<const char*, std::function<void(EvalState&)>, std::vector<int>> cases[] = {
         {"ksy7100-8", [](EvalState& s) {
              s.test_mode_code = 13, s.readback_code = 2, s.ext_band_code = 6, s.ext_band_en_bits = 32768, s.adc_ctrl_bits = 512;
              s.test_enable_bits = 524288;
          }, {13, 2, 6, true, false, true, true}},
-        // A code that no entry stands for selects none rather than claiming one.
+        // a code that no entry stands for selects none rather than claiming one
         {"ksy7100-4", [](EvalState& s) { s.test_mode_code = 16, s.band_ctrl_bits = 1024; }, {-1, 0, 0, false, true, false, false}}};
     for (const auto& [device, set, expected] : cases) {
         Harness h(device);
         set(h.state);
         const EvalState before = h.state;
         with_window(h, [&](vcotest& d) {
-            EXPECT_EQ(shown(d), expected) << device;
+            const std::vector<int> shown{d.Combo3->currentIndex(), d.Combo1->currentIndex(), d.Combo2->currentIndex(), d.Toggle1->isChecked(),
+                                         d.Toggle2->isChecked(), d.Toggle3->isChecked(), d.Toggle4->isChecked()};
+            EXPECT_EQ(shown, expected) << device;
             for (auto [combo, caption] : {std::pair{d.Combo3, d.Label3}, {d.Combo1, d.Label4}, {d.Combo2, d.Label5}}) {
                 QAccessibleInterface* a = QAccessible::queryAccessibleInterface(combo);
                 EXPECT_EQ(std::pair(a->role(), a->text(QAccessible::Value)), std::pair(QAccessible::ComboBox, combo->currentText()));
@@ -246,27 +239,22 @@ TEST(VcoTest, AChoiceOrATestLatchSwitchIsStoredAndOnlyUpdateSendsTheTestLatchWit
     }
 }
 
-// Test Enable brings the main window up to date (the frequency set behind its back shows; its
-// words are the action's: action_parity_test); reopened, the window shows what was set, and
-// Cancel leaves the changes unsent.
-TEST(VcoTest, TestEnableRefreshesTheMainWindowAndReopeningShowsWhatWasSetWhileCancelKeepsItUnsent) {
+// Test Enable brings the main window up to date (its words are the action's: action_parity_test);
+// a choice left at Cancel stays stored but unsent, and the window says so when reopened.
+TEST(VcoTest, TestEnableRefreshesTheMainWindowAndAChoiceLeftAtCancelStaysUnsent) {
     Harness h("ksy7100-5");
     h.state.vco_freq = 1234;
     with_window(h, [&](vcotest& d) {
         click(d.Toggle4);
         EXPECT_EQ(h.main->ui.vcofreq->text(), "1234.00000MHz");
-        pick(d.Combo3, 9);
-        pick(d.Combo1, 2);
-        click(d.Command1);
-        pick(d.Combo2, 3);
-        for (ToggleSwitch* t : {d.Toggle1, d.Toggle2, d.Toggle3}) click(t);
         h.words();
+        pick(d.Combo3, 9);
         click(d.Command2);
         EXPECT_FALSE(d.isVisible());
     });
     EXPECT_TRUE(h.words().empty());
     with_window(h, [&](vcotest& d) {
-        EXPECT_EQ(shown(d), (std::vector<int>{9, 2, 3, true, true, true, true}));
+        EXPECT_EQ(d.Combo3->currentIndex(), 9);
         EXPECT_TRUE(d.test_word_status->text().endsWith(kPending));
     });
 }
