@@ -8,25 +8,43 @@ using namespace dialog_tests;
 using testing_support::hex;
 using testing_support::Harness;
 
-TEST(MainToggles, EachSwitchStoresItsBitRefreshesAsItShouldAndSendsInItsOrder) {
-    struct Case { ToggleSwitch* Main::Controls::*toggle; std::vector<int> sends; int bit_latch; uint32_t bit; bool refreshes; };
+// Each switch and power button sends its latches in their order, the word holding the field it
+// set; a switch flips and refreshes the display or not; a power level shows its label and stops at
+// its ends but still sends.
+TEST(MainControls, EachSwitchAndPowerButtonSendsItsFieldInItsOrderAndShowsIt) {
+    // field: the bits of `latch` in the word sent (a switch's: on when it was off); shown: the label and its text
+    struct Case { const char *device, *control; std::vector<int> sends; int latch; uint32_t mask; bool refreshes = false; uint32_t field = 0;
+                  const char *shown = nullptr, *text = nullptr; void (*set)(EvalState&) = [](EvalState&) {}; };
     const Case cases[] = {
-        {&Main::Controls::Toggle1, {R, C, N}, C, 1u << 8, true},   {&Main::Controls::Toggle2, {C}, C, 1u << 4, false},
-        {&Main::Controls::Toggle3, {R, C, N}, N, 1u << 21, true},  {&Main::Controls::Toggle4, {N}, N, 1u << 23, true},
-        {&Main::Controls::Toggle5, {C}, C, 1u << 9, true},         {&Main::Controls::Toggle6, {N}, N, 1u << 22, true},
-        {&Main::Controls::Toggle7, {C}, C, 1u << 11, false},       {&Main::Controls::Toggle10, {R}, R, 1u << 18, false}};
+        {"ksy7100-3", "Toggle1", {R, C, N}, C, 1u << 8, true},  {"ksy7100-3", "Toggle2", {C}, C, 1u << 4},
+        {"ksy7100-3", "Toggle3", {R, C, N}, N, 1u << 21, true}, {"ksy7100-3", "Toggle4", {N}, N, 1u << 23, true},
+        {"ksy7100-3", "Toggle5", {C}, C, 1u << 9, true},        {"ksy7100-3", "Toggle6", {N}, N, 1u << 22, true},
+        {"ksy7100-3", "Toggle7", {C}, C, 1u << 11},             {"ksy7100-3", "Toggle10", {R}, R, 1u << 18},
+        // Output power sits in bits 13 and 12 of the control latch, core power in bits 3 and 2.
+        {"ksy7100-1", "Command13", {C}, C, 3u << 12, false, 3u << 12, "Label7", "-3 dBm", [](EvalState& s) { s.output_power = 3; }},
+        {"ksy7100-1", "Command11", {C}, C, 3u << 12, false, 1u << 12, "Label7", "-9 dBm", [](EvalState& s) { s.output_power = 2; }},
+        {"ksy7100-1", "Command11", {C}, C, 3u << 12, false, 0, "Label7", "-12 dBm", [](EvalState& s) { s.output_power = 0; }},
+        {"ksy7100-8", "Command14", {C, T}, C, 3u << 2, false, 0, "Label9", "2.5 mA", [](EvalState& s) { s.core_power = 0; }},
+        {"ksy7100-2", "Command12", {C, T}, C, 3u << 2, false, 3u << 2, "Label9", "20 mA", [](EvalState& s) { s.core_power = 2; }},
+        {"ksy7100-2", "Command14", {C, T}, C, 3u << 2, false, 0, "Label9", "5 mA", [](EvalState& s) { s.core_power = 1; }}};
     for (const auto& c : cases) {
-        Harness h("ksy7100-3");
-        ToggleSwitch* toggle = h.main->ui.*(c.toggle);
-        SCOPED_TRACE(toggle->objectName().toStdString());
-        const bool was_on = toggle->isChecked();
+        SCOPED_TRACE(std::string(c.control) + " " + (c.text ? c.text : ""));
+        Harness h(c.device);
+        c.set(h.state);
+        auto* control = h.main->findChild<QWidget*>(c.control);
+        auto* toggle = qobject_cast<ToggleSwitch*>(control);
+        const bool was_on = toggle && toggle->isChecked();
         h.state.vco_freq = 1234;  // shows on the display only if the switch refreshes it
-        click(toggle);
-        EXPECT_NE(toggle->isChecked(), was_on);
+        click(control);
         const std::vector<uint32_t> words = h.words();
         EXPECT_EQ(latches_of(words), c.sends);
-        EXPECT_EQ((word_of(words, c.bit_latch) & c.bit) != 0, !was_on) << hex(word_of(words, c.bit_latch));
-        EXPECT_EQ(h.main->ui.vcofreq->text() == "1234.00000MHz", c.refreshes);
+        EXPECT_EQ(word_of(words, c.latch) & c.mask, toggle ? (was_on ? 0 : c.mask) : c.field) << hex(word_of(words, c.latch));
+        if (toggle) {
+            EXPECT_NE(toggle->isChecked(), was_on);
+            EXPECT_EQ(h.main->ui.vcofreq->text() == "1234.00000MHz", c.refreshes);
+        } else {
+            EXPECT_EQ(h.main->findChild<QLabel*>(c.shown)->text(), c.text);
+        }
     }
 }
 
@@ -44,31 +62,6 @@ TEST(MainControls, OutsideTheNineFieldsAndLabelsKeepOrChangeAsTheirControlSays) 
     EXPECT_EQ(std::pair(h.state.counter_reset_bits, h.words().size()), std::pair(int16_t(16), size_t(0)));
     click(h.main->ui.Command12);
     EXPECT_EQ(std::pair(h.state.core_power, h.main->ui.Label9->text()), std::pair(uint16_t(3), core_label));
-}
-
-// Each level's label; the ends stop the level but still send.
-TEST(MainPowerButtons, LevelsStopAtTheirEndsButStillSend) {
-    using M = Main::Controls;
-    struct Case { const char* device; QToolButton* M::*button; uint16_t EvalState::*level; uint16_t start, end; QLabel* M::*label;
-                  const char* text; std::vector<int> sends; };
-    const Case cases[] = {
-        {"ksy7100-1", &M::Command13, &EvalState::output_power, 3, 3, &M::Label7, "-3 dBm", {C}},
-        {"ksy7100-1", &M::Command11, &EvalState::output_power, 2, 1, &M::Label7, "-9 dBm", {C}},
-        {"ksy7100-1", &M::Command11, &EvalState::output_power, 0, 0, &M::Label7, "-12 dBm", {C}},
-        {"ksy7100-8", &M::Command14, &EvalState::core_power, 0, 0, &M::Label9, "2.5 mA", {C, T}},
-        {"ksy7100-2", &M::Command12, &EvalState::core_power, 2, 3, &M::Label9, "20 mA", {C, T}},
-        {"ksy7100-2", &M::Command14, &EvalState::core_power, 1, 0, &M::Label9, "5 mA", {C, T}}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.text);
-        Harness h(c.device);
-        h.state.*(c.level) = c.start;
-        click(h.main->ui.*(c.button));
-        EXPECT_EQ(std::pair(h.state.*(c.level), (h.main->ui.*(c.label))->text()), std::pair(c.end, QString(c.text)));
-        const std::vector<uint32_t> words = h.words();
-        EXPECT_EQ(latches_of(words), c.sends);
-        // Output power sits in bits 13 and 12 of the control latch, core power in bits 3 and 2.
-        EXPECT_EQ((words.front() >> (c.level == &EvalState::output_power ? 12 : 2)) & 3, c.end);
-    }
 }
 
 // The rest of the labels (the setting dialogs' tests check theirs) and the switches, which keep
