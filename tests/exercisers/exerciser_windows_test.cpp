@@ -106,10 +106,8 @@ TEST(Locktime, ChargePumpGainIsRaisedForEachHopAndLoweredAtOnceOrAfterTheDelay) 
         w.Timer1_Timer();
         EXPECT_EQ(sent(), (Sent{{N, true}, {N, false}}));
         click(w.Command2);
-        EXPECT_TRUE(!any_running(w) && w.result() == QDialog::Rejected) << "closing ends every timer";
+        EXPECT_TRUE(!any_running(w) && w.result() == QDialog::Rejected && board_gain_shown()) << "closing ends every timer";
     });
-    click(h.main->ui.Toggle7);  // a later switch that sends the control latch sends its gain bit as it was
-    EXPECT_EQ(sent(), (Sent{{C, false}}));
 }
 
 // With MUXOUT on digital lock detect the hops' lock times are measured on the simulated board's
@@ -122,7 +120,6 @@ TEST(Locktime, MeasuresEachHopsLockTimeBesideThePredictionAndRefusesWithoutLockD
     h.words();
     with_locktime(h, [&](locktime& w) {
         h.board->set_clock([&w] { return w.run_clock().now_ns(); });
-        ASSERT_TRUE(w.Toggle4->isChecked());
         click(w.Command1);
         for (int i = 0; i < 5; ++i) w.Timer1_Timer();
         click(w.Command3);
@@ -260,7 +257,8 @@ TEST(Exercisers, ALinkThatFailsWhileRunningStopsEveryTimerAndIsReportedOnce) {
     boardlink::SimBoard spare;
     Harness hops("ksy7100-1"), sweep("ksy7100-1");
     with_locktime(hops, [&](locktime& w) {
-        click(w.Command4); click(w.Command1);
+        click(w.Command4);
+        click(w.Command1);
         unplug(hops, spare);
         w.Timer1_Timer();
         EXPECT_FALSE(any_running(w));
@@ -271,7 +269,6 @@ TEST(Exercisers, ALinkThatFailsWhileRunningStopsEveryTimerAndIsReportedOnce) {
     EXPECT_EQ(hops.prompts.texts(), reported_once("hopping"));
     with_sweep(sweep, [&](sweepform& w) {
         click(w.Command3);
-        w.Timer1_Timer();
         unplug(sweep, spare);
         w.Timer1_Timer();
         EXPECT_FALSE(w.run().timer().running() || hourglass(w));
@@ -288,15 +285,12 @@ TEST(Exercisers, ARunOnItsThreadTellsItsSchedulingOnce) {
     Harness h("ksy7100-1");
     h.main->exerciser_driver = actions::TimedRun::Driver::Thread;
     QStatusBar* status = h.main->statusBar();
-    const auto told = [&] {
-        static const QRegularExpression scheduling("^Hopping with (real-time|normal) scheduling$");
-        return QTest::qWaitFor([&] { return scheduling.match(status->currentMessage()).hasMatch(); }, 5000);
-    };
+    const QRegularExpression told("^Hopping with (real-time|normal) scheduling$");
     with_locktime(h, [&](locktime& w) {
         w.Text3->setText("5");
         for (int run = 0; run < 2; ++run) {
             click(w.Command1);
-            ASSERT_TRUE(told()) << status->currentMessage().toStdString();
+            ASSERT_TRUE(QTest::qWaitFor([&] { return told.match(status->currentMessage()).hasMatch(); }, 5000)) << status->currentMessage().toStdString();
             status->clearMessage();
             QTest::qWait(200);  // the window takes the run's news every 33 ms
             EXPECT_EQ(status->currentMessage().toStdString(), "");

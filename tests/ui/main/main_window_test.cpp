@@ -35,7 +35,8 @@ TEST(MainEntries, OpenTheirWindowOnlyForTheirVariantGroup) {
     }
 }
 
-TEST(SupplyMeasurement, ScriptedConverters) {
+// A missing or stuck converter is silent at start-up and says so when asked; Vp below Vdd is warned of.
+TEST(SupplyMeasurement, ShowsTheSuppliesOrSaysWhyNotUndisturbedByALatchWriteBetweenItsSteps) {
     struct Case { boardlink::SimBoard::Converter converter; bool measured; std::vector<QString> messages; };
     const Case cases[] = {
         {{false}, false, {"No supply monitor answers on the board."}},
@@ -51,10 +52,7 @@ TEST(SupplyMeasurement, ScriptedConverters) {
         }
         EXPECT_EQ(h.prompts.texts(), c.messages);
     }
-}
-
-// A latch write between the measurement's steps disturbs neither; a powered-down board reads 0.
-TEST(SupplyMeasurement, ShowsTheSuppliesUndisturbedByALatchWriteBetweenItsSteps) {
+    // A latch write between the measurement's steps disturbs neither; a powered-down board reads 0.
     Harness h("ksy7100-1");
     const auto& ui = h.main->ui;
     h.main->supply_measurement().set_settle_ms(20);
@@ -67,7 +65,6 @@ TEST(SupplyMeasurement, ShowsTheSuppliesUndisturbedByALatchWriteBetweenItsSteps)
     h.state.powerdown_bits = 3145728;
     h.main->send(0);
     ui.mnuMeasure->trigger();
-    EXPECT_TRUE(h.main->supply_measurement().running());
     h.finish_measurement();
     EXPECT_EQ(ui.NumLED3->text(), "0");  // 0.8 mA: below the display threshold
     EXPECT_TRUE(h.prompts.messages.empty());
@@ -96,8 +93,7 @@ TEST(SimulatedBoardWindow, PlotsTheSettlingAndShowsLockDetect) {
     h.state.muxout_bits = 32;  // digital lock detect
     h.main->ui.mnuSimBoard->trigger();
     auto* window = h.main->findChild<QDialog*>("SimBoardWindow");
-    ASSERT_NE(window, nullptr);
-    EXPECT_TRUE(window->isVisible() && h.prompts.opened.empty()) << "a companion window, not a modal one";
+    ASSERT_TRUE(window && window->isVisible() && h.prompts.opened.empty()) << "a companion window, not a modal one";
     for (int latch : {1, 0, 2}) h.main->send(latch);
     now = 50'000'000;
     h.state.n_value += 10;  // a hop of ten PFD steps
@@ -107,9 +103,8 @@ TEST(SimulatedBoardWindow, PlotsTheSettlingAndShowsLockDetect) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return muxout->text() == "Lock detect: not locked"; }, 5000)) << muxout->text().toStdString();
     now += 5'000'000;
     EXPECT_TRUE(QTest::qWaitFor([&] { return muxout->text() == "Lock detect: locked"; }, 5000)) << muxout->text().toStdString();
-    auto* plot = window->findChild<PlotPanel*>("BoardSettling");
-    ASSERT_NE(plot, nullptr);
-    const auto* graph = plot->plot()->graph(0);
+    const auto* plot = window->findChild<PlotPanel*>("BoardSettling");
+    const auto* graph = plot ? plot->plot()->graph(0) : nullptr;
     ASSERT_TRUE(graph && graph->data()->size() > 100);
     EXPECT_NEAR(graph->data()->at(0)->value, 2400, 1e-6);
     EXPECT_NEAR((graph->data()->constEnd() - 1)->value, 2400 + 10 * h.state.pfd_freq / 1e3, 1e-3);
