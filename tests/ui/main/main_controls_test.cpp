@@ -8,33 +8,48 @@ using namespace dialog_tests;
 using testing_support::hex;
 using testing_support::Harness;
 
-// The keyboard and the accessible toggle action run the same handler: the accessibility walk
-// (tests/ui/accessibility_test.cpp) compares their words and state with a click's.
-TEST(MainToggles, EachSwitchStoresItsBitRefreshesAsItShouldAndSendsInItsOrder) {
-    struct Case { ToggleSwitch* Main::Controls::*toggle; std::vector<int> sends; int bit_latch; uint32_t bit; bool refreshes; };
+// Each switch and power button sends its latches in their order, the word holding the field it
+// set; a switch flips and refreshes the display or not; a power level shows its label and stops at
+// its ends but still sends.
+TEST(MainControls, EachSwitchAndPowerButtonSendsItsFieldInItsOrderAndShowsIt) {
+    // field: the bits of `latch` in the word sent (a switch's: on when it was off); shown: the label and its text
+    struct Case { const char *device, *control; std::vector<int> sends; int latch; uint32_t mask; bool refreshes = false; uint32_t field = 0;
+                  const char *shown = nullptr, *text = nullptr; void (*set)(EvalState&) = [](EvalState&) {}; };
     const Case cases[] = {
-        {&Main::Controls::Toggle1, {R, C, N}, C, 1u << 8, true},   {&Main::Controls::Toggle2, {C}, C, 1u << 4, false},
-        {&Main::Controls::Toggle3, {R, C, N}, N, 1u << 21, true},  {&Main::Controls::Toggle4, {N}, N, 1u << 23, true},
-        {&Main::Controls::Toggle5, {C}, C, 1u << 9, true},         {&Main::Controls::Toggle6, {N}, N, 1u << 22, true},
-        {&Main::Controls::Toggle7, {C}, C, 1u << 11, false},       {&Main::Controls::Toggle10, {R}, R, 1u << 18, false}};
+        {"ksy7100-3", "Toggle1", {R, C, N}, C, 1u << 8, true},  {"ksy7100-3", "Toggle2", {C}, C, 1u << 4},
+        {"ksy7100-3", "Toggle3", {R, C, N}, N, 1u << 21, true}, {"ksy7100-3", "Toggle4", {N}, N, 1u << 23, true},
+        {"ksy7100-3", "Toggle5", {C}, C, 1u << 9, true},        {"ksy7100-3", "Toggle6", {N}, N, 1u << 22, true},
+        {"ksy7100-3", "Toggle7", {C}, C, 1u << 11},             {"ksy7100-3", "Toggle10", {R}, R, 1u << 18},
+        // Output power sits in bits 13 and 12 of the control latch, core power in bits 3 and 2.
+        {"ksy7100-1", "Command13", {C}, C, 3u << 12, false, 3u << 12, "Label7", "-3 dBm", [](EvalState& s) { s.output_power = 3; }},
+        {"ksy7100-1", "Command11", {C}, C, 3u << 12, false, 1u << 12, "Label7", "-9 dBm", [](EvalState& s) { s.output_power = 2; }},
+        {"ksy7100-1", "Command11", {C}, C, 3u << 12, false, 0, "Label7", "-12 dBm", [](EvalState& s) { s.output_power = 0; }},
+        {"ksy7100-8", "Command14", {C, T}, C, 3u << 2, false, 0, "Label9", "2.5 mA", [](EvalState& s) { s.core_power = 0; }},
+        {"ksy7100-2", "Command12", {C, T}, C, 3u << 2, false, 3u << 2, "Label9", "20 mA", [](EvalState& s) { s.core_power = 2; }},
+        {"ksy7100-2", "Command14", {C, T}, C, 3u << 2, false, 0, "Label9", "5 mA", [](EvalState& s) { s.core_power = 1; }}};
     for (const auto& c : cases) {
-        Harness h("ksy7100-3");
-        ToggleSwitch* toggle = h.main->ui.*(c.toggle);
-        SCOPED_TRACE(toggle->objectName().toStdString());
-        const bool was_on = toggle->isChecked();
+        SCOPED_TRACE(std::string(c.control) + " " + (c.text ? c.text : ""));
+        Harness h(c.device);
+        c.set(h.state);
+        auto* control = h.main->findChild<QWidget*>(c.control);
+        auto* toggle = qobject_cast<ToggleSwitch*>(control);
+        const bool was_on = toggle && toggle->isChecked();
         h.state.vco_freq = 1234;  // shows on the display only if the switch refreshes it
-        click(toggle);
-        EXPECT_NE(toggle->isChecked(), was_on);
+        click(control);
         const std::vector<uint32_t> words = h.words();
         EXPECT_EQ(latches_of(words), c.sends);
-        EXPECT_EQ((word_of(words, c.bit_latch) & c.bit) != 0, !was_on) << hex(word_of(words, c.bit_latch));
-        EXPECT_EQ(h.main->ui.vcofreq->text() == "1234.00000MHz", c.refreshes);
+        EXPECT_EQ(word_of(words, c.latch) & c.mask, toggle ? (was_on ? 0 : c.mask) : c.field) << hex(word_of(words, c.latch));
+        if (toggle) {
+            EXPECT_NE(toggle->isChecked(), was_on);
+            EXPECT_EQ(h.main->ui.vcofreq->text() == "1234.00000MHz", c.refreshes);
+        } else {
+            EXPECT_EQ(h.main->findChild<QLabel*>(c.shown)->text(), c.text);
+        }
     }
 }
 
-// A family name from a board preset: the gain switch keeps its field but still refreshes and
-// sends (three bare latch-enable pulses), counter reset sends nothing, core power is stored
-// while its label stays.
+// A family name from a board preset: the gain switch keeps its field but refreshes and sends three
+// bare latch-enable pulses, counter reset sends nothing, core power is stored, its label kept.
 TEST(MainControls, OutsideTheNineFieldsAndLabelsKeepOrChangeAsTheirControlSays) {
     Harness h("ksy7100-1");
     h.state.device = "ksy7102";
@@ -49,70 +64,41 @@ TEST(MainControls, OutsideTheNineFieldsAndLabelsKeepOrChangeAsTheirControlSays) 
     EXPECT_EQ(std::pair(h.state.core_power, h.main->ui.Label9->text()), std::pair(uint16_t(3), core_label));
 }
 
-// Each level's label; the ends stop the level but still send.
-TEST(MainPowerButtons, LevelsStopAtTheirEndsButStillSend) {
-    using M = Main::Controls;
-    struct Case { const char* device; QToolButton* M::*button; uint16_t EvalState::*level; uint16_t start, end; QLabel* M::*label;
-                  const char* text; std::vector<int> sends; };
+// The rest of the labels (the setting dialogs' tests check theirs) and the switches, which keep
+// their place for other values. Refreshing never writes to the board.
+TEST(RefreshMain, ShowsEveryLabelAndSwitchFromTheState) {
+    struct Case { const char* device; void (*set)(Harness&); const char* shown; const char* text; };
     const Case cases[] = {
-        {"ksy7100-1", &M::Command13, &EvalState::output_power, 3, 3, &M::Label7, "-3 dBm", {C}},
-        {"ksy7100-1", &M::Command11, &EvalState::output_power, 2, 1, &M::Label7, "-9 dBm", {C}},
-        {"ksy7100-1", &M::Command11, &EvalState::output_power, 0, 0, &M::Label7, "-12 dBm", {C}},
-        {"ksy7100-8", &M::Command14, &EvalState::core_power, 0, 0, &M::Label9, "2.5 mA", {C, T}},
-        {"ksy7100-2", &M::Command12, &EvalState::core_power, 2, 3, &M::Label9, "20 mA", {C, T}},
-        {"ksy7100-2", &M::Command14, &EvalState::core_power, 1, 0, &M::Label9, "5 mA", {C, T}}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.text);
-        Harness h(c.device);
-        h.state.*(c.level) = c.start;
-        click(h.main->ui.*(c.button));
-        EXPECT_EQ(std::pair(h.state.*(c.level), (h.main->ui.*(c.label))->text()), std::pair(c.end, QString(c.text)));
-        const std::vector<uint32_t> words = h.words();
-        EXPECT_EQ(latches_of(words), c.sends);
-        // Output power sits in bits 13 and 12 of the control latch, core power in bits 3 and 2.
-        EXPECT_EQ((words.front() >> (c.level == &EvalState::output_power ? 12 : 2)) & 3, c.end);
-    }
-}
-
-// The labels the setting dialogs set are checked with them (the frequency, reference,
-// anti-backlash, power-down and band-select dialog tests); here the rest.
-TEST(RefreshMain, FormatsEveryLabelFromTheState) {
-    struct Case { const char* device; void (*set)(EvalState&); const char* label; const char* text; };
-    const Case cases[] = {
-        {"ksy7100-1", [](EvalState& s) { s.cs1_bits = 0; }, "currentsetting1", "0.3100"},
-        {"ksy7100-1", [](EvalState& s) { s.rset = 9400; }, "currentsetting2", "1.2500"},
-        {"ksy7100-1", [](EvalState& s) { s.cs2_bits = 1; }, "currentsetting2", "2.5000"},  // not a code: unchanged
-        {"ksy7100-1", [](EvalState& s) { s.prescaler_bits = 12582912; }, "pres", "32/33"},
-        {"ksy7100-1", [](EvalState& s) { s.prescaler_bits = 4194304; }, "pres", "16/17"},
-        {"ksy7100-1", [](EvalState& s) { s.muxout_bits = 160; }, "Label5", "Open Drain Lock Detect"},
-        {"ksy7100-8", [](EvalState& s) { s.muxout_bits = 160; }, "Label5", "Not Used"},
-        {"ksy7100-8", [](EvalState& s) { s.prescaler_bits = 8388608; }, "pres", "Not Used"},
-        {"ksy7100-1", [](EvalState& s) { s.pfd_freq = 30; }, "ref_freq", "30.00000kHz"},
+        {"ksy7100-1", [](Harness& h) { h.state.cs1_bits = 0; }, "currentsetting1", "0.3100"},
+        {"ksy7100-1", [](Harness& h) { h.state.rset = 9400; }, "currentsetting2", "1.2500"},
+        {"ksy7100-1", [](Harness& h) { h.state.cs2_bits = 1; }, "currentsetting2", "2.5000"},  // not a code: unchanged
+        {"ksy7100-1", [](Harness& h) { h.state.prescaler_bits = 12582912; }, "pres", "32/33"},
+        {"ksy7100-1", [](Harness& h) { h.state.prescaler_bits = 4194304; }, "pres", "16/17"},
+        {"ksy7100-1", [](Harness& h) { h.state.muxout_bits = 160; }, "Label5", "Open Drain Lock Detect"},
+        {"ksy7100-8", [](Harness& h) { h.state.muxout_bits = 160; }, "Label5", "Not Used"},
+        {"ksy7100-8", [](Harness& h) { h.state.prescaler_bits = 8388608; }, "pres", "Not Used"},
+        {"ksy7100-1", [](Harness& h) { h.state.pfd_freq = 30; }, "ref_freq", "30.00000kHz"},
         // Outside the nine the variant-dependent steps leave their labels.
-        {"ksy7100-1", [](EvalState& s) { s.device = "ksy7102"; s.muxout_bits = 224; }, "Label5", "Three-State Output"},
-        {"ksy7100-1", [](EvalState& s) { s.device = "ksy7102"; s.powerdown_bits = 3145728; }, "Label10", "Normal Operation"},
-        {"ksy7100-1", [](EvalState& s) { s.device = "ksy7102"; s.core_power = 0; }, "Label9", "15 mA"},
-        {"ksy7100-1", [](EvalState& s) { s.device = "ksy7102"; s.prescaler_bits = 0; }, "pres", "32/33"}};
+        {"ksy7100-1", [](Harness& h) { h.state.device = "ksy7102"; h.state.muxout_bits = 224; }, "Label5", "Three-State Output"},
+        {"ksy7100-1", [](Harness& h) { h.state.device = "ksy7102"; h.state.powerdown_bits = 3145728; }, "Label10", "Normal Operation"},
+        {"ksy7100-1", [](Harness& h) { h.state.device = "ksy7102"; h.state.core_power = 0; }, "Label9", "15 mA"},
+        {"ksy7100-1", [](Harness& h) { h.state.device = "ksy7102"; h.state.prescaler_bits = 0; }, "pres", "32/33"},
+        {"ksy7100-1", [](Harness& h) { h.state.mute_till_ld_bits = 2048; }, "Toggle7", "Mute till Lock Detect Enabled"},
+        {"ksy7100-1", [](Harness& h) { h.state.ldp_bits = 262144; }, "Toggle10", "Lock Detect Precision = 5"},
+        {"ksy7100-1", [](Harness& h) { h.state.div_sel_bits = 8388608; }, "Toggle4", "Internal Divide by 2 Selected"},
+        // Neither the on value nor 0: the switch stays; lock-detect precision is off for any other value.
+        {"ksy7100-1", [](Harness& h) { h.main->ui.Toggle7->setChecked(true); h.state.mute_till_ld_bits = 5; }, "Toggle7", "Mute till Lock Detect Enabled"},
+        {"ksy7100-1", [](Harness& h) { h.main->ui.Toggle10->setChecked(true); h.state.ldp_bits = 5; }, "Toggle10", "Lock Detect Precision = 3"}};
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.shown);
         Harness h(c.device);
-        c.set(h.state);
+        c.set(h);
         h.main->refresh_main();
-        EXPECT_EQ(h.main->findChild<QLabel*>(c.label)->text(), c.text) << c.label;
+        auto* shown = h.main->findChild<QWidget*>(c.shown);
+        auto* toggle = qobject_cast<ToggleSwitch*>(shown);
+        EXPECT_EQ(toggle ? toggle->caption() : qobject_cast<QLabel*>(shown)->text(), c.text);
+        EXPECT_TRUE(h.words().empty());
     }
-}
-
-TEST(RefreshMain, SwitchesFollowTheirFieldsAndKeepTheirPlaceForOtherValues) {
-    Harness h("ksy7100-1");
-    auto& ui = h.main->ui;
-    h.state.mute_till_ld_bits = 2048, h.state.ldp_bits = 262144, h.state.div_sel_bits = 8388608;
-    h.main->refresh_main();
-    EXPECT_TRUE(ui.Toggle7->isChecked() && ui.Toggle10->isChecked() && ui.Toggle4->isChecked());
-    EXPECT_EQ(ui.Toggle4->caption(), "Internal Divide by 2 Selected");
-    h.state.mute_till_ld_bits = 5;  // neither on value nor 0: the switch stays
-    h.state.ldp_bits = 5;           // any other value turns lock-detect precision off
-    h.main->refresh_main();
-    EXPECT_TRUE(ui.Toggle7->isChecked() && !ui.Toggle10->isChecked());
-    EXPECT_TRUE(h.words().empty()) << "refreshing never writes to the board";
 }
 
 TEST(VariantDialog, EachVariantConfiguresTheMainWindowAndWritesNoLatch) {
@@ -133,7 +119,6 @@ TEST(VariantDialog, EachVariantConfiguresTheMainWindowAndWritesNoLatch) {
     }
 }
 
-// The state it leaves is checked in tests/model/variants_test.cpp; here what the window shows.
 // A failed claim of the parallel port is reported as the dialog loads, which goes on.
 TEST(VariantDialog, OkWithNothingMarkedShowsNoDeviceAndLoadReportsAFailedClaim) {
     Harness h(std::nullopt);

@@ -38,9 +38,8 @@ void write_file(const QString& name, const QByteArray& bytes) {
 
 }  // namespace
 
-// A file of another variant: the device and prescaler labels and the divide switches follow the
-// device it sets. Core power 0 in the file: a session at level 2 sends the test latch after the
-// control latch; with test modes enabled the test latch goes first.
+// A file of another variant: the labels and divide switches follow the device it sets. Core power 0
+// in the file: a session at level 2 sends the test latch after the control latch, first with test modes.
 TEST(SettingsMenu, LoadingFollowsItsStepsForTheVariantTheBoardLabelAndTheGainSwitch) {
     QTemporaryDir dir;
     const std::string base = format_settings(variants::start_state("ksy7100-8"));
@@ -74,8 +73,8 @@ TEST(SettingsMenu, LoadingFollowsItsStepsForTheVariantTheBoardLabelAndTheGainSwi
     }
 }
 
-// A refused file says why under its title and changes nothing; the next good file loads. Each
-// line problem of the reader is tested with the reader; here one, and the refusals before it reads.
+// A refused file says why under its title and changes nothing; the next good file loads. (The
+// reader's tests check each line problem; here one, and the refusals before it reads.)
 TEST(SettingsMenu, ARefusedFileSaysWhyAndChangesNothingAndTheNextLoadWorks) {
     QTemporaryDir dir;
     Harness h("ksy7100-1");
@@ -108,8 +107,8 @@ TEST(SettingsMenu, ARefusedFileSaysWhyAndChangesNothingAndTheNextLoadWorks) {
 }
 
 // The file dialogs start in the documents folder, then in the folder of the file last chosen by
-// either entry, cancelled or refused; names without a suffix get .txt, others keep theirs; a
-// file is replaced only when the user says so; a cancelled dialog is silent and changes nothing.
+// either entry; a bare name gets .txt; a file is replaced only when the user says so; a cancelled
+// dialog is silent and changes nothing.
 TEST(SettingsMenu, TheFileDialogsStartWhereTheLastFileWasAddTheSuffixAndAskBeforeReplacing) {
     QTemporaryDir one, two;
     Harness h("ksy7100-1");
@@ -170,8 +169,8 @@ TEST(SettingsMenu, AFailedSaveKeepsThePreviousFileAndSaysWhy) {
     EXPECT_FALSE(QDir(dir.filePath("gone")).exists());
 }
 
-// A board preset stores a family name, with which nothing reaches the chip: the main window says
-// so until a loaded file brings a variant back; a long name is shortened in the status line.
+// With a board preset's family name nothing reaches the chip: the main window says so until a
+// loaded file brings a variant back; a long name is shortened.
 TEST(SettingsMenu, ThePresetNoticeStandsUntilAFileBringsAVariantBack) {
     QTemporaryDir dir;
     Harness h("ksy7100-1");
@@ -198,7 +197,6 @@ TEST(RegisterFilesMenu, ExportImportAndChannelTableThroughTheirDialogs) {
     first.main->ui.Toggle1->click();  // something the defaults do not hold
     first.prompts.file_names = {dir.filePath("words")};
     first.main->ui.mnuExportRegisters->trigger();
-    ASSERT_EQ(contents(dir.filePath("words.txt")).count('\n'), 4);
 
     second.prompts.file_names = {dir.filePath("words.txt")};
     second.main->ui.mnuImportRegisters->trigger();
@@ -214,7 +212,6 @@ TEST(RegisterFilesMenu, ExportImportAndChannelTableThroughTheirDialogs) {
         d.findChild<QPushButton*>("Command1")->click();
     };
     second.main->ui.mnuExportChannels->trigger();
-    EXPECT_EQ(second.prompts.opened.back(), "channelform");
     EXPECT_EQ(contents(dir.filePath("channels.csv")).count('\n'), 7) << "a header and 1600 to 1601 MHz in 200 kHz";
     EXPECT_TRUE(second.words().empty()) << "an export sends nothing";
 }
