@@ -1,9 +1,7 @@
 // The adapters' backends through a recording device: what each action puts in a USB adapter's
-// transfers and how its status reads take their samples; the lines a GPIO chip takes and the levels
-// each write sets. Their readback and failures are checked together, in the adapter trace tests.
+// transfers and how its reads take their samples (the supplies read back: the device tests); the lines a GPIO chip takes and the levels
+// each write sets. Their readback and failures: the adapter trace tests.
 #include <gtest/gtest.h>
-
-#include <chrono>
 
 #include "actions/options.h"
 #include "link/latch_protocol.h"
@@ -38,8 +36,7 @@ std::vector<uint8_t> on_pins(const std::vector<uint8_t>& values, const PinMap& m
 }  // namespace
 
 // Opened, the adapter drives the five data lines, resting at their idle levels (RBCLK and D4 high),
-// nothing clocked; then one action is one transfer. What the board behind it latched is compared
-// with the parallel port's in the traces; a hop is one transfer in the adapter failure tests.
+// nothing clocked; then one action is one transfer.
 TEST(UsbAdapter, OpensAtTheIdleLevelsAndSendsOneActionAsOneTransferThroughThePinMap) {
     for (const auto& [map_text, outputs] : {std::pair{"CLK=D0", 0x1F}, {kUsbReversed, 0xF8}, {"RBCLK=D7,STATUS=D3", 0x97}}) {
         SCOPED_TRACE(map_text);
@@ -60,38 +57,6 @@ TEST(UsbAdapter, OpensAtTheIdleLevelsAndSendsOneActionAsOneTransferThroughThePin
     }
 }
 
-TEST(UsbAdapter, AStatusReadSendsTheQueueWithOneHoldByteAndReadsThatBytesSample) {
-    // Only the last sample of a transfer carries the converter's bit; every other sample says
-    // the opposite, so a read that takes any other sample gets the inverted value.
-    const uint8_t value = 0xA6;
-    WiredAdapter adapter(AdapterKind::UsbBitbang, kUsbReversed);  // STATUS on D0
-    auto& log = *adapter.ftdi;
-    log.wired = nullptr;
-    log.sample = [&](size_t transfer, size_t index) -> uint8_t {
-        const int bit = transfer >= 1 && transfer <= 8 ? (value >> (8 - transfer)) & 1 : 0;
-        return uint8_t(index + 1 == log.transfers[transfer].size() ? bit : !bit);
-    };
-    auto port = adapter.open();
-    ASSERT_TRUE(port) << adapter.error;
-    EXPECT_EQ(boardlink::readback_read(*port, kDataRegister, kDataRegister, 8), value);
-    port->flush();
-
-    // Each bit is one transfer: the clock high, the clock low, and the hold byte that keeps it
-    // low while the pins are sampled. Then the clock high again and the latch lines' idle value.
-    const PinMap& map = adapter.wired.pins;
-    ASSERT_EQ(log.transfers.size(), 1u + 8 + 1);
-    for (size_t t = 1; t <= 8; ++t) EXPECT_EQ(log.transfers[t], on_pins({8, 0, 0}, map)) << "bit " << t;
-    EXPECT_EQ(log.transfers[9], on_pins({8, 24}, map));
-
-    // A read of another register sends the queue too, with no hold byte, and gives 0xFF.
-    port->out(kDataRegister, 25);
-    EXPECT_EQ(port->in(kDataRegister), 0xFF);
-    EXPECT_EQ(log.transfers.back(), on_pins({25}, map));
-    // Two reads in a row: the second holds the pins at the last byte sent.
-    port->in(kStatusRegister);
-    EXPECT_EQ(log.transfers.back(), on_pins({25}, map));
-}
-
 TEST(UsbAdapter, WritesNeverFlushedAreSentOnceTheQueueIsFull) {
     WiredAdapter adapter(AdapterKind::UsbBitbang, "CLK=D0");
     auto port = adapter.open();
@@ -109,8 +74,9 @@ TEST(UsbAdapter, WritesNeverFlushedAreSentOnceTheQueueIsFull) {
     EXPECT_EQ(sent, writes) << "nothing lost, nothing twice";
 }
 
-// The lock-detect line comes back on the LD pin when one is wired, read with one round trip; a map
-// without it has no such line.
+// The lock-detect line comes back on the LD pin when one is wired, read with one round trip: the
+// queue and one byte that holds the pins while they are sampled, where they were for a read alone.
+// A map without it has no such line.
 TEST(UsbAdapter, ReadsLockDetectOnItsPinWhenWired) {
     for (const auto& [muxout, high] : {std::pair{0xE0u, false}, {0x60u, true}}) {  // DGnd, DVdd
         testing_support::WiredAdapter adapter(boardlink::AdapterKind::UsbBitbang, "LD=D6");
@@ -120,6 +86,8 @@ TEST(UsbAdapter, ReadsLockDetectOnItsPinWhenWired) {
         const size_t transfers = adapter.ftdi->transfers.size();
         EXPECT_EQ(port->lock_detect(), high) << muxout;
         EXPECT_EQ(adapter.ftdi->transfers.size(), transfers + 1);
+        EXPECT_EQ(port->lock_detect(), high) << muxout;
+        EXPECT_EQ(adapter.ftdi->transfers.back(), on_pins({24}, adapter.wired.pins));
     }
     testing_support::WiredAdapter plain(boardlink::AdapterKind::UsbBitbang, "CLK=D0");
     EXPECT_EQ(plain.open()->lock_detect(), std::nullopt);
@@ -189,18 +157,14 @@ TEST(GpioChip, EachWriteThatMovesALineIsOneSetAndTheBoardLatchesTheWord) {
 }
 
 // Lock detect on a GPIO line: its edges as the kernel stamped them, and each latch load stamped
-// on the same clock once the lines have moved, so a lock time runs from the LE edge to the edge.
+// (on the same clock: the stamped trace test), so a lock time runs from the LE edge to the edge.
 TEST(GpioChip, LockDetectEdgesAndTheLatchEdgeComeStamped) {
     WiredAdapter adapter(AdapterKind::Gpio, "CLK=5,DATA=6,LE=13,LD=19");
     auto port = adapter.open();
     ASSERT_TRUE(port) << adapter.error;
     EXPECT_FALSE(port->latched_at_ns());
-    const auto before = std::chrono::steady_clock::now().time_since_epoch();
     testing_support::load_word(*port, 0x8FF100);  // a control word: muxout three-state, the line floats high
-    const auto after = std::chrono::steady_clock::now().time_since_epoch();
-    ASSERT_TRUE(port->latched_at_ns());
-    EXPECT_GE(*port->latched_at_ns(), std::chrono::nanoseconds(before).count());
-    EXPECT_LE(*port->latched_at_ns(), std::chrono::nanoseconds(after).count());
+    EXPECT_TRUE(port->latched_at_ns());
     EXPECT_EQ(port->lock_detect(), true);
     testing_support::load_word(*port, 0x8FF1E0);  // muxout DGND
     EXPECT_EQ(port->lock_detect(), false);

@@ -64,8 +64,7 @@ TEST(AdapterTrace, DecodesToTheSameWordsAndAnswersAsOverTheSimulatedBoard) {
     EXPECT_GT(reference.reading.status_changes, 0);
     EXPECT_EQ(reference.supplies, "4.5 V, 3.3 V, 22.00 mA");
 
-    // Over a GPIO chip. The USB adapter's reads: the sample each read takes (adapter_ports_test),
-    // the supplies and the words through the adapter's own library (the device tests).
+    // Over a GPIO chip (the USB adapter's supplies and words: the device tests).
     testing_support::WiredAdapter adapter(boardlink::AdapterKind::Gpio, testing_support::kGpioFull);
     auto backend = adapter.open();
     ASSERT_TRUE(backend) << adapter.error;
@@ -141,4 +140,31 @@ TEST(AdapterFailure, BreaksTheLinkOnceStopsTheHopsAndLaterAccessesSendNothing) {
         EXPECT_EQ(adapter.gpio->gets, 0u);
         EXPECT_EQ(port->failure(), c.failure) << "reported once, as it first was";
     }
+}
+
+// A measured hop over the USB adapter, which sends its writes at a flush: the hop's first N word
+// has gone out when its lock time starts, not still waiting in the queue.
+TEST(AdapterHop, AMeasuredHopsLockTimeStartsOnceItsFirstWordWentOut) {
+    struct Clock : actions::RunClock {  // notes the words latched when the run first takes the time
+        explicit Clock(const boardlink::SimBoard& board) : board(board) {}
+        int64_t now_ns() const override {
+            if (!latched_then) latched_then = board.words_loaded();
+            return now;
+        }
+        void sleep_until(int64_t t_ns) override { now = t_ns; }
+        int64_t deadline_ns() const override { return now; }
+        const boardlink::SimBoard& board;
+        mutable std::optional<uint64_t> latched_then;
+        int64_t now = 0;
+    };
+    testing_support::WiredAdapter adapter(boardlink::AdapterKind::UsbBitbang, "LD=D6");
+    auto port = adapter.open();
+    ASSERT_TRUE(port) << adapter.error;
+    Clock clock(adapter.wired.board);
+    EvalState s = variants::start_state("ksy7100-1");
+    actions::HopRun run;
+    run.measure_lock(&clock);
+    ASSERT_TRUE(run.start_plain(s, *port, kHop).ok());
+    run.tick(0, s, *port, kHop, {});
+    EXPECT_EQ(clock.latched_then, 1u);
 }

@@ -92,7 +92,16 @@ TEST(ReadbackWire, SetupAndSupplySelectionSendTheConvertersCommands) {
     }
 }
 
-TEST(ReadbackSetup, StatusStuckHighStopsAfterTheFirstReadAndABusyConverterAtThePollBound) {
+// A converter ready at once or after some polls, one that never answers (STATUS stuck high: the
+// first read byte says so) and one busy past the poll bound.
+TEST(ReadbackSetup, ReadyAbsentOrTimedOut) {
+    const std::pair<boardlink::SimBoard::Converter, SetupResult> simulated[] = {
+        {{true, 0}, SetupResult::Ready}, {{true, 3}, SetupResult::Ready}, {{false}, SetupResult::Absent}, {{true, -1}, SetupResult::TimedOut}};
+    for (const auto& [converter, expected] : simulated) {
+        boardlink::SimBoard board(converter);
+        EXPECT_EQ(boardlink::readback_setup(board, kPort, kPort, 20), expected);
+    }
+
     RecordingPort stuck;  // every status read gives 0xFF
     EXPECT_EQ(boardlink::readback_setup(stuck, kPort, kPort), SetupResult::Absent);
     EXPECT_EQ(stuck.read_count(), 8u);
@@ -103,18 +112,6 @@ TEST(ReadbackSetup, StatusStuckHighStopsAfterTheFirstReadAndABusyConverterAtTheP
     busy.status = [](size_t n) -> uint8_t { return n >= 8 && n % 8 == 0 ? 0x10 : 0x00; };
     EXPECT_EQ(boardlink::readback_setup(busy, kPort, kPort, 5), SetupResult::TimedOut);
     EXPECT_EQ(busy.read_count(), 8u * (1 + 6));  // the first byte, then six polls of one operation
-}
-
-TEST(ReadbackSetup, SimulatedConverterGetsReadyAndAMissingOneIsAbsent) {
-    struct Case { boardlink::SimBoard::Converter converter; SetupResult expected; };
-    const Case cases[] = {
-        {{true, 0}, SetupResult::Ready}, {{true, 3}, SetupResult::Ready},
-        {{false}, SetupResult::Absent}, {{true, -1}, SetupResult::TimedOut},
-    };
-    for (const auto& c : cases) {
-        boardlink::SimBoard board(c.converter);
-        EXPECT_EQ(boardlink::readback_setup(board, kPort, kPort, 20), c.expected);
-    }
 }
 
 TEST(SupplyTexts, ThresholdsAndFormats) {
