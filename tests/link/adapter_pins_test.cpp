@@ -8,7 +8,6 @@
 
 #include "app/link_report.h"
 #include "link/board_link.h"
-#include "link/parport.h"
 #include "model/variants.h"
 #include "tests/link/adapter_rig.h"
 
@@ -99,21 +98,23 @@ TEST(AdapterOpening, AFailureNamesTheAdapterTheStepAndTheCauseAndLetsTheDeviceGo
     }
 }
 
-// Only a link asked for by name says why it fell back; the automatic choice takes a missing port
+// Only a link asked for by name says why it fell back (the parallel port's other causes, busy and
+// permission: the device tests); the automatic choice takes a missing port
 // for none. A script reads the link's name in *IDN?, its state in SYST:LINK? and *TST? (a GPIO
 // chip without readback lines has no supply monitor to test). A trace that cannot be created ends
 // the run: the command-line tests check that.
 TEST(BoardLink, TakesTheLinkAskedForOrFallsBackToTheSimulatedBoardAndReportsIt) {
     using Kind = boardlink::LinkRequest::Kind;
-    // name: the link's; claimed: what the start-up message says could not be claimed, if it says so;
-    // unplug: the adapter is pulled out after opening, found at the next transfer.
-    struct Case { Kind kind; const char* device; bool present, unplug; const char *name, *claimed, *idn; std::string status; };
+    // name: the link's; claimed, cause: what the start-up message says could not be claimed and
+    // why, if it says so; unplug: the adapter is pulled out after opening, found at the next transfer.
+    struct Case { Kind kind; const char* device; bool present, unplug; const char *name, *claimed, *idn; std::string status; const char* cause = ""; };
     const char* const sim = "simulated board";
     const std::string unplugged = "USB adapter A1B2: sending to the adapter failed: the adapter was unplugged or "
                                   "stopped answering (LIBUSB_ERROR_NO_DEVICE)";
     const Case cases[] = {
         {Kind::Sim, "/dev/parport0", false, false, sim, nullptr, "SIM", "SIM,OK"},
-        {Kind::Parport, "/dev/parport-missing", false, false, sim, "Parallel Port", "SIM", "SIM,OK"},
+        {Kind::Parport, "/dev/parport-missing", false, false, sim, "Parallel Port", "SIM", "SIM,OK", "/dev/parport-missing: open failed: no such device"},
+        {Kind::Parport, "/dev/null", false, false, sim, "Parallel Port", "SIM", "SIM,OK", "/dev/null: claim failed: not a parallel port"},
         {Kind::Auto, "/dev/parport-missing", false, false, sim, nullptr, "SIM", "SIM,OK"},
         {Kind::Ftdi, "A1B2", true, true, "USB adapter FT232R USB UART, serial T3ST0001 (CLK=D0,DATA=D1,LE=D2,RBCLK=D3,D4=D4,STATUS=D7, 250 kHz)",
          nullptr, "A1B2", "FTDI,A1B2,FAILED,\"" + unplugged + "\""},
@@ -133,6 +134,7 @@ TEST(BoardLink, TakesTheLinkAskedForOrFallsBackToTheSimulatedBoardAndReportsIt) 
         EXPECT_EQ(std::tuple(opened.ok, link.simulated_board() == nullptr, link.sends_at_flush(), link.name()),
                   std::tuple(true, c.present, c.present && usb, c.name));
         EXPECT_EQ(opened.claim_error.empty() ? "" : opened.claimed, c.claimed ? c.claimed : "") << opened.claim_error;
+        EXPECT_NE(opened.claim_error.find(c.cause), std::string::npos) << opened.claim_error;
         EvalState state = variants::start_state("ksy7100-1");
         if (c.unplug) {
             EXPECT_EQ(link_self_test(link, state), std::nullopt) << "the supply monitor answers on STATUS=D7";
@@ -145,13 +147,4 @@ TEST(BoardLink, TakesTheLinkAskedForOrFallsBackToTheSimulatedBoardAndReportsIt) 
         link.close();
         EXPECT_EQ(adapter.closed(), c.present);
     }
-}
-
-// The parallel port's other causes (busy, permission) are the device tests'.
-TEST(ParallelPort, OpeningAMissingDeviceOrANonPortFails) {
-    std::string error;
-    EXPECT_EQ(boardlink::ParallelPort::open("/dev/parport-missing", error), nullptr);
-    EXPECT_NE(error.find("/dev/parport-missing: open failed: no such device"), std::string::npos) << error;
-    EXPECT_EQ(boardlink::ParallelPort::open("/dev/null", error), nullptr);
-    EXPECT_NE(error.find("/dev/null: claim failed: not a parallel port"), std::string::npos) << error;
 }

@@ -16,7 +16,6 @@ using boardlink::kDataRegister;
 using boardlink::kStatusRegister;
 using boardlink::PinMap;
 using testing_support::kGpioFull;
-using testing_support::kUsbReversed;
 using testing_support::WiredAdapter;
 
 namespace {
@@ -36,9 +35,11 @@ std::vector<uint8_t> on_pins(const std::vector<uint8_t>& values, const PinMap& m
 }  // namespace
 
 // Opened, the adapter drives the five data lines, resting at their idle levels (RBCLK and D4 high),
-// nothing clocked; then one action is one transfer.
+// nothing clocked; then one action is one transfer, and writes never flushed go once the queue is full.
 TEST(UsbAdapter, OpensAtTheIdleLevelsAndSendsOneActionAsOneTransferThroughThePinMap) {
-    for (const auto& [map_text, outputs] : {std::pair{"CLK=D0", 0x1F}, {kUsbReversed, 0xF8}, {"RBCLK=D7,STATUS=D3", 0x97}}) {
+    // Every line moved, STATUS below the outputs: the bytes are the pin map's.
+    for (const auto& [map_text, outputs] :
+         {std::pair{"CLK=D0", 0x1F}, {"CLK=D7,DATA=D6,LE=D5,RBCLK=D4,D4=D3,STATUS=D0", 0xF8}, {"RBCLK=D7,STATUS=D3", 0x97}}) {
         SCOPED_TRACE(map_text);
         WiredAdapter adapter(AdapterKind::UsbBitbang, map_text);
         auto port = adapter.open();
@@ -54,24 +55,18 @@ TEST(UsbAdapter, OpensAtTheIdleLevelsAndSendsOneActionAsOneTransferThroughThePin
         EXPECT_EQ(transfers[1], on_pins(recorder.writes(), adapter.wired.pins));
         EXPECT_EQ(static_cast<FtdiPort&>(*port).transfers(), 2u);
         EXPECT_EQ(static_cast<FtdiPort&>(*port).bytes_sent(), 1 + 4 * 76u);
-    }
-}
 
-TEST(UsbAdapter, WritesNeverFlushedAreSentOnceTheQueueIsFull) {
-    WiredAdapter adapter(AdapterKind::UsbBitbang, "CLK=D0");
-    auto port = adapter.open();
-    ASSERT_TRUE(port) << adapter.error;
-    const size_t writes = FtdiPort::kMaxQueued * 2 + 100;
-    for (size_t i = 0; i < writes; ++i) port->out(kDataRegister, uint8_t(24 + (i & 1)));
-    const auto& transfers = adapter.ftdi->transfers;
-    EXPECT_EQ(transfers.size(), 3u);
-    port->flush();
-    size_t sent = 0;
-    for (size_t t = 1; t < transfers.size(); ++t) {
-        EXPECT_LE(transfers[t].size(), FtdiPort::kMaxQueued);
-        sent += transfers[t].size();
+        const size_t writes = FtdiPort::kMaxQueued * 2 + 100;
+        for (size_t i = 0; i < writes; ++i) port->out(kDataRegister, uint8_t(24 + (i & 1)));
+        EXPECT_EQ(transfers.size(), 4u);
+        port->flush();
+        size_t sent = 0;
+        for (size_t t = 2; t < transfers.size(); ++t) {
+            EXPECT_LE(transfers[t].size(), FtdiPort::kMaxQueued);
+            sent += transfers[t].size();
+        }
+        EXPECT_EQ(sent, writes) << "nothing lost, nothing twice";
     }
-    EXPECT_EQ(sent, writes) << "nothing lost, nothing twice";
 }
 
 // The lock-detect line comes back on the LD pin when one is wired, read with one round trip: the
@@ -107,7 +102,9 @@ TEST(GpioChip, ChipNamesArePathsNamesNumbersOrLabels) {
     for (const auto& c : cases) EXPECT_EQ(boardlink::gpio_chip_name(c.given), (boardlink::GpioChipName{c.opened, c.label})) << c.given;
 }
 
-TEST(GpioChip, OpeningTakesTheWiredDataLinesAsOutputsAtIdleAndStatusAsInput) {
+// Opening takes the wired data lines as outputs at idle and STATUS as input; then each write
+// that moves a wired line is one set, and the board latches the word.
+TEST(GpioChip, OpensTheWiredLinesAtIdleAndSetsThemOncePerWriteThatMovesOne) {
     struct Case { const char* map; std::vector<unsigned> outputs; std::vector<int> levels; std::optional<unsigned> input, edges; };
     const Case cases[] = {
         {kGpioFull, {17, 27, 22, 23, 24}, {0, 0, 0, 1, 1}, 25u, std::nullopt},
@@ -126,19 +123,10 @@ TEST(GpioChip, OpeningTakesTheWiredDataLinesAsOutputsAtIdleAndStatusAsInput) {
         // Without an input line STATUS floats high, as with no converter on the board.
         EXPECT_EQ(port->in(kStatusRegister) == 0xFF, !c.input);
         EXPECT_EQ(log.gets, c.input ? 1u : 0u);
-        port.reset();
-        EXPECT_TRUE(log.closed) << "the lines are released";
-    }
-}
 
-TEST(GpioChip, EachWriteThatMovesALineIsOneSetAndTheBoardLatchesTheWord) {
-    for (const char* map_text : {kGpioFull, kLatchOnly}) {
-        WiredAdapter adapter(AdapterKind::Gpio, map_text);
-        auto port = adapter.open();
-        ASSERT_TRUE(port) << adapter.error;
         const uint8_t wired_bits = adapter.wired.data_of(~uint64_t{0});  // the data lines that have a pin
         for (uint32_t word : {0u, 0xFFFFFFu, 0x8FF108u, 0x5A3C96u}) {
-            SCOPED_TRACE(std::string(map_text) + ", word " + std::to_string(word));
+            SCOPED_TRACE("word " + std::to_string(word));
             testing_support::RecordingPort recorder;
             testing_support::load_word(recorder, word);
             testing_support::load_word(*port, word);
@@ -153,6 +141,8 @@ TEST(GpioChip, EachWriteThatMovesALineIsOneSetAndTheBoardLatchesTheWord) {
             adapter.gpio->sets.clear();
             EXPECT_EQ(adapter.wired.board.latches()[word & 3], word);
         }
+        port.reset();
+        EXPECT_TRUE(log.closed) << "the lines are released";
     }
 }
 

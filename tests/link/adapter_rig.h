@@ -26,9 +26,8 @@ inline boardlink::PinMap pin_map(boardlink::AdapterKind kind, const std::string&
     return map;
 }
 
-// Pin maps the tests share: every GPIO line wired; every USB line moved, STATUS below the outputs.
+// A pin map the tests share: every GPIO line wired.
 inline const char* const kGpioFull = "CLK=17,DATA=27,LE=22,RBCLK=23,D4=24,STATUS=25";
-inline const char* const kUsbReversed = "CLK=D7,DATA=D6,LE=D5,RBCLK=D4,D4=D3,STATUS=D0";
 
 struct FtdiLog {
     // What the tool asked of the device (the rate and serial number: the device tests').
