@@ -151,8 +151,7 @@ TEST(Headless, ARefusalIsSaidRunsNothingMoreAndExitsOne) {
 }
 
 // Commands on the command line or standard input, one or more a line, answered on standard output;
-// a settings file saved by one run is loaded by the next (the order of its sends: the settings
-// menu's tests). A variant's name may be given in either case.
+// a settings file saved by one run is loaded by the next. A variant's name may be in either case.
 TEST(Headless, CommandsRunWithoutAnyDisplayAndAnswerOnStandardOutput) {
     const std::string file = temp_path("setup.txt");
     Ran saved = run_headless("KSY7100-3", {"--exec", "FREQ 1905.4; LATC:WORD? N\n*IDN?;MEM:SAVE \"" + file + "\""});

@@ -98,11 +98,10 @@ TEST(AdapterOpening, AFailureNamesTheAdapterTheStepAndTheCauseAndLetsTheDeviceGo
     }
 }
 
-// Only a link asked for by name says why it fell back (the parallel port's other causes, busy and
-// permission: the device tests); the automatic choice takes a missing port
-// for none. A script reads the link's name in *IDN?, its state in SYST:LINK? and *TST? (a GPIO
-// chip without readback lines has no supply monitor to test). A trace that cannot be created ends
-// the run: the command-line tests check that.
+// Only a link asked for by name says why it fell back (the parallel port busy or forbidden: the
+// device tests); the automatic choice takes a missing port for none. A script reads the link's
+// name (*IDN?), state (SYST:LINK?) and self-test (*TST?: none without readback lines). A trace
+// that cannot be created ends the run: the command-line tests.
 TEST(BoardLink, TakesTheLinkAskedForOrFallsBackToTheSimulatedBoardAndReportsIt) {
     using Kind = boardlink::LinkRequest::Kind;
     // name: the link's; claimed, cause: what the start-up message says could not be claimed and

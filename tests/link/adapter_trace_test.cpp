@@ -1,7 +1,6 @@
-// Either adapter stands in for the parallel port: a trace taken over a GPIO chip reads back as the
-// same waveform as one taken over the simulated board (the same latch words, the same readback
-// answers on STATUS, the same supplies), a USB adapter's trace keeps its bit-bang rate, and a
-// device that fails breaks the link once and for good.
+// Either adapter stands in for the parallel port: a trace over a GPIO chip reads back as one over
+// the simulated board (the same words, readback answers and supplies), a USB adapter's keeps its
+// bit-bang rate and times its hops once sent, and a failing device breaks the link for good.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -60,7 +59,7 @@ TEST(AdapterTrace, DecodesToTheSameWordsAndAnswersAsOverTheSimulatedBoard) {
     const Traced reference = trace_session(std::move(direct), direct_board);
     ASSERT_EQ(std::tuple(reference.reading.problem, reference.latched.size()), std::tuple("", 4u + 3 + 2 * 2))
         << "readback traffic latches no word";
-    EXPECT_EQ(reference.reading.words, reference.latched);
+    EXPECT_EQ(reference.reading.words, reference.latched) << "nor shows one";
     EXPECT_GT(reference.reading.status_changes, 0);
     EXPECT_EQ(reference.supplies, "4.5 V, 3.3 V, 22.00 mA");
 
