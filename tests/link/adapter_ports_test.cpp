@@ -118,7 +118,9 @@ TEST(GpioChip, OpensTheWiredLinesAtIdleAndSetsThemOncePerWriteThatMovesOne) {
         const auto& log = *adapter.gpio;
         EXPECT_EQ(std::tuple(log.opened, log.outputs, log.initial_levels, log.input, log.edges_line),
                   std::tuple(boardlink::GpioChipName{"/dev/gpiochip2", false}, c.outputs, c.levels, c.input, c.edges));
-        EXPECT_EQ(port->lock_detect().has_value(), c.edges.has_value());
+        std::vector<boardlink::LockEdge> edges;
+        int64_t resolution = 0;
+        EXPECT_EQ(std::pair(port->lock_detect().has_value(), port->lock_edges(edges, resolution)), std::pair(bool(c.edges), bool(c.edges)));
         // Without an input line STATUS floats high, as with no converter on the board.
         EXPECT_EQ(port->in(kStatusRegister) == 0xFF, !c.input);
         EXPECT_EQ(log.gets, c.input ? 1u : 0u);
@@ -143,32 +145,4 @@ TEST(GpioChip, OpensTheWiredLinesAtIdleAndSetsThemOncePerWriteThatMovesOne) {
         port.reset();
         EXPECT_TRUE(log.closed) << "the lines are released";
     }
-}
-
-// Lock detect on a GPIO line: its edges as the kernel stamped them, and each latch load stamped
-// (on the same clock: the stamped trace test), so a lock time runs from the LE edge to the edge.
-TEST(GpioChip, LockDetectEdgesAndTheLatchEdgeComeStamped) {
-    WiredAdapter adapter(AdapterKind::Gpio, "CLK=5,DATA=6,LE=13,LD=19");
-    auto port = adapter.open();
-    ASSERT_TRUE(port) << adapter.error;
-    EXPECT_FALSE(port->latched_at_ns());
-    testing_support::load_word(*port, 0x8FF100);  // a control word: muxout three-state, the line floats high
-    EXPECT_TRUE(port->latched_at_ns());
-    EXPECT_EQ(port->lock_detect(), true);
-    testing_support::load_word(*port, 0x8FF1E0);  // muxout DGND
-    EXPECT_EQ(port->lock_detect(), false);
-
-    adapter.gpio->edges = {{100, true}, {250, false}};
-    std::vector<boardlink::LockEdge> edges{{1, false}};  // what the caller had: kept
-    int64_t resolution = 0;
-    ASSERT_TRUE(port->lock_edges(edges, resolution));
-    EXPECT_EQ(edges, (std::vector<boardlink::LockEdge>{{1, false}, {100, true}, {250, false}}));
-    EXPECT_GE(resolution, 1);
-    EXPECT_TRUE(port->lock_edges(edges, resolution));
-    EXPECT_EQ(edges.size(), 3u);  // each edge once
-
-    WiredAdapter unwired(AdapterKind::Gpio, kLatchOnly);
-    auto plain = unwired.open();
-    ASSERT_TRUE(plain) << unwired.error;
-    EXPECT_FALSE(plain->lock_edges(edges, resolution));
 }

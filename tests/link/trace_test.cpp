@@ -75,26 +75,33 @@ TEST(Trace, ReadsBackTheLatchWordsAndTheStatusLine) {
     EXPECT_EQ(read_trace(path).status_changes, 1 + 6);
 }
 
-// A lock-detect line whose edges the kernel stamps (a GPIO chip's) shows each edge at its stamp,
-// however late the tool took it, and its reads once stamped add nothing. LD as read, unstamped:
-// the decoder test finds its rises.
+// Lock detect on a GPIO line: its edges as the kernel stamped them and each latch load stamped on
+// the same clock, so a trace shows each edge at its stamp however late the tool took it (the
+// lock time runs from the LE edge to it), its reads once stamped adding nothing. LD as read,
+// unstamped: the decoder test finds its rises.
 TEST(Trace, ShowsAStampedLockDetectEdgeAtItsStamp) {
     testing_support::WiredAdapter adapter(boardlink::AdapterKind::Gpio, "CLK=5,DATA=6,LE=13,LD=19");
     const std::string path = temp_path("ld.vcd");
     {
         auto trace = traced(adapter.open(), path);
-        write_word(*trace, 0xE0);  // control: MUXOUT to DGnd
+        EXPECT_FALSE(trace->latched_at_ns());
+        write_word(*trace, 0x8FF100);  // control: MUXOUT three-state, the line floats high
+        EXPECT_EQ(trace->lock_detect(), true);
+        write_word(*trace, 0xE0);  // MUXOUT to DGnd
         EXPECT_EQ(trace->lock_detect(), false);
+        ASSERT_TRUE(trace->latched_at_ns());
         adapter.gpio->edges = {{*trace->latched_at_ns() + 40'000'000, true}};  // 40 ms after the LE edge
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        std::vector<boardlink::LockEdge> edges;
+        std::vector<boardlink::LockEdge> edges{{1, false}};  // what the caller had: kept
         int64_t resolution = 0;
         ASSERT_TRUE(trace->lock_edges(edges, resolution));
+        EXPECT_TRUE(trace->lock_edges(edges, resolution));
+        EXPECT_EQ(std::tuple(edges.size(), edges[0].at_ns, resolution >= 1), std::tuple(2u, 1, true)) << "each edge once";
         EXPECT_EQ(trace->lock_detect(), false);
     }
     const auto r = read_trace(path);
-    ASSERT_EQ(std::tuple(r.problem, r.ld_rises.size()), std::tuple("", 1u));
-    EXPECT_NEAR(double(r.ld_rises[0] - r.word_times.back()), 40'000, 1'000);  // µs steps
+    ASSERT_EQ(std::tuple(r.problem, r.ld_rises.size()), std::tuple("", 2u));
+    EXPECT_NEAR(double(r.ld_rises[1] - r.word_times.back()), 40'000, 1'000);  // µs steps
 }
 
 // LINKFAIL rises after the last word that latched, and ACTION carries the cause, blanks made
