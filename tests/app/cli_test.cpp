@@ -16,8 +16,7 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// How long the tool may take to end once signalled. Sanitized builds end slower (the leak check
-// at exit), so they get more.
+// How long the tool may take to end once signalled (sanitized builds: the leak check at exit).
 #ifdef KSY_SANITIZED
 constexpr std::chrono::milliseconds kEndDeadline = 3s;
 #else
@@ -28,17 +27,9 @@ constexpr std::chrono::milliseconds kEndDeadline = 1s;
 using Env = std::vector<std::string>;
 const Env kNoDisplay = {"env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", "-u", "QT_QPA_PLATFORM", "-u", "XDG_SESSION_TYPE"};
 
-// The trace was completed, and is removed.
-void expect_whole(const std::string& trace) {
-    const auto reading = read_trace(trace);
-    EXPECT_EQ(std::pair(reading.problem, reading.complete), std::pair(std::string(), true));
-    std::filesystem::remove(trace);
-}
-
 struct Ran { int status = -1; std::string out, err; std::vector<uint32_t> words; };  // words: decoded from the trace
 
-// A run of `variant` without windows and without any display: the tool with `args` on a traced
-// simulated board.
+// The tool with `args` running `variant` without windows or display, on a traced simulated board.
 Ran run_headless(const std::string& variant, std::vector<std::string> args, const std::string& input = {}) {
     const std::string trace = temp_path("trace.vcd");
     args.insert(args.begin(), {"--headless", "--variant", variant, "--link", "sim", "--trace", trace});
@@ -80,9 +71,9 @@ TEST(CommandLine, IsCheckedBeforeAnyDisplayIsNeeded) {
     EXPECT_TRUE(read_trace(good_trace).complete);
 }
 
-// With windows each signal is caught under the variant dialog (other stages: SignalEndsTheRun);
-// without, a script's last words (SYST:EXIT, socket closed) or a SIGTERM right after a client left
-// end the command server. The exit is prompt, 128 + the signal, with the trace written to its end.
+// With windows each signal is caught under the variant dialog (other stages: SignalEndsTheRun),
+// where a command is refused; without, SYST:EXIT or a SIGTERM right after a client left end the
+// command server. The exit is prompt, 128 + the signal, with the trace written to its end.
 TEST(CommandLine, ASignalOrTheLastWordsEndTheToolPromptlyWithACompleteTrace) {
     struct Case { bool headless; int sig; };  // sig 0: SYST:EXIT
     std::vector<Case> cases = {{false, SIGTERM}, {false, SIGINT}, {false, SIGHUP}};
@@ -106,7 +97,9 @@ TEST(CommandLine, ASignalOrTheLastWordsEndTheToolPromptlyWithACompleteTrace) {
         if (c.sig) tool.signal(c.sig);
         EXPECT_EQ(tool.wait(c.headless ? 20s : kEndDeadline), c.sig ? 128 + c.sig : 0) << tool.err();
         EXPECT_EQ(tool.err().find("ended by signal " + std::to_string(c.sig)) != std::string::npos, c.sig != 0) << tool.err();
-        expect_whole(trace);
+        const auto reading = read_trace(trace);
+        EXPECT_EQ(std::pair(reading.problem, reading.complete), std::pair(std::string(), true));
+        std::filesystem::remove(trace);
     }
 }
 
@@ -140,8 +133,8 @@ TEST(Headless, RegistersAndChannelTablesGoToFirmwareAndComeBack) {
     for (const auto& f : {header, channels, list, program, binary}) std::filesystem::remove(f);
 }
 
-// A refused command or a file that cannot be read (a FIFO too: file_io_test): said as the window
-// would say it, nothing more runs, the board is untouched and the run exits 1.
+// A refused command or a file that cannot be read: said as the window would say it, nothing more
+// runs, the board is untouched and the run exits 1.
 TEST(Headless, ARefusalIsSaidRunsNothingMoreAndExitsOne) {
     struct Case { std::vector<std::string> args; std::string input, err; size_t answers; };
     const Case cases[] = {
@@ -158,8 +151,7 @@ TEST(Headless, ARefusalIsSaidRunsNothingMoreAndExitsOne) {
 }
 
 // Commands on the command line or standard input, one or more a line, answered on standard output;
-// a settings file saved by one run is loaded by the next (the order of its sends: the settings
-// menu's tests). A variant's name may be given in either case.
+// a settings file saved by one run is loaded by the next. A variant's name may be in either case.
 TEST(Headless, CommandsRunWithoutAnyDisplayAndAnswerOnStandardOutput) {
     const std::string file = temp_path("setup.txt");
     Ran saved = run_headless("KSY7100-3", {"--exec", "FREQ 1905.4; LATC:WORD? N\n*IDN?;MEM:SAVE \"" + file + "\""});

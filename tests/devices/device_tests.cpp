@@ -14,9 +14,7 @@
 #include <cerrno>
 #include <cstddef>
 #include <deque>
-#include <functional>
 #include <mutex>
-#include <thread>
 
 #include "link/parport.h"
 #include "link/sim_board.h"
@@ -36,9 +34,6 @@ class PpdevNode : public IoctlNode {
 public:
     static constexpr const char* kDevnode = "/dev/parport0";
 
-    // A claim of a port another driver holds sleeps until a signal interrupts it; the preload
-    // library retries its wait on a signal, so the node itself ends the claim with EINTR after
-    // the backend's claim time-out.
     explicit PpdevNode(DeviceBed& bed) {
         bed.add(kDevnode, *this,
                 "P: /devices/platform/parport_pc.956/parport/parport0/ppdev/parport0\nN: parport0\n"
@@ -49,7 +44,9 @@ public:
         std::lock_guard lock(mutex_);
         const unsigned long request = umockdev_ioctl_client_get_request(client);
         if (request == PPCLAIM && held_by_other_driver) {
-            // Answered from the worker's own loop, which goes on serving other clients meanwhile.
+            // Such a claim sleeps until a signal interrupts it; the preload library retries its wait
+            // on a signal, so the node ends it with EINTR after the claim time-out, from the worker's
+            // own loop, which goes on serving other clients meanwhile.
             GSource* timer = g_timeout_source_new(guint(boardlink::ParallelPort::kClaimTimeout.count()));
             g_source_set_callback(timer, +[](gpointer c) {
                 umockdev_ioctl_client_complete(static_cast<UMockdevIoctlClient*>(c), -1, EINTR);
@@ -247,10 +244,9 @@ private:
 
 class UsbAdapter : public DeviceTest {};
 
-// A full write (the frequency's latches) and a supply readback through each backend. The port is
-// released at the end. The USB rate given reaches the adapter: libftdi1 asks for four times the
-// rate as baud rate, and 9600 baud from the chip's 3 MHz is a divisor of 312.5, sent as 0x4138 (the
-// default rate: ftdi_port_test); CLK .. D4 are outputs on D0 .. D4, STATUS on D5 stays an input.
+// A full write (the frequency's latches) and a supply readback through each backend; the port is
+// released at the end. The USB rate reaches the adapter: 4 x 2400 = 9600 baud from the chip's
+// 3 MHz is a divisor of 312.5, sent as 0x4138; CLK .. D4 are outputs on D0 .. D4, STATUS on D5 not.
 TEST_F(BoardLinks, FullWriteAndReadbackReachTheBoard) {
     for (const bool usb : {false, true}) {
         renew_bed();
@@ -276,11 +272,9 @@ TEST_F(BoardLinks, FullWriteAndReadbackReachTheBoard) {
     }
 }
 
-// A port or adapter that cannot be had: the tool says why, and nothing reaches either. A port held
-// by another driver is given up on after the claim time-out. For a node the user may not open the
-// tool runs as nobody (CI runs as root), and the bed's node, a link a chmod would pass through,
-// gives way to a file of root's; libusb cannot start unprivileged inside the bed, so that case is
-// the parallel port's alone.
+// A port or adapter that cannot be had: the tool says why, and nothing reaches either. For a node
+// the user may not open the tool runs as nobody (CI runs as root), the bed's node (a link a chmod
+// would pass through) replaced by a file of root's; libusb cannot start unprivileged in the bed.
 TEST_F(BoardLinks, RefusalsNameTheCause) {
     const std::vector<std::string> as_nobody = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "--"};
     struct Case { const char* link; bool busy, unprivileged; const char *claimed, *cause; };
@@ -317,23 +311,18 @@ TEST_F(BoardLinks, RefusalsNameTheCause) {
 // Pulled out while a hop run writes to it (opened by its serial number): reported once (one -310,
 // the link FAILED), and the trace ends whole with the failure marked.
 TEST_F(UsbAdapter, UnpluggedDuringAHopRun) {
-    using namespace std::chrono_literals;
     UsbdevfsNode node(*bed);
     const int port = free_tcp_port();
     const std::string trace = temp_path("unplugged.vcd");
     ToolProcess tool({"--headless", "--variant", "ksy7100-1", "--link", "ftdi:T3ST0001", "--trace", trace,
                       "--scpi=" + std::to_string(port), "--exec", "HOP:STAR 2400,2410,2"});
-    const auto deadline = std::chrono::steady_clock::now() + 30s;
-    const auto until = [&](const std::function<bool()>& done) {
-        while (!done() && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(5ms);
-    };
-    until([&] { return node.wired.board.view().words_loaded >= 12; });
-    ASSERT_GE(node.wired.board.view().words_loaded, 12u) << "the hop run did not start: " << tool.err();
+    ASSERT_TRUE(poll_until([&] { return node.wired.board.view().words_loaded >= 12; }, std::chrono::seconds(30)))
+        << "the hop run did not start: " << tool.err();
     node.unplugged = true;
     ASSERT_TRUE(tool.wait_for_err("command server on")) << tool.err();
     CommandClient client(port);
     std::string state;
-    until([&] { return (state = client.ask("SYST:LINK?")).find("FAILED") != std::string::npos; });
+    poll_until([&] { return (state = client.ask("SYST:LINK?")).find("FAILED") != std::string::npos; }, std::chrono::seconds(30));
     EXPECT_NE(state.find("FTDI,T3ST0001,FAILED,\"USB adapter T3ST0001: sending to the adapter failed: the adapter was unplugged"),
               std::string::npos) << state;
     client.ask("HOP:STOP;*OPC?");

@@ -1,12 +1,14 @@
 // Pin maps as typed on the command line, and how either adapter tells why it cannot be opened:
-// the adapter, the step, the cause and its remedy, and the simulated board in its place; the
-// parallel port's causes alike.
+// the adapter, the step, the cause and its remedy, and the simulated board in its place, as a
+// script sees it; the parallel port's causes alike.
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <functional>
 
+#include "app/link_report.h"
 #include "link/board_link.h"
-#include "link/parport.h"
+#include "model/variants.h"
 #include "tests/link/adapter_rig.h"
 
 using boardlink::AdapterKind;
@@ -96,26 +98,32 @@ TEST(AdapterOpening, AFailureNamesTheAdapterTheStepAndTheCauseAndLetsTheDeviceGo
     }
 }
 
-// Only a link asked for by name says why it fell back; the automatic choice takes a missing port
-// for none. A trace that cannot be created ends the run: the command-line tests check that.
-TEST(BoardLink, TakesTheLinkAskedForOrFallsBackToTheSimulatedBoardWithTheCause) {
+// Only a link asked for by name says why it fell back (the parallel port busy or forbidden: the
+// device tests); the automatic choice takes a missing port for none. A script reads the link's
+// name (*IDN?), state (SYST:LINK?) and self-test (*TST?: none without readback lines). A trace
+// that cannot be created ends the run: the command-line tests.
+TEST(BoardLink, TakesTheLinkAskedForOrFallsBackToTheSimulatedBoardAndReportsIt) {
     using Kind = boardlink::LinkRequest::Kind;
-    // name: the link's; claimed: what the start-up message says could not be claimed, if it says so.
-    struct Case { Kind kind; const char* device; bool present; const char* name; const char* claimed; };
+    // name: the link's; claimed, cause: what the start-up message says could not be claimed and
+    // why, if it says so; unplug: the adapter is pulled out after opening, found at the next transfer.
+    struct Case { Kind kind; const char* device; bool present, unplug; const char *name, *claimed, *idn; std::string status; const char* cause = ""; };
     const char* const sim = "simulated board";
+    const std::string unplugged = "USB adapter A1B2: sending to the adapter failed: the adapter was unplugged or "
+                                  "stopped answering (LIBUSB_ERROR_NO_DEVICE)";
     const Case cases[] = {
-        {Kind::Sim, "/dev/parport0", false, sim, nullptr},
-        {Kind::Parport, "/dev/parport-missing", false, sim, "Parallel Port"},
-        {Kind::Auto, "/dev/parport-missing", false, sim, nullptr},
-        {Kind::Ftdi, "", true,
-         "USB adapter FT232R USB UART, serial T3ST0001 (CLK=D0,DATA=D1,LE=D2,RBCLK=D3,D4=D4,STATUS=D7, 250 kHz)", nullptr},
-        {Kind::Gpio, "gpiochip0", true, "GPIO gpiochip0 [test-header] (CLK=17,DATA=27,LE=22,RBCLK=23,D4=24,STATUS=25)", nullptr},
-        {Kind::Gpio, "gpiochip0", false, sim, "GPIO Chip"},
+        {Kind::Sim, "/dev/parport0", false, false, sim, nullptr, "SIM", "SIM,OK"},
+        {Kind::Parport, "/dev/parport-missing", false, false, sim, "Parallel Port", "SIM", "SIM,OK", "/dev/parport-missing: open failed: no such device"},
+        {Kind::Parport, "/dev/null", false, false, sim, "Parallel Port", "SIM", "SIM,OK", "/dev/null: claim failed: not a parallel port"},
+        {Kind::Auto, "/dev/parport-missing", false, false, sim, nullptr, "SIM", "SIM,OK"},
+        {Kind::Ftdi, "A1B2", true, true, "USB adapter FT232R USB UART, serial T3ST0001 (CLK=D0,DATA=D1,LE=D2,RBCLK=D3,D4=D4,STATUS=D7, 250 kHz)",
+         nullptr, "A1B2", "FTDI,A1B2,FAILED,\"" + unplugged + "\""},
+        {Kind::Gpio, "0", true, false, "GPIO gpiochip0 [test-header] (CLK=17,DATA=27,LE=22)", nullptr, "GPIOCHIP0", "GPIO,0,OK"},
+        {Kind::Gpio, "gpiochip0", false, false, sim, "GPIO Chip", "SIM", "SIM,OK"},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(c.status);
         const bool usb = c.kind != Kind::Gpio;
-        WiredAdapter adapter(usb ? AdapterKind::UsbBitbang : AdapterKind::Gpio, usb ? "STATUS=D7" : kGpioFull);
+        WiredAdapter adapter(usb ? AdapterKind::UsbBitbang : AdapterKind::Gpio, usb ? "STATUS=D7" : "CLK=17,DATA=27,LE=22");
         if (!c.present) open_ends({DeviceFault::Permission, {}})(adapter);
         boardlink::AdapterDevices devices;
         devices.ftdi = [&] { return std::make_unique<testing_support::RecordingFtdi>(adapter.ftdi); };
@@ -125,16 +133,17 @@ TEST(BoardLink, TakesTheLinkAskedForOrFallsBackToTheSimulatedBoardWithTheCause) 
         EXPECT_EQ(std::tuple(opened.ok, link.simulated_board() == nullptr, link.sends_at_flush(), link.name()),
                   std::tuple(true, c.present, c.present && usb, c.name));
         EXPECT_EQ(opened.claim_error.empty() ? "" : opened.claimed, c.claimed ? c.claimed : "") << opened.claim_error;
+        EXPECT_NE(opened.claim_error.find(c.cause), std::string::npos) << opened.claim_error;
+        EvalState state = variants::start_state("ksy7100-1");
+        if (c.unplug) {
+            EXPECT_EQ(link_self_test(link, state), std::nullopt) << "the supply monitor answers on STATUS=D7";
+            adapter.ftdi->failing_transfer = adapter.ftdi->transfers.size();
+            link.out(boardlink::kDataRegister, 24);
+            link.flush();
+        }
+        const auto self_test = c.unplug ? std::optional("the board link failed: " + unplugged) : std::nullopt;
+        EXPECT_EQ(std::tuple(link_idn_name(link), link_status(link), link_self_test(link, state)), std::tuple(c.idn, c.status, self_test));
         link.close();
         EXPECT_EQ(adapter.closed(), c.present);
     }
-}
-
-// The parallel port's other causes (busy, permission) are the device tests'.
-TEST(ParallelPort, OpeningAMissingDeviceOrANonPortFails) {
-    std::string error;
-    EXPECT_EQ(boardlink::ParallelPort::open("/dev/parport-missing", error), nullptr);
-    EXPECT_NE(error.find("/dev/parport-missing: open failed: no such device"), std::string::npos) << error;
-    EXPECT_EQ(boardlink::ParallelPort::open("/dev/null", error), nullptr);
-    EXPECT_NE(error.find("/dev/null: claim failed: not a parallel port"), std::string::npos) << error;
 }

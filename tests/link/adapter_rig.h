@@ -3,7 +3,6 @@
 // every call made of them, with the simulated board wired to their pins through a pin map, so a
 // test sees both what would go to the device and what the board behind it latched.
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -27,9 +26,8 @@ inline boardlink::PinMap pin_map(boardlink::AdapterKind kind, const std::string&
     return map;
 }
 
-// Pin maps the tests share: every GPIO line wired; every USB line moved, STATUS below the outputs.
+// A pin map the tests share: every GPIO line wired.
 inline const char* const kGpioFull = "CLK=17,DATA=27,LE=22,RBCLK=23,D4=24,STATUS=25";
-inline const char* const kUsbReversed = "CLK=D7,DATA=D6,LE=D5,RBCLK=D4,D4=D3,STATUS=D0";
 
 struct FtdiLog {
     // What the tool asked of the device (the rate and serial number: the device tests').
@@ -41,8 +39,7 @@ struct FtdiLog {
     boardlink::DeviceResult open_result, start_result;
     std::optional<size_t> failing_transfer;  // this exchange (from 0) and all after it fail
     boardlink::DeviceResult failure{boardlink::DeviceFault::Gone, "LIBUSB_ERROR_NO_DEVICE"};
-    BoardOnPins* wired = nullptr;  // the board on the pins; none: samples from `sample`
-    std::function<uint8_t(size_t transfer, size_t index)> sample;  // none: 0
+    BoardOnPins* wired = nullptr;  // the board on the pins
 };
 
 class RecordingFtdi : public boardlink::FtdiDevice {
@@ -59,10 +56,6 @@ public:
         log_->transfers.emplace_back(bytes.begin(), bytes.end());
         if (log_->failing_transfer && n >= *log_->failing_transfer) return log_->failure;
         for (size_t i = 0; i < bytes.size(); ++i) {
-            if (!log_->wired) {
-                samples[i] = log_->sample ? log_->sample(n, i) : 0;
-                continue;
-            }
             samples[i] = pins_now();  // sampled as the byte before it left the pins
             pins_ = bytes[i];
             log_->wired->drive(pins_);

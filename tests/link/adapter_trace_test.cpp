@@ -1,7 +1,6 @@
-// Either adapter stands in for the parallel port: a trace taken over a GPIO chip reads back as the
-// same waveform as one taken over the simulated board (the same latch words, the same readback
-// answers on STATUS, the same supplies), a USB adapter's trace keeps its bit-bang rate, and a
-// device that fails breaks the link once and for good.
+// Either adapter stands in for the parallel port: a trace over a GPIO chip reads back as one over
+// the simulated board (the same words, readback answers and supplies), a USB adapter's keeps its
+// bit-bang rate and times its hops once sent, and a failing device breaks the link for good.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -60,12 +59,11 @@ TEST(AdapterTrace, DecodesToTheSameWordsAndAnswersAsOverTheSimulatedBoard) {
     const Traced reference = trace_session(std::move(direct), direct_board);
     ASSERT_EQ(std::tuple(reference.reading.problem, reference.latched.size()), std::tuple("", 4u + 3 + 2 * 2))
         << "readback traffic latches no word";
-    EXPECT_EQ(reference.reading.words, reference.latched);
+    EXPECT_EQ(reference.reading.words, reference.latched) << "nor shows one";
     EXPECT_GT(reference.reading.status_changes, 0);
     EXPECT_EQ(reference.supplies, "4.5 V, 3.3 V, 22.00 mA");
 
-    // Over a GPIO chip. The USB adapter's reads: the sample each read takes (adapter_ports_test),
-    // the supplies and the words through the adapter's own library (the device tests).
+    // Over a GPIO chip (the USB adapter's supplies and words: the device tests).
     testing_support::WiredAdapter adapter(boardlink::AdapterKind::Gpio, testing_support::kGpioFull);
     auto backend = adapter.open();
     ASSERT_TRUE(backend) << adapter.error;
@@ -141,4 +139,31 @@ TEST(AdapterFailure, BreaksTheLinkOnceStopsTheHopsAndLaterAccessesSendNothing) {
         EXPECT_EQ(adapter.gpio->gets, 0u);
         EXPECT_EQ(port->failure(), c.failure) << "reported once, as it first was";
     }
+}
+
+// A measured hop over the USB adapter, which sends its writes at a flush: the hop's first N word
+// has gone out when its lock time starts, not still waiting in the queue.
+TEST(AdapterHop, AMeasuredHopsLockTimeStartsOnceItsFirstWordWentOut) {
+    struct Clock : actions::RunClock {  // notes the words latched when the run first takes the time
+        explicit Clock(const boardlink::SimBoard& board) : board(board) {}
+        int64_t now_ns() const override {
+            if (!latched_then) latched_then = board.words_loaded();
+            return now;
+        }
+        void sleep_until(int64_t t_ns) override { now = t_ns; }
+        int64_t deadline_ns() const override { return now; }
+        const boardlink::SimBoard& board;
+        mutable std::optional<uint64_t> latched_then;
+        int64_t now = 0;
+    };
+    testing_support::WiredAdapter adapter(boardlink::AdapterKind::UsbBitbang, "LD=D6");
+    auto port = adapter.open();
+    ASSERT_TRUE(port) << adapter.error;
+    Clock clock(adapter.wired.board);
+    EvalState s = variants::start_state("ksy7100-1");
+    actions::HopRun run;
+    run.measure_lock(&clock);
+    ASSERT_TRUE(run.start_plain(s, *port, kHop).ok());
+    run.tick(0, s, *port, kHop, {});
+    EXPECT_EQ(clock.latched_then, 1u);
 }

@@ -50,26 +50,22 @@ TEST(LatchFields, TileTheWordFromItsTopBitDown) {
 }
 
 // A byte written is clocked MSB first with the clock high at idle; a conversion is its command,
-// then 16 reads with DATA high. How a read samples STATUS between the clock's edges is checked,
-// byte for byte, through the USB adapter, whose transfers show where each read falls.
-TEST(ReadbackWire, WritesClockTheByteMsbFirstAndAConversionReadsWithDataHigh) {
+// then 16 reads with DATA high. The converter's commands: the set-up's, each operation ended by a
+// poll, and each supply input's selection, as those byte writes and reads put them on the wire.
+TEST(ReadbackWire, BytesClockMsbFirstAndTheConvertersCommandsGoAsBytes) {
     RecordingPort write;
     boardlink::readback_write(write, kPort, kPort, 0xA5);  // 1010 0101
     EXPECT_EQ(write.writes(), (V{10, 2, 10, 0, 8, 2, 10, 0, 8, 0, 8, 2, 10, 0, 8, 2, 10, 26, 24}));
 
-    RecordingPort port;
-    port.status = serve_bits(bits_of(0x8001, 16), 0);
-    EXPECT_EQ(boardlink::adc_read(port, kPort, kPort, 56, 16), 32769.0);
-    V expected{8, 0, 8, 0, 8, 2, 10, 2, 10, 2, 10, 0, 8, 0, 8, 0, 8, 10, 24};  // 56 = 0011 1000
-    for (int i = 0; i < 16; ++i) expected.insert(expected.end(), {2, 10});
-    expected.push_back(24);
-    EXPECT_EQ(port.writes(), expected);
-    EXPECT_EQ(port.read_count(), 16u);
-}
+    RecordingPort conversion;
+    conversion.status = serve_bits(bits_of(0x8001, 16), 0);
+    EXPECT_EQ(boardlink::adc_read(conversion, kPort, kPort, 56, 16), 32769.0);
+    V clocked{8, 0, 8, 0, 8, 2, 10, 2, 10, 2, 10, 0, 8, 0, 8, 0, 8, 10, 24};  // 56 = 0011 1000
+    for (int i = 0; i < 16; ++i) clocked.insert(clocked.end(), {2, 10});
+    clocked.push_back(24);
+    EXPECT_EQ(conversion.writes(), clocked);
+    EXPECT_EQ(conversion.read_count(), 16u);
 
-// The converter's commands: the set-up's, each operation ended by a poll, and each supply input's
-// selection, as the byte writes and reads above put them on the wire.
-TEST(ReadbackWire, SetupAndSupplySelectionSendTheConvertersCommands) {
     using boardlink::SupplyInput;
     auto wire = [](std::initializer_list<int> script) {  // a byte written, or -1: a byte read
         RecordingPort port;
@@ -92,7 +88,16 @@ TEST(ReadbackWire, SetupAndSupplySelectionSendTheConvertersCommands) {
     }
 }
 
-TEST(ReadbackSetup, StatusStuckHighStopsAfterTheFirstReadAndABusyConverterAtThePollBound) {
+// A converter ready at once or after some polls, one that never answers (STATUS stuck high: the
+// first read byte says so) and one busy past the poll bound.
+TEST(ReadbackSetup, ReadyAbsentOrTimedOut) {
+    const std::pair<boardlink::SimBoard::Converter, SetupResult> simulated[] = {
+        {{true, 0}, SetupResult::Ready}, {{true, 3}, SetupResult::Ready}, {{false}, SetupResult::Absent}, {{true, -1}, SetupResult::TimedOut}};
+    for (const auto& [converter, expected] : simulated) {
+        boardlink::SimBoard board(converter);
+        EXPECT_EQ(boardlink::readback_setup(board, kPort, kPort, 20), expected);
+    }
+
     RecordingPort stuck;  // every status read gives 0xFF
     EXPECT_EQ(boardlink::readback_setup(stuck, kPort, kPort), SetupResult::Absent);
     EXPECT_EQ(stuck.read_count(), 8u);
@@ -103,18 +108,6 @@ TEST(ReadbackSetup, StatusStuckHighStopsAfterTheFirstReadAndABusyConverterAtTheP
     busy.status = [](size_t n) -> uint8_t { return n >= 8 && n % 8 == 0 ? 0x10 : 0x00; };
     EXPECT_EQ(boardlink::readback_setup(busy, kPort, kPort, 5), SetupResult::TimedOut);
     EXPECT_EQ(busy.read_count(), 8u * (1 + 6));  // the first byte, then six polls of one operation
-}
-
-TEST(ReadbackSetup, SimulatedConverterGetsReadyAndAMissingOneIsAbsent) {
-    struct Case { boardlink::SimBoard::Converter converter; SetupResult expected; };
-    const Case cases[] = {
-        {{true, 0}, SetupResult::Ready}, {{true, 3}, SetupResult::Ready},
-        {{false}, SetupResult::Absent}, {{true, -1}, SetupResult::TimedOut},
-    };
-    for (const auto& c : cases) {
-        boardlink::SimBoard board(c.converter);
-        EXPECT_EQ(boardlink::readback_setup(board, kPort, kPort, 20), c.expected);
-    }
 }
 
 TEST(SupplyTexts, ThresholdsAndFormats) {

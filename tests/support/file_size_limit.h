@@ -1,7 +1,6 @@
 #pragma once
-// Lowers this process's file-size limit while it lives, as a nearly full disk would stop a file:
-// a write past the limit then fails with EFBIG (SIGXFSZ is ignored meanwhile instead of ending
-// the process).
+// Lowers this process's file-size limit while it lives, as a nearly full disk would: a write past
+// it fails with EFBIG (SIGXFSZ is ignored meanwhile instead of ending the process).
 #include <signal.h>
 #include <sys/resource.h>
 

@@ -1,8 +1,7 @@
 #pragma once
-// The tool itself (ksy7100-eval) started as a child process, its standard output and error kept in
-// files, and a client of its command server. The tool inherits this process's environment: inside
-// the device bed the preload library and the bed's location, so its libftdi1, libusb and ppdev
-// calls reach the models of this process.
+// The tool itself (ksy7100-eval) as a child process, its standard output and error kept in files,
+// and a client of its command server. It inherits this process's environment: inside the device
+// bed its libftdi1, libusb and ppdev calls reach the models of this process.
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
