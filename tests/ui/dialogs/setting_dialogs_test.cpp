@@ -22,9 +22,9 @@ using testing_support::Harness;
 
 namespace {
 
-QStringList knob_labels(const SelectorKnob* knob) {
+QStringList knob_labels(const SelectorKnob* knob) {  // none for no knob
     QStringList labels;
-    for (int p = 0; p < knob->positions(); ++p) labels << knob->label(p);
+    for (int p = 0; knob && p < knob->positions(); ++p) labels << knob->label(p);
     return labels;
 }
 
@@ -62,15 +62,14 @@ TEST(Crystalform, AppliesTheReferenceWithTruncatedRAndSendsIt) {
     const Case cases[] = {{"19.2", "19.200000", 96, 12000, "19.20000MHz"}, {"10.3", "10.300000", 51, 11883, "10.30000MHz"}};  // 51.5 truncated
     for (const auto& c : cases) {
         Harness h("ksy7100-1");
-        QString left;
         through_entry<crystalform>(h, [&] { click(h.main->ui.Label29); }, [&](crystalform& d) {
             d.Text1->setText(c.entry);
             click(d.Command3);
-            left = d.Text1->text();
+            EXPECT_EQ(d.Text1->text(), c.shown);
         });
         const auto words = h.words();  // their order: actions_test
-        EXPECT_EQ(std::tuple(left, h.main->ui.crystal->text()), std::tuple(QString(c.shown), QString(c.crystal)));
-        EXPECT_EQ(std::tuple(r_of(word_of(words, R)), b_of(word_of(words, N)) * 32 + a_of(word_of(words, N))), std::tuple(c.r, c.n));
+        EXPECT_EQ(h.main->ui.crystal->text(), c.crystal);
+        EXPECT_EQ(std::tuple(bits(word_of(words, R), 15, 2), b_of(word_of(words, N)) * 32 + a_of(word_of(words, N))), std::tuple(c.r, c.n));
     }
 }
 
@@ -85,15 +84,13 @@ TEST(CurrentForms, ApplyStoresCodeGainAndRsetRelabelsAndSendsEveryLatch) {
     for (const auto& c : cases) {
         Harness h("ksy7100-3");
         h.state.cp_gain_bits = c.gain ? 0 : 2097152;  // the dialog sets the other value
-        QStringList labels;
         through_entry<CurrentForm>(h, [&] { click(h.main->ui.*(c.entry)); }, [&](CurrentForm& d) {
             d.Selector1->setPosition(c.position);
             d.Text2->setText(c.rset);
             click(d.Command1);
-            labels = knob_labels(d.Selector1);
+            EXPECT_EQ(knob_labels(d.Selector1), c.labels);
         });
         const auto words = h.words();
-        EXPECT_EQ(labels, c.labels);
         EXPECT_EQ(bits(word_of(words, C), c.low_bit + 2, c.low_bit), uint32_t(c.position));
         EXPECT_EQ(bits(word_of(words, N), 21, 21), c.gain ? 1u : 0u);
         EXPECT_EQ(h.main->ui.Toggle3->isChecked(), c.gain) << "the gain switch shows the stored gain";
@@ -147,7 +144,7 @@ TEST(SettingDialogs, EachChoiceIsSentInItsLatchBitsShownAndReopenedOn) {
     for (const auto& c : cases) {
         Harness h(c.device);
         for (const auto& [choice, code, shown] : c.steps) {
-            SCOPED_TRACE(shown);
+            SCOPED_TRACE(testing::Message() << c.entry << ", choice " << choice);
             CursorLog log;
             log.board = h.board;
             const uint64_t start = h.board->words_loaded();
@@ -158,7 +155,7 @@ TEST(SettingDialogs, EachChoiceIsSentInItsLatchBitsShownAndReopenedOn) {
             });
             using Changes = std::vector<std::pair<bool, uint64_t>>;
             EXPECT_EQ(log.changes, (c.busy ? Changes{{true, start}, {false, start + 1}} : Changes{}));
-            EXPECT_EQ(bits(word_of(h.words(), c.latch), c.high, c.low), code) << c.entry;
+            EXPECT_EQ(bits(word_of(h.words(), c.latch), c.high, c.low), code);
             EXPECT_EQ(h.main->findChild<QLabel*>(c.label)->text(), shown);
             through_entry<QDialog>(h, [&] { use_entry(*h.main, c.entry); }, [&](QDialog& d) { EXPECT_EQ(shown_choice(d), choice); });
         }
@@ -187,9 +184,11 @@ TEST(SettingDialogs, OpenOnTheStoredChoiceOrNone) {
 // knob's labels kept; nothing stored or sent. OK closes the dialog after the message all the same.
 TEST(SettingDialogs, RefuseWhatCannotBeAppliedStoringAndSendingNothing) {
     const QString vco = "Invalid entry in VCO Frequency.", pfd = "Invalid entry in reference frequency.",
-                  crystal = "Invalid entry in crystal Frequency.", r_beyond = "The R counter would be 20000; it must be 1 to 16383.";
+                  crystal = "Invalid entry in crystal Frequency.", rset = "Invalid entry in R Set: ",
+                  r_beyond = "The R counter would be 20000; it must be 1 to 16383.";
     auto no_pfd = [](EvalState& s) { s.asked_pfd_freq = 0; };
-    struct Case { std::unique_ptr<QDialog> (*make)(Main&); const char *entry, *text, *button; QString message; const char* emptied; bool beep; void (*set)(EvalState&) = nullptr; };
+    struct Case { std::unique_ptr<QDialog> (*make)(Main&); const char *entry, *text, *button; QString message;
+                  const char* emptied; bool beep; void (*set)(EvalState&) = nullptr; };  // emptied: nullptr where none is
     const Case cases[] = {
         {make<synthform>, "Text1", "abc", "Command3", vco, "Text1", false}, {make<synthform>, "Text1", "abc", "Command1", vco, "Text1", false},
         {make<synthform>, "Text2", "0", "Command3", pfd, "Text2", false}, {make<synthform>, "Text2", "0", "Command4", pfd, "Text2", false},
@@ -199,10 +198,8 @@ TEST(SettingDialogs, RefuseWhatCannotBeAppliedStoringAndSendingNothing) {
         {make<crystalform>, "Text1", "abc", "Command3", crystal, "Text1", true},
         {make<crystalform>, "Text1", "12", "Command3", crystal, "Text1", true, no_pfd},  // no R from a PFD of 0
         {make<crystalform>, "Text1", "4000", "Command3", r_beyond, nullptr, true},
-        {make<CurrentForm, CurrentSetting::Two>, "Text2", "abc", "Command3",
-         "Invalid entry in R Set: enter the resistance in ohms, such as 4700.", "Text2", true},
-        {make<CurrentForm, CurrentSetting::Two>, "Text2", "-4700", "Command3",
-         "Invalid entry in R Set: the resistance must be above 0 ohms.", "Text2", true},
+        {make<CurrentForm, CurrentSetting::Two>, "Text2", "abc", "Command3", rset + "enter the resistance in ohms, such as 4700.", "Text2", true},
+        {make<CurrentForm, CurrentSetting::Two>, "Text2", "-4700", "Command3", rset + "the resistance must be above 0 ohms.", "Text2", true},
         {make<prescaleform>, nullptr, nullptr, "Command3", "The counters cannot be computed with a PFD frequency of 0 kHz.", nullptr, true, no_pfd},
         {make<powerform>, nullptr, nullptr, "Command3",
          "The power-down setting is set only for the variants KSY7100-0 to KSY7100-8, and the device is \"ksy7101\", a "
@@ -214,8 +211,7 @@ TEST(SettingDialogs, RefuseWhatCannotBeAppliedStoringAndSendingNothing) {
         if (c.set) c.set(h.state);
         const auto d = c.make(*h.main);  // the frequency dialog's opening stores what it shows
         const EvalState before = h.state;
-        const SelectorKnob* knob = d->findChild<SelectorKnob*>();
-        const QStringList labels = knob ? knob_labels(knob) : QStringList();
+        const QStringList labels = knob_labels(d->findChild<SelectorKnob*>());
         pick(*d, 1);  // another choice, where it has choices
         auto* entry = c.entry ? d->findChild<QLineEdit*>(c.entry) : nullptr;
         auto* emptied = c.emptied ? d->findChild<QLineEdit*>(c.emptied) : nullptr;
@@ -225,7 +221,7 @@ TEST(SettingDialogs, RefuseWhatCannotBeAppliedStoringAndSendingNothing) {
         EXPECT_EQ(std::pair(h.prompts.messages.at(0).beep, h.prompts.messages.at(0).icon), std::pair(c.beep, MessageIcon::Exclamation));
         if (entry) { EXPECT_EQ(entry->text(), entry == emptied ? QString() : QString(c.text)); }
         if (emptied) { EXPECT_EQ(d->focusWidget(), emptied); }
-        if (knob) { EXPECT_EQ(knob_labels(knob), labels); }
+        EXPECT_EQ(knob_labels(d->findChild<SelectorKnob*>()), labels);
         EXPECT_EQ(d->isVisible(), std::string(c.button) != "Command1");
     }
 }
@@ -242,14 +238,14 @@ TEST(Synthform, LoadNowSendsOnlyTheLatchOfTheFrequencyThatChanged) {
         Harness h("ksy7100-1");
         for (uint8_t latch : {C, R, N}) h.main->send(latch);  // the board holds the plan shown
         h.words();
-        QStringList labels;
         through_entry<synthform>(h, [&] { click(h.main->ui.vcofreq); }, [&](synthform& d) {
-            d.Text1->setText(c.vco); d.Text2->setText(c.pfd);
+            d.Text1->setText(c.vco);
+            d.Text2->setText(c.pfd);
             click(d.Command3);
-            labels = {d.Label4->text(), d.Label5->text(), d.Label6->text(), d.Label7->text()};
+            const QStringList labels{d.Label4->text(), d.Label5->text(), d.Label6->text(), d.Label7->text()};
+            EXPECT_EQ(labels, (QStringList{QString::number(c.n), "32", QString::number(c.b), QString::number(c.a)}));
         });
         EXPECT_EQ(latches_of(h.words()), c.sent) << c.vco << " " << c.pfd;  // their words: action_parity_test
-        EXPECT_EQ(labels, (QStringList{QString::number(c.n), "32", QString::number(c.b), QString::number(c.a)}));
         EXPECT_EQ(std::pair(h.state.r_counter, h.main->ui.vcofreq->text()), std::pair(int32_t(c.r), QString(c.vcofreq)));
     }
 }
@@ -285,14 +281,12 @@ TEST(Synthform, PlanLoadsTheChosenPlanThroughTheDialogsOwnLoad) {
         synthform d(*h.main);
         d.Text1->setText(wanted);
         std::optional<FrequencyPlan> loaded;
-        h.prompts.on_modal = [&](QDialog& dialog) {
-            auto& planner = dynamic_cast<planform&>(dialog);
+        through_entry<planform>(h, [&] { click(d.Command6); }, [&](planform& planner) {
             ASSERT_GT(planner.Table1->rowCount(), 0);
             planner.Table1->selectRow(0);
             click(planner.Command1);
             loaded = planner.chosen();
-        };
-        click(d.Command6);
+        });
         ASSERT_TRUE(loaded);
         EXPECT_EQ(latches_of(h.words()), sent);
         EXPECT_EQ(h.board->output_frequency_hz().value_or(0), loaded->vco_mhz * 1e6);
@@ -312,11 +306,9 @@ TEST(Presetform, LoadsTheChosenBoardOrNothingAndReopensOnIt) {
         const auto words = h.words();
         EXPECT_EQ(words.size(), 4u);
         EXPECT_TRUE(option || (latches_of(words) == std::vector<int>({T, N, R, C}) && fields_of(h.state) == fields_of(before)));
-        std::vector<bool> marked, chosen(5);
-        if (option) chosen[option - 1] = true;
-        through_entry<presetform>(h, [&] { h.main->ui.mnuEval->trigger(); },
-                                  [&](presetform& d) { for (auto* o : d.Option) marked.push_back(o->isChecked()); });
-        EXPECT_EQ(marked, chosen);
+        int marked = -2;
+        through_entry<presetform>(h, [&] { h.main->ui.mnuEval->trigger(); }, [&](presetform& d) { marked = shown_choice(d); });
+        EXPECT_EQ(marked, option - 1);
     }
 }
 
