@@ -59,7 +59,8 @@ std::unique_ptr<QDialog> make(Main& main) { return std::make_unique<Dialog>(main
 // the PFD that makes, and sent.
 TEST(Crystalform, AppliesTheReferenceWithTruncatedRAndSendsIt) {
     struct Case { const char *entry, *shown; uint32_t r, n; const char* crystal; };
-    const Case cases[] = {{"19.2", "19.200000", 96, 12000, "19.20000MHz"}, {"10.3", "10.300000", 51, 11883, "10.30000MHz"}};  // 51.5 truncated
+    const Case cases[] = {{"19.2", "19.200000", 96, 12000, "19.20000MHz"},
+                          {"10.3", "10.300000", 51, 11883, "10.30000MHz"}};  // 51.5 truncated, not rounded
     for (const auto& c : cases) {
         Harness h("ksy7100-1");
         through_entry<crystalform>(h, [&] { click(h.main->ui.Label29); }, [&](crystalform& d) {
@@ -73,9 +74,8 @@ TEST(Crystalform, AppliesTheReferenceWithTruncatedRAndSendsIt) {
     }
 }
 
-// The dialog relabels its knob for the RSet typed, stores the code and
-// the gain it stands for (0 for setting 1, 2097152 for setting 2) and sends every latch; the
-// other dialog relabels as it opens.
+// The dialog relabels its knob for the RSet typed, stores the code and the gain it stands for (0 for
+// setting 1, 2097152 for setting 2) and sends every latch; the other dialog relabels as it opens.
 TEST(CurrentForms, ApplyStoresCodeGainAndRsetRelabelsAndSendsEveryLatch) {
     struct Case { ClickLabel* Main::Controls::*entry; int position, low_bit; bool gain; const char* rset; QStringList labels; };
     const Case cases[] = {  // low_bit: the code's lowest bit in the control latch
