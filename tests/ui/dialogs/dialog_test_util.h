@@ -19,7 +19,6 @@ constexpr int C = 0, R = 1, N = 2, T = 3;
 
 inline uint32_t bits(uint32_t word, int high, int low) { return (word >> low) & ((1u << (high - low + 1)) - 1); }
 inline bool bit(uint32_t word, int n) { return (word >> n) & 1; }
-inline uint32_t r_of(uint32_t r_word) { return bits(r_word, 15, 2); }
 inline uint32_t b_of(uint32_t n_word) { return bits(n_word, 20, 8); }
 inline uint32_t a_of(uint32_t n_word) { return bits(n_word, 6, 2); }
 

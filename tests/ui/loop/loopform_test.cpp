@@ -22,7 +22,7 @@ void type(QLineEdit* e, const QString& text) { e->clear(); QTest::keyClicks(e, t
 TEST(Loopform, DesignsOnThePresentPlanShowsWhatThePartsDoAndSendsNothing) {
     Harness h("ksy7100-1");
     h.words();
-    const auto opened = through_entry<loopform>(h, [&] { click(h.main->ui.Command15); }, [&](loopform& w) {
+    through_entry<loopform>(h, [&] { click(h.main->ui.Command15); }, [&](loopform& w) {
         // A design for 20 kHz and 45 degrees: analysed again on the plan it gives them back.
         type(w.fc, "20000");
         type(w.pm, "45");
@@ -73,7 +73,6 @@ TEST(Loopform, DesignsOnThePresentPlanShowsWhatThePartsDoAndSendsNothing) {
             EXPECT_TRUE(f.open(QIODevice::ReadOnly) && f.read(8).startsWith(head)) << file;
         }
     });
-    EXPECT_EQ(opened, "loopform");
     EXPECT_TRUE(h.words().empty()) << "the loop designer sends nothing";
     EXPECT_EQ(through_entry<loopform>(h, [&] { h.main->ui.loopmenu->trigger(); }), "loopform") << "the Settings menu opens it too";
 }
