@@ -39,7 +39,8 @@ inline EvalState fields_of(EvalState s) {
     return s;
 }
 
-// Runs `open` (a click on a main-window entry) and `act` on the dialog it shows; the dialog's name.
+// Runs `open` (a click on a main-window entry) and `act` on the dialog it shows, which it must show
+// when there is an `act`; the dialog's name.
 template <class Dialog>
 QString through_entry(testing_support::Harness& h, const std::function<void()>& open, const std::function<void(Dialog&)>& act = {}) {
     QString name;
@@ -51,6 +52,7 @@ QString through_entry(testing_support::Harness& h, const std::function<void()>& 
     };
     open();
     h.prompts.on_modal = nullptr;
+    EXPECT_TRUE(!act || !name.isEmpty()) << "the entry opened no window";
     return name;
 }
 
