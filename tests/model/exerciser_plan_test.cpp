@@ -1,5 +1,5 @@
 // The hop's path and divide-by-2 and the counter checks; the windows' tests cover the entry checks,
-// the sweep, and the counters and divide bit each hop sends (locktime_test).
+// the sweep, and the counters and divide bit each hop sends (exerciser_windows_test).
 #include <gtest/gtest.h>
 
 #include "model/exerciser_plan.h"

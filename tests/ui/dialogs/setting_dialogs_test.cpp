@@ -66,7 +66,7 @@ TEST(Crystalform, AppliesTheReferenceWithTruncatedRAndSendsIt) {
             click(d.Command3);
             EXPECT_EQ(d.Text1->text(), c.shown);
         });
-        const auto words = h.words();  // their order: actions_test
+        const auto words = h.words();  // their order: command_language_test
         EXPECT_EQ(h.main->ui.crystal->text(), c.crystal);
         EXPECT_EQ(std::tuple(bits(word_of(words, R), 15, 2), b_of(word_of(words, N)) * 32 + a_of(word_of(words, N))), std::tuple(c.r, c.n));
     }
