@@ -2,6 +2,7 @@
 // converter's readback; and the simulated board at their far end.
 #include <gtest/gtest.h>
 
+#include "actions/supplies.h"
 #include "link/latch_fields.h"
 #include "link/latch_protocol.h"
 #include "link/readback.h"
@@ -86,6 +87,19 @@ TEST(ReadbackWire, BytesClockMsbFirstAndTheConvertersCommandsGoAsBytes) {
         if (input == SupplyInput::IddSense) expected.out(kPort, boardlink::kIdle);
         EXPECT_EQ(port.accesses, expected.accesses) << code;
     }
+    // A reading's four steps: each input selected, then read in the step after; nothing is read
+    // before the first selection.
+    EvalState s;
+    s.data_port = s.readback_port = int16_t(kPort);
+    RecordingPort steps, expected;
+    steps.status = expected.status = [](size_t) -> uint8_t { return 0; };
+    actions::SupplyReading reading;
+    for (int k = 0; k < actions::SupplyReading::kSteps; ++k) reading.step(s, steps, k);
+    for (SupplyInput input : {SupplyInput::Vp, SupplyInput::Vdd, SupplyInput::IddSense}) {
+        boardlink::select_supply_input(expected, kPort, kPort, input);
+        boardlink::read_supply_code(expected, kPort, kPort, input);
+    }
+    EXPECT_EQ(steps.accesses, expected.accesses);
 }
 
 // A converter ready at once or after some polls, one that never answers (STATUS stuck high: the
