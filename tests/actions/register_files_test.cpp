@@ -22,7 +22,7 @@ TEST(RegisterFiles, AnExportImportedAgainReproducesTheStateAndTheBoardsWordsOnEv
     std::mt19937 g(29);
     const char* settings[] = {"FREQ 2401.2", "FREQ:REF 19.68", "PRES 16", "POW:CORE DOWN", "TEST:ENAB ON", "MUX 5",
                               "SWIT:CPG ON", "BSEL 4", "ABPW 2", "CURR2 3", "TEST:MODE 7;TEST:UPD", "SWIT:LDP ON",
-                              "TEST:READ 2;TEST:UPD"};
+                              "TEST:READ 2;TEST:UPD", "TEST:EBAN 5;TEST:UPD"};
     for (std::string_view variant : variants::kNames) {
         for (const char* file : {"r.txt", "r.json"}) {
             SCOPED_TRACE(std::string(variant) + " " + file);
